@@ -1,0 +1,168 @@
+#include "PartsGenerator.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "VRKBomEngine.h"
+
+namespace bombench {
+namespace {
+
+struct Profile {
+  const char* name;
+  PartKind kind;
+  double kgPerMetre;
+  double width;
+};
+
+constexpr Profile kProfiles[] = {
+    {"HEA200", kColumn, 42.3, 200},  {"HEA300", kColumn, 88.3, 300},
+    {"HEB240", kColumn, 83.2, 240},  {"IPE200", kBeam, 22.4, 100},
+    {"IPE300", kBeam, 42.2, 150},    {"IPE400", kBeam, 66.3, 180},
+    {"UPN160", kBeam, 18.8, 65},     {"L80*8", kBeam, 9.66, 80},
+    {"PL10*200", kPlate, 15.7, 200}, {"PL15*250", kPlate, 29.4, 250},
+    {"PL20*300", kPlate, 47.1, 300}, {"M16", kBolt, 0.0, 16},
+    {"M20", kBolt, 0.0, 20},         {"M24", kBolt, 0.0, 24},
+};
+constexpr int kProfileCount = sizeof(kProfiles) / sizeof(kProfiles[0]);
+constexpr const char* kSteel[] = {"S235JR", "S275JR", "S355J2", "S355JR", "S460M"};
+constexpr const char* kBoltGrades[] = {"8.8", "10.9"};
+
+}  // namespace
+
+PartsGenerator::PartsGenerator(std::uint64_t seed, int count)
+    : m_rng(seed),
+      m_count(count),
+      m_produced(0),
+      m_positions(std::max(40, count / 40)),
+      m_assemblies(std::max(4, count / 25)) {}
+
+void PartsGenerator::describePosition(int position, Part& part) const {
+  // Bolts and small plates are the most common positions.
+  const unsigned mix = static_cast<unsigned>(position) * 2654435761u;
+  const Profile& profile = position % 3 == 0 ? kProfiles[11 + (mix >> 8) % 3]
+                           : position % 3 == 1 ? kProfiles[8 + (mix >> 8) % 3]
+                                               : kProfiles[(mix >> 8) % 8];
+  part.kind = profile.kind;
+  part.profile = profile.name;
+  part.width = profile.width;
+  if (profile.kind == kBolt) {
+    part.material = kBoltGrades[(mix >> 4) % 2];
+    part.length = 40 + 10 * static_cast<double>((mix >> 12) % 8);
+    part.weight = 0.05 * profile.width * part.length / 40.0;
+  } else {
+    part.material = kSteel[(mix >> 4) % 5];
+    part.length = 150 + 50 * static_cast<double>((mix >> 12) % 240);
+    const double kgPerMetre = profile.kgPerMetre;
+    part.weight = kgPerMetre * part.length / 1000.0;
+  }
+  part.klass = std::to_string(1 + (mix >> 20) % 9);
+}
+
+bool PartsGenerator::next(Part& part) {
+  if (m_produced >= m_count) return false;
+  ++m_produced;
+  const int assembly = static_cast<int>(m_rng() % static_cast<std::uint64_t>(m_assemblies));
+  // Positions drawn with a skew: low numbers (shared parts) are far more
+  // common than the rest.
+  const double u = static_cast<double>(m_rng() >> 11) * (1.0 / 9007199254740992.0);
+  const int position = 1 + static_cast<int>(u * u * m_positions);
+  part.handle = m_produced;
+  part.assembly = "A" + std::to_string(assembly + 1);
+  part.position = position;
+  describePosition(position, part);
+  part.quantity = part.kind == kBolt ? 1 + static_cast<int>(m_rng() % 4) : 1;
+  part.phase = std::to_string(1 + assembly % 5);
+  return true;
+}
+
+void writePartsCsv(std::ostream& out, std::uint64_t seed, int count) {
+  out << "#handle,#type,%MNum,%PosNum,%Name,%Material,%Length,%Weight,%Quantity,%Phase,%Class,"
+         "%Width\n";
+  PartsGenerator generator(seed, count);
+  Part part;
+  char numbers[64];
+  while (generator.next(part)) {
+    out << part.handle << ',' << part.kind << ',' << part.assembly << ',' << part.position << ','
+        << part.profile << ',' << part.material << ',';
+    std::snprintf(numbers, sizeof(numbers), "%.1f,%.3f,", part.length, part.weight);
+    out << numbers << part.quantity << ',' << part.phase << ',' << part.klass << ',';
+    std::snprintf(numbers, sizeof(numbers), "%.1f\n", part.width);
+    out << numbers;
+  }
+}
+
+QelBomData* buildPartsData(std::uint64_t seed, int count) {
+  const QelString mnum(u"%MNum"), pos(u"%PosNum"), name(u"%Name"), material(u"%Material"),
+      length(u"%Length"), weight(u"%Weight"), quantity(u"%Quantity"), phase(u"%Phase"),
+      klass(u"%Class"), width(u"%Width");
+  QelBomData* data = new QelBomData();
+  PartsGenerator generator(seed, count);
+  Part part;
+  while (generator.next(part)) {
+    QelBomDataRow* row = new QelBomDataRow();
+    QelString handle;
+    handle.format("%d", part.handle);
+    row->setObjectHandle(handle);
+    row->getData().setCapacity(10);
+    row->addData(QelBomDataTuple(mnum, QelString::fromUtf8(part.assembly)));
+    row->addData(QelBomDataTuple(pos, part.position));
+    row->addData(QelBomDataTuple(name, QelString::fromUtf8(part.profile)));
+    row->addData(QelBomDataTuple(material, QelString::fromUtf8(part.material)));
+    row->addData(QelBomDataTuple(length, part.length));
+    row->addData(QelBomDataTuple(weight, part.weight));
+    row->addData(QelBomDataTuple(quantity, part.quantity));
+    row->addData(QelBomDataTuple(phase, QelString::fromUtf8(part.phase)));
+    row->addData(QelBomDataTuple(klass, QelString::fromUtf8(part.klass)));
+    row->addData(QelBomDataTuple(width, part.width));
+    data->addChild(row);
+  }
+  return data;
+}
+
+namespace {
+
+QelBomTemplateItem* section(QelBomTemplateItem::eTemplateItemType type,
+                            std::initializer_list<const char16_t*> textTokens,
+                            std::initializer_list<const char16_t*> valueTokens) {
+  auto* item = new QelBomTemplateItem(type);
+  for (const char16_t* token : textTokens) item->addData(QelBomDataTuple(token, QelString()));
+  for (const char16_t* token : valueTokens) item->addData(QelBomDataTuple(token, 0));
+  return item;
+}
+
+}  // namespace
+
+QelBomTemplate* buildPartsTemplate() {
+  using T = QelBomTemplateItem;
+  auto* templ = new QelBomTemplate();
+  T* report = section(T::kReportHeader, {u"%FilterBy: 1, 2, 3, 4"}, {});
+  T* reportFooter = section(T::kReportFooter, {},
+                            {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
+  T* assembly = section(T::kGroupHeader, {u"%GroupBy:%MNum", u"%SortAscBy:%MNum"},
+                        {u"%MNum", u"%Phase"});
+  T* assemblyFooter = section(T::kGroupFooter, {},
+                              {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
+  T* position = section(T::kGroupHeader, {u"%GroupBy:%PosNum", u"%SortAscBy:%Material,%Name,%PosNum"},
+                        {u"%PosNum", u"%Name", u"%Material"});
+  T* positionFooter = section(T::kGroupFooter, {},
+                              {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
+  T* details = section(T::kDetails, {},
+                       {u"%PosNum", u"%Name", u"%Material", u"%Length", u"%Weight", u"%Quantity",
+                        u"%Phase", u"%Class"});
+  templ->addChild(report);
+  templ->addChild(reportFooter);
+  report->addChild(assembly);
+  report->addChild(assemblyFooter);
+  assembly->addChild(position);
+  assembly->addChild(positionFooter);
+  position->addChild(details);
+
+  QelUnitsManager units;
+  templ->setUnitsForTokens(&units);
+  QelArray<QelString> trace;
+  templ->getTokenTrace(trace);
+  return templ;
+}
+
+}  // namespace bombench

@@ -1,0 +1,21 @@
+// Raw array storage on the C heap.
+#include "QelMemoryControllerController.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+unsigned char* QelMemoryControllerController::allocateArray(int& count,
+                                                            unsigned long long& elementSize) {
+  if (count <= 0 || elementSize == 0) return nullptr;
+  // No object may be larger than PTRDIFF_MAX bytes; this also rules out overflow
+  // of count * elementSize.
+  constexpr unsigned long long kMaxBytes = static_cast<unsigned long long>(PTRDIFF_MAX);
+  const auto elements = static_cast<unsigned long long>(count);
+  if (elementSize > kMaxBytes / elements) return nullptr;
+  return static_cast<unsigned char*>(std::malloc(static_cast<size_t>(elements * elementSize)));
+}
+
+void QelMemoryControllerController::deallocateArray(unsigned char*& pointer) {
+  std::free(pointer);
+}

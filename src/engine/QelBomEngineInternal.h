@@ -1,0 +1,43 @@
+// Helpers shared by the evaluator's source files. Not exported.
+#ifndef QEL_BOM_ENGINE_INTERNAL_H_
+#define QEL_BOM_ENGINE_INTERNAL_H_
+
+#include "QelArray.h"
+#include "QelBomItems.h"
+#include "QelString.h"
+
+namespace qel_bom_engine {
+
+// Grow step of the rows of an open group: a report header holds every row.
+constexpr int kGroupRowsGrowBy = 2000;
+// Grow step of the engine state stack and of the gathered row array.
+constexpr int kStackGrowBy = 8;
+// Grow step of the header/footer pairs of a sorted item chain.
+constexpr int kPairGrowBy = 5000;
+
+// Appends the sort keys of `sortingTokens` to `keys` and their directions (1
+// ascending, 0 descending) to `orders`. A token with a "%SortAscBy:" or
+// "%SortDescBy:" prefix loses the prefix and sets `ascending`; a token without
+// one keeps the direction of the key before it, which is why `ascending` is
+// passed in and out: it carries over between the lists of one collection.
+void collectSortKeys(const QelArray<QelString>& sortingTokens, QelArray<QelString>& keys,
+                     QelIntArray& orders, int& ascending);
+
+// Orders row `a` against row `b` by `keys` (most significant first) in the
+// directions of `orders`; a qsort-style result. Per key: a row lacking the key
+// orders first, values of different types give -1 whichever row is `a`, else
+// QelBomDataValue::compare; descending keys negate. A null row lacks every key.
+int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
+                      const QelArray<QelString>& keys, const QelIntArray& orders);
+
+// Deletes every descendant of `parent` and clears its child links; `parent`
+// itself and its next link stay. Needs no memory of its own, so it is safe
+// while unwinding from an allocation failure.
+void deleteDescendants(QelBomItemBase* parent) noexcept;
+
+// Deletes `root` with all its descendants; its next link is not followed.
+void deleteItemTree(QelBomItemBase* root) noexcept;
+
+}  // namespace qel_bom_engine
+
+#endif  // QEL_BOM_ENGINE_INTERNAL_H_

@@ -1,0 +1,210 @@
+// Evaluated items: copies of template sections filled from one row or with
+// sums over a group of rows, their numbers turned into display texts, and the
+// comparison of two evaluated lines.
+#include <climits>
+#include <cmath>
+#include <memory>
+
+#include "QelBomEvaluator2.h"
+
+namespace {
+
+
+int intOf(const QelBomDataValue& value) { return *static_cast<const int*>(value.data()); }
+double doubleOf(const QelBomDataValue& value) {
+  return *static_cast<const double*>(value.data());
+}
+const QelString& textOf(const QelBomDataValue& value) {
+  return *static_cast<const QelString*>(value.data());
+}
+
+// A new item copied from `section` (type, tuples, lists, first data row) with
+// no links. The caller owns it.
+std::unique_ptr<QelBomTemplateItem> copySection(const QelBomTemplateItem& section) {
+  std::unique_ptr<QelBomTemplateItem> item(new QelBomTemplateItem());
+  *item = section;
+  item->setNext(nullptr);
+  item->setChild(nullptr);
+  return item;
+}
+
+bool isSumAccumulator(const QelString& token) {
+  return token.find(QelBomDataToken::kSumPrefix) != -1;
+}
+
+// The token a "%SumBy:" tuple sums: its token without the prefix's length.
+QelString summedToken(const QelString& token) {
+  return token.right(token.length() - QelBomDataToken::kSumPrefix.length());
+}
+
+// The accumulator as an int when an int is added to it. A real is truncated
+// towards zero and clamped to the int range (NaN gives 0); a text or no value
+// counts as 0.
+int accumulatorAsInt(const QelBomDataValue& value) {
+  switch (value.type()) {
+    case QelBomDataValue::kIntDataValue:
+      return intOf(value);
+    case QelBomDataValue::kDoubleDataValue: {
+      const double d = doubleOf(value);
+      if (std::isnan(d)) return 0;
+      if (d >= static_cast<double>(INT_MAX)) return INT_MAX;
+      if (d <= static_cast<double>(INT_MIN)) return INT_MIN;
+      return static_cast<int>(d);
+    }
+    default:
+      return 0;
+  }
+}
+
+// The accumulator as a real when a real is added to it; a text or no value
+// counts as 0.
+double accumulatorAsDouble(const QelBomDataValue& value) {
+  switch (value.type()) {
+    case QelBomDataValue::kIntDataValue:
+      return static_cast<double>(intOf(value));
+    case QelBomDataValue::kDoubleDataValue:
+      return doubleOf(value);
+    default:
+      return 0.0;
+  }
+}
+
+// Integer sums wrap around in two's complement instead of overflowing.
+int wrappingAdd(int a, int b) {
+  return static_cast<int>(static_cast<unsigned int>(a) + static_cast<unsigned int>(b));
+}
+
+void addToAccumulator(QelBomDataValue& accumulator, const QelBomDataValue& addend) {
+  switch (addend.type()) {
+    case QelBomDataValue::kIntDataValue:
+      accumulator.set(wrappingAdd(accumulatorAsInt(accumulator), intOf(addend)));
+      break;
+    case QelBomDataValue::kDoubleDataValue:
+      accumulator.set(accumulatorAsDouble(accumulator) + doubleOf(addend));
+      break;
+    default:  // texts and empty values are not summed
+      break;
+  }
+}
+
+bool valuesEqualAsEvaluated(const QelBomDataValue& a, const QelBomDataValue& b) {
+  if (a.type() != b.type()) return false;
+  switch (a.type()) {
+    case QelBomDataValue::kIntDataValue:
+      return intOf(a) == intOf(b);
+    case QelBomDataValue::kDoubleDataValue:
+      return !(doubleOf(a) > doubleOf(b)) && !(doubleOf(b) > doubleOf(a));
+    case QelBomDataValue::kStringDataValue:
+      return QelString::compare(textOf(a), textOf(b)) == 0;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, QelBomDataRow* row) {
+  if (section == nullptr) return nullptr;
+  std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
+  if (row != nullptr) {
+    QelArray<QelBomDataTuple>& tuples = item->getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      QelBomDataTuple* source = row->getTupleAt(tuples[i].token().token());
+      if (source == nullptr || source->value().type() == QelBomDataValue::kUnkDataValueType) {
+        continue;
+      }
+      tuples[i].value() = source->value();
+      source->setUsed(1);
+    }
+  }
+  return item.release();
+}
+
+QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, RowArray rows) {
+  if (section == nullptr) {
+    rows.setCapacity(0);
+    return nullptr;
+  }
+  std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
+  QelArray<QelBomDataTuple>& tuples = item->getData();
+
+  // The accumulators and their summed tokens, found once for all rows.
+  QelIntArray accumulators;
+  QelArray<QelString> summed;
+  for (int i = 0; i < tuples.count(); ++i) {
+    const QelString& token = tuples[i].token().token();
+    if (!isSumAccumulator(token)) continue;
+    accumulators.append(i);
+    summed.append(summedToken(token));
+  }
+
+  if (accumulators.count() > 0) {
+    for (int r = 0; r < rows.count(); ++r) {
+      const QelBomDataRow* row = rows[r];
+      if (row == nullptr || row->getUseThisDataForSums() == 0) continue;
+      for (int a = 0; a < accumulators.count(); ++a) {
+        const QelBomDataTuple* source = row->getTupleAt(summed[a]);
+        if (source != nullptr) addToAccumulator(tuples[accumulators[a]].value(), source->value());
+      }
+    }
+  }
+  rows.setCapacity(0);
+  return item.release();
+}
+
+void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
+                                         QelArray<QelBomDataTuple>& tuples) {
+  for (int i = 0; i < tuples.count(); ++i) {
+    QelBomDataValue& value = tuples[i].value();
+    if (value.type() == QelBomDataValue::kIntDataValue) {
+      QelString text;
+      text.format("%d", intOf(value));
+      value.set(text);
+    } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
+      const QelString& token = tuples[i].token().token();
+      const QelString name = isSumAccumulator(token) ? summedToken(token) : token;
+      QelString text;
+      if (units != nullptr) {
+        text = units->getDisplayString(name, doubleOf(value));
+      } else {
+        text.format("%g", doubleOf(value));  // no units table: plain notation
+      }
+      value.set(text);
+    }
+  }
+}
+
+int QelBomEvaluator2::isEqualAsEvaluated(QelBomTemplateItem* a, QelBomTemplateItem* b) {
+  if (a == nullptr || b == nullptr) return a == b ? 1 : 0;
+  const QelArray<QelBomDataTuple>& left = a->getData();
+  const QelArray<QelBomDataTuple>& right = b->getData();
+  if (left.count() != right.count()) return 0;
+  for (int i = 0; i < left.count(); ++i) {
+    if (!valuesEqualAsEvaluated(left[i].value(), right[i].value())) return 0;
+  }
+  return 1;
+}
+
+void QelBomEvaluator2::fillGenericString(QelGenericString& out, const QelBomDataRow* row) {
+  if (row == nullptr) return;
+  const QelString realFormat("%.1f");
+  const QelArray<QelBomDataTuple>& tuples = row->getData();
+  for (int i = 0; i < tuples.count(); ++i) {
+    const QelString& token = tuples[i].token().token();
+    const QelBomDataValue& value = tuples[i].value();
+    out.addToken(token);
+    switch (value.type()) {
+      case QelBomDataValue::kIntDataValue:
+        out.addEntry(token, intOf(value), 0);
+        break;
+      case QelBomDataValue::kDoubleDataValue:
+        out.addEntry(token, doubleOf(value), 0, realFormat);
+        break;
+      case QelBomDataValue::kStringDataValue:
+        out.addEntry(token, textOf(value), 0);
+        break;
+      default:
+        break;
+    }
+  }
+}

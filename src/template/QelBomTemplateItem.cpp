@@ -1,0 +1,122 @@
+// Template sections: section type, the lists derived from the tuples, labels.
+#include "QelBomTemplateItem.h"
+
+namespace {
+
+// Indexed by eTemplateItemType; every label but the first is 16 characters.
+const char16_t* const kTypeLabels[] = {
+    u"[ kUnkTemplateItemType ]", u"[ kBomTemplate ]", u"[ kReportHeader]",
+    u"[ kPageHeader  ]",         u"[ kGroupHeader ]", u"[ kDetails     ]",
+    u"[ kGroupFooter ]",         u"[ kPageFooter  ]", u"[ kReportFooter]"};
+constexpr int kTypeLabelCount = sizeof(kTypeLabels) / sizeof(kTypeLabels[0]);
+
+// Every node linked below a section is itself a section (template or output
+// tree), so the links are read as sections.
+QelBomTemplateItem* asSection(QelBomItemBase* node) {
+  return static_cast<QelBomTemplateItem*>(node);
+}
+
+// The first direct child of `section` that is a group header, or null.
+QelBomTemplateItem* firstGroupHeaderChild(const QelBomTemplateItem& section) {
+  return section.getSubItemAt(QelBomTemplateItem::kGroupHeader);
+}
+
+}  // namespace
+
+QelBomTemplateItem::QelBomTemplateItem() : QelBomTemplateItem(kUnkTemplateItemType) {}
+
+QelBomTemplateItem::QelBomTemplateItem(eTemplateItemType type)
+    : m_eType(type), m_pFirstDataRow(nullptr) {}
+
+QelBomTemplateItem::QelBomTemplateItem(const QelBomTemplateItem& other)
+    : QelBomItemBase(other),
+      m_eType(other.m_eType),
+      m_arrGroupingTokens(other.m_arrGroupingTokens),
+      m_arrSortingTokens(other.m_arrSortingTokens),
+      m_arrFilterObjTypes(other.m_arrFilterObjTypes),
+      m_pFirstDataRow(other.m_pFirstDataRow) {}
+
+QelBomTemplateItem& QelBomTemplateItem::operator=(const QelBomTemplateItem& other) {
+  if (this == &other) return *this;
+  QelBomItemBase::operator=(other);
+  m_eType = other.m_eType;
+  // QelArray assignment gives up the old storage and takes the source's
+  // count, grow step and elements.
+  m_arrGroupingTokens = other.m_arrGroupingTokens;
+  m_arrSortingTokens = other.m_arrSortingTokens;
+  m_arrFilterObjTypes = other.m_arrFilterObjTypes;
+  m_pFirstDataRow = other.m_pFirstDataRow;
+  return *this;
+}
+
+QelBomTemplateItem::~QelBomTemplateItem() = default;
+
+QelString QelBomTemplateItem::typeLabel(int type) {
+  if (type < 0 || type >= kTypeLabelCount) return QelString();
+  return QelString(kTypeLabels[type]);
+}
+
+void QelBomTemplateItem::appendLabel(QelString& text) const {
+  const int type = static_cast<int>(m_eType);
+  if (type >= 0 && type < kTypeLabelCount) text += QelString(kTypeLabels[type]);
+}
+
+int QelBomTemplateItem::list(QelString& text, int level, int withChildren, int withSiblings) const {
+  // The base walker writes each node's label (appendLabel) before its tuples,
+  // this node's included.
+  return QelBomItemBase::list(text, level, withChildren, withSiblings);
+}
+
+QelBomTemplateItem* QelBomTemplateItem::getSubItemAt(eTemplateItemType type) const {
+  for (QelBomItemBase* node = m_pChild; node != nullptr; node = node->next()) {
+    QelBomTemplateItem* section = asSection(node);
+    if (section->m_eType == type) return section;
+  }
+  return nullptr;
+}
+
+int QelBomTemplateItem::findGroupingTokens() {
+  for (QelBomTemplateItem* section = this; section != nullptr;
+       section = firstGroupHeaderChild(*section)) {
+    QelArray<QelString>& tokens = section->m_arrGroupingTokens;
+    tokens.removeAll();
+    const QelString& prefix = QelBomDataToken::kGroupPrefix;
+    const QelArray<QelBomDataTuple>& tuples = section->m_arrData;
+    for (int i = 0; i < tuples.count(); ++i) {
+      const QelString& token = tuples[i].token().token();
+      // The argument is cut from the end by length, wherever the prefix stood.
+      if (token.find(prefix) != -1) tokens.append(token.right(token.length() - prefix.length()));
+    }
+  }
+  return 1;
+}
+
+int QelBomTemplateItem::findSortingTokens() {
+  for (QelBomTemplateItem* section = this; section != nullptr;
+       section = firstGroupHeaderChild(*section)) {
+    section->m_arrSortingTokens.removeAll();
+    const QelArray<QelBomDataTuple>& tuples = section->m_arrData;
+    for (int i = 0; i < tuples.count(); ++i) {
+      QelArray<QelString> pieces;
+      if (tuples[i].token().getSortingRequest(pieces) != 0 && pieces.count() > 0) {
+        section->m_arrSortingTokens.appendArray(pieces);
+      }
+    }
+  }
+  return 1;
+}
+
+int QelBomTemplateItem::findFilterObjTypes() {
+  for (QelBomTemplateItem* section = this; section != nullptr;
+       section = firstGroupHeaderChild(*section)) {
+    section->m_arrFilterObjTypes.removeAll();
+    const QelArray<QelBomDataTuple>& tuples = section->m_arrData;
+    for (int i = 0; i < tuples.count(); ++i) {
+      QelIntArray types;
+      if (tuples[i].token().getFilteringRequest(types) != 0 && types.count() > 0) {
+        section->m_arrFilterObjTypes.appendArray(types);
+      }
+    }
+  }
+  return 1;
+}

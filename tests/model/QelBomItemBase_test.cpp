@@ -1,0 +1,281 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "QelBomItems.h"
+
+namespace {
+
+using Node = QelBomItemBase;
+
+// A node that records its name when it is deleted.
+class Recorder : public QelBomItemBase {
+ public:
+  Recorder(std::vector<std::string>* log, std::string name) : m_log(log), m_name(std::move(name)) {}
+  ~Recorder() override {
+    if (m_log != nullptr) m_log->push_back(m_name);
+  }
+
+ private:
+  std::vector<std::string>* m_log;
+  std::string m_name;
+};
+
+// A node that writes a label before its tuples, as template sections do.
+class Labelled : public QelBomItemBase {
+ protected:
+  void appendLabel(QelString& text) const override { text += QelString(u"<L>"); }
+};
+
+template <class T = Node>
+T* withTuple(T* node, const char16_t* token, int value) {
+  node->addData(QelBomDataTuple(QelString(token), value));
+  return node;
+}
+
+std::string listing(const Node& node, int level, int withChildren, int withSiblings) {
+  QelString text;
+  EXPECT_EQ(node.list(text, level, withChildren, withSiblings), 1);
+  return text.toUtf8();
+}
+
+TEST(QelBomItemBaseTest, TupleLookup) {
+  Node node;
+  EXPECT_EQ(node.getTupleAt(QelString(u"%A")), nullptr);
+  node.addData(QelBomDataTuple(QelString(u"%A"), 1));
+  node.addData(QelBomDataTuple(QelString(u"%B"), 2));
+  node.addData(QelBomDataTuple(QelString(u"%A"), 3));
+  EXPECT_EQ(node.getData().count(), 3);
+  ASSERT_NE(node.getTupleAt(QelString(u"%A")), nullptr);
+  EXPECT_EQ(node.getTupleAt(QelString(u"%A")), &node.getData()[0]);
+  EXPECT_EQ(node.getTupleAt(QelString(u"%a")), nullptr);
+  const Node& constNode = node;
+  EXPECT_EQ(constNode.getTupleAt(QelString(u"%B"))->value().asString().toUtf8(), "2");
+
+  QelArray<QelBomDataTuple> replacement;
+  replacement.append(QelBomDataTuple(QelString(u"%C"), 4));
+  node.setData(replacement);
+  EXPECT_EQ(node.getData().count(), 1);
+  EXPECT_EQ(node.getTupleAt(QelString(u"%A")), nullptr);
+}
+
+TEST(QelBomItemBaseTest, LinkingRules) {
+  Node parent, a, b, c, d;
+  parent.addChild(nullptr);
+  EXPECT_EQ(parent.child(), nullptr);
+  EXPECT_EQ(parent.lastChild(), nullptr);
+
+  a.setNext(&b);
+  b.setNext(&c);
+  parent.setChild(&a);
+  EXPECT_EQ(parent.child(), &a);
+  EXPECT_EQ(parent.lastChild(), &c);
+  parent.setChild(nullptr);
+  EXPECT_EQ(parent.child(), nullptr);
+  EXPECT_EQ(parent.lastChild(), nullptr);
+  EXPECT_EQ(a.next(), &b);  // former children are only unlinked
+
+  // addChild does not follow a chain the node already carries.
+  parent.addChild(&a);
+  EXPECT_EQ(parent.lastChild(), &a);
+  parent.addChild(&d);
+  EXPECT_EQ(a.next(), &d);
+  EXPECT_EQ(parent.lastChild(), &d);
+  parent.addChild(nullptr);
+  EXPECT_EQ(d.next(), nullptr);
+  EXPECT_EQ(parent.lastChild(), &d);
+  EXPECT_EQ(parent.child(), &a);
+}
+
+TEST(QelBomItemBaseTest, CopyKeepsLinksAndCopiesTuples) {
+  Node child, sibling;
+  Node node;
+  node.addChild(&child);
+  node.setNext(&sibling);
+  withTuple(&node, u"%A", 1);
+  Node copy(node);
+  EXPECT_EQ(copy.child(), &child);
+  EXPECT_EQ(copy.lastChild(), &child);
+  EXPECT_EQ(copy.next(), &sibling);
+  copy.getData()[0].value().set(2);
+  EXPECT_EQ(node.getData()[0].value().asString().toUtf8(), "1");
+
+  Node assigned;
+  withTuple(&assigned, u"%X", 9);
+  assigned = Node();
+  EXPECT_EQ(assigned.child(), nullptr);
+  EXPECT_EQ(assigned.getData().count(), 0);
+  assigned = node;
+  EXPECT_EQ(assigned.next(), &sibling);
+  EXPECT_EQ(assigned.getData().count(), 1);
+}
+
+TEST(QelBomItemBaseTest, EmptyDeletesDescendantsDepthFirst) {
+  std::vector<std::string> log;
+  Node root;
+  Node sibling;
+  root.setNext(&sibling);
+  withTuple(&root, u"%A", 1);
+  Node* a = new Recorder(&log, "a");
+  Node* a1 = new Recorder(&log, "a1");
+  Node* a1x = new Recorder(&log, "a1x");
+  Node* a2 = new Recorder(&log, "a2");
+  Node* b = new Recorder(&log, "b");
+  Node* b1 = new Recorder(&log, "b1");
+  root.addChild(a);
+  root.addChild(b);
+  a->addChild(a1);
+  a->addChild(a2);
+  a1->addChild(a1x);
+  b->addChild(b1);
+  root.empty();
+  EXPECT_EQ(log, (std::vector<std::string>{"a1x", "a1", "a2", "a", "b1", "b"}));
+  EXPECT_EQ(root.child(), nullptr);
+  EXPECT_EQ(root.lastChild(), nullptr);
+  EXPECT_EQ(root.next(), &sibling);
+  EXPECT_EQ(root.getData().count(), 1);
+  root.empty();  // nothing left to delete
+  EXPECT_EQ(log.size(), 6u);
+}
+
+// Root A:1 with children B:2 (which has the child C:3) and D:4; the root's
+// next sibling E:5 has the child F:6.
+struct SmallTree {
+  Node root, b, c, d, e, f;
+  SmallTree() {
+    withTuple(&root, u"A", 1);
+    withTuple(&b, u"B", 2);
+    withTuple(&c, u"C", 3);
+    withTuple(&d, u"D", 4);
+    withTuple(&e, u"E", 5);
+    withTuple(&f, u"F", 6);
+    root.addChild(&b);
+    root.addChild(&d);
+    b.addChild(&c);
+    root.setNext(&e);
+    e.addChild(&f);
+  }
+};
+
+TEST(QelBomItemBaseTest, ListIndentationAndFlags) {
+  SmallTree t;
+  EXPECT_EQ(listing(t.root, 0, 1, 1), "[A:1]\n [B:2]\n  [C:3]\n [D:4]\n[E:5]\n [F:6]");
+  EXPECT_EQ(listing(t.root, 2, 1, 1), "[A:1]\n   [B:2]\n    [C:3]\n   [D:4]\n  [E:5]\n   [F:6]");
+  // withSiblings is handed down: only the chain of first children below.
+  EXPECT_EQ(listing(t.root, 0, 1, 0), "[A:1]\n [B:2]\n  [C:3]");
+  EXPECT_EQ(listing(t.root, 0, 0, 1), "[A:1]\n[E:5]");
+  EXPECT_EQ(listing(t.root, 2, 0, 1), "[A:1]\n  [E:5]");
+  EXPECT_EQ(listing(t.root, 0, 0, 0), "[A:1]");
+  EXPECT_EQ(listing(t.root, 0, 2, -1), "[A:1]");  // only 1 means yes
+  EXPECT_EQ(listing(t.b, 1, 1, 1), "[B:2]\n  [C:3]\n [D:4]");
+
+  QelString text(u">");
+  t.d.list(text, 0, 1, 1);
+  EXPECT_EQ(text.toUtf8(), ">[D:4]");
+
+  Node bare;
+  EXPECT_EQ(listing(bare, 0, 1, 1), "");
+}
+
+TEST(QelBomItemBaseTest, ListWritesEveryNodesLabel) {
+  Labelled root, child, sibling;
+  withTuple(&root, u"A", 1);
+  root.addChild(&child);
+  root.setNext(&sibling);
+  withTuple(&sibling, u"S", 2);
+  EXPECT_EQ(listing(root, 0, 1, 1), "<L>[A:1]\n <L>\n<L>[S:2]");
+}
+
+TEST(QelBomItemBaseTest, ListOfDataSetExample) {
+  Node set;
+  const double weights[] = {200.2, 100.1};
+  Node rows[2];
+  for (int i = 0; i < 2; ++i) {
+    rows[i].addData(QelBomDataTuple(QelString(u"PosNum"), 1));
+    rows[i].addData(QelBomDataTuple(QelString(u"Weight"), weights[i]));
+    rows[i].addData(QelBomDataTuple(QelString(u"Material"), QelString(u"Mat1")));
+    set.addChild(&rows[i]);
+  }
+  EXPECT_EQ(listing(set, 0, 1, 1),
+            "\n [PosNum:1][Weight:200.2][Material:Mat1]"
+            "\n [PosNum:1][Weight:100.1][Material:Mat1]");
+}
+
+TEST(QelBomItemBaseTest, MillionSiblingsListAndEmpty) {
+  constexpr int kCount = 1000000;
+  std::vector<std::string> log;
+  Node root;
+  Node* first = withTuple(new Recorder(&log, "first"), u"F", 1);
+  root.addChild(first);
+  for (int i = 1; i < kCount - 1; ++i) root.addChild(new Node());
+  Node* last = withTuple(new Recorder(&log, "last"), u"Z", 9);
+  root.addChild(last);
+
+  QelString text;
+  root.list(text, 0, 1, 1);
+  ASSERT_EQ(text.length(), 2 * kCount + 10);  // "\n " per row, two tuples
+  const std::string all = text.toUtf8();
+  EXPECT_EQ(all.substr(0, 7), "\n [F:1]");
+  EXPECT_EQ(all.substr(all.size() - 7), "\n [Z:9]");
+
+  QelString siblingsOnly;
+  first->list(siblingsOnly, 0, 1, 1);
+  EXPECT_EQ(siblingsOnly.length(), kCount - 1 + 10);
+
+  root.empty();
+  EXPECT_EQ(log, (std::vector<std::string>{"first", "last"}));
+  EXPECT_EQ(root.child(), nullptr);
+}
+
+TEST(QelBomItemBaseTest, DeepNesting) {
+  // A million nested children are emptied without recursion.
+  constexpr int kDepth = 1000000;
+  std::vector<std::string> log;
+  Node root;
+  Node* at = &root;
+  Node* innermost = nullptr;
+  for (int i = 0; i < kDepth; ++i) {
+    Node* next = i == 0 ? new Recorder(&log, "outer")
+                        : (i == kDepth - 1 ? new Recorder(&log, "inner") : new Node());
+    at->addChild(next);
+    at = next;
+    innermost = next;
+  }
+  withTuple(innermost, u"I", 7);
+
+  // The listing of the first 3000 levels (the text grows with the square of the depth).
+  QelString text;
+  root.list(text, 0, 0, 1);
+  EXPECT_EQ(text.length(), 0);
+
+  root.empty();
+  EXPECT_EQ(log, (std::vector<std::string>{"inner", "outer"}));
+}
+
+TEST(QelBomItemBaseTest, ListOfDeepChainIndentsEachLevel) {
+  constexpr int kDepth = 3000;
+  Node root;
+  Node* at = &root;
+  for (int i = 1; i <= kDepth; ++i) {
+    Node* next = withTuple(new Node(), u"L", i);
+    at->addChild(next);
+    at = next;
+  }
+  Node sibling;
+  withTuple(&sibling, u"S", 0);
+  root.setNext(&sibling);
+  QelString text;
+  root.list(text, 0, 1, 1);
+  const std::string all = text.toUtf8();
+  // Level i: "\n", i spaces, "[L:i]"; then the root's sibling at level 0.
+  std::string expected;
+  for (int i = 1; i <= kDepth; ++i) {
+    expected += "\n" + std::string(i, ' ') + "[L:" + std::to_string(i) + "]";
+  }
+  expected += "\n[S:0]";
+  EXPECT_EQ(all, expected);
+  root.empty();
+}
+
+}  // namespace
