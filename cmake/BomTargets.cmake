@@ -19,7 +19,9 @@ function(bom_add_library target include_dir building_macro)
     $<BUILD_INTERFACE:${include_dir}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_compile_definitions(${target} PRIVATE ${building_macro})
-  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+  # Installed libraries find their sibling stand-ins next to themselves.
+  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+                        INSTALL_RPATH "$ORIGIN")
   bom_target_warnings(${target})
   if(BOM_INSTALL)
     install(TARGETS ${target} EXPORT VRKBomEngineTargets

@@ -9,11 +9,8 @@
 
 namespace {
 
-
 int intOf(const QelBomDataValue& value) { return *static_cast<const int*>(value.data()); }
-double doubleOf(const QelBomDataValue& value) {
-  return *static_cast<const double*>(value.data());
-}
+double doubleOf(const QelBomDataValue& value) { return *static_cast<const double*>(value.data()); }
 const QelString& textOf(const QelBomDataValue& value) {
   return *static_cast<const QelString*>(value.data());
 }

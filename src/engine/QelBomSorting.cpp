@@ -112,10 +112,10 @@ int QelBomEvaluator2::compareDataRow(const void* a, const void* b) {
 int QelBomEvaluator2::compareEvaluatedItems(const void* a, const void* b) {
   const auto* first = static_cast<const QelHeaderFooterSortingStruct*>(a);
   const auto* second = static_cast<const QelHeaderFooterSortingStruct*>(b);
-  const QelBomDataRow* rowA = first->m_pHeader != nullptr ? first->m_pHeader->getFirstDataRow()
-                                                          : nullptr;
-  const QelBomDataRow* rowB = second->m_pHeader != nullptr ? second->m_pHeader->getFirstDataRow()
-                                                           : nullptr;
+  const QelBomDataRow* rowA =
+      first->m_pHeader != nullptr ? first->m_pHeader->getFirstDataRow() : nullptr;
+  const QelBomDataRow* rowB =
+      second->m_pHeader != nullptr ? second->m_pHeader->getFirstDataRow() : nullptr;
   return compareRowsByKeys(rowA, rowB, m_arrTokensToSortEvaluatedItems,
                            m_arrSortOrderForEvaluatedItems);
 }
@@ -142,12 +142,13 @@ int QelBomEvaluator2::sortItemList(QelBomTemplateItem*& first,
     m_arrTokensToSortEvaluatedItems.removeAll();
     m_arrSortOrderForEvaluatedItems.removeAll();
     int ascending = 1;
-    collectSortKeys(sortingTokens, m_arrTokensToSortEvaluatedItems,
-                    m_arrSortOrderForEvaluatedItems, ascending);
-    std::stable_sort(pairs.begin(), pairs.end(),
-                     [](const QelHeaderFooterSortingStruct& x, const QelHeaderFooterSortingStruct& y) {
-                       return compareEvaluatedItems(&x, &y) < 0;
-                     });
+    collectSortKeys(sortingTokens, m_arrTokensToSortEvaluatedItems, m_arrSortOrderForEvaluatedItems,
+                    ascending);
+    std::stable_sort(
+        pairs.begin(), pairs.end(),
+        [](const QelHeaderFooterSortingStruct& x, const QelHeaderFooterSortingStruct& y) {
+          return compareEvaluatedItems(&x, &y) < 0;
+        });
   }
 
   QelBomItemBase* last = nullptr;

@@ -19,21 +19,16 @@ const unsigned int kPrimes[] = {
     100663319u, 201326611u, 402653189u, 805306457u, 1610612741u, 3221225473u, 4294967291u,
 };
 
-// The first table prime that is at least n, or the last one. Bucket counts are
-// ints, so the result is clamped to the largest table prime that fits one.
+// The largest table prime that fits the int bucket count.
+constexpr long long kLargestIntPrime = 1610612741;
+
+// The first table prime that is at least n, or the last one when n exceeds
+// them all; clamped to kLargestIntPrime.
 long long primeAtLeast(long long n) {
-  long long chosen = kPrimes[sizeof(kPrimes) / sizeof(kPrimes[0]) - 1];
   for (unsigned int prime : kPrimes) {
-    if (static_cast<long long>(prime) >= n) {
-      chosen = prime;
-      break;
-    }
+    if (prime >= n) return prime < kLargestIntPrime ? prime : kLargestIntPrime;
   }
-  long long largestInt = 0;
-  for (unsigned int prime : kPrimes) {
-    if (prime <= static_cast<unsigned int>(INT_MAX)) largestInt = prime;
-  }
-  return chosen < largestInt ? chosen : largestInt;
+  return kLargestIntPrime;
 }
 
 // Sets `buckets` to `count` null heads, growing its storage once, in whole grow
@@ -55,6 +50,11 @@ Entry* newEntry(Entry* next, const QelString& key, int value) {
   unsigned char* raw = QelMemoryControllerController::allocateArray(one, size);
   if (raw == nullptr) throw std::bad_alloc();
   return new (raw) Entry{next, key, value};
+}
+
+// The bucket of `key` among `count` buckets.
+int bucketIndex(const QelString& key, int count) {
+  return static_cast<int>(QelStringHashMap::hash(key) % static_cast<unsigned int>(count));
 }
 
 void deleteEntry(Entry* entry) {
@@ -108,7 +108,7 @@ unsigned int QelStringHashMap::hash(const QelString& key) {
 std::pair<QelStringHashMap::Entry*, bool> QelStringHashMap::insert(const QelString& key,
                                                                    int value) {
   resize(static_cast<long long>(m_nEntries) + 1);
-  Entry*& head = m_arrBuckets[static_cast<int>(hash(key) % static_cast<unsigned>(bucketCount()))];
+  Entry*& head = m_arrBuckets[bucketIndex(key, bucketCount())];
   for (Entry* at = head; at != nullptr; at = at->m_pNext) {
     if (at->m_key == key) return {at, false};
   }
@@ -124,8 +124,8 @@ QelStringHashMap::Entry* QelStringHashMap::find(const QelString& key) {
 
 const QelStringHashMap::Entry* QelStringHashMap::find(const QelString& key) const {
   if (bucketCount() == 0) return nullptr;
-  const Entry* at = m_arrBuckets[static_cast<int>(hash(key) % static_cast<unsigned>(bucketCount()))];
-  for (; at != nullptr; at = at->m_pNext) {
+  for (const Entry* at = m_arrBuckets[bucketIndex(key, bucketCount())]; at != nullptr;
+       at = at->m_pNext) {
     if (at->m_key == key) return at;
   }
   return nullptr;
@@ -157,7 +157,7 @@ void QelStringHashMap::resize(long long n) {
     Entry* at = m_arrBuckets[b];
     while (at != nullptr) {
       Entry* next = at->m_pNext;
-      Entry*& head = fresh[static_cast<int>(hash(at->m_key) % static_cast<unsigned>(newCount))];
+      Entry*& head = fresh[bucketIndex(at->m_key, newCount)];
       at->m_pNext = head;
       head = at;
       at = next;

@@ -17,9 +17,7 @@ const QelString QelBomDataToken::kFilterPrefix(u"%FilterBy:");
 
 namespace {
 
-bool contains(const QelString& text, const QelString& prefix) {
-  return text.find(prefix, 0) != -1;
-}
+bool contains(const QelString& text, const QelString& prefix) { return text.find(prefix, 0) != -1; }
 
 // The argument of a directive whose prefix is `prefix`: the last
 // (length - prefix length) characters of `text`.
@@ -93,8 +91,7 @@ int QelBomDataToken::getFilteringRequest(QelIntArray& objectTypes) const {
   if (!contains(m_strToken, kFilterPrefix)) return 0;
   QelString list = argumentOf(m_strToken, kFilterPrefix);
   list.removeAll(u' ');
-  splitAtCommas(list, [&objectTypes](const QelString& piece) {
-    objectTypes.append(piece.toInteger());
-  });
+  splitAtCommas(list,
+                [&objectTypes](const QelString& piece) { objectTypes.append(piece.toInteger()); });
   return 1;
 }

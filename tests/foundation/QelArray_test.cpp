@@ -157,14 +157,6 @@ TEST(QelArrayTest, ObjectCopySlotsAreConstructedAndDestroyed) {
   EXPECT_EQ(Counted::alive, 0);
 }
 
-TEST(QelArrayTest, MoveLeavesSourceEmpty) {
-  QelIntArray source = intsUpTo(3);
-  QelIntArray moved(std::move(source));
-  EXPECT_EQ(moved.count(), 3);
-  EXPECT_EQ(source.count(), 0);     // NOLINT(bugprone-use-after-move)
-  EXPECT_EQ(source.data(), nullptr);  // NOLINT(bugprone-use-after-move)
-}
-
 TEST(QelArrayTest, CompareIntSortsAndSearchesInPlace) {
   const int minusFive = -5;
   const int three = 3;

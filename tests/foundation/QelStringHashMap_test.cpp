@@ -92,7 +92,9 @@ TEST(QelStringHashMapTest, GrowsTo97AtThe54thKeyAndRelinksPushingFront) {
   for (int i = 0; i < 60; ++i) {
     std::string text = "key" + std::to_string(i);
     const QelStringHashMap::Entry* e = map.find(key(text.c_str()));
-    if (e != nullptr) EXPECT_EQ(e->value(), i);
+    if (e != nullptr) {
+      EXPECT_EQ(e->value(), i);
+    }
   }
 }
 

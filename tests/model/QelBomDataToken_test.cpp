@@ -26,15 +26,6 @@ TEST(QelBomDataTokenTest, PrefixConstants) {
   EXPECT_EQ(Token::kFilterPrefix.toUtf8(), "%FilterBy:");
 }
 
-TEST(QelBomDataTokenTest, TokenTextAndCopies) {
-  Token token(q("%Weight"));
-  Token copy(token);
-  token.setToken(q("%Length"));
-  EXPECT_EQ(copy.token().toUtf8(), "%Weight");
-  EXPECT_EQ(token.token().toUtf8(), "%Length");
-  EXPECT_TRUE(Token().token().isEmpty());
-}
-
 TEST(QelBomDataTokenTest, IsTokenAndIsInvisibleToken) {
   struct Case {
     const char* text;

@@ -11,25 +11,59 @@ Value::eBomDataValueType typeOf(const char16_t* token) {
 }
 
 TEST(QelBomTokenCatalogueTest, EveryKnownToken) {
-  const char16_t* const texts[] = {
-      u"%Phase", u"%MNum", u"%MName", u"%PNum", u"%Num", u"%Class", u"%Name",
-      u"%GratingConnectorName", u"%Material", u"%Coating", u"%InsideCoating",
-      u"%OutsideCoating", u"%Commodity", u"%PreDefinedRemark", u"%DStV", u"%Role",
-      u"%FreeRemark", u"%Set", u"%BoltName", u"%Standard", u"%ElementID", u"%External",
-      u"%UserAttr"};
-  const char16_t* const ints[] = {
-      u"%MQuantity", u"%MQuantityInPhase", u"%IsMP", u"%Quantity", u"%QuantityInModel",
-      u"%QuantityInAllAssembly", u"%QuantityInPhase", u"%QuantityInAllAssemblyInPhase",
-      u"%ClassId", u"%isUnwidable", u"%CompoundId", u"%GratingConnectorQuantity",
-      u"%CladdingConnectorQuantity", u"%CladdingConnectorQuantityInModel"};
-  const char16_t* const reals[] = {
-      u"%SysLength", u"%CurvedBeamRadius", u"%Weight", u"%WeightInAssembly",
-      u"%WeightInAllAssembly", u"%WeightInAllAssemblyInPhase", u"%WeightInPhase",
-      u"%WeightInModel", u"%ExactWeight", u"%ExactWeightInAssembly",
-      u"%ExactWeightInAllAssembly", u"%ExactWeightInAllAssemblyInPhase",
-      u"%ExactWeightInPhase", u"%ExactWeightInModel", u"%WeightMeter", u"%Length",
-      u"%LengthInModel", u"%SawLength", u"%SawLengthInModel", u"%Paint", u"%PaintInAssembly",
-      u"%%PaintMeter", u"%Thick", u"%Width", u"%Area", u"%contourLength", u"%Diameter"};
+  const char16_t* const texts[] = {u"%Phase",         u"%MNum",
+                                   u"%MName",         u"%PNum",
+                                   u"%Num",           u"%Class",
+                                   u"%Name",          u"%GratingConnectorName",
+                                   u"%Material",      u"%Coating",
+                                   u"%InsideCoating", u"%OutsideCoating",
+                                   u"%Commodity",     u"%PreDefinedRemark",
+                                   u"%DStV",          u"%Role",
+                                   u"%FreeRemark",    u"%Set",
+                                   u"%BoltName",      u"%Standard",
+                                   u"%ElementID",     u"%External",
+                                   u"%UserAttr"};
+  const char16_t* const ints[] = {u"%MQuantity",
+                                  u"%MQuantityInPhase",
+                                  u"%IsMP",
+                                  u"%Quantity",
+                                  u"%QuantityInModel",
+                                  u"%QuantityInAllAssembly",
+                                  u"%QuantityInPhase",
+                                  u"%QuantityInAllAssemblyInPhase",
+                                  u"%ClassId",
+                                  u"%isUnwidable",
+                                  u"%CompoundId",
+                                  u"%GratingConnectorQuantity",
+                                  u"%CladdingConnectorQuantity",
+                                  u"%CladdingConnectorQuantityInModel"};
+  const char16_t* const reals[] = {u"%SysLength",
+                                   u"%CurvedBeamRadius",
+                                   u"%Weight",
+                                   u"%WeightInAssembly",
+                                   u"%WeightInAllAssembly",
+                                   u"%WeightInAllAssemblyInPhase",
+                                   u"%WeightInPhase",
+                                   u"%WeightInModel",
+                                   u"%ExactWeight",
+                                   u"%ExactWeightInAssembly",
+                                   u"%ExactWeightInAllAssembly",
+                                   u"%ExactWeightInAllAssemblyInPhase",
+                                   u"%ExactWeightInPhase",
+                                   u"%ExactWeightInModel",
+                                   u"%WeightMeter",
+                                   u"%Length",
+                                   u"%LengthInModel",
+                                   u"%SawLength",
+                                   u"%SawLengthInModel",
+                                   u"%Paint",
+                                   u"%PaintInAssembly",
+                                   u"%%PaintMeter",
+                                   u"%Thick",
+                                   u"%Width",
+                                   u"%Area",
+                                   u"%contourLength",
+                                   u"%Diameter"};
   EXPECT_EQ(sizeof(texts) / sizeof(texts[0]) + sizeof(ints) / sizeof(ints[0]) +
                 sizeof(reals) / sizeof(reals[0]),
             64u);
@@ -40,7 +74,8 @@ TEST(QelBomTokenCatalogueTest, EveryKnownToken) {
     summed += QelString(t);
     EXPECT_EQ(QelBomDataToken::getTokenType(summed), Value::kStringDataValue);
   }
-  for (const char16_t* t : ints) EXPECT_EQ(typeOf(t), Value::kIntDataValue) << QelString(t).toUtf8();
+  for (const char16_t* t : ints)
+    EXPECT_EQ(typeOf(t), Value::kIntDataValue) << QelString(t).toUtf8();
   for (const char16_t* t : reals) {
     EXPECT_EQ(typeOf(t), Value::kDoubleDataValue) << QelString(t).toUtf8();
   }

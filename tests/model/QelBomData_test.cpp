@@ -1,0 +1,158 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "QelBomData.h"
+
+namespace {
+
+std::vector<std::string> toStrings(const QelArray<QelString>& a) {
+  std::vector<std::string> out;
+  for (const QelString& s : a) out.push_back(s.toUtf8());
+  return out;
+}
+
+QelBomData::eSteelObjects type(int code) { return static_cast<QelBomData::eSteelObjects>(code); }
+
+QelBomDataRow* newRow(const char16_t* handle) {
+  QelBomDataRow* row = new QelBomDataRow();
+  row->setObjectHandle(QelString(handle));
+  return row;
+}
+
+TEST(QelBomDataTest, TemplateSets) {
+  QelBomData data;
+  EXPECT_FALSE(data.isTokenRequired(QelString(u"%PosNum")));
+  EXPECT_FALSE(data.isItemPresent(type(0)));
+
+  QelArray<QelString> tokens;
+  tokens.append(QelString(u"%Weight"));
+  tokens.append(QelString(u"%PosNum"));
+  tokens.append(QelString(u"%material"));
+  QelIntArray types;
+  for (int t : {5, 1, 3}) types.append(t);
+  data.setTemplUsedTokensAndObjTypes(tokens, types);
+  EXPECT_TRUE(data.isTokenRequired(QelString(u"%posnum")));
+  EXPECT_TRUE(data.isTokenRequired(QelString(u"%PosNum")));
+  EXPECT_TRUE(data.isTokenRequired(QelString(u"%WEIGHT")));
+  EXPECT_TRUE(data.isTokenRequired(QelString(u"%Material")));
+  EXPECT_FALSE(data.isTokenRequired(QelString(u"%Length")));
+  EXPECT_FALSE(data.isTokenRequired(QelString(u"%PosNu")));
+  EXPECT_TRUE(data.isItemPresent(type(3)));
+  EXPECT_TRUE(data.isItemPresent(type(1)));
+  EXPECT_TRUE(data.isItemPresent(type(5)));
+  EXPECT_FALSE(data.isItemPresent(type(2)));
+
+  // The copy holds its own sets.
+  QelBomData copy(data);
+  EXPECT_TRUE(copy.isItemPresent(type(5)));
+
+  // A later call replaces both sets.
+  data.setTemplUsedTokensAndObjTypes(QelArray<QelString>(), QelIntArray());
+  EXPECT_FALSE(data.isTokenRequired(QelString(u"%PosNum")));
+  EXPECT_FALSE(data.isItemPresent(type(3)));
+  EXPECT_TRUE(copy.isTokenRequired(QelString(u"%POSNUM")));
+
+  // Many tokens, duplicates kept: the search still finds every one.
+  QelArray<QelString> many;
+  for (int i = 0; i < 200; ++i) {
+    QelString t;
+    t.format(i % 2 ? "%%Tok%d" : "%%TOK%d", (i * 37) % 100);
+    many.append(t);
+  }
+  QelIntArray codes;
+  for (int i = 0; i < 50; ++i) codes.append((i * 7919) % 101 - 50);
+  data.setTemplUsedTokensAndObjTypes(many, codes);
+  for (int i = 0; i < 100; ++i) {
+    QelString t;
+    t.format("%%tok%d", i);
+    EXPECT_TRUE(data.isTokenRequired(t)) << i;
+  }
+  for (int i = 0; i < 50; ++i) EXPECT_TRUE(data.isItemPresent(type((i * 7919) % 101 - 50)));
+  EXPECT_FALSE(data.isItemPresent(type(51)));
+}
+
+TEST(QelBomDataTest, DepthLevel) {
+  QelBomData data;
+  EXPECT_EQ(data.depthLevel(), 0);  // no rows
+  data.addChild(newRow(u"1"));
+  data.addChild(newRow(u"2"));
+  data.addChild(newRow(u"3"));
+  EXPECT_EQ(data.depthLevel(), 1);
+
+  // One row with a child that has a child, wherever it stands.
+  QelBomItemBase* middle = data.child()->next();
+  QelBomDataRow* child = newRow(u"2.1");
+  middle->addChild(child);
+  child->addChild(newRow(u"2.1.1"));
+  EXPECT_EQ(data.depthLevel(), 3);
+  data.lastChild()->addChild(newRow(u"3.1"));
+  EXPECT_EQ(data.depthLevel(), 3);
+  data.empty();
+}
+
+TEST(QelBomDataTest, DepthLevelOfHugeSets) {
+  QelBomData wide;
+  for (int i = 0; i < 1000000; ++i) wide.addChild(new QelBomDataRow());
+  wide.lastChild()->addChild(new QelBomDataRow());
+  EXPECT_EQ(wide.depthLevel(), 2);
+  wide.empty();
+
+  constexpr int kDepth = 1000000;
+  QelBomData deep;
+  QelBomItemBase* at = &deep;
+  for (int i = 0; i < kDepth; ++i) {
+    QelBomItemBase* row = new QelBomDataRow();
+    at->addChild(row);
+    at = row;
+  }
+  EXPECT_EQ(deep.depthLevel(), kDepth);
+  deep.empty();
+}
+
+TEST(QelBomDataTest, UsedHandlesAndTokens) {
+  QelBomData data;
+  QelBomDataRow* unused = newRow(u"1");
+  unused->addData(QelBomDataTuple(QelString(u"%A"), 1));
+  QelBomDataRow* used = newRow(u"7");
+  QelArray<QelString> equal;
+  equal.append(QelString(u"8"));
+  equal.append(QelString(u"9"));
+  used->setEqualPartObjectHandles(equal);
+  for (const char16_t* t : {u"%A", u"%B", u"%C", u"%D"}) {
+    used->addData(QelBomDataTuple(QelString(t), 0));
+  }
+  QelBomDataRow* markedTwo = newRow(u"3");
+  markedTwo->addData(QelBomDataTuple(QelString(u"%A"), 1));
+  markedTwo->getData()[0].setUsed(2);  // only exactly 1 counts
+  data.addChild(unused);
+  data.addChild(used);
+  data.addChild(markedTwo);
+
+  QelArray<QelArray<QelString>> handles;
+  QelArray<QelArray<QelString>> tokens;
+  EXPECT_EQ(data.getUsedHandlesAndTokens(handles, tokens), 1);
+  EXPECT_EQ(handles.count(), 0);
+  EXPECT_EQ(tokens.count(), 0);
+
+  used->getData()[0].setUsed(1);
+  used->getData()[2].setUsed(1);
+  // Rows below rows are not visited.
+  QelBomDataRow* nested = newRow(u"99");
+  nested->addData(QelBomDataTuple(QelString(u"%N"), 1));
+  nested->getData()[0].setUsed(1);
+  used->addChild(nested);
+
+  EXPECT_EQ(data.getUsedHandlesAndTokens(handles, tokens), 1);
+  EXPECT_EQ(data.getUsedHandlesAndTokens(handles, tokens), 1);
+  ASSERT_EQ(handles.count(), 2);
+  ASSERT_EQ(tokens.count(), 2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(toStrings(handles[i]), (std::vector<std::string>{"7", "8", "9"}));
+    EXPECT_EQ(toStrings(tokens[i]), (std::vector<std::string>{"%A", "%C"}));
+  }
+  data.empty();
+}
+
+}  // namespace

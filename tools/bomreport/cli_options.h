@@ -1,0 +1,30 @@
+// The command line of bomreport.
+#ifndef BOMREPORT_CLI_OPTIONS_H_
+#define BOMREPORT_CLI_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+namespace bomreport {
+
+struct Options {
+  std::string templatePath;  // empty: the default template
+  std::string dataPath;      // empty: the sample data set
+  std::string format = "text";
+  std::string outputPath;  // empty: standard output
+  std::string units;       // empty: the units library's current units
+  std::vector<std::string> settings;
+  bool trace = false;
+  bool used = false;
+  bool exportTemplate = false;
+  bool allTokens = false;
+};
+
+// Parses the command line into `options`. Returns -1 when the run goes on,
+// otherwise the exit status: 0 after --help or --version, 2 after a usage
+// error (reported on standard error).
+int parseOptions(int argc, char** argv, Options& options);
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_CLI_OPTIONS_H_

@@ -1,0 +1,71 @@
+// Reading an evaluated output tree for the report writers: its items in report
+// order with their depth, the tuples a reader sees, and a column per token.
+#ifndef BOMREPORT_REPORT_TREE_H_
+#define BOMREPORT_REPORT_TREE_H_
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "VRKBomEngine.h"
+
+namespace bomreport {
+
+// An evaluated item and its depth: 0 for the items directly below the output
+// template.
+struct ReportLine {
+  const QelBomTemplateItem* item;
+  int depth;
+};
+
+// Every item below `root` in report order (each item before its children,
+// children in sibling order), without recursion.
+std::vector<ReportLine> collectLines(const QelBomTemplateItem& root);
+
+// A tuple is shown unless its token is a grouping, sorting or filter directive.
+inline bool isVisible(const QelBomDataTuple& tuple) {
+  return QelBomDataToken::isInvisibleToken(tuple.token().token()) == 0;
+}
+
+// The summed token of a "%SumBy:" tuple (the token without its first seven
+// characters, as the engine reads it); false for other tuples.
+bool summedToken(const QelString& token, std::u16string_view& summed);
+
+inline std::u16string_view view(const QelString& text) {
+  return std::u16string_view(text.getStringW(), static_cast<std::size_t>(text.length()));
+}
+
+// Assigns a column to every visible tuple of the items it is shown, in order of
+// first appearance. A column stands for a token; a token that occurs twice in
+// one item gets a second column for its second occurrence. With
+// `sumsUnderSummedToken`, a "%SumBy:%Weight" tuple goes into the "%Weight"
+// column. The tokens must outlive the index (they are viewed, not copied).
+class ColumnIndex {
+ public:
+  struct Column {
+    std::u16string_view token;  // the column's token
+    int occurrence;             // 0 for the first occurrence in an item
+  };
+
+  explicit ColumnIndex(bool sumsUnderSummedToken) : sumsUnderSummed_(sumsUnderSummedToken) {}
+
+  // The column of each tuple of `item` (-1 for hidden tuples) into `out`.
+  void map(const QelBomTemplateItem& item, std::vector<int>& out);
+  const std::vector<Column>& columns() const { return columns_; }
+
+ private:
+  int columnFor(std::u16string_view key, int occurrence);
+
+  bool sumsUnderSummed_;
+  std::vector<Column> columns_;
+  std::unordered_map<std::u16string_view, int> first_;
+  std::map<std::pair<std::u16string, int>, int> repeated_;
+  std::vector<std::u16string_view> itemKeys_;  // scratch: keys met in the current item
+};
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_REPORT_TREE_H_
