@@ -19,6 +19,10 @@ function(bom_add_library target include_dir building_macro)
     $<BUILD_INTERFACE:${include_dir}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_compile_definitions(${target} PRIVATE ${building_macro})
+  # Calls inside a library go straight to its own functions, not through the PLT.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -fno-semantic-interposition)
+  endif()
   # Installed libraries find their sibling stand-ins next to themselves.
   set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
                         INSTALL_RPATH "$ORIGIN")

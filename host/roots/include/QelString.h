@@ -36,12 +36,18 @@ class VRK_ROOTS_API QelString {
   std::string toUtf8() const;
 
   // Zero-terminated UTF-16 text; valid while the string lives unchanged.
-  const char16_t* getStringW() const noexcept;
-  int length() const noexcept;
+  const char16_t* getStringW() const noexcept { return m_pText != nullptr ? m_pText : u""; }
+  int length() const noexcept {
+    return m_pText != nullptr ? reinterpret_cast<const int*>(m_pText)[-kLengthSlot] : 0;
+  }
   int isEmpty() const noexcept { return length() == 0; }
   char16_t operator[](int index) const noexcept { return getStringW()[index]; }
 
-  bool operator==(const QelString& other) const noexcept;
+  bool operator==(const QelString& other) const noexcept {
+    if (m_pText == other.m_pText) return true;
+    const int len = length();
+    return len == other.length() && equalUnits(m_pText, other.m_pText, len);
+  }
   bool operator!=(const QelString& other) const noexcept { return !(*this == other); }
   QelString& operator+=(const QelString& other);
   QelString& operator+=(char16_t ch);
@@ -51,7 +57,10 @@ class VRK_ROOTS_API QelString {
   // Ordinal comparison of code units: negative, zero or positive as `a` orders
   // before, equal to or after `b`. The three-argument form compares at most the
   // first `n` code units (n <= 0 compares nothing and gives 0).
-  static int compare(const QelString& a, const QelString& b) noexcept;
+  static int compare(const QelString& a, const QelString& b) noexcept {
+    if (a.m_pText == b.m_pText) return 0;
+    return compareUnits(a.getStringW(), a.length(), b.getStringW(), b.length());
+  }
   static int compare(const QelString& a, const QelString& b, int n) noexcept;
   // Unicode case-insensitive order (default case folding) of two QelString
   // objects given by address; a qsort/bsearch comparator.
@@ -80,6 +89,10 @@ class VRK_ROOTS_API QelString {
 
  private:
   struct Rep;
+  // The length is kept in the int this many ints before the first code unit.
+  static constexpr int kLengthSlot = 2;
+  static bool equalUnits(const char16_t* a, const char16_t* b, int length) noexcept;
+  static int compareUnits(const char16_t* a, int lengthA, const char16_t* b, int lengthB) noexcept;
   static Rep* allocate(int length);
   void makeUnique(int extra);
   void assignUnits(const char16_t* text, int length);

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,6 @@ struct QelString::Rep {
 
 namespace {
 
-constexpr char16_t kEmptyText[1] = {0};
 constexpr UChar32 kReplacementChar = 0xFFFD;
 constexpr int kMaxUnits = INT_MAX - 1;
 
@@ -323,37 +323,21 @@ std::string QelString::toUtf8() const {
 
 // ---- Access and comparison -------------------------------------------------
 
-const char16_t* QelString::getStringW() const noexcept {
-  return m_pText != nullptr ? m_pText : kEmptyText;
-}
 
-int QelString::length() const noexcept {
-  return m_pText != nullptr ? repOf<Rep>(m_pText)->length : 0;
+bool QelString::equalUnits(const char16_t* a, const char16_t* b, int length) noexcept {
+  static_assert(offsetof(Rep, length) + kLengthSlot * sizeof(int) == sizeof(Rep),
+                "the inline length() reads the length kLengthSlot ints before the text");
+  return std::memcmp(a, b, static_cast<size_t>(length) * sizeof(char16_t)) == 0;
 }
-
-bool QelString::operator==(const QelString& other) const noexcept {
-  if (m_pText == other.m_pText) return true;
-  const int len = length();
-  if (len != other.length()) return false;
-  return std::memcmp(m_pText, other.m_pText, static_cast<size_t>(len) * sizeof(char16_t)) == 0;
-}
-
-namespace {
 
 // Ordinal comparison of two code unit runs.
-int compareUnits(const char16_t* a, int lengthA, const char16_t* b, int lengthB) noexcept {
+int QelString::compareUnits(const char16_t* a, int lengthA, const char16_t* b,
+                            int lengthB) noexcept {
   const int common = std::min(lengthA, lengthB);
   for (int i = 0; i < common; ++i) {
     if (a[i] != b[i]) return static_cast<int>(a[i]) - static_cast<int>(b[i]);
   }
   return (lengthA > lengthB) - (lengthA < lengthB);
-}
-
-}  // namespace
-
-int QelString::compare(const QelString& a, const QelString& b) noexcept {
-  if (a.m_pText == b.m_pText) return 0;
-  return compareUnits(a.getStringW(), a.length(), b.getStringW(), b.length());
 }
 
 int QelString::compare(const QelString& a, const QelString& b, int n) noexcept {
