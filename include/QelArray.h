@@ -44,6 +44,16 @@ struct QelArrayObjectCopyReallocator {
   static void copy(T* dst, const T* src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = src[i];
   }
+  // Constructs n fresh slots as copies of `src`.
+  static void constructCopies(T* slots, const T* src, int n) {
+    int i = 0;
+    try {
+      for (; i < n; ++i) new (slots + i) T(src[i]);
+    } catch (...) {
+      destroy(slots, i);
+      throw;
+    }
+  }
   // Used when storage moves: the old slots are destroyed right after.
   static void relocate(T* dst, T* src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = std::move(src[i]);
@@ -58,6 +68,7 @@ struct QelArrayMemCopyReallocator {
     if (n > 0) std::memcpy(static_cast<void*>(dst), static_cast<const void*>(src), sizeof(T) * n);
   }
   static void relocate(T* dst, T* src, int n) { copy(dst, src, n); }
+  static void constructCopies(T* slots, const T* src, int n) { copy(slots, src, n); }
 };
 
 template <class T>
@@ -92,9 +103,18 @@ class QelArray {
     releaseStorage();
     m_nGrowBy = other.m_nGrowBy;
     if (other.m_nCount > 0) {
-      setCapacity(other.m_nCount);
-      if (m_nCapacity < other.m_nCount) throw std::bad_alloc();
-      Reallocator::copy(m_pData, other.m_pData, other.m_nCount);
+      // Every slot of the copy is in use, so each is constructed as a copy
+      // (the same result as constructing it empty and assigning).
+      T* fresh = MemoryController::allocate(other.m_nCount);
+      if (fresh == nullptr) throw std::bad_alloc();
+      try {
+        Reallocator::constructCopies(fresh, other.m_pData, other.m_nCount);
+      } catch (...) {
+        MemoryController::deallocate(fresh);
+        throw;
+      }
+      m_pData = fresh;
+      m_nCapacity = other.m_nCount;
       m_nCount = other.m_nCount;
     }
     return *this;
@@ -161,6 +181,13 @@ class QelArray {
     if (needed > m_nCapacity) growFor(needed);
     Reallocator::copy(m_pData + m_nCount, other.m_pData, other.m_nCount);
     m_nCount = needed;
+  }
+
+  // Makes room for `n` elements as growing to them would: when n exceeds the
+  // capacity, the capacity becomes the smallest multiple of the grow step that
+  // is at least n. Appending up to n elements then reallocates nothing.
+  void reserve(int n) {
+    if (n > m_nCapacity) growFor(n);
   }
 
   // Count to 0; the storage and the old slot contents stay.

@@ -4,11 +4,15 @@
 #ifndef QEL_BOM_TEMPLATE_UNITS_H_
 #define QEL_BOM_TEMPLATE_UNITS_H_
 
+#include <memory>
+
 #include "QelStringHashMap.h"
 #include "QelString.h"
 #include "QelUnitsManager.h"
 #include "VRKBomEngineExport.h"
 #include "VRKUnit.h"
+
+class QelBomDisplayCache;
 
 class VRK_BOM_ENGINE_API QelBomTemplateUnits {
  public:
@@ -42,12 +46,18 @@ class VRK_BOM_ENGINE_API QelBomTemplateUnits {
   int suppressLastZeros() const noexcept { return m_nSuppressLastZeros; }
 
  private:
+  // The display text of `value` for a unit type from 0 to 4.
+  QelString formatDisplay(int unitType, double value) const;
+
   QelStringHashMap m_mapTokenUnitTypes;
   VRKUnit m_unitDistance;
   VRKUnit m_unitWeight;
   VRKUnit m_unitArea;
   VRKUnit m_unitAngle;
   int m_nSuppressLastZeros;
+  // Texts made by getDisplayString, kept for values shown again; created on
+  // first use and cleared when the units or the flag change.
+  mutable std::unique_ptr<QelBomDisplayCache> m_pDisplayCache;
 };
 
 #endif  // QEL_BOM_TEMPLATE_UNITS_H_

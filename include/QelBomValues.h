@@ -43,7 +43,18 @@ class VRK_BOM_ENGINE_API QelBomDataValue {
 
   // The content, read as int, double or QelString according to type(); null
   // for an empty value. Valid until the value next changes.
-  const void* data() const noexcept;
+  const void* data() const noexcept {
+    switch (m_eValueType) {
+      case kIntDataValue:
+        return &m_nValue;
+      case kDoubleDataValue:
+        return &m_dValue;
+      case kStringDataValue:
+        return &m_string;
+      default:
+        return nullptr;
+    }
+  }
   eBomDataValueType type() const noexcept { return m_eValueType; }
 
   // Values of different types give -1 whichever is the receiver. Ints: -1, 0,
@@ -59,10 +70,12 @@ class VRK_BOM_ENGINE_API QelBomDataValue {
 
  private:
   eBomDataValueType m_eValueType;
+  // The content lives inline; the text is constructed only while the type is
+  // kStringDataValue (a QelString is one pointer, so this costs no space).
   union {
     int m_nValue;
     double m_dValue;
-    QelString* m_pString;  // owned
+    QelString m_string;
   };
 };
 

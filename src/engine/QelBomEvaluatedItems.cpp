@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "QelBomEvaluator2.h"
 
@@ -23,6 +24,21 @@ std::unique_ptr<QelBomTemplateItem> copySection(const QelBomTemplateItem& sectio
   item->setNext(nullptr);
   item->setChild(nullptr);
   return item;
+}
+
+// The "%d" text of `value`. Reports show the same small counts again and
+// again, so the texts of 0 to 9999 are made once and shared.
+QelString intText(int value) {
+  constexpr int kShared = 10000;
+  static const std::vector<QelString> shared = [] {
+    std::vector<QelString> texts(kShared);
+    for (int i = 0; i < kShared; ++i) texts[static_cast<size_t>(i)].format("%d", i);
+    return texts;
+  }();
+  if (value >= 0 && value < kShared) return shared[static_cast<size_t>(value)];
+  QelString text;
+  text.format("%d", value);
+  return text;
 }
 
 bool isSumAccumulator(const QelString& token) {
@@ -154,9 +170,7 @@ void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
   for (int i = 0; i < tuples.count(); ++i) {
     QelBomDataValue& value = tuples[i].value();
     if (value.type() == QelBomDataValue::kIntDataValue) {
-      QelString text;
-      text.format("%d", intOf(value));
-      value.set(text);
+      value.set(intText(intOf(value)));
     } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
       const QelString& token = tuples[i].token().token();
       const QelString name = isSumAccumulator(token) ? summedToken(token) : token;

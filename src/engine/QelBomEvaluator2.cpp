@@ -8,6 +8,16 @@ namespace {
 
 using EngineStack = QelArray<QelBomEngineState>;
 
+// Appends `row` to the rows of an open group. A group may hold every row of
+// the data set, so once the array is full its grow step is raised to its
+// current size: the array doubles instead of growing by a fixed step.
+void appendGroupRow(QelArray<QelBomDataRow*>& rows, QelBomDataRow* row) {
+  if (rows.count() == rows.capacity() && rows.capacity() > rows.growBy()) {
+    rows.setGrowBy(rows.capacity());
+  }
+  rows.append(row);
+}
+
 // The node that receives the evaluated items of `level` when they are linked.
 QelBomItemBase* linkTarget(EngineStack& stack, int level) {
   return level == 0 ? stack[0].m_pOutputParent : stack[level - 1].m_pEvaluatedItem;
@@ -135,12 +145,12 @@ int QelBomEvaluator2::beginGroup(QelBomDataRow* row, EngineStack& stack, int lev
   state.m_groupOpen = 1;
   state.m_pEvaluatedItem = process(state.m_pTemplateItem, row);
   if (state.m_pEvaluatedItem != nullptr) state.m_pEvaluatedItem->setFirstDataRow(row);
-  state.m_arrGroupRows.append(row);
+  appendGroupRow(state.m_arrGroupRows, row);
   return 1;
 }
 
 int QelBomEvaluator2::addedInGroup(QelBomDataRow* row, EngineStack& stack, int level) {
-  stack[level].m_arrGroupRows.append(row);
+  appendGroupRow(stack[level].m_arrGroupRows, row);
   return 1;
 }
 

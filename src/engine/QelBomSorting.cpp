@@ -1,8 +1,9 @@
 // Sorting of the input rows by the sort keys of all levels, and of chains of
 // evaluated items (each header with the closing item that follows it).
 //
-// Both sorts use std::stable_sort with the qsort-style comparators. The
-// comparators are not a consistent ordering (values of different types give -1
+// Both sorts use std::stable_sort: the row sort over keys looked up once per
+// row (SortKeyTable, the same verdicts as compareDataRow), the item sort with
+// compareEvaluatedItems. The comparators are not a consistent ordering (values of different types give -1
 // whichever comes first); the merge-based stable sort stays within its ranges
 // and terminates with any comparator, and rows or pairs equal on every key
 // keep their order.
@@ -12,6 +13,8 @@
 
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
+#include "engine/QelBomSortKeyTable.h"
+#include "engine/QelBomSortKeyTable.h"
 
 namespace qel_bom_engine {
 
@@ -81,22 +84,21 @@ int QelBomEvaluator2::sortInpuDataBySortingTokens(QelBomData* data, EngineStack&
   }
   if (m_arrTokensToSortDataRow.count() == 0 || data == nullptr) return 1;
 
-  int rowCount = 0;
-  for (QelBomItemBase* row = data->child(); row != nullptr; row = row->next()) ++rowCount;
-  if (rowCount < 2) return 1;
-
-  RowArray rows(qel_bom_engine::kStackGrowBy);
-  rows.setCapacity(rowCount);
-  for (QelBomItemBase* row = data->child(); row != nullptr; row = row->next()) {
-    rows.append(static_cast<QelBomDataRow*>(row));
+  // One walk gathers the rows and looks up their keys.
+  qel_bom_engine::SortKeyTable keys(m_arrTokensToSortDataRow, m_arrSortOrderForDataRow);
+  std::vector<QelBomDataRow*> rows;
+  for (QelBomItemBase* node = data->child(); node != nullptr; node = node->next()) {
+    auto* row = static_cast<QelBomDataRow*>(node);
+    rows.push_back(row);
+    keys.add(row);
   }
-  std::stable_sort(rows.begin(), rows.end(), [](QelBomDataRow* const& x, QelBomDataRow* const& y) {
-    return compareDataRow(&x, &y) < 0;
-  });
+  if (rows.size() < 2) return 1;
 
-  for (int i = 0; i + 1 < rows.count(); ++i) rows[i]->setNext(rows[i + 1]);
-  rows[rows.count() - 1]->setNext(nullptr);
-  data->setChild(rows[0]);
+  // Relinked by appending, which keeps the last child without walking the chain.
+  const std::vector<int> order = keys.sortedOrder();
+  rows[static_cast<size_t>(order.back())]->setNext(nullptr);
+  data->setChild(nullptr);
+  for (int index : order) data->addChild(rows[static_cast<size_t>(index)]);
   return 1;
 }
 

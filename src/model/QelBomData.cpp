@@ -49,10 +49,29 @@ int QelBomData::getDepthLevel(QelBomItemBase* node, int level, int& maxLevel) {
   return 1;
 }
 
+namespace {
+
+bool hasUsedTuple(const QelBomDataRow& row) {
+  for (const QelBomDataTuple& tuple : row.getData()) {
+    if (tuple.used() == 1) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Two walks: the first counts the contributing rows, so that both output arrays
+// grow once, to the capacity that appending one by one would end at.
 int QelBomData::getUsedHandlesAndTokens(QelArray<QelArray<QelString>>& handles,
                                         QelArray<QelArray<QelString>>& tokens) {
+  int contributing = 0;
   for (QelBomItemBase* node = m_pChild; node != nullptr; node = node->next()) {
     // The children of a data set are its rows.
+    if (hasUsedTuple(*static_cast<const QelBomDataRow*>(node))) ++contributing;
+  }
+  handles.reserve(handles.count() + contributing);
+  tokens.reserve(tokens.count() + contributing);
+  for (QelBomItemBase* node = m_pChild; node != nullptr; node = node->next()) {
     const QelBomDataRow* row = static_cast<const QelBomDataRow*>(node);
     QelArray<QelString> usedTokens;
     for (const QelBomDataTuple& tuple : row->getData()) {
@@ -62,8 +81,9 @@ int QelBomData::getUsedHandlesAndTokens(QelArray<QelArray<QelString>>& handles,
     QelArray<QelString> rowHandles;
     rowHandles.append(row->objectHandle());
     rowHandles.appendArray(row->EqualPartObjectHandles());
-    handles.append(std::move(rowHandles));
-    tokens.append(std::move(usedTokens));
+    // Appended as copies: each entry's capacity equals its count.
+    handles.append(rowHandles);
+    tokens.append(usedTokens);
   }
   return 1;
 }

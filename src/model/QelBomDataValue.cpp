@@ -1,13 +1,13 @@
 // QelBomDataValue: an empty, int, double or text value that owns its content.
 //
-// Ints and doubles live inline in the union; a text lives in a QelString that
-// the value owns through m_pString. data() hands out the address of whichever
-// is in use.
+// The content lives inline in the union: an int, a double, or a QelString that
+// is constructed while the value holds a text. data() hands out its address.
+#include <new>
 #include <utility>
 
 #include "QelBomValues.h"
 
-QelBomDataValue::QelBomDataValue() noexcept : m_eValueType(kUnkDataValueType), m_pString(nullptr) {}
+QelBomDataValue::QelBomDataValue() noexcept : m_eValueType(kUnkDataValueType), m_nValue(0) {}
 
 QelBomDataValue::QelBomDataValue(int value) : QelBomDataValue() { set(value); }
 
@@ -35,7 +35,7 @@ QelBomDataValue& QelBomDataValue::operator=(const QelBomDataValue& other) {
       set(other.m_dValue);
       break;
     case kStringDataValue:
-      set(*other.m_pString);
+      set(other.m_string);
       break;
     case kUnkDataValueType:
       break;  // an empty source leaves this value as it was
@@ -47,21 +47,23 @@ QelBomDataValue& QelBomDataValue::operator=(const QelBomDataValue& other) {
 // is taken over and the source becomes empty.
 QelBomDataValue& QelBomDataValue::operator=(QelBomDataValue&& other) noexcept {
   if (this == &other || other.m_eValueType == kUnkDataValueType) return *this;
-  empty();
-  m_eValueType = other.m_eValueType;
-  switch (m_eValueType) {
+  switch (other.m_eValueType) {
     case kIntDataValue:
-      m_nValue = other.m_nValue;
+      set(other.m_nValue);
       break;
     case kDoubleDataValue:
-      m_dValue = other.m_dValue;
+      set(other.m_dValue);
       break;
     default:
-      m_pString = other.m_pString;
+      if (m_eValueType == kStringDataValue) {
+        m_string = std::move(other.m_string);
+      } else {
+        new (&m_string) QelString(std::move(other.m_string));
+        m_eValueType = kStringDataValue;
+      }
       break;
   }
-  other.m_eValueType = kUnkDataValueType;
-  other.m_pString = nullptr;
+  other.empty();
   return *this;
 }
 
@@ -78,31 +80,18 @@ void QelBomDataValue::set(double value) {
 }
 
 void QelBomDataValue::set(const QelString& value) {
-  // Copy first: `value` may be this value's own text.
-  QelString* fresh = new QelString(value);
-  empty();
-  m_pString = fresh;
+  if (m_eValueType == kStringDataValue) {
+    m_string = value;  // safe when `value` is this value's own text
+    return;
+  }
+  new (&m_string) QelString(value);
   m_eValueType = kStringDataValue;
 }
 
 void QelBomDataValue::empty() noexcept {
-  if (m_eValueType == kStringDataValue) delete m_pString;
-  m_pString = nullptr;
+  if (m_eValueType == kStringDataValue) m_string.~QelString();
+  m_nValue = 0;
   m_eValueType = kUnkDataValueType;
-}
-
-const void* QelBomDataValue::data() const noexcept {
-  switch (m_eValueType) {
-    case kIntDataValue:
-      return &m_nValue;
-    case kDoubleDataValue:
-      return &m_dValue;
-    case kStringDataValue:
-      return m_pString;
-    case kUnkDataValueType:
-      break;
-  }
-  return nullptr;
 }
 
 int QelBomDataValue::compare(const QelBomDataValue& other) const {
@@ -116,7 +105,7 @@ int QelBomDataValue::compare(const QelBomDataValue& other) const {
       if (other.m_dValue > m_dValue) return -1;
       return m_dValue > other.m_dValue ? 1 : 0;
     case kStringDataValue:
-      return QelString::compare(*m_pString, *other.m_pString);
+      return QelString::compare(m_string, other.m_string);
     case kUnkDataValueType:
       break;
   }
@@ -133,7 +122,7 @@ QelString QelBomDataValue::asString() const {
       text.format("%g", m_dValue);
       break;
     case kStringDataValue:
-      text = *m_pString;
+      text = m_string;
       break;
     case kUnkDataValueType:
       break;

@@ -76,7 +76,8 @@ QelBomDataTuple* QelBomItemBase::getTupleAt(const QelString& token) {
 
 const QelBomDataTuple* QelBomItemBase::getTupleAt(const QelString& token) const {
   for (const QelBomDataTuple& tuple : m_arrData) {
-    if (QelString::compare(token, tuple.token().token()) == 0) return &tuple;
+    // Equal texts are exactly those that compare as 0.
+    if (tuple.token().token() == token) return &tuple;
   }
   return nullptr;
 }

@@ -2,6 +2,7 @@
 #include "QelBomTemplateUnits.h"
 
 #include "VRKUnitsCommon.h"
+#include "template/QelBomDisplayCache.h"
 #include "qel_odbc.h"
 
 // The units start from fixed codes (mm, kg, m2, deg) and are then filled with
@@ -18,9 +19,26 @@ QelBomTemplateUnits::QelBomTemplateUnits()
   VRKUnitsCommon::getUnitOfAngle(m_unitAngle);
 }
 
-QelBomTemplateUnits::QelBomTemplateUnits(const QelBomTemplateUnits& other) = default;
+// Copies start without cached texts; a copy fills its own cache.
+QelBomTemplateUnits::QelBomTemplateUnits(const QelBomTemplateUnits& other)
+    : m_mapTokenUnitTypes(other.m_mapTokenUnitTypes),
+      m_unitDistance(other.m_unitDistance),
+      m_unitWeight(other.m_unitWeight),
+      m_unitArea(other.m_unitArea),
+      m_unitAngle(other.m_unitAngle),
+      m_nSuppressLastZeros(other.m_nSuppressLastZeros) {}
 
-QelBomTemplateUnits& QelBomTemplateUnits::operator=(const QelBomTemplateUnits& other) = default;
+QelBomTemplateUnits& QelBomTemplateUnits::operator=(const QelBomTemplateUnits& other) {
+  if (this == &other) return *this;
+  m_mapTokenUnitTypes = other.m_mapTokenUnitTypes;
+  m_unitDistance = other.m_unitDistance;
+  m_unitWeight = other.m_unitWeight;
+  m_unitArea = other.m_unitArea;
+  m_unitAngle = other.m_unitAngle;
+  m_nSuppressLastZeros = other.m_nSuppressLastZeros;
+  m_pDisplayCache.reset();
+  return *this;
+}
 
 QelBomTemplateUnits::~QelBomTemplateUnits() = default;
 
@@ -31,6 +49,7 @@ void QelBomTemplateUnits::setUnits(const QelUnitsManager* manager) {
   m_unitAngle = manager->getUnit(QelUnitsTransformArray::kAngleSystem);
   // Leaves the flag as it is when the setting is not stored.
   qel_odbc_getDefault(QelString(u"C0_BOMSuppressLastZeros"), m_nSuppressLastZeros, true);
+  m_pDisplayCache.reset();
 }
 
 void QelBomTemplateUnits::AddTokenType(QelString token, eTokenUnitType type) {
@@ -43,12 +62,18 @@ int QelBomTemplateUnits::tokenUnitType(const QelString& token) const {
 }
 
 QelString QelBomTemplateUnits::getDisplayString(QelString token, double value) const {
-  QelString result;
+  const int unitType = tokenUnitType(token);
+  if (unitType < kUnkTokenUnitType || unitType > kAngleUnit) return QelString();  // shows nothing
+  if (m_pDisplayCache == nullptr) m_pDisplayCache.reset(new QelBomDisplayCache());
+  if (const QelString* cached = m_pDisplayCache->find(unitType, value)) return *cached;
+  const QelString text = formatDisplay(unitType, value);
+  m_pDisplayCache->store(unitType, value, text);
+  return text;
+}
+
+QelString QelBomTemplateUnits::formatDisplay(int unitType, double value) const {
   const VRKUnit* unit = nullptr;
-  switch (tokenUnitType(token)) {
-    case kUnkTokenUnitType:
-      result.format("%g", value);
-      return result;
+  switch (unitType) {
     case kDistanceUnit:
       unit = &m_unitDistance;
       break;
@@ -61,8 +86,11 @@ QelString QelBomTemplateUnits::getDisplayString(QelString token, double value) c
     case kAngleUnit:
       unit = &m_unitAngle;
       break;
-    default:
-      return result;  // a type outside 0 to 4 shows nothing
+    default: {
+      QelString plain;
+      plain.format("%g", value);
+      return plain;
+    }
   }
   // The value stays in internal units; the transform converts and rounds.
   return unit->getQelUnitTransform()->formatValue(value, m_nSuppressLastZeros, 0, 1, 1, u' ');

@@ -46,7 +46,11 @@ class VRK_ROOTS_API QelString {
   bool operator==(const QelString& other) const noexcept {
     if (m_pText == other.m_pText) return true;
     const int len = length();
-    return len == other.length() && equalUnits(m_pText, other.m_pText, len);
+    if (len != other.length()) return false;
+    for (int i = 0; i < len; ++i) {  // tokens are short: a loop beats a call
+      if (m_pText[i] != other.m_pText[i]) return false;
+    }
+    return true;
   }
   bool operator!=(const QelString& other) const noexcept { return !(*this == other); }
   QelString& operator+=(const QelString& other);
@@ -91,7 +95,6 @@ class VRK_ROOTS_API QelString {
   struct Rep;
   // The length is kept in the int this many ints before the first code unit.
   static constexpr int kLengthSlot = 2;
-  static bool equalUnits(const char16_t* a, const char16_t* b, int length) noexcept;
   static int compareUnits(const char16_t* a, int lengthA, const char16_t* b, int lengthB) noexcept;
   static Rep* allocate(int length);
   void makeUnique(int extra);

@@ -11,6 +11,8 @@
 #include <unicode/utypes.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <atomic>
 #include <climits>
 #include <cstdarg>
@@ -324,15 +326,11 @@ std::string QelString::toUtf8() const {
 // ---- Access and comparison -------------------------------------------------
 
 
-bool QelString::equalUnits(const char16_t* a, const char16_t* b, int length) noexcept {
-  static_assert(offsetof(Rep, length) + kLengthSlot * sizeof(int) == sizeof(Rep),
-                "the inline length() reads the length kLengthSlot ints before the text");
-  return std::memcmp(a, b, static_cast<size_t>(length) * sizeof(char16_t)) == 0;
-}
-
 // Ordinal comparison of two code unit runs.
 int QelString::compareUnits(const char16_t* a, int lengthA, const char16_t* b,
                             int lengthB) noexcept {
+  static_assert(offsetof(Rep, length) + kLengthSlot * sizeof(int) == sizeof(Rep),
+                "the inline length() reads the length kLengthSlot ints before the text");
   const int common = std::min(lengthA, lengthB);
   for (int i = 0; i < common; ++i) {
     if (a[i] != b[i]) return static_cast<int>(a[i]) - static_cast<int>(b[i]);
@@ -457,14 +455,57 @@ int QelString::toInteger() const noexcept {
   return static_cast<int>(value);
 }
 
+namespace {
+
+// The formats that are one conversion and nothing else; they are written with
+// std::to_chars, which gives printf's text, without parsing the format.
+enum class SingleConversion { kNone, kInt, kDouble };
+
+SingleConversion singleConversionOf(const char* fmt) {
+  if (fmt[0] != '%' || fmt[1] == 0 || fmt[2] != 0) return SingleConversion::kNone;
+  if (fmt[1] == 'd') return SingleConversion::kInt;
+  if (fmt[1] == 'g') return SingleConversion::kDouble;
+  return SingleConversion::kNone;
+}
+
+// Writes the next argument of `args` by `single` into `out`.
+void formatSingle(SingleConversion single, va_list args, QelString& out) {
+  char buffer[64];
+  int length = 0;
+  if (single == SingleConversion::kInt) {
+    length = static_cast<int>(std::to_chars(buffer, buffer + sizeof(buffer), va_arg(args, int)).ptr -
+                              buffer);
+  } else {
+    const double value = va_arg(args, double);
+    if (std::isfinite(value)) {
+      length = static_cast<int>(
+          std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 6).ptr -
+          buffer);
+    } else {
+      length = std::snprintf(buffer, sizeof(buffer), "%g", value);
+    }
+  }
+  char16_t units[64];
+  for (int i = 0; i < length; ++i) units[i] = static_cast<unsigned char>(buffer[i]);
+  out = QelString(units, length);
+}
+
+}  // namespace
+
 int QelString::format(const char* fmt, ...) {
   if (fmt == nullptr) {
     release();
     return 0;
   }
-  FormattedText text;
   va_list args;
   va_start(args, fmt);
+  const SingleConversion single = singleConversionOf(fmt);
+  if (single != SingleConversion::kNone) {
+    formatSingle(single, args, *this);
+    va_end(args);
+    return length();
+  }
+  FormattedText text;
   const bool ok = text.print(fmt, args);
   va_end(args);
   *this = ok ? fromUtf8(text.text()) : QelString();
@@ -477,9 +518,15 @@ int QelString::format(const char16_t* fmt, ...) {
     return 0;
   }
   const NarrowFormat narrow(fmt);
-  FormattedText text;
   va_list args;
   va_start(args, fmt);
+  const SingleConversion single = singleConversionOf(narrow.c_str());
+  if (single != SingleConversion::kNone) {
+    formatSingle(single, args, *this);
+    va_end(args);
+    return length();
+  }
+  FormattedText text;
   const bool ok = text.print(narrow.c_str(), args);
   va_end(args);
   *this = ok ? fromUtf8(text.text()) : QelString();

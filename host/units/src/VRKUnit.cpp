@@ -1,6 +1,8 @@
 // Units of measure and their value formatting.
 #include "VRKUnit.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -44,16 +46,19 @@ const UnitInfo* findUnit(long code) {
   return nullptr;
 }
 
-// printf of one double with a "%g" or "%.*f" format.
-std::string printNumber(const char* fmt, int decimals, double value) {
+// printf's "%.*f" (fixed) or "%.*g" of one double. std::to_chars gives the
+// same text as printf for finite values, without parsing a format.
+std::string printNumber(bool fixed, int precision, double value) {
+  if (std::isfinite(value)) {
+    char buffer[400];  // fixed notation of the largest double with a few decimals
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value,
+                                      fixed ? std::chars_format::fixed : std::chars_format::general,
+                                      precision);
+    if (result.ec == std::errc()) return std::string(buffer, result.ptr);
+  }
   char buffer[64];
-  int n = std::snprintf(buffer, sizeof(buffer), fmt, decimals, value);
-  if (n < 0) return std::string();
-  if (static_cast<size_t>(n) < sizeof(buffer)) return std::string(buffer, static_cast<size_t>(n));
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(&text[0], text.size(), fmt, decimals, value);
-  text.resize(static_cast<size_t>(n));
-  return text;
+  const int n = std::snprintf(buffer, sizeof(buffer), fixed ? "%.*f" : "%.*g", precision, value);
+  return n < 0 ? std::string() : std::string(buffer, std::min<size_t>(static_cast<size_t>(n), sizeof(buffer) - 1));
 }
 
 // Strips trailing zeros after the decimal point, then a bare point. Texts with
@@ -106,14 +111,14 @@ QelString QelUnitTransform::formatValue(double value, int suppressLastZeros, int
                                         int fromInternal, int rounded,
                                         char16_t separator) const {
   const UnitInfo* info = findUnit(m_code);
-  if (info == nullptr) return QelString::fromUtf8(printNumber("%.*g", 6, value));
+  if (info == nullptr) return QelString::fromUtf8(printNumber(false, 6, value));
 
   double shown = value;
   if (fromInternal == 1) {
     shown = info->code == kDegreeCode ? value * (180.0 / kPi) : value / info->factor;
   }
-  std::string text = rounded == 1 ? printNumber("%.*f", info->decimals, shown)
-                                  : printNumber("%.*g", 6, shown);
+  std::string text = rounded == 1 ? printNumber(true, info->decimals, shown)
+                                  : printNumber(false, 6, shown);
   if (suppressLastZeros == 1) stripTrailingZeros(text);
   dropNegativeZeroSign(text);
 

@@ -1,0 +1,71 @@
+// SortKeyTable: the sort keys of a sequence of rows, looked up once per row and
+// key, so that sorting compares compact keys instead of searching tuples.
+//
+// The order it gives is exactly that of compareRowsByKeys: per key, a row
+// lacking it orders first, values of different types give -1 whichever row
+// comes first, ints and reals by value (a NaN equals every real), texts by
+// code units; descending keys are negated; rows equal on every key keep their
+// order (stable).
+#ifndef QEL_BOM_SORT_KEY_TABLE_H_
+#define QEL_BOM_SORT_KEY_TABLE_H_
+
+#include <vector>
+
+#include "QelArray.h"
+#include "QelBomItems.h"
+#include "QelBomValues.h"
+#include "QelString.h"
+
+namespace qel_bom_engine {
+
+class SortKeyTable {
+ public:
+  // REQUIRES: `keys` and `orders` outlive the table.
+  SortKeyTable(const QelArray<QelString>& keys, const QelIntArray& orders);
+
+  // Looks up the keys of the next row (rows are numbered from 0 in the order
+  // they are added). The row must outlive the table and stay unchanged.
+  void add(const QelBomDataRow* row);
+  int rowCount() const { return m_rowCount; }
+
+  // The row numbers in sorted order.
+  std::vector<int> sortedOrder() const;
+
+ private:
+  struct Key {
+    // A QelBomDataValue::eBomDataValueType; kUnkDataValueType with present
+    // false when the row lacks the key.
+    unsigned char type;
+    bool present;
+    int length;  // code units of a text
+    // A text's first eight code units, four per word, the first unit in the
+    // high bits and zeros past the end: comparing the words compares the units.
+    unsigned long long head[2];
+    union {
+      int intValue;
+      double doubleValue;
+      const char16_t* text;
+    };
+  };
+  // A row's first key with the row's number, the element that is sorted.
+  struct Lead {
+    Key key;
+    int row;
+  };
+
+  static Key extract(const QelBomDataRow* row, const QelString& key);
+  static int compareKeys(const Key& a, const Key& b);
+  // Compares rows a and b from key `from` on.
+  int compareFrom(int a, int b, int from) const;
+  int directed(int result, int key) const { return m_descending[key] ? -result : result; }
+
+  const QelArray<QelString>& m_keyNames;
+  int m_keyCount;
+  int m_rowCount;
+  std::vector<char> m_descending;
+  std::vector<Key> m_keys;  // row-major: the keys of row i start at i * m_keyCount
+};
+
+}  // namespace qel_bom_engine
+
+#endif  // QEL_BOM_SORT_KEY_TABLE_H_

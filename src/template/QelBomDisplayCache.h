@@ -1,0 +1,60 @@
+// QelBomDisplayCache: the display texts a units object made most recently,
+// so that a value shown again costs a lookup and a shared copy of its text
+// instead of formatting and allocating anew. Reports repeat few values many
+// times (the weight of one position in every line and sum).
+//
+// Direct-mapped: each (unit type, value) pair has one slot, and a new text
+// replaces whatever the slot held. The owner clears the cache whenever what
+// the texts depend on (units, suppress-last-zeros flag) changes.
+#ifndef QEL_BOM_DISPLAY_CACHE_H_
+#define QEL_BOM_DISPLAY_CACHE_H_
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "QelString.h"
+
+class QelBomDisplayCache {
+ public:
+  QelBomDisplayCache() : m_slots(kSlots) {}
+
+  // The cached text of `value` for `unitType`, or null.
+  const QelString* find(int unitType, double value) const {
+    const Slot& slot = m_slots[indexOf(unitType, value)];
+    return slot.used && slot.unitType == unitType && slot.bits == bitsOf(value) ? &slot.text
+                                                                                : nullptr;
+  }
+
+  void store(int unitType, double value, const QelString& text) {
+    Slot& slot = m_slots[indexOf(unitType, value)];
+    slot.used = true;
+    slot.unitType = unitType;
+    slot.bits = bitsOf(value);
+    slot.text = text;
+  }
+
+ private:
+  static constexpr size_t kSlots = 4096;  // a power of two
+
+  struct Slot {
+    bool used = false;
+    int unitType = 0;
+    std::uint64_t bits = 0;  // the value's bits: -0.0 and 0.0, NaNs, all distinct
+    QelString text;
+  };
+
+  static std::uint64_t bitsOf(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof(bits));
+    return bits;
+  }
+  static size_t indexOf(int unitType, double value) {
+    std::uint64_t h = (bitsOf(value) ^ static_cast<std::uint64_t>(unitType)) * 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(h >> 52) & (kSlots - 1);
+  }
+
+  std::vector<Slot> m_slots;
+};
+
+#endif  // QEL_BOM_DISPLAY_CACHE_H_
