@@ -30,49 +30,69 @@ constexpr const char* kBoltGrades[] = {"8.8", "10.9"};
 
 }  // namespace
 
+// Position numbers: 1 to 6 are bolts, 7 to 606 plates, 1001 and up main
+// members (one per assembly type).
+constexpr int kBoltPositions = 6;
+constexpr int kPlatePositions = 600;
+constexpr int kFirstMainPosition = 1001;
+
 PartsGenerator::PartsGenerator(std::uint64_t seed, int count)
-    : m_rng(seed),
-      m_count(count),
-      m_produced(0),
-      m_positions(std::max(40, count / 40)),
-      m_assemblies(std::max(4, count / 25)) {}
+    : m_rng(seed), m_count(count), m_produced(0), m_type(0), m_next(0) {
+  // About 18 parts per instance and 50 instances per type.
+  const int typeCount = std::max(4, count / 900);
+  for (int t = 0; t < typeCount; ++t) {
+    std::vector<int> positions{kFirstMainPosition + t};
+    const int plates = 2 + static_cast<int>(m_rng() % 3);
+    for (int p = 0; p < plates; ++p) {
+      const int plate = kBoltPositions + 1 + static_cast<int>(m_rng() % kPlatePositions);
+      positions.insert(positions.end(), 1 + m_rng() % 2, plate);
+    }
+    const int boltKinds = 1 + static_cast<int>(m_rng() % 2);
+    for (int b = 0; b < boltKinds; ++b) {
+      const int bolt = 1 + static_cast<int>(m_rng() % kBoltPositions);
+      positions.insert(positions.end(), 4 + m_rng() % 9, bolt);
+    }
+    m_types.push_back(positions);
+  }
+  startAssembly();
+}
+
+void PartsGenerator::startAssembly() {
+  m_type = static_cast<int>(m_rng() % m_types.size());
+  m_next = 0;
+}
 
 void PartsGenerator::describePosition(int position, Part& part) const {
-  // Bolts and small plates are the most common positions.
   const unsigned mix = static_cast<unsigned>(position) * 2654435761u;
-  const Profile& profile = position % 3 == 0 ? kProfiles[11 + (mix >> 8) % 3]
-                           : position % 3 == 1 ? kProfiles[8 + (mix >> 8) % 3]
-                                               : kProfiles[(mix >> 8) % 8];
+  const Profile& profile = position <= kBoltPositions        ? kProfiles[11 + position % 3]
+                           : position < kFirstMainPosition ? kProfiles[8 + (mix >> 8) % 3]
+                                                           : kProfiles[(mix >> 8) % 8];
   part.kind = profile.kind;
   part.profile = profile.name;
   part.width = profile.width;
   if (profile.kind == kBolt) {
-    part.material = kBoltGrades[(mix >> 4) % 2];
-    part.length = 40 + 10 * static_cast<double>((mix >> 12) % 8);
+    part.material = kBoltGrades[position % 2];
+    part.length = 40 + 10 * static_cast<double>(position % 8);
     part.weight = 0.05 * profile.width * part.length / 40.0;
   } else {
     part.material = kSteel[(mix >> 4) % 5];
     part.length = 150 + 50 * static_cast<double>((mix >> 12) % 240);
-    const double kgPerMetre = profile.kgPerMetre;
-    part.weight = kgPerMetre * part.length / 1000.0;
+    part.weight = profile.kgPerMetre * part.length / 1000.0;
   }
   part.klass = std::to_string(1 + (mix >> 20) % 9);
 }
 
 bool PartsGenerator::next(Part& part) {
   if (m_produced >= m_count) return false;
+  const std::vector<int>& positions = m_types[static_cast<size_t>(m_type)];
   ++m_produced;
-  const int assembly = static_cast<int>(m_rng() % static_cast<std::uint64_t>(m_assemblies));
-  // Positions drawn with a skew: low numbers (shared parts) are far more
-  // common than the rest.
-  const double u = static_cast<double>(m_rng() >> 11) * (1.0 / 9007199254740992.0);
-  const int position = 1 + static_cast<int>(u * u * m_positions);
   part.handle = m_produced;
-  part.assembly = "A" + std::to_string(assembly + 1);
-  part.position = position;
-  describePosition(position, part);
-  part.quantity = part.kind == kBolt ? 1 + static_cast<int>(m_rng() % 4) : 1;
-  part.phase = std::to_string(1 + assembly % 5);
+  part.assembly = "A" + std::to_string(m_type + 1);
+  part.position = positions[static_cast<size_t>(m_next)];
+  describePosition(part.position, part);
+  part.quantity = 1;
+  part.phase = std::to_string(1 + m_type % 5);  // a mark is erected in one phase
+  if (++m_next == static_cast<int>(positions.size())) startAssembly();
   return true;
 }
 

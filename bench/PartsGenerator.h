@@ -1,10 +1,13 @@
 // Deterministic generator of realistic steel parts for benchmarks.
 //
-// A model of `count` parts spread over assemblies ("%MNum" text marks) whose
-// parts repeat positions ("%PosNum" integers) the way real models do: a
-// position always has the same profile, material, length and weight, and a few
-// positions (bolts, stiffener plates) account for most parts. Every part has
-// ten tuples. The same seed and count always give the same parts.
+// A model of `count` parts built the way steel models are: assemblies are
+// instances of a limited set of assembly types, and every instance of a type
+// carries the same mark ("%MNum") and the same parts: one main member (a beam
+// or a column), a few plates, and bolts in quantity. Positions ("%PosNum"
+// integers) are shared: a position always has the same profile, material,
+// length and weight, plates and bolts recur across types, so most parts repeat
+// a position. Instances come in a random order, and every part has ten tuples.
+// The same seed and count always give the same parts.
 #ifndef BOM_BENCH_PARTS_GENERATOR_H_
 #define BOM_BENCH_PARTS_GENERATOR_H_
 
@@ -12,6 +15,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 class QelBomData;
 class QelBomTemplate;
@@ -44,13 +48,15 @@ class PartsGenerator {
   bool next(Part& part);
 
  private:
+  void startAssembly();
   void describePosition(int position, Part& part) const;
 
   std::mt19937_64 m_rng;
   int m_count;
   int m_produced;
-  int m_positions;
-  int m_assemblies;
+  std::vector<std::vector<int>> m_types;  // the positions of each assembly type, in order
+  int m_type;                             // the type of the current instance
+  int m_next;                             // the next part of the current instance
 };
 
 // The CSV header and one line per part, in the format bomreport reads.

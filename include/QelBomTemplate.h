@@ -38,6 +38,10 @@ class VRK_BOM_ENGINE_API QelBomTemplate : public QelBomTemplateItem {
   static QelBomTemplate* createDefaultTemplate();
 
  private:
+  // Appends what `section` contributes to the trace and rebuilds its grouping
+  // and sorting tokens.
+  static void traceSection(QelBomTemplateItem& section, QelArray<QelString>& trace);
+
   QelBomTemplateUnits* m_pTemplateUnits;  // owned
 };
 

@@ -73,6 +73,13 @@ class VRK_BOM_ENGINE_API QelBomTemplateItem : public QelBomItemBase {
   void appendLabel(QelString& text) const override;
 
  private:
+  friend class QelBomTemplate;  // rebuilds every section once when it walks them all
+
+  // Rebuild the list of this section only.
+  void rebuildGroupingTokens();
+  void rebuildSortingTokens();
+  void rebuildFilterObjTypes();
+
   eTemplateItemType m_eType;
   QelArray<QelString> m_arrGroupingTokens;
   QelArray<QelString> m_arrSortingTokens;

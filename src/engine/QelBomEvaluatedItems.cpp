@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "QelBomEvaluator2.h"
+#include "engine/QelBomTupleLookup.h"
+
+using qel_bom_engine::TupleLookup;
 
 namespace {
 
@@ -120,14 +123,17 @@ QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, QelBo
   if (section == nullptr) return nullptr;
   std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
   if (row != nullptr) {
+    // The item's tuples are the section's, in the same order.
+    const std::vector<int>& found = TupleLookup::planFor(*section, *row).valueIndex;
     QelArray<QelBomDataTuple>& tuples = item->getData();
+    QelArray<QelBomDataTuple>& rowTuples = row->getData();
     for (int i = 0; i < tuples.count(); ++i) {
-      QelBomDataTuple* source = row->getTupleAt(tuples[i].token().token());
-      if (source == nullptr || source->value().type() == QelBomDataValue::kUnkDataValueType) {
-        continue;
-      }
-      tuples[i].value() = source->value();
-      source->setUsed(1);
+      const int at = found[static_cast<size_t>(i)];
+      if (at < 0) continue;
+      QelBomDataTuple& source = rowTuples[at];
+      if (source.value().type() == QelBomDataValue::kUnkDataValueType) continue;
+      tuples[i].value() = source.value();
+      source.setUsed(1);
     }
   }
   return item.release();
@@ -140,25 +146,17 @@ QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, RowAr
   }
   std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
   QelArray<QelBomDataTuple>& tuples = item->getData();
+  bool sums = false;
+  for (int i = 0; i < tuples.count() && !sums; ++i) sums = isSumAccumulator(tuples[i].token().token());
 
-  // The accumulators and their summed tokens, found once for all rows.
-  QelIntArray accumulators;
-  QelArray<QelString> summed;
-  for (int i = 0; i < tuples.count(); ++i) {
-    const QelString& token = tuples[i].token().token();
-    if (!isSumAccumulator(token)) continue;
-    accumulators.append(i);
-    summed.append(summedToken(token));
-  }
-
-  if (accumulators.count() > 0) {
-    for (int r = 0; r < rows.count(); ++r) {
-      const QelBomDataRow* row = rows[r];
-      if (row == nullptr || row->getUseThisDataForSums() == 0) continue;
-      for (int a = 0; a < accumulators.count(); ++a) {
-        const QelBomDataTuple* source = row->getTupleAt(summed[a]);
-        if (source != nullptr) addToAccumulator(tuples[accumulators[a]].value(), source->value());
-      }
+  for (int r = 0; sums && r < rows.count(); ++r) {
+    const QelBomDataRow* row = rows[r];
+    if (row == nullptr || row->getUseThisDataForSums() == 0) continue;
+    const std::vector<int>& found = TupleLookup::planFor(*section, *row).sumIndex;
+    const QelArray<QelBomDataTuple>& rowTuples = row->getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      const int at = found[static_cast<size_t>(i)];
+      if (at >= 0) addToAccumulator(tuples[i].value(), rowTuples[at].value());
     }
   }
   rows.setCapacity(0);

@@ -3,6 +3,7 @@
 // items below the output in report order.
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
+#include "engine/QelBomTupleLookup.h"
 
 namespace {
 
@@ -73,6 +74,16 @@ class UnlinkedItemsReleaser {
   bool m_armed = true;
 };
 
+// Drops the tuple lookup plans of the evaluation on every way out, so that no
+// texts stay pinned after it.
+class TupleLookupReleaser {
+ public:
+  TupleLookupReleaser() = default;
+  TupleLookupReleaser(const TupleLookupReleaser&) = delete;
+  TupleLookupReleaser& operator=(const TupleLookupReleaser&) = delete;
+  ~TupleLookupReleaser() { qel_bom_engine::TupleLookup::clear(); }
+};
+
 // Deletes on every way out the items linked below a stand-in output.
 class DescendantsReleaser {
  public:
@@ -96,6 +107,7 @@ int QelBomEvaluator2::evaluate(QelBomTemplate* templ, QelBomData* data, QelBomTe
   // released with everything below them before returning.
   QelBomTemplateItem standIn(QelBomTemplateItem::kBomTemplate);
   DescendantsReleaser standInReleaser(standIn);
+  TupleLookupReleaser lookupReleaser;
   UnlinkedItemsReleaser unlinkedReleaser(stack);
 
   stack[0].m_pOutputParent = output != nullptr ? output : &standIn;

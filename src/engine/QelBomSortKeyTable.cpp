@@ -92,19 +92,25 @@ int SortKeyTable::compareFrom(int a, int b, int from) const {
   return 0;
 }
 
-// The first key travels with each element, so most comparisons read no other
-// memory; the table is consulted for the further keys only on a tie.
+// The first keys travel with each element, so most comparisons read no other
+// memory; the table is consulted for further keys only on a tie.
 std::vector<int> SortKeyTable::sortedOrder() const {
+  const int lead = std::min(m_keyCount, kLeadKeys);
   std::vector<Lead> leads(static_cast<size_t>(m_rowCount));
   for (int i = 0; i < m_rowCount; ++i) {
-    if (m_keyCount > 0) leads[static_cast<size_t>(i)].key = m_keys[static_cast<size_t>(i) * m_keyCount];
-    leads[static_cast<size_t>(i)].row = i;
+    Lead& element = leads[static_cast<size_t>(i)];
+    for (int k = 0; k < lead; ++k) {
+      element.keys[k] = m_keys[static_cast<size_t>(i) * m_keyCount + static_cast<size_t>(k)];
+    }
+    element.row = i;
   }
   if (m_keyCount > 0) {
-    std::stable_sort(leads.begin(), leads.end(), [this](const Lead& x, const Lead& y) {
-      const int first = compareKeys(x.key, y.key);
-      if (first != 0) return directed(first, 0) < 0;
-      return compareFrom(x.row, y.row, 1) < 0;
+    std::stable_sort(leads.begin(), leads.end(), [this, lead](const Lead& x, const Lead& y) {
+      for (int k = 0; k < lead; ++k) {
+        const int result = compareKeys(x.keys[k], y.keys[k]);
+        if (result != 0) return directed(result, k) < 0;
+      }
+      return compareFrom(x.row, y.row, lead) < 0;
     });
   }
   std::vector<int> order(static_cast<size_t>(m_rowCount));

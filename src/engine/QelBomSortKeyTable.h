@@ -47,9 +47,10 @@ class SortKeyTable {
       const char16_t* text;
     };
   };
-  // A row's first key with the row's number, the element that is sorted.
+  // The element that is sorted: a row's first keys with the row's number.
+  static constexpr int kLeadKeys = 1;
   struct Lead {
-    Key key;
+    Key keys[kLeadKeys];
     int row;
   };
 

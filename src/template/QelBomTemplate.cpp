@@ -70,31 +70,6 @@ QelString argumentOf(const QelString& token, const QelString& prefix) {
   return token.right(token.length() - prefix.length());
 }
 
-void traceSection(QelBomTemplateItem& section, QelArray<QelString>& trace) {
-  const QelArray<QelBomDataTuple>& tuples = section.getData();
-  for (int i = 0; i < tuples.count(); ++i) {
-    const QelString& token = tuples[i].token().token();
-    // A token already traced contributes nothing, not even its summed token.
-    if (!appendIfNew(trace, token)) continue;
-    if (token.find(QelBomDataToken::kSumPrefix) != -1) {
-      appendIfNew(trace, argumentOf(token, QelBomDataToken::kSumPrefix));
-    }
-  }
-
-  section.findGroupingTokens();
-  section.findSortingTokens();
-
-  const QelArray<QelString>& grouping = section.groupingTokens();
-  for (int i = 0; i < grouping.count(); ++i) appendIfNew(trace, grouping[i]);
-
-  const QelArray<QelString>& sorting = section.sortingTokens();
-  for (int i = 0; i < sorting.count(); ++i) {
-    QelString key = sorting[i];
-    int ascending = 0;
-    QelBomDataToken::removeSortingPrefix(key, ascending);  // keys without a prefix stay as they are
-    appendIfNew(trace, key);
-  }
-}
 
 }  // namespace
 
@@ -126,6 +101,35 @@ void QelBomTemplate::setUnitsForTokens(const QelUnitsManager* manager) {
   }
 }
 
+void QelBomTemplate::traceSection(QelBomTemplateItem& section, QelArray<QelString>& trace) {
+  const QelArray<QelBomDataTuple>& tuples = section.getData();
+  for (int i = 0; i < tuples.count(); ++i) {
+    const QelString& token = tuples[i].token().token();
+    // A token already traced contributes nothing, not even its summed token.
+    if (!appendIfNew(trace, token)) continue;
+    if (token.find(QelBomDataToken::kSumPrefix) != -1) {
+      appendIfNew(trace, argumentOf(token, QelBomDataToken::kSumPrefix));
+    }
+  }
+
+  // Every section is visited, so each rebuilds only itself: the lists end as
+  // findGroupingTokens / findSortingTokens would leave them, without
+  // rebuilding a chain of nested group headers once per level.
+  section.rebuildGroupingTokens();
+  section.rebuildSortingTokens();
+
+  const QelArray<QelString>& grouping = section.groupingTokens();
+  for (int i = 0; i < grouping.count(); ++i) appendIfNew(trace, grouping[i]);
+
+  const QelArray<QelString>& sorting = section.sortingTokens();
+  for (int i = 0; i < sorting.count(); ++i) {
+    QelString key = sorting[i];
+    int ascending = 0;
+    QelBomDataToken::removeSortingPrefix(key, ascending);  // keys without a prefix stay as they are
+    appendIfNew(trace, key);
+  }
+}
+
 int QelBomTemplate::getTokenTrace(QelArray<QelString>& trace) {
   SectionList sections;
   collectSections(this, sections);
@@ -137,7 +141,7 @@ int QelBomTemplate::getFilterObjTypes(QelIntArray& types) {
   SectionList sections;
   collectSections(this, sections);
   for (int i = 0; i < sections.count(); ++i) {
-    sections[i]->findFilterObjTypes();
+    sections[i]->rebuildFilterObjTypes();
     types.appendArray(sections[i]->filterObjTypes());
   }
   return 1;

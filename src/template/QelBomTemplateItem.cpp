@@ -75,48 +75,57 @@ QelBomTemplateItem* QelBomTemplateItem::getSubItemAt(eTemplateItemType type) con
   return nullptr;
 }
 
+// Each find* rebuilds this section and the chain of first group-header
+// children below it; the rebuild* operations do one section.
 int QelBomTemplateItem::findGroupingTokens() {
-  for (QelBomTemplateItem* section = this; section != nullptr;
-       section = firstGroupHeaderChild(*section)) {
-    QelArray<QelString>& tokens = section->m_arrGroupingTokens;
-    tokens.removeAll();
-    const QelString& prefix = QelBomDataToken::kGroupPrefix;
-    const QelArray<QelBomDataTuple>& tuples = section->m_arrData;
-    for (int i = 0; i < tuples.count(); ++i) {
-      const QelString& token = tuples[i].token().token();
-      // The argument is cut from the end by length, wherever the prefix stood.
-      if (token.find(prefix) != -1) tokens.append(token.right(token.length() - prefix.length()));
-    }
+  for (QelBomTemplateItem* at = this; at != nullptr; at = firstGroupHeaderChild(*at)) {
+    at->rebuildGroupingTokens();
   }
   return 1;
 }
 
 int QelBomTemplateItem::findSortingTokens() {
-  for (QelBomTemplateItem* section = this; section != nullptr;
-       section = firstGroupHeaderChild(*section)) {
-    section->m_arrSortingTokens.removeAll();
-    const QelArray<QelBomDataTuple>& tuples = section->m_arrData;
-    for (int i = 0; i < tuples.count(); ++i) {
-      QelArray<QelString> pieces;
-      if (tuples[i].token().getSortingRequest(pieces) != 0 && pieces.count() > 0) {
-        section->m_arrSortingTokens.appendArray(pieces);
-      }
-    }
+  for (QelBomTemplateItem* at = this; at != nullptr; at = firstGroupHeaderChild(*at)) {
+    at->rebuildSortingTokens();
   }
   return 1;
 }
 
 int QelBomTemplateItem::findFilterObjTypes() {
-  for (QelBomTemplateItem* section = this; section != nullptr;
-       section = firstGroupHeaderChild(*section)) {
-    section->m_arrFilterObjTypes.removeAll();
-    const QelArray<QelBomDataTuple>& tuples = section->m_arrData;
-    for (int i = 0; i < tuples.count(); ++i) {
-      QelIntArray types;
-      if (tuples[i].token().getFilteringRequest(types) != 0 && types.count() > 0) {
-        section->m_arrFilterObjTypes.appendArray(types);
-      }
-    }
+  for (QelBomTemplateItem* at = this; at != nullptr; at = firstGroupHeaderChild(*at)) {
+    at->rebuildFilterObjTypes();
   }
   return 1;
+}
+
+void QelBomTemplateItem::rebuildGroupingTokens() {
+  m_arrGroupingTokens.removeAll();
+  const QelString& prefix = QelBomDataToken::kGroupPrefix;
+  for (int i = 0; i < m_arrData.count(); ++i) {
+    const QelString& token = m_arrData[i].token().token();
+    // The argument is cut from the end by length, wherever the prefix stood.
+    if (token.find(prefix) != -1) {
+      m_arrGroupingTokens.append(token.right(token.length() - prefix.length()));
+    }
+  }
+}
+
+void QelBomTemplateItem::rebuildSortingTokens() {
+  m_arrSortingTokens.removeAll();
+  for (int i = 0; i < m_arrData.count(); ++i) {
+    QelArray<QelString> pieces;
+    if (m_arrData[i].token().getSortingRequest(pieces) != 0 && pieces.count() > 0) {
+      m_arrSortingTokens.appendArray(pieces);
+    }
+  }
+}
+
+void QelBomTemplateItem::rebuildFilterObjTypes() {
+  m_arrFilterObjTypes.removeAll();
+  for (int i = 0; i < m_arrData.count(); ++i) {
+    QelIntArray types;
+    if (m_arrData[i].token().getFilteringRequest(types) != 0 && types.count() > 0) {
+      m_arrFilterObjTypes.appendArray(types);
+    }
+  }
 }

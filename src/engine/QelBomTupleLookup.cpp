@@ -1,0 +1,79 @@
+#include "engine/QelBomTupleLookup.h"
+
+#include <cstdint>
+#include <memory>
+
+#include "QelBomValues.h"
+
+namespace qel_bom_engine {
+namespace {
+
+constexpr size_t kSlots = 64;  // a power of two
+
+// One plan with the texts it was made for.
+struct Slot {
+  std::vector<QelString> sectionTokens;
+  std::vector<QelString> rowTokens;
+  TupleLookupPlan plan;
+};
+
+// Whether `tuples` carry exactly the texts of `tokens` (by identity).
+bool sameTexts(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelString>& tokens) {
+  if (static_cast<size_t>(tuples.count()) != tokens.size()) return false;
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (tuples[i].token().token().getStringW() != tokens[static_cast<size_t>(i)].getStringW()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int firstIndexOf(const QelArray<QelBomDataTuple>& tuples, const QelString& token) {
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (tuples[i].token().token() == token) return i;
+  }
+  return -1;
+}
+
+// A new plan; built whole before it replaces a slot, so that running out of
+// memory part way leaves no half-made plan behind.
+Slot build(const QelBomTemplateItem& section, const QelBomDataRow& row) {
+  const QelArray<QelBomDataTuple>& wanted = section.getData();
+  const QelArray<QelBomDataTuple>& present = row.getData();
+  Slot slot;
+  for (const QelBomDataTuple& tuple : wanted) slot.sectionTokens.push_back(tuple.token().token());
+  for (const QelBomDataTuple& tuple : present) slot.rowTokens.push_back(tuple.token().token());
+  const QelString& sumPrefix = QelBomDataToken::kSumPrefix;
+  for (const QelBomDataTuple& tuple : wanted) {
+    const QelString& token = tuple.token().token();
+    slot.plan.valueIndex.push_back(firstIndexOf(present, token));
+    const bool sums = token.find(sumPrefix) != -1;
+    slot.plan.sumIndex.push_back(
+        sums ? firstIndexOf(present, token.right(token.length() - sumPrefix.length())) : -1);
+  }
+  return slot;
+}
+
+std::unique_ptr<Slot[]>& slots() {
+  thread_local std::unique_ptr<Slot[]> table;
+  return table;
+}
+
+}  // namespace
+
+const TupleLookupPlan& TupleLookup::planFor(const QelBomTemplateItem& section,
+                                            const QelBomDataRow& row) {
+  std::unique_ptr<Slot[]>& table = slots();
+  if (table == nullptr) table.reset(new Slot[kSlots]);
+  const auto key = reinterpret_cast<std::uintptr_t>(&section);
+  Slot& slot = table[(key >> 4) & (kSlots - 1)];
+  if (!sameTexts(section.getData(), slot.sectionTokens) ||
+      !sameTexts(row.getData(), slot.rowTokens)) {
+    slot = build(section, row);
+  }
+  return slot.plan;
+}
+
+void TupleLookup::clear() { slots().reset(); }
+
+}  // namespace qel_bom_engine
