@@ -1,6 +1,7 @@
 #include "engine/QelBomSortKeyTable.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qel_bom_engine {
 namespace {
@@ -94,7 +95,7 @@ int SortKeyTable::compareFrom(int a, int b, int from) const {
 
 // The first keys travel with each element, so most comparisons read no other
 // memory; the table is consulted for further keys only on a tie.
-std::vector<int> SortKeyTable::sortedOrder() const {
+std::vector<int> SortKeyTable::orderByRows() const {
   const int lead = std::min(m_keyCount, kLeadKeys);
   std::vector<Lead> leads(static_cast<size_t>(m_rowCount));
   for (int i = 0; i < m_rowCount; ++i) {
@@ -115,6 +116,111 @@ std::vector<int> SortKeyTable::sortedOrder() const {
   }
   std::vector<int> order(static_cast<size_t>(m_rowCount));
   for (int i = 0; i < m_rowCount; ++i) order[static_cast<size_t>(i)] = leads[static_cast<size_t>(i)].row;
+  return order;
+}
+
+std::vector<int> SortKeyTable::sortedOrder() const {
+  return keysAreConsistent() ? orderByDistinctKeys() : orderByRows();
+}
+
+bool SortKeyTable::keysAreConsistent() const {
+  for (int k = 0; k < m_keyCount; ++k) {
+    int type = -1;
+    for (int row = 0; row < m_rowCount; ++row) {
+      const Key& key = m_keys[static_cast<size_t>(row) * m_keyCount + static_cast<size_t>(k)];
+      if (!key.present) continue;
+      if (type == -1) type = key.type;
+      if (key.type != type) return false;
+      if (key.type == QelBomDataValue::kDoubleDataValue && key.doubleValue != key.doubleValue) {
+        return false;  // a NaN equals every real
+      }
+    }
+  }
+  return true;
+}
+
+bool SortKeyTable::sameKey(const Key& a, const Key& b) { return compareKeys(a, b) == 0; }
+
+unsigned long long SortKeyTable::hashKey(const Key& key) {
+  if (!key.present) return 0x51ed27;
+  unsigned long long h = key.type;
+  switch (key.type) {
+    case QelBomDataValue::kIntDataValue:
+      h = h * 0x100000001b3ull + static_cast<unsigned int>(key.intValue);
+      break;
+    case QelBomDataValue::kDoubleDataValue: {
+      const double value = key.doubleValue == 0.0 ? 0.0 : key.doubleValue;  // -0 equals 0
+      unsigned long long bits;
+      std::memcpy(&bits, &value, sizeof(bits));
+      h = h * 0x100000001b3ull + bits;
+      break;
+    }
+    case QelBomDataValue::kStringDataValue:
+      h = (h * 0x100000001b3ull + key.head[0]) * 0x100000001b3ull + key.head[1];
+      h = h * 0x100000001b3ull + static_cast<unsigned int>(key.length);
+      break;
+    default:
+      break;
+  }
+  return h;
+}
+
+bool SortKeyTable::sameKeys(int a, int b) const {
+  const Key* keysA = &m_keys[static_cast<size_t>(a) * static_cast<size_t>(m_keyCount)];
+  const Key* keysB = &m_keys[static_cast<size_t>(b) * static_cast<size_t>(m_keyCount)];
+  for (int k = 0; k < m_keyCount; ++k) {
+    if (!sameKey(keysA[k], keysB[k])) return false;
+  }
+  return true;
+}
+
+unsigned long long SortKeyTable::hashKeys(int row) const {
+  const Key* keys = &m_keys[static_cast<size_t>(row) * static_cast<size_t>(m_keyCount)];
+  unsigned long long h = 0xcbf29ce484222325ull;
+  for (int k = 0; k < m_keyCount; ++k) h = (h ^ hashKey(keys[k])) * 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 29);
+}
+
+// Real models repeat whole key tuples many times (every instance of an
+// assembly, every bolt of a position). With a strict weak order the stable
+// order is: the distinct tuples in sorted order, each followed by its rows in
+// input order. So the rows are grouped by equal keys (an open-addressing table
+// of group leaders), the leaders are sorted, and the groups are laid out.
+std::vector<int> SortKeyTable::orderByDistinctKeys() const {
+  size_t capacity = 16;
+  while (capacity < static_cast<size_t>(m_rowCount) * 2) capacity *= 2;
+  std::vector<int> slots(capacity, -1);      // group number of each occupied slot
+  std::vector<int> leaders;                  // the first row of each group
+  std::vector<int> lastOfGroup;              // the latest row of each group
+  std::vector<int> nextInGroup(static_cast<size_t>(m_rowCount), -1);
+  for (int row = 0; row < m_rowCount; ++row) {
+    size_t at = static_cast<size_t>(hashKeys(row)) & (capacity - 1);
+    while (slots[at] != -1 && !sameKeys(leaders[static_cast<size_t>(slots[at])], row)) {
+      at = (at + 1) & (capacity - 1);
+    }
+    if (slots[at] == -1) {
+      slots[at] = static_cast<int>(leaders.size());
+      leaders.push_back(row);
+      lastOfGroup.push_back(row);
+    } else {
+      const size_t group = static_cast<size_t>(slots[at]);
+      nextInGroup[static_cast<size_t>(lastOfGroup[group])] = row;
+      lastOfGroup[group] = row;
+    }
+  }
+  std::vector<int> groups(leaders.size());
+  for (size_t g = 0; g < groups.size(); ++g) groups[g] = static_cast<int>(g);
+  std::stable_sort(groups.begin(), groups.end(), [&](int x, int y) {
+    return compareFrom(leaders[static_cast<size_t>(x)], leaders[static_cast<size_t>(y)], 0) < 0;
+  });
+  std::vector<int> order;
+  order.reserve(static_cast<size_t>(m_rowCount));
+  for (int group : groups) {
+    for (int row = leaders[static_cast<size_t>(group)]; row != -1;
+         row = nextInGroup[static_cast<size_t>(row)]) {
+      order.push_back(row);
+    }
+  }
   return order;
 }
 

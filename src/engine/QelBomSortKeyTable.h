@@ -54,6 +54,19 @@ class SortKeyTable {
     int row;
   };
 
+  // Whether every key column holds values of one type only and no NaN: then
+  // the order is a strict weak order and rows with equal keys are equivalent.
+  bool keysAreConsistent() const;
+  // The stable order by sorting each distinct key tuple once (REQUIRES:
+  // keysAreConsistent()).
+  std::vector<int> orderByDistinctKeys() const;
+  // The stable order by sorting every row.
+  std::vector<int> orderByRows() const;
+  static bool sameKey(const Key& a, const Key& b);
+  static unsigned long long hashKey(const Key& key);
+  bool sameKeys(int a, int b) const;
+  unsigned long long hashKeys(int row) const;
+
   static Key extract(const QelBomDataRow* row, const QelString& key);
   static int compareKeys(const Key& a, const Key& b);
   // Compares rows a and b from key `from` on.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <set>
 
@@ -274,4 +275,43 @@ TEST(QelBomSortingTest, SortSubGroupsOnLevelsSortsEveryLevelByItsSection) {
   // Past the last level nothing is sorted.
   EXPECT_EQ(Peer::sortSubGroupsOnLevels(g1, stack, 5), 1);
   EXPECT_EQ(chainText(g1->child()), "DaDb");
+}
+
+// The row sort must give exactly the order of a stable sort with
+// compareDataRow, whichever way it gets there: with keys of one type per
+// column, and with mixed types and NaNs.
+TEST(QelBomSortingTest, RowOrderIsTheStableOrderOfCompareDataRow) {
+  struct Case {
+    const char* name;
+    bool mixed;
+  };
+  for (const Case& c : {Case{"consistent keys", false}, Case{"mixed types and NaN", true}}) {
+    SCOPED_TRACE(c.name);
+    TemplatePtr templ = nestedTemplate({{{"%SortDescBy:%Mark,%Mass", ""}},
+                                        {{"%SortAscBy:%Count", ""}}});
+    DataPtr data = newData();
+    std::mt19937 random(11);
+    // Texts share their first eight characters and differ after them; reals
+    // include -0.0 and 0.0, which compare equal.
+    const char* marks[] = {"ASSEMBLY-0001", "ASSEMBLY-0002", "ASSEMBLY-00", "A", ""};
+    const double masses[] = {-0.0, 0.0, 1.5, -2.25, 1e9};
+    for (int i = 0; i < 3000; ++i) {
+      QelBomDataRow* row = makeRow(std::to_string(i).c_str(), {});
+      if (random() % 6 != 0) row->addData(QelBomDataTuple(Q("%Mark"), Q(marks[random() % 5])));
+      if (c.mixed && random() % 7 == 0) row->addData(QelBomDataTuple(Q("%Mass"), 3));
+      if (c.mixed && random() % 9 == 0) row->addData(QelBomDataTuple(Q("%Mass"), std::nan("")));
+      row->addData(QelBomDataTuple(Q("%Mass"), masses[random() % 5]));
+      if (random() % 5 != 0) row->addData(QelBomDataTuple(Q("%Count"), static_cast<int>(random() % 4)));
+      data->addChild(row);
+    }
+    std::vector<QelBomDataRow*> expected = rowsOf(data.get());
+    Peer::EngineStack stack = Peer::getTemplateStack(templ.get());
+    Peer::sortInpuDataBySortingTokens(data.get(), stack);
+    std::stable_sort(expected.begin(), expected.end(), [](QelBomDataRow* a, QelBomDataRow* b) {
+      return Peer::compareDataRow(&a, &b) < 0;
+    });
+    EXPECT_TRUE(rowsOf(data.get()) == expected);
+    EXPECT_EQ(data->lastChild(), expected.back());
+    EXPECT_EQ(expected.back()->next(), nullptr);
+  }
 }

@@ -5,7 +5,8 @@
 namespace bomreport {
 
 std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType catalogue,
-                     QelBomDataValue* value) {
+                     QelBomDataValue* value, TextPool* texts) {
+  auto text = [&] { return texts != nullptr ? texts->get(cell) : toQel(cell); };
   int integer = 0;
   double real = 0.0;
   switch (catalogue) {
@@ -18,7 +19,7 @@ std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType c
       if (value != nullptr) value->set(real);
       return std::string();
     case QelBomDataValue::kStringDataValue:
-      if (value != nullptr) value->set(toQel(cell));
+      if (value != nullptr) value->set(text());
       return std::string();
     case QelBomDataValue::kUnkDataValueType:
       break;
@@ -29,7 +30,7 @@ std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType c
   } else if (parseReal(cell, real)) {
     value->set(real);
   } else {
-    value->set(toQel(cell));
+    value->set(text());
   }
   return std::string();
 }

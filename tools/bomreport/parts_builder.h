@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "VRKBomEngine.h"
+#include "text_pool.h"
 
 namespace bomreport {
 
@@ -29,10 +30,10 @@ struct TokenInfo {
 // Typing a text cell. With a catalogue type the cell must parse as that type
 // (an integer cell is accepted for a real token); without one it becomes an
 // integer when it is a 32-bit integer, a real when it is a number, a text
-// otherwise. Sets `value` unless it is null (a check only). Returns an empty
-// string on success, else the reason.
+// otherwise. Sets `value` unless it is null (a check only); texts come from
+// `texts` when given. Returns an empty string on success, else the reason.
 std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType catalogue,
-                     QelBomDataValue* value);
+                     QelBomDataValue* value, TextPool* texts = nullptr);
 
 class PartsBuilder {
  public:
@@ -53,12 +54,16 @@ class PartsBuilder {
   // Links `row` below the data set when `keep`, else deletes it; counts the part.
   void finishPart(QelBomDataRow* row, bool keep);
 
+  // Shared texts for the cells of all parts.
+  TextPool& texts() { return texts_; }
+
  private:
   QelBomData* data_;
   bool keepAllTokens_;
   bool templateFilters_;
   int partsRead_ = 0;
   std::unordered_map<std::string, TokenInfo> tokens_;
+  TextPool texts_;
 };
 
 // Splits a list of handles at ';' and white space, skipping empty pieces.

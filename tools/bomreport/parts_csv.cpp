@@ -95,7 +95,8 @@ void readPart(const CsvReader& reader, const std::vector<Column>& columns, int t
         const bool store = row != nullptr && column.info.kept;
         QelBomDataTuple tuple;
         const std::string reason =
-            typeCell(cell, column.info.catalogue, store ? &tuple.value() : nullptr);
+            typeCell(cell, column.info.catalogue, store ? &tuple.value() : nullptr,
+                     &builder.texts());
         if (!reason.empty()) {
           throw InputError(reader.path(), reader.fieldLine(i), i + 1,
                            reason + " (" + toUtf8(column.info.token) + ")");

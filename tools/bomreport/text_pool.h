@@ -1,0 +1,34 @@
+// TextPool: one shared QelString per distinct cell text.
+//
+// A parts file repeats few texts many times (materials, profiles, assembly
+// marks, phases). Giving every cell of the same text a copy of one QelString
+// makes those cells share one buffer: no allocation per cell, less memory,
+// and less to free when the data set is released.
+#ifndef BOMREPORT_TEXT_POOL_H_
+#define BOMREPORT_TEXT_POOL_H_
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "QelString.h"
+
+namespace bomreport {
+
+class TextPool {
+ public:
+  // The text of `utf8` (valid UTF-8), shared with every earlier cell of the
+  // same text while the pool is not full.
+  QelString get(std::string_view utf8);
+
+ private:
+  // Beyond this many distinct texts (handles, free remarks) new texts are
+  // converted without being kept.
+  static constexpr size_t kMaxTexts = 1 << 16;
+
+  std::unordered_map<std::string, QelString> m_texts;
+};
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_TEXT_POOL_H_
