@@ -124,14 +124,15 @@ std::vector<int> SortKeyTable::sortedOrder() const {
 }
 
 bool SortKeyTable::keysAreConsistent() const {
-  for (int k = 0; k < m_keyCount; ++k) {
-    int type = -1;
-    for (int row = 0; row < m_rowCount; ++row) {
-      const Key& key = m_keys[static_cast<size_t>(row) * m_keyCount + static_cast<size_t>(k)];
-      if (!key.present) continue;
-      if (type == -1) type = key.type;
-      if (key.type != type) return false;
-      if (key.type == QelBomDataValue::kDoubleDataValue && key.doubleValue != key.doubleValue) {
+  std::vector<int> types(static_cast<size_t>(m_keyCount), -1);  // per column, -1: none seen
+  const Key* key = m_keys.data();
+  for (int row = 0; row < m_rowCount; ++row) {
+    for (int k = 0; k < m_keyCount; ++k, ++key) {
+      if (!key->present) continue;
+      int& type = types[static_cast<size_t>(k)];
+      if (type == -1) type = key->type;
+      if (key->type != type) return false;
+      if (key->type == QelBomDataValue::kDoubleDataValue && key->doubleValue != key->doubleValue) {
         return false;  // a NaN equals every real
       }
     }

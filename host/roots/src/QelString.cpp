@@ -141,7 +141,10 @@ void QelString::release() noexcept {
   if (m_pText == nullptr) return;
   Rep* rep = repOf<Rep>(m_pText);
   m_pText = nullptr;
-  if (rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+  // A sole owner may free without the atomic update: no other string can be
+  // copying from this block at the same time.
+  if (rep->refs.load(std::memory_order_acquire) == 1 ||
+      rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     rep->~Rep();
     std::free(rep);
   }
