@@ -40,6 +40,7 @@ class VRK_BOM_ENGINE_API QelBomDataValue {
   void set(int value);
   void set(double value);
   void set(const QelString& value);
+  void set(QelString&& value);
 
   // The content, read as int, double or QelString according to type(); null
   // for an empty value. Valid until the value next changes.

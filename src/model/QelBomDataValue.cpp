@@ -88,6 +88,16 @@ void QelBomDataValue::set(const QelString& value) {
   m_eValueType = kStringDataValue;
 }
 
+void QelBomDataValue::set(QelString&& value) {
+  if (m_eValueType == kStringDataValue) {
+    m_string = std::move(value);
+    return;
+  }
+  empty();
+  new (&m_string) QelString(std::move(value));
+  m_eValueType = kStringDataValue;
+}
+
 void QelBomDataValue::empty() noexcept {
   if (m_eValueType == kStringDataValue) m_string.~QelString();
   m_nValue = 0;
