@@ -95,28 +95,31 @@ int SortKeyTable::compareFrom(int a, int b, int from) const {
 
 // The first keys travel with each element, so most comparisons read no other
 // memory; the table is consulted for further keys only on a tie.
-std::vector<int> SortKeyTable::orderByRows() const {
+std::vector<int> SortKeyTable::sortRows(const std::vector<int>& rows) const {
   const int lead = std::min(m_keyCount, kLeadKeys);
-  std::vector<Lead> leads(static_cast<size_t>(m_rowCount));
-  for (int i = 0; i < m_rowCount; ++i) {
-    Lead& element = leads[static_cast<size_t>(i)];
+  std::vector<Lead> leads(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    Lead& element = leads[i];
+    const size_t first = static_cast<size_t>(rows[i]) * static_cast<size_t>(m_keyCount);
+    for (int k = 0; k < lead; ++k) element.keys[k] = m_keys[first + static_cast<size_t>(k)];
+    element.row = rows[i];
+  }
+  std::stable_sort(leads.begin(), leads.end(), [this, lead](const Lead& x, const Lead& y) {
     for (int k = 0; k < lead; ++k) {
-      element.keys[k] = m_keys[static_cast<size_t>(i) * m_keyCount + static_cast<size_t>(k)];
+      const int result = compareKeys(x.keys[k], y.keys[k]);
+      if (result != 0) return directed(result, k) < 0;
     }
-    element.row = i;
-  }
-  if (m_keyCount > 0) {
-    std::stable_sort(leads.begin(), leads.end(), [this, lead](const Lead& x, const Lead& y) {
-      for (int k = 0; k < lead; ++k) {
-        const int result = compareKeys(x.keys[k], y.keys[k]);
-        if (result != 0) return directed(result, k) < 0;
-      }
-      return compareFrom(x.row, y.row, lead) < 0;
-    });
-  }
-  std::vector<int> order(static_cast<size_t>(m_rowCount));
-  for (int i = 0; i < m_rowCount; ++i) order[static_cast<size_t>(i)] = leads[static_cast<size_t>(i)].row;
+    return compareFrom(x.row, y.row, lead) < 0;
+  });
+  std::vector<int> order(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) order[i] = leads[i].row;
   return order;
+}
+
+std::vector<int> SortKeyTable::orderByRows() const {
+  std::vector<int> rows(static_cast<size_t>(m_rowCount));
+  for (int i = 0; i < m_rowCount; ++i) rows[static_cast<size_t>(i)] = i;
+  return sortRows(rows);
 }
 
 std::vector<int> SortKeyTable::sortedOrder() const {
@@ -209,15 +212,13 @@ std::vector<int> SortKeyTable::orderByDistinctKeys() const {
       lastOfGroup[group] = row;
     }
   }
-  std::vector<int> groups(leaders.size());
-  for (size_t g = 0; g < groups.size(); ++g) groups[g] = static_cast<int>(g);
-  std::stable_sort(groups.begin(), groups.end(), [&](int x, int y) {
-    return compareFrom(leaders[static_cast<size_t>(x)], leaders[static_cast<size_t>(y)], 0) < 0;
-  });
+  // The leaders are distinct and in input order, so their stable order is the
+  // order of the groups.
+  const std::vector<int> sortedLeaders = sortRows(leaders);
   std::vector<int> order;
   order.reserve(static_cast<size_t>(m_rowCount));
-  for (int group : groups) {
-    for (int row = leaders[static_cast<size_t>(group)]; row != -1;
+  for (int leader : sortedLeaders) {
+    for (int row = leader; row != -1;
          row = nextInGroup[static_cast<size_t>(row)]) {
       order.push_back(row);
     }

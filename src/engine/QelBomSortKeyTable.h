@@ -62,6 +62,8 @@ class SortKeyTable {
   std::vector<int> orderByDistinctKeys() const;
   // The stable order by sorting every row.
   std::vector<int> orderByRows() const;
+  // The given rows (row numbers) in their stable order.
+  std::vector<int> sortRows(const std::vector<int>& rows) const;
   static bool sameKey(const Key& a, const Key& b);
   static unsigned long long hashKey(const Key& key);
   bool sameKeys(int a, int b) const;

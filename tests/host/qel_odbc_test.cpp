@@ -17,18 +17,16 @@ TEST(QelOdbcTest, GetSetClear) {
   qel_odbc_setDefault(name, 42);
   EXPECT_EQ(qel_odbc_getDefault(name, value, false), 1);
   EXPECT_EQ(value, 42);
-
   // Names match exactly.
-  int other = -1;
-  EXPECT_EQ(qel_odbc_getDefault(QelString(u"c0_testsetting"), other, true), 0);
-  EXPECT_EQ(qel_odbc_getDefault(QelString(u"C0_TestSettin"), other, true), 0);
-  EXPECT_EQ(other, -1);
+  for (const char16_t* other : {u"c0_testsetting", u"C0_TestSettin"}) {
+    EXPECT_EQ(qel_odbc_getDefault(QelString(other), value, true), 0);
+  }
+  EXPECT_EQ(value, 42);
 
   qel_odbc_clearDefault(name);
   qel_odbc_clearDefault(name);  // clearing an absent setting does nothing
-  value = 5;
   EXPECT_EQ(qel_odbc_getDefault(name, value, true), 0);
-  EXPECT_EQ(value, 5);
+  EXPECT_EQ(value, 42);
 }
 
 }  // namespace

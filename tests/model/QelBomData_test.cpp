@@ -15,9 +15,10 @@ std::vector<std::string> toStrings(const QelArray<QelString>& a) {
 
 QelBomData::eSteelObjects type(int code) { return static_cast<QelBomData::eSteelObjects>(code); }
 
-QelBomDataRow* newRow(const char16_t* handle) {
+QelBomDataRow* newRow(const char16_t* handle, std::initializer_list<const char16_t*> tokens = {}) {
   QelBomDataRow* row = new QelBomDataRow();
   row->setObjectHandle(QelString(handle));
+  for (const char16_t* t : tokens) row->addData(QelBomDataTuple(QelString(t), 0));
   return row;
 }
 
@@ -27,34 +28,27 @@ TEST(QelBomDataTest, TemplateSets) {
   EXPECT_FALSE(data.isItemPresent(type(0)));
 
   QelArray<QelString> tokens;
-  tokens.append(QelString(u"%Weight"));
-  tokens.append(QelString(u"%PosNum"));
-  tokens.append(QelString(u"%material"));
+  for (const char16_t* t : {u"%Weight", u"%PosNum", u"%material"}) tokens.append(QelString(t));
   QelIntArray types;
   for (int t : {5, 1, 3}) types.append(t);
   data.setTemplUsedTokensAndObjTypes(tokens, types);
-  EXPECT_TRUE(data.isTokenRequired(QelString(u"%posnum")));
-  EXPECT_TRUE(data.isTokenRequired(QelString(u"%PosNum")));
-  EXPECT_TRUE(data.isTokenRequired(QelString(u"%WEIGHT")));
-  EXPECT_TRUE(data.isTokenRequired(QelString(u"%Material")));
+  for (const char16_t* t : {u"%posnum", u"%PosNum", u"%WEIGHT", u"%Material"}) {
+    EXPECT_TRUE(data.isTokenRequired(QelString(t)));
+  }
   EXPECT_FALSE(data.isTokenRequired(QelString(u"%Length")));
   EXPECT_FALSE(data.isTokenRequired(QelString(u"%PosNu")));
-  EXPECT_TRUE(data.isItemPresent(type(3)));
-  EXPECT_TRUE(data.isItemPresent(type(1)));
-  EXPECT_TRUE(data.isItemPresent(type(5)));
+  for (int t : {3, 1, 5}) EXPECT_TRUE(data.isItemPresent(type(t)));
   EXPECT_FALSE(data.isItemPresent(type(2)));
 
-  // The copy holds its own sets.
+  // A copy holds its own sets; a later call replaces both sets.
   QelBomData copy(data);
-  EXPECT_TRUE(copy.isItemPresent(type(5)));
-
-  // A later call replaces both sets.
   data.setTemplUsedTokensAndObjTypes(QelArray<QelString>(), QelIntArray());
   EXPECT_FALSE(data.isTokenRequired(QelString(u"%PosNum")));
   EXPECT_FALSE(data.isItemPresent(type(3)));
   EXPECT_TRUE(copy.isTokenRequired(QelString(u"%POSNUM")));
+  EXPECT_TRUE(copy.isItemPresent(type(5)));
 
-  // Many tokens, duplicates kept: the search still finds every one.
+  // Many tokens and types, duplicates kept: the search still finds every one.
   QelArray<QelString> many;
   for (int i = 0; i < 200; ++i) {
     QelString t;
@@ -76,23 +70,16 @@ TEST(QelBomDataTest, TemplateSets) {
 TEST(QelBomDataTest, DepthLevel) {
   QelBomData data;
   EXPECT_EQ(data.depthLevel(), 0);  // no rows
-  data.addChild(newRow(u"1"));
-  data.addChild(newRow(u"2"));
-  data.addChild(newRow(u"3"));
+  for (const char16_t* h : {u"1", u"2", u"3"}) data.addChild(newRow(h));
   EXPECT_EQ(data.depthLevel(), 1);
-
   // One row with a child that has a child, wherever it stands.
-  QelBomItemBase* middle = data.child()->next();
   QelBomDataRow* child = newRow(u"2.1");
-  middle->addChild(child);
+  data.child()->next()->addChild(child);
   child->addChild(newRow(u"2.1.1"));
-  EXPECT_EQ(data.depthLevel(), 3);
   data.lastChild()->addChild(newRow(u"3.1"));
   EXPECT_EQ(data.depthLevel(), 3);
   data.empty();
-}
 
-TEST(QelBomDataTest, DepthLevelOfHugeSets) {
   QelBomData wide;
   for (int i = 0; i < 1000000; ++i) wide.addChild(new QelBomDataRow());
   wide.lastChild()->addChild(new QelBomDataRow());
@@ -113,20 +100,14 @@ TEST(QelBomDataTest, DepthLevelOfHugeSets) {
 
 TEST(QelBomDataTest, UsedHandlesAndTokens) {
   QelBomData data;
-  QelBomDataRow* unused = newRow(u"1");
-  unused->addData(QelBomDataTuple(QelString(u"%A"), 1));
-  QelBomDataRow* used = newRow(u"7");
+  QelBomDataRow* used = newRow(u"7", {u"%A", u"%B", u"%C", u"%D"});
   QelArray<QelString> equal;
   equal.append(QelString(u"8"));
   equal.append(QelString(u"9"));
   used->setEqualPartObjectHandles(equal);
-  for (const char16_t* t : {u"%A", u"%B", u"%C", u"%D"}) {
-    used->addData(QelBomDataTuple(QelString(t), 0));
-  }
-  QelBomDataRow* markedTwo = newRow(u"3");
-  markedTwo->addData(QelBomDataTuple(QelString(u"%A"), 1));
+  QelBomDataRow* markedTwo = newRow(u"3", {u"%A"});
   markedTwo->getData()[0].setUsed(2);  // only exactly 1 counts
-  data.addChild(unused);
+  data.addChild(newRow(u"1", {u"%A"}));
   data.addChild(used);
   data.addChild(markedTwo);
 
@@ -139,11 +120,11 @@ TEST(QelBomDataTest, UsedHandlesAndTokens) {
   used->getData()[0].setUsed(1);
   used->getData()[2].setUsed(1);
   // Rows below rows are not visited.
-  QelBomDataRow* nested = newRow(u"99");
-  nested->addData(QelBomDataTuple(QelString(u"%N"), 1));
+  QelBomDataRow* nested = newRow(u"99", {u"%N"});
   nested->getData()[0].setUsed(1);
   used->addChild(nested);
 
+  // A second call appends again.
   EXPECT_EQ(data.getUsedHandlesAndTokens(handles, tokens), 1);
   EXPECT_EQ(data.getUsedHandlesAndTokens(handles, tokens), 1);
   ASSERT_EQ(handles.count(), 2);

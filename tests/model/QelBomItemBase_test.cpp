@@ -13,9 +13,7 @@ using Node = QelBomItemBase;
 class Recorder : public QelBomItemBase {
  public:
   Recorder(std::vector<std::string>* log, std::string name) : m_log(log), m_name(std::move(name)) {}
-  ~Recorder() override {
-    if (m_log != nullptr) m_log->push_back(m_name);
-  }
+  ~Recorder() override { m_log->push_back(m_name); }
 
  private:
   std::vector<std::string>* m_log;
@@ -40,18 +38,32 @@ std::string listing(const Node& node, int level, int withChildren, int withSibli
   return text.toUtf8();
 }
 
-TEST(QelBomItemBaseTest, TupleLookup) {
+TEST(QelBomItemBaseTest, TupleLookupAndCopies) {
   Node node;
   EXPECT_EQ(node.getTupleAt(QelString(u"%A")), nullptr);
-  node.addData(QelBomDataTuple(QelString(u"%A"), 1));
-  node.addData(QelBomDataTuple(QelString(u"%B"), 2));
-  node.addData(QelBomDataTuple(QelString(u"%A"), 3));
-  EXPECT_EQ(node.getData().count(), 3);
-  ASSERT_NE(node.getTupleAt(QelString(u"%A")), nullptr);
+  withTuple(withTuple(withTuple(&node, u"%A", 1), u"%B", 2), u"%A", 3);
   EXPECT_EQ(node.getTupleAt(QelString(u"%A")), &node.getData()[0]);
   EXPECT_EQ(node.getTupleAt(QelString(u"%a")), nullptr);
   const Node& constNode = node;
-  EXPECT_EQ(constNode.getTupleAt(QelString(u"%B"))->value().asString().toUtf8(), "2");
+  EXPECT_EQ(constNode.getTupleAt(QelString(u"%B")), &node.getData()[1]);
+
+  // Copies keep the links and copy the tuples.
+  Node child, sibling;
+  node.addChild(&child);
+  node.setNext(&sibling);
+  Node copy(node);
+  EXPECT_EQ(copy.child(), &child);
+  EXPECT_EQ(copy.lastChild(), &child);
+  EXPECT_EQ(copy.next(), &sibling);
+  copy.getData()[0].value().set(9);
+  EXPECT_EQ(node.getData()[0].value().asString().toUtf8(), "1");
+  Node assigned;
+  withTuple(&assigned, u"%X", 9);
+  assigned = Node();
+  EXPECT_EQ(assigned.getData().count(), 0);
+  assigned = node;
+  EXPECT_EQ(assigned.next(), &sibling);
+  EXPECT_EQ(assigned.getData().count(), 3);
 
   QelArray<QelBomDataTuple> replacement;
   replacement.append(QelBomDataTuple(QelString(u"%C"), 4));
@@ -88,47 +100,20 @@ TEST(QelBomItemBaseTest, LinkingRules) {
   EXPECT_EQ(parent.child(), &a);
 }
 
-TEST(QelBomItemBaseTest, CopyKeepsLinksAndCopiesTuples) {
-  Node child, sibling;
-  Node node;
-  node.addChild(&child);
-  node.setNext(&sibling);
-  withTuple(&node, u"%A", 1);
-  Node copy(node);
-  EXPECT_EQ(copy.child(), &child);
-  EXPECT_EQ(copy.lastChild(), &child);
-  EXPECT_EQ(copy.next(), &sibling);
-  copy.getData()[0].value().set(2);
-  EXPECT_EQ(node.getData()[0].value().asString().toUtf8(), "1");
-
-  Node assigned;
-  withTuple(&assigned, u"%X", 9);
-  assigned = Node();
-  EXPECT_EQ(assigned.child(), nullptr);
-  EXPECT_EQ(assigned.getData().count(), 0);
-  assigned = node;
-  EXPECT_EQ(assigned.next(), &sibling);
-  EXPECT_EQ(assigned.getData().count(), 1);
-}
-
 TEST(QelBomItemBaseTest, EmptyDeletesDescendantsDepthFirst) {
   std::vector<std::string> log;
-  Node root;
-  Node sibling;
+  Node root, sibling;
   root.setNext(&sibling);
   withTuple(&root, u"%A", 1);
   Node* a = new Recorder(&log, "a");
   Node* a1 = new Recorder(&log, "a1");
-  Node* a1x = new Recorder(&log, "a1x");
-  Node* a2 = new Recorder(&log, "a2");
   Node* b = new Recorder(&log, "b");
-  Node* b1 = new Recorder(&log, "b1");
   root.addChild(a);
   root.addChild(b);
   a->addChild(a1);
-  a->addChild(a2);
-  a1->addChild(a1x);
-  b->addChild(b1);
+  a->addChild(new Recorder(&log, "a2"));
+  a1->addChild(new Recorder(&log, "a1x"));
+  b->addChild(new Recorder(&log, "b1"));
   root.empty();
   EXPECT_EQ(log, (std::vector<std::string>{"a1x", "a1", "a2", "a", "b1", "b"}));
   EXPECT_EQ(root.child(), nullptr);
@@ -139,67 +124,38 @@ TEST(QelBomItemBaseTest, EmptyDeletesDescendantsDepthFirst) {
   EXPECT_EQ(log.size(), 6u);
 }
 
-// Root A:1 with children B:2 (which has the child C:3) and D:4; the root's
-// next sibling E:5 has the child F:6.
-struct SmallTree {
-  Node root, b, c, d, e, f;
-  SmallTree() {
-    withTuple(&root, u"A", 1);
-    withTuple(&b, u"B", 2);
-    withTuple(&c, u"C", 3);
-    withTuple(&d, u"D", 4);
-    withTuple(&e, u"E", 5);
-    withTuple(&f, u"F", 6);
-    root.addChild(&b);
-    root.addChild(&d);
-    b.addChild(&c);
-    root.setNext(&e);
-    e.addChild(&f);
-  }
-};
-
 TEST(QelBomItemBaseTest, ListIndentationAndFlags) {
-  SmallTree t;
-  EXPECT_EQ(listing(t.root, 0, 1, 1), "[A:1]\n [B:2]\n  [C:3]\n [D:4]\n[E:5]\n [F:6]");
-  EXPECT_EQ(listing(t.root, 2, 1, 1), "[A:1]\n   [B:2]\n    [C:3]\n   [D:4]\n  [E:5]\n   [F:6]");
-  // withSiblings is handed down: only the chain of first children below.
-  EXPECT_EQ(listing(t.root, 0, 1, 0), "[A:1]\n [B:2]\n  [C:3]");
-  EXPECT_EQ(listing(t.root, 0, 0, 1), "[A:1]\n[E:5]");
-  EXPECT_EQ(listing(t.root, 2, 0, 1), "[A:1]\n  [E:5]");
-  EXPECT_EQ(listing(t.root, 0, 0, 0), "[A:1]");
-  EXPECT_EQ(listing(t.root, 0, 2, -1), "[A:1]");  // only 1 means yes
-  EXPECT_EQ(listing(t.b, 1, 1, 1), "[B:2]\n  [C:3]\n [D:4]");
-
-  QelString text(u">");
-  t.d.list(text, 0, 1, 1);
-  EXPECT_EQ(text.toUtf8(), ">[D:4]");
-
-  Node bare;
-  EXPECT_EQ(listing(bare, 0, 1, 1), "");
-}
-
-TEST(QelBomItemBaseTest, ListWritesEveryNodesLabel) {
-  Labelled root, child, sibling;
+  // Root A:1 with children B:2 (which has the child C:3) and D:4; the root's
+  // next sibling E:5 has the child F:6.
+  Node root, b, c, d, e, f;
   withTuple(&root, u"A", 1);
-  root.addChild(&child);
-  root.setNext(&sibling);
-  withTuple(&sibling, u"S", 2);
-  EXPECT_EQ(listing(root, 0, 1, 1), "<L>[A:1]\n <L>\n<L>[S:2]");
-}
+  root.addChild(withTuple(&b, u"B", 2));
+  root.addChild(withTuple(&d, u"D", 4));
+  b.addChild(withTuple(&c, u"C", 3));
+  root.setNext(withTuple(&e, u"E", 5));
+  e.addChild(withTuple(&f, u"F", 6));
+  EXPECT_EQ(listing(root, 0, 1, 1), "[A:1]\n [B:2]\n  [C:3]\n [D:4]\n[E:5]\n [F:6]");
+  EXPECT_EQ(listing(root, 2, 1, 1), "[A:1]\n   [B:2]\n    [C:3]\n   [D:4]\n  [E:5]\n   [F:6]");
+  // withSiblings is handed down: only the chain of first children below.
+  EXPECT_EQ(listing(root, 0, 1, 0), "[A:1]\n [B:2]\n  [C:3]");
+  EXPECT_EQ(listing(root, 2, 1, 0), "[A:1]\n   [B:2]\n    [C:3]");
+  EXPECT_EQ(listing(root, 0, 0, 1), "[A:1]\n[E:5]");
+  EXPECT_EQ(listing(root, 2, 0, 1), "[A:1]\n  [E:5]");
+  EXPECT_EQ(listing(root, 0, 0, 0), "[A:1]");
+  EXPECT_EQ(listing(root, 2, 0, 0), "[A:1]");
+  EXPECT_EQ(listing(root, 0, 2, -1), "[A:1]");  // only 1 means yes
+  EXPECT_EQ(listing(b, 1, 1, 1), "[B:2]\n  [C:3]\n [D:4]");
+  QelString text(u">");
+  d.list(text, 0, 1, 1);
+  EXPECT_EQ(text.toUtf8(), ">[D:4]");
+  EXPECT_EQ(listing(Node(), 0, 1, 1), "");
 
-TEST(QelBomItemBaseTest, ListOfDataSetExample) {
-  Node set;
-  const double weights[] = {200.2, 100.1};
-  Node rows[2];
-  for (int i = 0; i < 2; ++i) {
-    rows[i].addData(QelBomDataTuple(QelString(u"PosNum"), 1));
-    rows[i].addData(QelBomDataTuple(QelString(u"Weight"), weights[i]));
-    rows[i].addData(QelBomDataTuple(QelString(u"Material"), QelString(u"Mat1")));
-    set.addChild(&rows[i]);
-  }
-  EXPECT_EQ(listing(set, 0, 1, 1),
-            "\n [PosNum:1][Weight:200.2][Material:Mat1]"
-            "\n [PosNum:1][Weight:100.1][Material:Mat1]");
+  // Every node's label goes before its tuples, even without tuples.
+  Labelled lroot, lchild, lsibling;
+  withTuple(&lroot, u"A", 1);
+  lroot.addChild(&lchild);
+  lroot.setNext(withTuple(&lsibling, u"S", 2));
+  EXPECT_EQ(listing(lroot, 0, 1, 1), "<L>[A:1]\n <L>\n<L>[S:2]");
 }
 
 TEST(QelBomItemBaseTest, MillionSiblingsListAndEmpty) {
@@ -209,19 +165,13 @@ TEST(QelBomItemBaseTest, MillionSiblingsListAndEmpty) {
   Node* first = withTuple(new Recorder(&log, "first"), u"F", 1);
   root.addChild(first);
   for (int i = 1; i < kCount - 1; ++i) root.addChild(new Node());
-  Node* last = withTuple(new Recorder(&log, "last"), u"Z", 9);
-  root.addChild(last);
+  root.addChild(withTuple(new Recorder(&log, "last"), u"Z", 9));
 
-  QelString text;
-  root.list(text, 0, 1, 1);
-  ASSERT_EQ(text.length(), 2 * kCount + 10);  // "\n " per row, two tuples
-  const std::string all = text.toUtf8();
+  const std::string all = listing(root, 0, 1, 1);
+  ASSERT_EQ(all.size(), 2u * kCount + 10);  // "\n " per row, two tuples
   EXPECT_EQ(all.substr(0, 7), "\n [F:1]");
   EXPECT_EQ(all.substr(all.size() - 7), "\n [Z:9]");
-
-  QelString siblingsOnly;
-  first->list(siblingsOnly, 0, 1, 1);
-  EXPECT_EQ(siblingsOnly.length(), kCount - 1 + 10);
+  EXPECT_EQ(listing(*first, 0, 1, 1).size(), kCount - 1 + 10u);
 
   root.empty();
   EXPECT_EQ(log, (std::vector<std::string>{"first", "last"}));
@@ -240,35 +190,27 @@ TEST(QelBomItemBaseTest, DeepNesting) {
     at->addChild(next);
     at = next;
   }
-
   root.empty();
   EXPECT_EQ(log, (std::vector<std::string>{"inner", "outer"}));
-}
 
-TEST(QelBomItemBaseTest, ListOfDeepChainIndentsEachLevel) {
-  // Level i holds L:i, whose first child is L:(i+1), followed by S:i.
-  constexpr int kDepth = 3000;
-  Node root;
-  Node* at = &root;
-  for (int i = 1; i <= kDepth; ++i) {
+  // A deep chain lists each level indented, and the siblings after returning:
+  // level i holds L:i, whose first child is L:(i+1), followed by S:i.
+  constexpr int kListed = 3000;
+  at = &root;
+  std::string expected;
+  std::vector<std::string> siblings;
+  for (int i = 1; i <= kListed; ++i) {
     Node* next = withTuple(new Node(), u"L", i);
     at->addChild(next);
     at->addChild(withTuple(new Node(), u"S", i));
     at = next;
-  }
-  Node sibling;
-  withTuple(&sibling, u"S", 0);
-  root.setNext(&sibling);
-  QelString text;
-  root.list(text, 0, 1, 1);
-  std::string expected;
-  for (int i = 1; i <= kDepth; ++i) {
     expected += "\n" + std::string(i, ' ') + "[L:" + std::to_string(i) + "]";
+    siblings.push_back("\n" + std::string(i, ' ') + "[S:" + std::to_string(i) + "]");
   }
-  for (int i = kDepth; i >= 0; --i) {
-    expected += "\n" + std::string(i, ' ') + "[S:" + std::to_string(i) + "]";
-  }
-  EXPECT_EQ(text.toUtf8(), expected);
+  for (auto line = siblings.rbegin(); line != siblings.rend(); ++line) expected += *line;
+  Node sibling;
+  root.setNext(withTuple(&sibling, u"S", 0));
+  EXPECT_EQ(listing(root, 0, 1, 1), expected + "\n[S:0]");
   root.empty();
 }
 

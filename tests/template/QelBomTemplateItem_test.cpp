@@ -15,7 +15,7 @@ using Item = QelBomTemplateItem;
 
 std::vector<std::string> texts(const QelArray<QelString>& array) {
   std::vector<std::string> out;
-  for (int i = 0; i < array.count(); ++i) out.push_back(array[i].toUtf8());
+  for (const QelString& s : array) out.push_back(s.toUtf8());
   return out;
 }
 
@@ -23,79 +23,59 @@ std::vector<int> ints(const QelIntArray& array) {
   return std::vector<int>(array.begin(), array.end());
 }
 
-QelBomDataTuple textTuple(const char* token) {
-  return QelBomDataTuple(QelString(token), QelString());
-}
-QelBomDataTuple intTuple(const char* token, int value = 0) {
-  return QelBomDataTuple(QelString(token), value);
+void addTexts(Item* item, std::initializer_list<std::string> tokens) {
+  for (const std::string& t : tokens)
+    item->addData(QelBomDataTuple(QelString(t.c_str()), QelString()));
 }
 
-std::string listing(const QelBomItemBase& node, int level, int withChildren, int withSiblings) {
-  QelString text;
-  EXPECT_EQ(1, node.list(text, level, withChildren, withSiblings));
-  return text.toUtf8();
+void findAll(Item* item) {
+  EXPECT_EQ(1, item->findGroupingTokens());
+  EXPECT_EQ(1, item->findSortingTokens());
+  EXPECT_EQ(1, item->findFilterObjTypes());
 }
 
 TEST(QelBomTemplateItemTest, LabelsOfEveryType) {
-  const struct {
-    int type;
-    const char* label;
-  } kCases[] = {{0, "[ kUnkTemplateItemType ]"}, {1, "[ kBomTemplate ]"}, {2, "[ kReportHeader]"},
-                {3, "[ kPageHeader  ]"},         {4, "[ kGroupHeader ]"}, {5, "[ kDetails     ]"},
-                {6, "[ kGroupFooter ]"},         {7, "[ kPageFooter  ]"}, {8, "[ kReportFooter]"}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.type);
-    EXPECT_EQ(c.label, Item::typeLabel(c.type).toUtf8());
-    EXPECT_EQ(c.type == 0 ? 24 : 16, Item::typeLabel(c.type).length());
-    Item item(static_cast<Item::eTemplateItemType>(c.type));
-    EXPECT_EQ(c.label, listing(item, 0, 1, 1));
+  const char* labels[] = {"[ kUnkTemplateItemType ]", "[ kBomTemplate ]", "[ kReportHeader]",
+                          "[ kPageHeader  ]",         "[ kGroupHeader ]", "[ kDetails     ]",
+                          "[ kGroupFooter ]",         "[ kPageFooter  ]", "[ kReportFooter]"};
+  for (int type = 0; type < 9; ++type) {
+    EXPECT_EQ(labels[type], Item::typeLabel(type).toUtf8());
+    Item item(static_cast<Item::eTemplateItemType>(type));
+    QelString text;
+    item.list(text, 0, 1, 1);
+    EXPECT_EQ(labels[type], text.toUtf8());
   }
   EXPECT_TRUE(Item::typeLabel(9).isEmpty());
   EXPECT_TRUE(Item::typeLabel(-1).isEmpty());
-
   // A type outside the table lists only the tuples.
-  Item odd;
-  odd.setType(static_cast<Item::eTemplateItemType>(9));
-  odd.addData(intTuple("%A", 1));
-  EXPECT_EQ("[%A:1]", listing(odd, 0, 1, 1));
+  Item odd(static_cast<Item::eTemplateItemType>(9));
+  odd.addData(QelBomDataTuple(QelString("%A"), 1));
+  QelString text;
+  odd.list(text, 0, 1, 1);
+  EXPECT_EQ("[%A:1]", text.toUtf8());
 }
 
-TEST(QelBomTemplateItemTest, ListsLabelBeforeTuplesOnEveryNode) {
+TEST(QelBomTemplateItemTest, ListsAreRebuiltFromTuples) {
   Item header(Item::kGroupHeader);
-  header.addData(textTuple("%GroupBy:%PosNum"));
-  header.addData(intTuple("%PosNum"));
-  EXPECT_EQ("[ kGroupHeader ][%GroupBy:%PosNum:][%PosNum:0]", listing(header, 0, 0, 0));
-
-  Item details(Item::kDetails);
-  details.addData(intTuple("%Weight", 2));
-  Item footer(Item::kGroupFooter);
-  header.addChild(&details);
-  header.setNext(&footer);
-  EXPECT_EQ(
-      "[ kGroupHeader ][%GroupBy:%PosNum:][%PosNum:0]\n"
-      "  [ kDetails     ][%Weight:2]\n"
-      " [ kGroupFooter ]",
-      listing(header, 1, 1, 1));
-}
-
-TEST(QelBomTemplateItemTest, GroupingTokensAreRebuiltFromTuples) {
-  Item header(Item::kGroupHeader);
-  EXPECT_TRUE(texts(header.groupingTokens()).empty());
-  header.addData(textTuple("%GroupBy:%PosNum"));
-  header.addData(intTuple("%PosNum"));
-  EXPECT_EQ(1, header.findGroupingTokens());
+  addTexts(&header, {"%GroupBy:%PosNum", "%SortAscBy:%Material", "%FilterBy:1, 2,3"});
+  header.addData(QelBomDataTuple(QelString("%PosNum"), 0));
+  header.findGroupingTokens();
   EXPECT_EQ((std::vector<std::string>{"%PosNum"}), texts(header.groupingTokens()));
+  EXPECT_TRUE(header.sortingTokens().count() == 0);  // not asked for
 
-  header.addData(textTuple("%GroupBy: %Material"));
   // Found anywhere, tail cut by length from the end: 12 characters leave 3.
-  header.addData(textTuple("ab%GroupBy:X"));
+  addTexts(&header, {"%GroupBy: %Material", "ab%GroupBy:X", "%SortDescBy: %Weight , %Length",
+                     "%FilterBy:7"});
   EXPECT_EQ((std::vector<std::string>{"%PosNum"}), texts(header.groupingTokens()));  // stale
-  header.findGroupingTokens();
-  header.findGroupingTokens();
-  const std::vector<std::string> expected{"%PosNum", " %Material", "y:X"};
-  EXPECT_EQ(expected, texts(header.groupingTokens()));
+  findAll(&header);
+  findAll(&header);  // a rebuild starts from an empty list
+  EXPECT_EQ((std::vector<std::string>{"%PosNum", " %Material", "y:X"}),
+            texts(header.groupingTokens()));
+  EXPECT_EQ((std::vector<std::string>{"%SortAscBy:%Material", "%SortDescBy:%Weight", "%Length"}),
+            texts(header.sortingTokens()));
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 7}), ints(header.filterObjTypes()));
 
-  // A rebuild empties the list first, keeping its storage.
+  // Emptying keeps the storage.
   const int capacity = header.groupingTokens().capacity();
   header.setData(QelArray<QelBomDataTuple>());
   header.findGroupingTokens();
@@ -103,92 +83,56 @@ TEST(QelBomTemplateItemTest, GroupingTokensAreRebuiltFromTuples) {
   EXPECT_EQ(capacity, header.groupingTokens().capacity());
 }
 
-TEST(QelBomTemplateItemTest, SortingTokensAndFilterTypesAreRebuiltFromTuples) {
-  Item header(Item::kGroupHeader);
-  header.addData(textTuple("%SortAscBy:%Material"));
-  header.addData(intTuple("%Material"));
-  header.addData(textTuple("%SortDescBy: %Weight , %Length"));
-  header.addData(textTuple("%FilterBy:1, 2,3"));
-  header.addData(textTuple("%FilterBy:7"));
-  for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(1, header.findSortingTokens());
-    EXPECT_EQ(1, header.findFilterObjTypes());
-  }
-  const std::vector<std::string> sorting{"%SortAscBy:%Material", "%SortDescBy:%Weight", "%Length"};
-  EXPECT_EQ(sorting, texts(header.sortingTokens()));
-  EXPECT_EQ((std::vector<int>{1, 2, 3, 7}), ints(header.filterObjTypes()));
-  EXPECT_TRUE(texts(header.groupingTokens()).empty());  // not asked for
-}
-
 TEST(QelBomTemplateItemTest, DescendsOnlyIntoTheFirstGroupHeaderChild) {
-  auto section = [](Item::eTemplateItemType type, const char* name, int filter) {
-    auto item = std::make_unique<Item>(type);
-    item->addData(textTuple((std::string("%GroupBy:%") + name).c_str()));
-    item->addData(textTuple((std::string("%SortAscBy:%") + name).c_str()));
-    item->addData(textTuple(("%FilterBy:" + std::to_string(filter)).c_str()));
-    return item;
-  };
-  auto top = section(Item::kReportHeader, "Top", 1);
-  auto footer = section(Item::kGroupFooter, "Footer", 2);
-  auto first = section(Item::kGroupHeader, "First", 3);
-  auto second = section(Item::kGroupHeader, "Second", 4);
-  auto details = section(Item::kDetails, "Details", 5);  // first child of `first`
-  auto inner = section(Item::kGroupHeader, "Inner", 6);  // its first group header
-  top->addChild(footer.get());
-  top->addChild(first.get());
-  top->addChild(second.get());
-  first->addChild(details.get());
-  first->addChild(inner.get());
-
-  top->findGroupingTokens();
-  top->findSortingTokens();
-  top->findFilterObjTypes();
-
   const struct {
-    const Item* item;
+    Item::eTemplateItemType type;
     const char* name;
     int filter;
     bool visited;
-  } kExpect[] = {{top.get(), "Top", 1, true},          {footer.get(), "Footer", 2, false},
-                 {first.get(), "First", 3, true},      {second.get(), "Second", 4, false},
-                 {details.get(), "Details", 5, false}, {inner.get(), "Inner", 6, true}};
-  for (const auto& e : kExpect) {
-    SCOPED_TRACE(e.name);
-    if (e.visited) {
-      EXPECT_EQ(std::vector<std::string>{std::string("%") + e.name},
-                texts(e.item->groupingTokens()));
-      EXPECT_EQ(std::vector<std::string>{std::string("%SortAscBy:%") + e.name},
-                texts(e.item->sortingTokens()));
-      EXPECT_EQ(std::vector<int>{e.filter}, ints(e.item->filterObjTypes()));
-    } else {
-      EXPECT_EQ(0, e.item->groupingTokens().count());
-      EXPECT_EQ(0, e.item->sortingTokens().count());
-      EXPECT_EQ(0, e.item->filterObjTypes().count());
-    }
+  } sections[] = {{Item::kReportHeader, "Top", 1, true},  {Item::kGroupFooter, "Footer", 2, false},
+                  {Item::kGroupHeader, "First", 3, true}, {Item::kGroupHeader, "Second", 4, false},
+                  {Item::kDetails, "Details", 5, false},  {Item::kGroupHeader, "Inner", 6, true}};
+  std::vector<std::unique_ptr<Item>> items;
+  for (const auto& s : sections) {
+    items.push_back(std::make_unique<Item>(s.type));
+    const std::string name(s.name);
+    addTexts(items.back().get(),
+             {"%GroupBy:%" + name, "%SortAscBy:%" + name, "%FilterBy:" + std::to_string(s.filter)});
   }
-}
+  // Top holds Footer, First and Second; First holds Details, then Inner.
+  for (int i : {1, 2, 3}) items[0]->addChild(items[i].get());
+  items[2]->addChild(items[4].get());
+  items[2]->addChild(items[5].get());
+  findAll(items[0].get());
+  for (size_t i = 0; i < items.size(); ++i) {
+    const auto& s = sections[i];
+    SCOPED_TRACE(s.name);
+    const std::string name(s.name);
+    EXPECT_EQ(s.visited ? std::vector<std::string>{"%" + name} : std::vector<std::string>{},
+              texts(items[i]->groupingTokens()));
+    EXPECT_EQ(
+        s.visited ? std::vector<std::string>{"%SortAscBy:%" + name} : std::vector<std::string>{},
+        texts(items[i]->sortingTokens()));
+    EXPECT_EQ(s.visited ? std::vector<int>{s.filter} : std::vector<int>{},
+              ints(items[i]->filterObjTypes()));
+  }
 
-TEST(QelBomTemplateItemTest, DescendsThroughAVeryDeepChainOfGroupHeaders) {
+  // A very deep chain of group headers is walked without running out of stack.
   constexpr int kDepth = 200000;
   std::vector<std::unique_ptr<Item>> chain;
-  chain.reserve(kDepth);
   for (int i = 0; i < kDepth; ++i) {
     chain.push_back(std::make_unique<Item>(Item::kGroupHeader));
     if (i > 0) chain[i - 1]->addChild(chain[i].get());
   }
-  chain.back()->addData(textTuple("%GroupBy:%Deepest"));
+  addTexts(chain.back().get(), {"%GroupBy:%Deepest"});
   chain.front()->findGroupingTokens();
   EXPECT_EQ(std::vector<std::string>{"%Deepest"}, texts(chain.back()->groupingTokens()));
 }
 
 TEST(QelBomTemplateItemTest, GetSubItemAtSearchesDirectChildrenOnly) {
-  Item reportHeader(Item::kReportHeader);
-  Item footer(Item::kGroupFooter);
-  Item firstHeader(Item::kGroupHeader);
-  Item secondHeader(Item::kGroupHeader);
-  Item details(Item::kDetails);
+  Item reportHeader(Item::kReportHeader), footer(Item::kGroupFooter);
+  Item firstHeader(Item::kGroupHeader), secondHeader(Item::kGroupHeader), details(Item::kDetails);
   EXPECT_EQ(nullptr, reportHeader.getSubItemAt(Item::kGroupHeader));  // no children
-
   reportHeader.addChild(&footer);
   reportHeader.addChild(&firstHeader);
   reportHeader.addChild(&secondHeader);
@@ -200,51 +144,36 @@ TEST(QelBomTemplateItemTest, GetSubItemAtSearchesDirectChildrenOnly) {
 }
 
 TEST(QelBomTemplateItemTest, CopiesHaveTheirOwnLists) {
-  Item child(Item::kDetails);
-  Item sibling(Item::kGroupFooter);
+  Item child(Item::kDetails), sibling(Item::kGroupFooter);
   QelBomDataRow row;
   Item source(Item::kGroupHeader);
   source.addChild(&child);
   source.setNext(&sibling);
   source.setFirstDataRow(&row);
-  source.addData(textTuple("%GroupBy:%PosNum"));
-  source.addData(textTuple("%SortAscBy:%Material"));
-  source.addData(textTuple("%FilterBy:4"));
-  source.findGroupingTokens();
-  source.findSortingTokens();
-  source.findFilterObjTypes();
-
-  auto expectLikeSource = [&](const Item& copy) {
-    EXPECT_EQ(Item::kGroupHeader, copy.type());
-    EXPECT_EQ(&child, copy.child());
-    EXPECT_EQ(&child, copy.lastChild());
-    EXPECT_EQ(&sibling, copy.next());
-    EXPECT_EQ(&row, copy.getFirstDataRow());
-    EXPECT_EQ(3, copy.getData().count());
-    EXPECT_EQ(std::vector<std::string>{"%PosNum"}, texts(copy.groupingTokens()));
-    EXPECT_EQ(std::vector<std::string>{"%SortAscBy:%Material"}, texts(copy.sortingTokens()));
-    EXPECT_EQ(std::vector<int>{4}, ints(copy.filterObjTypes()));
-    EXPECT_EQ(8, copy.groupingTokens().growBy());
-  };
+  addTexts(&source, {"%GroupBy:%PosNum", "%SortAscBy:%Material", "%FilterBy:4"});
+  findAll(&source);
 
   Item copy(source);
-  expectLikeSource(copy);
-
   Item assigned(Item::kDetails);
-  assigned.addData(textTuple("%GroupBy:%Old"));
-  assigned.addData(textTuple("%FilterBy:9,10"));
-  assigned.findGroupingTokens();
-  assigned.findFilterObjTypes();
+  addTexts(&assigned, {"%GroupBy:%Old", "%FilterBy:9,10"});
+  findAll(&assigned);
   assigned = source;
-  expectLikeSource(assigned);
-
   for (Item* target : {&copy, &assigned}) {
+    EXPECT_EQ(Item::kGroupHeader, target->type());
+    EXPECT_EQ(&child, target->child());
+    EXPECT_EQ(&child, target->lastChild());
+    EXPECT_EQ(&sibling, target->next());
+    EXPECT_EQ(&row, target->getFirstDataRow());
+    EXPECT_EQ(3, target->getData().count());
+    EXPECT_EQ(std::vector<std::string>{"%PosNum"}, texts(target->groupingTokens()));
+    EXPECT_EQ(std::vector<std::string>{"%SortAscBy:%Material"}, texts(target->sortingTokens()));
+    EXPECT_EQ(std::vector<int>{4}, ints(target->filterObjTypes()));
+    EXPECT_EQ(8, target->groupingTokens().growBy());
+
     target->getData()[0].setToken(QelString("%GroupBy:%Other"));
     target->getData()[1].setToken(QelString("%SortDescBy:%Other"));
     target->getData()[2].setToken(QelString("%FilterBy:5"));
-    target->findGroupingTokens();
-    target->findSortingTokens();
-    target->findFilterObjTypes();
+    findAll(target);
     EXPECT_EQ(std::vector<std::string>{"%Other"}, texts(target->groupingTokens()));
     EXPECT_EQ(std::vector<int>{5}, ints(target->filterObjTypes()));
   }

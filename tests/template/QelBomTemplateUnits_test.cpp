@@ -13,7 +13,7 @@ namespace {
 
 using Units = QelBomTemplateUnits;
 
-const char16_t kSuppressSetting[] = u"C0_BOMSuppressLastZeros";
+const QelString kSuppressSetting(u"C0_BOMSuppressLastZeros");
 
 std::string display(const Units& units, const char* token, double value) {
   return units.getDisplayString(QelString(token), value).toUtf8();
@@ -23,26 +23,30 @@ class QelBomTemplateUnitsTest : public ::testing::Test {
  protected:
   void TearDown() override {
     VRKUnitsCommon::resetToDefaults();
-    qel_odbc_clearDefault(QelString(kSuppressSetting));
+    qel_odbc_clearDefault(kSuppressSetting);
   }
 };
 
-TEST_F(QelBomTemplateUnitsTest, TokensWithoutUnitUsePlainNotation) {
+TEST_F(QelBomTemplateUnitsTest, TokenTypesAndPlainNotation) {
   Units units;
   units.AddTokenType(QelString("%PosNum"), Units::kUnkTokenUnitType);
   units.AddTokenType(QelString("%Odd"), static_cast<Units::eTokenUnitType>(5));
+  units.AddTokenType(QelString("%Weight"), Units::kWeightUnit);
+  units.AddTokenType(QelString("%Weight"), Units::kAreaUnit);  // the first type stays
+  EXPECT_EQ(Units::kUnkTokenUnitType, units.tokenUnitType(QelString("%Absent")));
+  EXPECT_EQ(5, units.tokenUnitType(QelString("%Odd")));
+  EXPECT_EQ(Units::kWeightUnit, units.tokenUnitType(QelString("%Weight")));
+  EXPECT_EQ(Units::kUnkTokenUnitType, units.tokenUnitType(QelString("%weight")));
   const struct {
     double value;
     const char* text;
-  } kCases[] = {
+  } cases[] = {
       {2.5, "2.5"}, {0.0, "0"}, {1.0, "1"}, {1234567.0, "1.23457e+06"}, {-0.125, "-0.125"}};
-  for (const auto& c : kCases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(c.text, display(units, "%Absent", c.value));
     EXPECT_EQ(c.text, display(units, "%PosNum", c.value));
     EXPECT_EQ("", display(units, "%Odd", c.value));
   }
-  EXPECT_EQ(Units::kUnkTokenUnitType, units.tokenUnitType(QelString("%Absent")));
-  EXPECT_EQ(5, units.tokenUnitType(QelString("%Odd")));
 }
 
 TEST_F(QelBomTemplateUnitsTest, NewObjectUsesTheCurrentUnits) {
@@ -70,28 +74,19 @@ TEST_F(QelBomTemplateUnitsTest, NewObjectUsesTheCurrentUnits) {
   EXPECT_EQ("2.3", display(units, "%Length", 2.26));  // fixed at construction
 }
 
-TEST_F(QelBomTemplateUnitsTest, AddTokenTypeKeepsTheFirstType) {
-  Units units;
-  units.AddTokenType(QelString("%Weight"), Units::kWeightUnit);
-  units.AddTokenType(QelString("%Weight"), Units::kAreaUnit);
-  EXPECT_EQ(Units::kWeightUnit, units.tokenUnitType(QelString("%Weight")));
-  EXPECT_EQ("2.35", display(units, "%Weight", 2.346));
-  EXPECT_EQ(Units::kUnkTokenUnitType, units.tokenUnitType(QelString("%weight")));
-}
-
-TEST_F(QelBomTemplateUnitsTest, SuppressLastZerosComesFromTheStoredSetting) {
+TEST_F(QelBomTemplateUnitsTest, SuppressSettingAndHostUnits) {
   Units units;
   units.AddTokenType(QelString("%Weight"), Units::kWeightUnit);
   QelUnitsManager manager;
   EXPECT_EQ("12", display(units, "%Weight", 12.0));
 
-  qel_odbc_setDefault(QelString(kSuppressSetting), 0);
+  qel_odbc_setDefault(kSuppressSetting, 0);
   units.setUnits(&manager);
   EXPECT_EQ(0, units.suppressLastZeros());
   EXPECT_EQ("12.00", display(units, "%Weight", 12.0));
 
   // Without the setting the flag keeps its previous value.
-  qel_odbc_clearDefault(QelString(kSuppressSetting));
+  qel_odbc_clearDefault(kSuppressSetting);
   units.setUnits(&manager);
   EXPECT_EQ(0, units.suppressLastZeros());
   Units fresh;
@@ -99,39 +94,29 @@ TEST_F(QelBomTemplateUnitsTest, SuppressLastZerosComesFromTheStoredSetting) {
   EXPECT_EQ(1, fresh.suppressLastZeros());
 
   // A weight shown in kilograms, then in tonnes once the host changes units.
-  EXPECT_EQ("12.50", display(units, "%Weight", 12.5));
+  EXPECT_EQ("12600.00", display(units, "%Weight", 12600.0));
   manager.setUnit(QelUnitsTransformArray::kWeightSystem, VRKUnit(1010, 1010, 0));
   units.setUnits(&manager);
   EXPECT_EQ("12.600", display(units, "%Weight", 12600.0));
-}
 
-TEST_F(QelBomTemplateUnitsTest, CopiesAreIndependent) {
-  Units source;
-  source.AddTokenType(QelString("%Weight"), Units::kWeightUnit);
-  qel_odbc_setDefault(QelString(kSuppressSetting), 0);
-  QelUnitsManager manager;
-  manager.setUnit(QelUnitsTransformArray::kWeightSystem, VRKUnit(1010, 1010, 0));
-  source.setUnits(&manager);
-
-  Units copy(source);
+  // Copies take the bound units and the flag; rebinding the source leaves them.
+  Units copy(units);
   Units assigned;
   assigned.AddTokenType(QelString("%Old"), Units::kAreaUnit);
-  assigned = source;
+  assigned = units;
   for (Units* target : {&copy, &assigned}) {
     EXPECT_EQ(0, target->suppressLastZeros());
     EXPECT_EQ("12.500", display(*target, "%Weight", 12500.0));
     EXPECT_EQ(Units::kUnkTokenUnitType, target->tokenUnitType(QelString("%Old")));
     target->AddTokenType(QelString("%Length"), Units::kDistanceUnit);
   }
-  EXPECT_EQ(Units::kUnkTokenUnitType, source.tokenUnitType(QelString("%Length")));
-
-  // Rebinding the source leaves the copies' units alone.
-  qel_odbc_setDefault(QelString(kSuppressSetting), 1);
+  EXPECT_EQ(Units::kUnkTokenUnitType, units.tokenUnitType(QelString("%Length")));
+  qel_odbc_setDefault(kSuppressSetting, 1);
   manager.setUnit(QelUnitsTransformArray::kWeightSystem, VRKUnit(1009, 1009, 112));
-  source.setUnits(&manager);
-  EXPECT_EQ("12500", display(source, "%Weight", 12500.0));
-  EXPECT_EQ(0, copy.suppressLastZeros());
+  units.setUnits(&manager);
+  EXPECT_EQ("12500", display(units, "%Weight", 12500.0));
   EXPECT_EQ("12.500", display(copy, "%Weight", 12500.0));
+  EXPECT_EQ("12.500", display(assigned, "%Weight", 12500.0));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "QelBomTemplate.h"
 
-#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,17 +17,11 @@ namespace {
 using Item = QelBomTemplateItem;
 using Units = QelBomTemplateUnits;
 
-const char16_t kSuppressSetting[] = u"C0_BOMSuppressLastZeros";
+const QelString kSuppressSetting(u"C0_BOMSuppressLastZeros");
 
 std::vector<std::string> texts(const QelArray<QelString>& array) {
   std::vector<std::string> out;
-  for (int i = 0; i < array.count(); ++i) out.push_back(array[i].toUtf8());
-  return out;
-}
-
-QelArray<QelString> stringArray(const std::vector<std::string>& values) {
-  QelArray<QelString> out;
-  for (const std::string& v : values) out.append(QelString(v.c_str()));
+  for (const QelString& s : array) out.push_back(s.toUtf8());
   return out;
 }
 
@@ -35,18 +29,9 @@ std::vector<int> ints(const QelIntArray& array) {
   return std::vector<int>(array.begin(), array.end());
 }
 
-// Releases a template as a host does: its section tree, then the root.
-struct TemplateDeleter {
-  void operator()(QelBomTemplate* root) const {
-    root->empty();
-    delete root;
-  }
-};
-using TemplatePtr = std::unique_ptr<QelBomTemplate, TemplateDeleter>;
-
 // A new section below `parent`, holding `tokens` as text tuples.
 Item* addSection(QelBomItemBase* parent, Item::eTemplateItemType type,
-                 const std::vector<const char*>& tokens) {
+                 std::initializer_list<const char*> tokens) {
   Item* item = new Item(type);
   parent->addChild(item);
   for (const char* token : tokens) item->addData(QelBomDataTuple(QelString(token), QelString()));
@@ -60,45 +45,22 @@ std::string display(const QelBomTemplate& root, const char* token, double value)
 class QelBomTemplateTest : public ::testing::Test {
  protected:
   void TearDown() override {
+    root.empty();
     VRKUnitsCommon::resetToDefaults();
-    qel_odbc_clearDefault(QelString(kSuppressSetting));
+    qel_odbc_clearDefault(kSuppressSetting);
   }
+  QelBomTemplate root;
 };
 
-TEST_F(QelBomTemplateTest, NewTemplateIsAnEmptyRootWithUnits) {
-  QelBomTemplate root;
-  EXPECT_EQ(Item::kBomTemplate, root.type());
-  EXPECT_EQ(nullptr, root.child());
-  EXPECT_NE(nullptr, root.getBomTemplateUnits());
-  EXPECT_EQ(1, root.getBomTemplateUnits()->suppressLastZeros());
-
-  QelArray<QelString> trace = stringArray({"x"});
-  QelIntArray types;
-  types.append(5);
-  EXPECT_EQ(1, root.getTokenTrace(trace));
-  EXPECT_EQ(1, root.getFilterObjTypes(types));
-  EXPECT_EQ(std::vector<std::string>{"x"}, texts(trace));
-  EXPECT_EQ(std::vector<int>{5}, ints(types));
-}
-
-TEST_F(QelBomTemplateTest, TraceVisitsSectionsBreadthFirst) {
-  TemplatePtr root(new QelBomTemplate());
-  root->addData(QelBomDataTuple(QelString("%Root"), 0));
-  Item* a = addSection(root.get(), Item::kReportHeader, {"%A"});
-  Item* b = addSection(root.get(), Item::kReportFooter, {"%B"});
-  addSection(a, Item::kGroupHeader, {"%A1"});
-  addSection(a, Item::kGroupFooter, {"%A2"});
-  addSection(b, Item::kDetails, {"%B1"});
-
+TEST_F(QelBomTemplateTest, TraceAppendsNewTokensBreadthFirst) {
   QelArray<QelString> trace;
-  root->getTokenTrace(trace);
-  const std::vector<std::string> expected{"%Root", "%A", "%B", "%A1", "%A2", "%B1"};
-  EXPECT_EQ(expected, texts(trace));
-}
+  trace.append(QelString("x"));
+  EXPECT_EQ(1, root.getTokenTrace(trace));  // no sections: nothing to add
+  EXPECT_EQ(std::vector<std::string>{"x"}, texts(trace));
 
-TEST_F(QelBomTemplateTest, TraceAppendsOnlyNewTokens) {
-  TemplatePtr root(new QelBomTemplate());
-  Item* header = addSection(root.get(), Item::kReportHeader, {"%FilterBy:1"});
+  root.addData(QelBomDataTuple(QelString("%Root"), 0));
+  Item* header = addSection(&root, Item::kReportHeader, {"%FilterBy:1"});
+  addSection(&root, Item::kReportFooter, {"%Total"});
   Item* outer = addSection(header, Item::kGroupHeader, {"%GroupBy:%PosNum", "%SortAscBy:%A,%B"});
   Item* outerFooter = addSection(header, Item::kGroupFooter, {"%SumBy:%Weight"});
   Item* inner = addSection(outer, Item::kGroupHeader, {"%SortDescBy:Weight", "%SumBy:%Length"});
@@ -106,19 +68,14 @@ TEST_F(QelBomTemplateTest, TraceAppendsOnlyNewTokens) {
 
   // Already present: "%PosNum" is not repeated, and the whole token
   // "%SumBy:%Length" being present keeps its summed token out.
-  QelArray<QelString> trace = stringArray({"%PosNum", "%SumBy:%Length"});
-  EXPECT_EQ(1, root->getTokenTrace(trace));
-  const std::vector<std::string> expected{"%PosNum",
-                                          "%SumBy:%Length",
-                                          "%FilterBy:1",
-                                          "%GroupBy:%PosNum",
-                                          "%SortAscBy:%A,%B",
-                                          "%A",
-                                          "%B",
-                                          "%SumBy:%Weight",
-                                          "%Weight",
-                                          "%SortDescBy:Weight",
-                                          "Weight"};
+  trace = QelArray<QelString>();
+  trace.append(QelString("%PosNum"));
+  trace.append(QelString("%SumBy:%Length"));
+  EXPECT_EQ(1, root.getTokenTrace(trace));
+  const std::vector<std::string> expected{
+      "%PosNum",          "%SumBy:%Length",     "%Root", "%FilterBy:1", "%Total",
+      "%GroupBy:%PosNum", "%SortAscBy:%A,%B",   "%A",    "%B",          "%SumBy:%Weight",
+      "%Weight",          "%SortDescBy:Weight", "Weight"};
   EXPECT_EQ(expected, texts(trace));
 
   // The trace leaves every section's grouping and sorting tokens current.
@@ -129,73 +86,58 @@ TEST_F(QelBomTemplateTest, TraceAppendsOnlyNewTokens) {
   EXPECT_EQ(0, header->filterObjTypes().count());  // filters are not rebuilt by the trace
 
   // A second trace into the same array adds nothing.
-  root->getTokenTrace(trace);
+  root.getTokenTrace(trace);
   EXPECT_EQ(expected, texts(trace));
 }
 
 TEST_F(QelBomTemplateTest, FilterTypesBreadthFirstWithDuplicates) {
-  TemplatePtr root(new QelBomTemplate());
-  Item* header = addSection(root.get(), Item::kReportHeader, {"%FilterBy:1", "%PosNum"});
-  addSection(header, Item::kGroupHeader, {"%FilterBy:2,3"});
-  addSection(root.get(), Item::kReportFooter, {"%FilterBy:3"});
-
   QelIntArray types;
   types.append(9);
-  EXPECT_EQ(1, root->getFilterObjTypes(types));
+  EXPECT_EQ(1, root.getFilterObjTypes(types));
+  Item* header = addSection(&root, Item::kReportHeader, {"%FilterBy:1", "%PosNum"});
+  addSection(header, Item::kGroupHeader, {"%FilterBy:2,3"});
+  addSection(&root, Item::kReportFooter, {"%FilterBy:3"});
+  EXPECT_EQ(1, root.getFilterObjTypes(types));
   EXPECT_EQ((std::vector<int>{9, 1, 3, 2, 3}), ints(types));
-  root->getFilterObjTypes(types);
+  root.getFilterObjTypes(types);
   EXPECT_EQ((std::vector<int>{9, 1, 3, 2, 3, 1, 3, 2, 3}), ints(types));
 }
 
 TEST_F(QelBomTemplateTest, SetUnitsForTokensWithoutManagerAddsTheStandardTable) {
-  QelBomTemplate root;
   root.getBomTemplateUnits()->AddTokenType(QelString("%Length"), Units::kUnkTokenUnitType);
   // Neither the current units nor the stored setting are consulted without a
   // manager.
   VRKUnitsCommon::setUnitOfWeight(VRKUnit(1010, 1010, 0));
-  qel_odbc_setDefault(QelString(kSuppressSetting), 0);
+  qel_odbc_setDefault(kSuppressSetting, 0);
   root.setUnitsForTokens(nullptr);
   EXPECT_EQ(1, root.getBomTemplateUnits()->suppressLastZeros());
   EXPECT_EQ("12.5", display(root, "%Weight", 12.5));  // still kilograms
 
   const struct {
-    const char* token;
     int type;
-  } kTable[] = {{"%Length", Units::kUnkTokenUnitType},  // entered before: kept
-                {"%SysLength", Units::kDistanceUnit},
-                {"%SawLength", Units::kDistanceUnit},
-                {"%CurvedBeamRadius", Units::kDistanceUnit},
-                {"%Diameter", Units::kDistanceUnit},
-                {"%Thick", Units::kDistanceUnit},
-                {"%Width", Units::kDistanceUnit},
-                {"%contourLength", Units::kDistanceUnit},
-                {"%ContourLength", Units::kUnkTokenUnitType},
-                {"%LengthInModel", Units::kDistanceUnit},
-                {"%SawLengthInModel", Units::kDistanceUnit},
-                {"%Weight", Units::kWeightUnit},
-                {"%WeightInAssembly", Units::kWeightUnit},
-                {"%WeightInAllAssembly", Units::kWeightUnit},
-                {"%WeightInAllAssemblyInPhase", Units::kWeightUnit},
-                {"%WeightInPhase", Units::kWeightUnit},
-                {"%WeightInModel", Units::kWeightUnit},
-                {"%ExactWeight", Units::kWeightUnit},
-                {"%ExactWeightInAssembly", Units::kWeightUnit},
-                {"%ExactWeightInAllAssembly", Units::kWeightUnit},
-                {"%ExactWeightInAllAssemblyInPhase", Units::kWeightUnit},
-                {"%ExactWeightInPhase", Units::kWeightUnit},
-                {"%ExactWeightInModel", Units::kWeightUnit},
-                {"%Area", Units::kAreaUnit},
-                {"%Paint", Units::kAreaUnit},
-                {"%PaintInAssembly", Units::kAreaUnit},
-                {"%SumBy:%Weight", Units::kUnkTokenUnitType}};
-  for (const auto& entry : kTable) {
-    EXPECT_EQ(entry.type, root.getBomTemplateUnits()->tokenUnitType(QelString(entry.token)))
-        << entry.token;
+    const char* tokens;
+  } table[] = {
+      {Units::kUnkTokenUnitType, "%Length %ContourLength %SumBy:%Weight"},  // %Length came first
+      {Units::kDistanceUnit,
+       "%SysLength %SawLength %CurvedBeamRadius %Diameter %Thick %Width %contourLength "
+       "%LengthInModel %SawLengthInModel"},
+      {Units::kWeightUnit,
+       "%Weight %WeightInAssembly %WeightInAllAssembly %WeightInAllAssemblyInPhase "
+       "%WeightInPhase %WeightInModel %ExactWeight %ExactWeightInAssembly "
+       "%ExactWeightInAllAssembly %ExactWeightInAllAssemblyInPhase %ExactWeightInPhase "
+       "%ExactWeightInModel"},
+      {Units::kAreaUnit, "%Area %Paint %PaintInAssembly"},
+  };
+  for (const auto& entry : table) {
+    std::istringstream tokens(entry.tokens);
+    for (std::string token; tokens >> token;) {
+      EXPECT_EQ(entry.type, root.getBomTemplateUnits()->tokenUnitType(QelString(token.c_str())))
+          << token;
+    }
   }
 }
 
 TEST_F(QelBomTemplateTest, SetUnitsForTokensFollowsTheHostsUnits) {
-  QelBomTemplate root;
   root.getBomTemplateUnits()->AddTokenType(QelString("%Slope"), Units::kAngleUnit);
   QelUnitsManager manager;
   root.setUnitsForTokens(&manager);
@@ -216,38 +158,31 @@ TEST_F(QelBomTemplateTest, SetUnitsForTokensFollowsTheHostsUnits) {
 }
 
 TEST_F(QelBomTemplateTest, CopiesOwnTheirUnits) {
-  QelBomTemplate source;
-  source.addData(QelBomDataTuple(QelString("%PosNum"), 1));
-  source.getBomTemplateUnits()->AddTokenType(QelString("%Mass"), Units::kWeightUnit);
+  root.addData(QelBomDataTuple(QelString("%PosNum"), 1));
+  Units* units = root.getBomTemplateUnits();
+  units->AddTokenType(QelString("%Mass"), Units::kWeightUnit);
 
-  QelBomTemplate copy(source);
-  EXPECT_EQ(Item::kBomTemplate, copy.type());
-  EXPECT_EQ(1, copy.getData().count());
-  EXPECT_NE(source.getBomTemplateUnits(), copy.getBomTemplateUnits());
-  EXPECT_EQ(Units::kWeightUnit, copy.getBomTemplateUnits()->tokenUnitType(QelString("%Mass")));
-  copy.getBomTemplateUnits()->AddTokenType(QelString("%Span"), Units::kDistanceUnit);
-  EXPECT_EQ(Units::kUnkTokenUnitType,
-            source.getBomTemplateUnits()->tokenUnitType(QelString("%Span")));
-
+  auto* copy = new QelBomTemplate(root);
   QelBomTemplate assigned;
+  const Units* ownUnits = assigned.getBomTemplateUnits();
   assigned.getBomTemplateUnits()->AddTokenType(QelString("%Old"), Units::kAreaUnit);
-  const QelBomTemplateUnits* ownUnits = assigned.getBomTemplateUnits();
-  assigned = source;
+  assigned = root;
   const QelBomTemplate& self = assigned;
   assigned = self;
   EXPECT_EQ(ownUnits, assigned.getBomTemplateUnits());  // keeps its own object
-  EXPECT_EQ(1, assigned.getData().count());
-  EXPECT_EQ(Units::kWeightUnit, assigned.getBomTemplateUnits()->tokenUnitType(QelString("%Mass")));
-  EXPECT_EQ(Units::kUnkTokenUnitType,
-            assigned.getBomTemplateUnits()->tokenUnitType(QelString("%Old")));
-  assigned.getBomTemplateUnits()->AddTokenType(QelString("%Depth"), Units::kDistanceUnit);
-  EXPECT_EQ(Units::kUnkTokenUnitType,
-            source.getBomTemplateUnits()->tokenUnitType(QelString("%Depth")));
-
-  // Deleting the copies leaves the source's units intact (checked under ASan).
-  auto* heapCopy = new QelBomTemplate(source);
-  delete heapCopy;
-  EXPECT_EQ(Units::kWeightUnit, source.getBomTemplateUnits()->tokenUnitType(QelString("%Mass")));
+  EXPECT_NE(units, copy->getBomTemplateUnits());
+  for (QelBomTemplate* target : {copy, &assigned}) {
+    EXPECT_EQ(Item::kBomTemplate, target->type());
+    EXPECT_EQ(1, target->getData().count());
+    Units* theirs = target->getBomTemplateUnits();
+    EXPECT_EQ(Units::kWeightUnit, theirs->tokenUnitType(QelString("%Mass")));
+    EXPECT_EQ(Units::kUnkTokenUnitType, theirs->tokenUnitType(QelString("%Old")));
+    theirs->AddTokenType(QelString("%Span"), Units::kDistanceUnit);
+  }
+  EXPECT_EQ(Units::kUnkTokenUnitType, units->tokenUnitType(QelString("%Span")));
+  // Deleting a copy leaves the source's units intact (checked under ASan).
+  delete copy;
+  EXPECT_EQ(Units::kWeightUnit, units->tokenUnitType(QelString("%Mass")));
 }
 
 }  // namespace
