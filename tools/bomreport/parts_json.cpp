@@ -91,6 +91,7 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   bool onString(const std::string& value) override {
+    if (stack_.empty()) return unexpected("string");
     if (top() == Frame::kPart && key_ == Key::kHandle) {
       row_->setObjectHandle(toQel(value));
       handleSet_ = true;
@@ -118,6 +119,7 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   bool onNumber(const JsonNumber& number) override {
+    if (stack_.empty()) return unexpected("number");
     if (top() == Frame::kPart && key_ == Key::kType) {
       if (!number.fitsInt32) return fail("the object type must be a 32-bit integer");
       type_ = number.int32;
@@ -142,6 +144,7 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   bool onNull() override {
+    if (stack_.empty()) return unexpected("null");
     if (top() == Frame::kTuple && tupleElements_ == 1) {
       tupleElements_ = 2;  // no value: no tuple
       return true;

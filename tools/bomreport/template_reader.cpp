@@ -74,6 +74,7 @@ class TemplateJsonReader : public JsonEventReader {
   }
 
   bool onString(const std::string& value) override {
+    if (stack_.empty()) return unexpected("string");
     State& top = stack_.back();
     if ((top.frame == Frame::kRoot || top.frame == Frame::kSection) &&
         top.pendingKey == Key::kType) {
@@ -102,6 +103,7 @@ class TemplateJsonReader : public JsonEventReader {
   }
 
   bool onNumber(const JsonNumber& number) override {
+    if (stack_.empty()) return unexpected("number");
     State& top = stack_.back();
     if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("number");
     if (number.integral && !number.fitsInt32) {
@@ -117,6 +119,7 @@ class TemplateJsonReader : public JsonEventReader {
   }
 
   bool onNull() override {
+    if (stack_.empty()) return unexpected("null");
     State& top = stack_.back();
     if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("null");
     ++top.elements;  // a tuple without a value
