@@ -33,6 +33,14 @@ void* countedAllocate(std::size_t size) {
   return block;
 }
 
+void* nothrowAllocate(std::size_t size) noexcept {
+  try {
+    return countedAllocate(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 void countedRelease(void* block) noexcept {
   if (block == nullptr) return;
   --g_liveBlocks;
@@ -56,18 +64,10 @@ void stopFailing() {
 BOM_TEST_EXPORT void* operator new(std::size_t size) { return countedAllocate(size); }
 BOM_TEST_EXPORT void* operator new[](std::size_t size) { return countedAllocate(size); }
 BOM_TEST_EXPORT void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return countedAllocate(size);
-  } catch (...) {
-    return nullptr;
-  }
+  return nothrowAllocate(size);
 }
 BOM_TEST_EXPORT void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return countedAllocate(size);
-  } catch (...) {
-    return nullptr;
-  }
+  return nothrowAllocate(size);
 }
 BOM_TEST_EXPORT void operator delete(void* block) noexcept { countedRelease(block); }
 BOM_TEST_EXPORT void operator delete[](void* block) noexcept { countedRelease(block); }
@@ -81,7 +81,6 @@ BOM_TEST_EXPORT void operator delete[](void* block, const std::nothrow_t&) noexc
 }
 
 using namespace engine_test;
-using Item = QelBomTemplateItem;
 
 namespace {
 
@@ -101,8 +100,7 @@ TemplatePtr failureTemplate(bool detailsClosing) {
   outer->addChild(makeSection(Item::kGroupFooter, {{"%SumBy:%Weight", 0}}));
   inner->addChild(makeSection(Item::kDetails, {{"%Material", ""}, {"%Weight", 0.0}}));
   if (detailsClosing) inner->addChild(makeSection(Item::kPageFooter, {{"%SumBy:%Weight", 0}}));
-  QelArray<QelString> trace;
-  templ->getTokenTrace(trace);
+  trace(templ.get());
   return templ;
 }
 
@@ -112,9 +110,9 @@ DataPtr failureData() {
   const char* material[] = {"A", "B", "B", "A", "C", "A", "B", "B"};
   const double weight[] = {1.5, 2.0, 2.0, 1.5, 3.0, 1.5, 2.5, 2.0};
   for (int i = 0; i < 8; ++i) {
-    const std::string handle = std::to_string(i);
-    data->addChild(makeRow(
-        handle.c_str(), {{"%PosNum", pos[i]}, {"%Material", material[i]}, {"%Weight", weight[i]}}));
+    data->addChild(
+        makeRow(std::to_string(i),
+                {{"%PosNum", pos[i]}, {"%Material", material[i]}, {"%Weight", weight[i]}}));
   }
   return data;
 }

@@ -1,4 +1,5 @@
-// The engine against the reference evaluator on generated templates and data.
+// The engine against the reference evaluator on the sample data and on
+// generated templates and data.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -8,108 +9,75 @@
 #include "ReferenceEvaluator.h"
 
 using namespace engine_test;
-using Item = QelBomTemplateItem;
-using reference::Value;
+using reference::Tuple;
+using reference::Tuples;
 
 namespace {
 
+const Item::eTemplateItemType kNone = Item::kUnkTemplateItemType;
+
 // One level as both sides see it: the engine's section and closing section
-// with their tuples (directives included), and the reference's level with the
+// (kNone: none) with their tuples, directives included, and the reference's
 // resolved grouping tokens and sort keys.
 struct LevelSpec {
   Item::eTemplateItemType type;
-  reference::Tuples tuples;
-  bool hasClosing;
+  Tuples tuples;
   Item::eTemplateItemType closingType;
-  reference::Tuples closingTuples;
+  Tuples closingTuples;
   std::vector<std::string> groupingTokens;
   std::vector<reference::SortKey> sortKeys;
 };
 
-QelBomDataTuple toTuple(const reference::Tuple& t) {
-  const QelString token = Q(t.token.c_str());
-  switch (t.value.kind) {
-    case Value::kInt:
-      return QelBomDataTuple(token, t.value.i);
-    case Value::kReal:
-      return QelBomDataTuple(token, t.value.d);
-    case Value::kText:
-      return QelBomDataTuple(token, Q(t.value.s.c_str()));
-    default: {
-      QelBomDataTuple tuple;
-      tuple.setToken(token);
-      return tuple;
+QelBomDataTuple toEngine(const Tuple& t) {
+  QelBomDataTuple tuple;
+  tuple.setToken(Q(t.token.c_str()));
+  if (auto* i = std::get_if<int>(&t.value)) tuple.value().set(*i);
+  if (auto* d = std::get_if<double>(&t.value)) tuple.value().set(*d);
+  if (auto* s = std::get_if<std::string>(&t.value)) tuple.value().set(Q(s->c_str()));
+  return tuple;
+}
+
+template <class Node>
+Node* withTuples(Node* node, const Tuples& tuples) {
+  for (const Tuple& t : tuples) node->addData(toEngine(t));
+  return node;
+}
+
+// The rows of `data` as the reference sees them.
+std::vector<reference::Row> referenceRows(QelBomData* data) {
+  std::vector<reference::Row> rows;
+  for (QelBomDataRow* row : rowsOf(data)) {
+    rows.push_back({U(row->objectHandle()), {}});
+    for (const QelBomDataTuple& t : row->getData()) {
+      const void* v = t.value().data();
+      reference::Value value;
+      if (t.value().type() == QelBomDataValue::kIntDataValue) value = *static_cast<const int*>(v);
+      if (t.value().type() == QelBomDataValue::kDoubleDataValue) {
+        value = *static_cast<const double*>(v);
+      }
+      if (t.value().type() == QelBomDataValue::kStringDataValue) value = U(t.value().asString());
+      rows.back().tuples.push_back({U(t.token().token()), value});
     }
   }
-}
-
-Item* toSection(Item::eTemplateItemType type, const reference::Tuples& tuples) {
-  auto* section = new Item(type);
-  for (const auto& t : tuples) section->addData(toTuple(t));
-  return section;
-}
-
-std::string labelOf(Item::eTemplateItemType type) { return U(Item::typeLabel(type)); }
-
-TemplatePtr buildTemplate(const std::vector<LevelSpec>& specs) {
-  TemplatePtr templ = newTemplate();
-  templ->setUnitsForTokens(nullptr);
-  QelBomItemBase* parent = templ.get();
-  for (const LevelSpec& spec : specs) {
-    Item* section = toSection(spec.type, spec.tuples);
-    parent->addChild(section);
-    if (spec.hasClosing) parent->addChild(toSection(spec.closingType, spec.closingTuples));
-    parent = section;
-  }
-  QelArray<QelString> trace;
-  templ->getTokenTrace(trace);
-  return templ;
-}
-
-std::vector<reference::Level> referenceLevels(const std::vector<LevelSpec>& specs) {
-  std::vector<reference::Level> levels;
-  for (const LevelSpec& spec : specs) {
-    reference::Level level;
-    level.section = {labelOf(spec.type), spec.tuples};
-    if (spec.hasClosing)
-      level.closing = reference::Section{labelOf(spec.closingType), spec.closingTuples};
-    level.groupingTokens = spec.groupingTokens;
-    level.sortKeys = spec.sortKeys;
-    levels.push_back(level);
-  }
-  return levels;
-}
-
-DataPtr buildData(const std::vector<reference::Row>& rows) {
-  DataPtr data = newData();
-  for (const reference::Row& row : rows) {
-    auto* node = new QelBomDataRow();
-    node->setObjectHandle(Q(row.handle.c_str()));
-    for (const auto& t : row.tuples) node->addData(toTuple(t));
-    data->addChild(node);
-  }
-  return data;
+  return rows;
 }
 
 // Evaluates with the engine and with the reference and compares the listings,
 // the row order and the sums flags.
-void compareWithReference(const std::vector<LevelSpec>& specs,
-                          const std::vector<reference::Row>& rows) {
-  TemplatePtr templ = buildTemplate(specs);
-  DataPtr data = buildData(rows);
+void compareWithReference(QelBomTemplate* templ, const std::vector<reference::Level>& levels,
+                          QelBomData* data) {
+  const std::vector<reference::Row> rows = referenceRows(data);
   const QelBomTemplateUnits* units = templ->getBomTemplateUnits();
-  const std::vector<reference::Level> levels = referenceLevels(specs);
-  reference::Evaluator ref(levels, rows, [units](const std::string& token, double value) {
-    return U(units->getDisplayString(Q(token.c_str()), value));
-  });
-  const reference::Result expected = ref.run();
+  const reference::Result expected =
+      reference::Evaluator(levels, rows, [units](const std::string& token, double value) {
+        return U(units->getDisplayString(Q(token.c_str()), value));
+      }).run();
 
   TemplatePtr output = newTemplate();
-  ASSERT_EQ(QelBomEvaluator2::evaluate(templ.get(), data.get(), output.get()), 1);
+  ASSERT_EQ(QelBomEvaluator2::evaluate(templ, data, output.get()), 1);
   EXPECT_TRUE(sameListing(listing(output.get()), expected.listing));
-
   std::string order, expectedOrder, flags, expectedFlags;
-  for (QelBomDataRow* row : rowsOf(data.get())) {
+  for (QelBomDataRow* row : rowsOf(data)) {
     order += U(row->objectHandle()) + ',';
     flags += row->getUseThisDataForSums() != 0 ? '1' : '0';
   }
@@ -121,74 +89,110 @@ void compareWithReference(const std::vector<LevelSpec>& specs,
   EXPECT_TRUE(sameListing(flags, expectedFlags)) << "sums flags differ";
 }
 
-reference::Tuple tuple(const char* token, Value value) { return {token, std::move(value)}; }
-
-// Report header, groups by assembly, groups by position, details.
-std::vector<LevelSpec> fourLevelTemplate() {
-  return {
-      {Item::kReportHeader,
-       {tuple("%Title", Value::text("Parts list"))},
-       true,
-       Item::kReportFooter,
-       {tuple("%SumBy:%Weight", Value::integer(0)), tuple("%SumBy:%Count", Value::integer(0))},
-       {},
-       {}},
-      {Item::kGroupHeader,
-       {tuple("%GroupBy:%Assembly", Value::text("")),
-        tuple("%SortAscBy:%Assembly", Value::text("")), tuple("%Assembly", Value::text(""))},
-       true,
-       Item::kGroupFooter,
-       {tuple("%Assembly", Value::text("total")), tuple("%SumBy:%Weight", Value::real(0.0))},
-       {"%Assembly"},
-       {{"%Assembly", true}}},
-      {Item::kGroupHeader,
-       {tuple("%GroupBy:%PosNum", Value::text("")),
-        tuple("%SortDescBy:%PosNum,%Material", Value::text("")),
-        tuple("%PosNum", Value::integer(0)), tuple("%Material", Value::text(""))},
-       true,
-       Item::kGroupFooter,
-       {tuple("%SumBy:%Weight", Value::integer(0)), tuple("%SumBy:%Length", Value::integer(0)),
-        tuple("%SumBy:%Count", Value::integer(0))},
-       {"%PosNum"},
-       {{"%PosNum", false}, {"%Material", false}}},
-      {Item::kDetails,
-       {tuple("%PosNum", Value::integer(0)), tuple("%Material", Value::text("")),
-        tuple("%Weight", Value::real(0.0)), tuple("%Length", Value::real(0.0))},
-       false,
-       Item::kUnkTemplateItemType,
-       {},
-       {},
-       {}},
-  };
-}
-
-std::vector<reference::Row> generatedRows(int count, unsigned seed) {
-  std::mt19937 random(seed);
-  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  const char* materials[] = {"S235", "S355", "S460"};
-  std::vector<reference::Row> rows;
-  rows.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    reference::Row row;
-    row.handle = std::to_string(i);
-    char assembly[16];
-    std::snprintf(assembly, sizeof assembly, "A%03d", pick(200));
-    row.tuples.push_back(tuple("%Assembly", Value::text(assembly)));
-    if (pick(50) != 0) row.tuples.push_back(tuple("%PosNum", Value::integer(pick(40))));
-    if (pick(30) != 0) row.tuples.push_back(tuple("%Material", Value::text(materials[pick(3)])));
-    if (pick(40) != 0) row.tuples.push_back(tuple("%Weight", Value::real(0.25 * (1 + pick(6)))));
-    row.tuples.push_back(tuple("%Length", Value::real(100.0 * (1 + pick(3)))));
-    row.tuples.push_back(tuple("%Count", Value::integer(1 + pick(3))));
-    rows.push_back(std::move(row));
+void compareWithReference(const std::vector<LevelSpec>& specs,
+                          const std::vector<reference::Row>& rows) {
+  TemplatePtr templ = newTemplate();
+  templ->setUnitsForTokens(nullptr);
+  std::vector<reference::Level> levels;
+  QelBomItemBase* parent = templ.get();
+  for (const LevelSpec& spec : specs) {
+    Item* section = withTuples(new Item(spec.type), spec.tuples);
+    parent->addChild(section);
+    reference::Level level{{U(Item::typeLabel(spec.type)), spec.tuples},
+                           std::nullopt,
+                           spec.groupingTokens,
+                           spec.sortKeys};
+    if (spec.closingType != kNone) {
+      parent->addChild(withTuples(new Item(spec.closingType), spec.closingTuples));
+      level.closing = reference::Section{U(Item::typeLabel(spec.closingType)), spec.closingTuples};
+    }
+    levels.push_back(level);
+    parent = section;
   }
-  return rows;
+  trace(templ.get());
+  DataPtr data = newData();
+  for (const reference::Row& row : rows) {
+    data->addChild(withTuples(makeRow(row.handle, {}), row.tuples));
+  }
+  compareWithReference(templ.get(), levels, data.get());
 }
 
 }  // namespace
 
+// The default template over the sample data, whose tokens lack the "%" of the
+// template's: nothing is copied or summed, the inner groups follow Material
+// in the order of descending Weight, and only the first details line of each
+// inner group stays. Then the same rows with "%" tokens added.
+TEST(QelBomEvaluator2ReferenceTest, DefaultTemplateOverSampleData) {
+  TemplatePtr templ(QelBomTemplate::createDefaultTemplate());
+  templ->setUnitsForTokens(nullptr);
+  trace(templ.get());
+  using reference::Section;
+  // clang-format off
+  const std::vector<reference::Level> levels = {
+      {{"[ kReportHeader]", {{"%FilterBy: %Beam , %Plate", ""}}}, Section{"[ kReportFooter]", {}},
+       {}, {}},
+      {{"[ kGroupHeader ]",
+        {{"%GroupBy:%PosNum", ""}, {"%SortAscBy:%Material", ""}, {"%PosNum", 0}}},
+       Section{"[ kGroupFooter ]", {{"%SumBy:%Weight", 0}}}, {"%PosNum"}, {{"%Material", true}}},
+      {{"[ kGroupHeader ]",
+        {{"%GroupBy:Material", ""}, {"%SortDescBy:Weight", ""}, {"%Material", 0}}},
+       Section{"[ kGroupFooter ]", {{"%SumBy:%Weight", 0}}}, {"Material"}, {{"Weight", false}}},
+      {{"[ kDetails     ]", {{"%posNum", 0}, {"%Weight", 0}, {"%Material", 0}}},
+       std::nullopt, {}, {}}};
+  // clang-format on
+  DataPtr data(QelBomData::createDefaultData());
+  compareWithReference(templ.get(), levels, data.get());
+  QelArray<QelArray<QelString>> handles, tokens;
+  data->getUsedHandlesAndTokens(handles, tokens);
+  EXPECT_EQ(handles.count(), 0);
+
+  DataPtr marked(QelBomData::createDefaultData());
+  for (QelBomDataRow* row : rowsOf(marked.get())) {
+    for (int i = 0; i < 3; ++i) {
+      QelBomDataTuple copy = row->getData()[i];
+      QelString token(u"%");
+      token += copy.token().token();
+      copy.setToken(token);
+      row->addData(copy);
+    }
+  }
+  compareWithReference(templ.get(), levels, marked.get());
+}
+
+// Report header, groups by assembly, groups by position, details; 200,000
+// generated rows.
 TEST(QelBomEvaluator2ReferenceTest, TwoHundredThousandRowsThroughFourLevels) {
-  const std::vector<reference::Row> rows = generatedRows(200000, 2024);
-  compareWithReference(fourLevelTemplate(), rows);
+  // clang-format off
+  const std::vector<LevelSpec> specs = {
+      {Item::kReportHeader, {{"%Title", "Parts list"}},
+       Item::kReportFooter, {{"%SumBy:%Weight", 0}, {"%SumBy:%Count", 0}}, {}, {}},
+      {Item::kGroupHeader,
+       {{"%GroupBy:%Assembly", ""}, {"%SortAscBy:%Assembly", ""}, {"%Assembly", ""}},
+       Item::kGroupFooter, {{"%Assembly", "total"}, {"%SumBy:%Weight", 0.0}},
+       {"%Assembly"}, {{"%Assembly", true}}},
+      {Item::kGroupHeader, {{"%GroupBy:%PosNum", ""}, {"%SortDescBy:%PosNum,%Material", ""},
+                            {"%PosNum", 0}, {"%Material", ""}},
+       Item::kGroupFooter, {{"%SumBy:%Weight", 0}, {"%SumBy:%Length", 0}, {"%SumBy:%Count", 0}},
+       {"%PosNum"}, {{"%PosNum", false}, {"%Material", false}}},
+      {Item::kDetails, {{"%PosNum", 0}, {"%Material", ""}, {"%Weight", 0.0}, {"%Length", 0.0}},
+       kNone, {}, {}, {}}};
+  // clang-format on
+  std::mt19937 random(2024);
+  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const char* materials[] = {"S235", "S355", "S460"};
+  std::vector<reference::Row> rows(200000);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    Tuples& tuples = rows[i].tuples;
+    rows[i].handle = std::to_string(i);
+    tuples.push_back({"%Assembly", "A" + std::to_string(100 + pick(200))});
+    if (pick(50) != 0) tuples.push_back({"%PosNum", pick(40)});
+    if (pick(30) != 0) tuples.push_back({"%Material", materials[pick(3)]});
+    if (pick(40) != 0) tuples.push_back({"%Weight", 0.25 * (1 + pick(6))});
+    tuples.push_back({"%Length", 100.0 * (1 + pick(3))});
+    tuples.push_back({"%Count", 1 + pick(3)});
+  }
+  compareWithReference(specs, rows);
 }
 
 // Small random templates (one to four levels, random grouping, sorting and
@@ -196,75 +200,65 @@ TEST(QelBomEvaluator2ReferenceTest, TwoHundredThousandRowsThroughFourLevels) {
 TEST(QelBomEvaluator2ReferenceTest, RandomSmallTemplatesAndData) {
   std::mt19937 random(99);
   auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  const char* groupTokens[] = {"%A", "%B"};
-  for (int round = 0; round < 300; ++round) {
+  const std::string groupTokens[] = {"%A", "%B"};
+  for (int round = 0; round < 300 && !HasFailure(); ++round) {
     SCOPED_TRACE(round);
     const int levelCount = 1 + pick(4);
     std::vector<LevelSpec> specs;
-    int ascending = 1;
+    bool ascending = true;
     for (int level = 0; level < levelCount; ++level) {
       LevelSpec spec;
       const bool deepest = level + 1 == levelCount;
       spec.type = deepest ? (pick(4) != 0 ? Item::kDetails : Item::kGroupHeader)
                           : (pick(3) == 0 ? Item::kReportHeader : Item::kGroupHeader);
       if (!deepest && pick(4) != 0) {
-        const std::string token = groupTokens[pick(2)];
-        spec.tuples.push_back(tuple(("%GroupBy:" + token).c_str(), Value::text("")));
+        const std::string& token = groupTokens[pick(2)];
+        spec.tuples.push_back({"%GroupBy:" + token, ""});
         spec.groupingTokens.push_back(token);
       }
       // Sorting: a prefixed key, sometimes followed by a piece without prefix
       // that keeps its direction; a level whose list starts without prefix
       // carries the direction of the level before.
-      switch (pick(4)) {
-        case 1: {
-          ascending = pick(2);
-          const std::string key = groupTokens[pick(2)];
-          std::string directive = (ascending ? "%SortAscBy:" : "%SortDescBy:") + key;
-          spec.sortKeys.push_back({key, ascending == 1});
-          if (pick(2) == 0) {
-            directive += ",%C";
-            spec.sortKeys.push_back({"%C", ascending == 1});
-          }
-          spec.tuples.push_back(tuple(directive.c_str(), Value::text("")));
-          break;
+      const int sorting = pick(4);
+      if (sorting == 1) {
+        ascending = pick(2) == 1;
+        const std::string& key = groupTokens[pick(2)];
+        std::string directive = (ascending ? "%SortAscBy:" : "%SortDescBy:") + key;
+        spec.sortKeys.push_back({key, ascending});
+        if (pick(2) == 0) {
+          directive += ",%C";
+          spec.sortKeys.push_back({"%C", ascending});
         }
-        case 2: {
-          const std::string directive = "%B,%SortAscBy:%A";
-          spec.sortKeys.push_back({"%B", ascending == 1});
-          ascending = 1;
-          spec.sortKeys.push_back({"%A", true});
-          spec.tuples.push_back(tuple(directive.c_str(), Value::text("")));
-          break;
-        }
-        default:
-          break;
+        spec.tuples.push_back({directive, ""});
+      } else if (sorting == 2) {
+        spec.sortKeys = {{"%B", ascending}, {"%A", true}};
+        ascending = true;
+        spec.tuples.push_back({"%B,%SortAscBy:%A", ""});
       }
-      spec.tuples.push_back(tuple("%A", Value::text("-")));
-      if (deepest || pick(2) == 0) spec.tuples.push_back(tuple("%W", Value::integer(0)));
-      if (pick(3) == 0) spec.tuples.push_back(tuple("%B", Value::integer(-1)));
-      spec.hasClosing = pick(3) != 0;
-      spec.closingType = level == 0 && pick(2) == 0 ? Item::kReportFooter : Item::kGroupFooter;
-      if (spec.hasClosing) {
-        spec.closingTuples.push_back(tuple("%SumBy:%W", Value::integer(0)));
-        if (pick(2) == 0) spec.closingTuples.push_back(tuple("%SumBy:%N", Value::real(0.5)));
-        if (pick(4) == 0) spec.closingTuples.push_back(tuple("%A", Value::text("f")));
+      spec.tuples.push_back({"%A", "-"});
+      if (deepest || pick(2) == 0) spec.tuples.push_back({"%W", 0});
+      if (pick(3) == 0) spec.tuples.push_back({"%B", -1});
+      spec.closingType =
+          pick(3) == 0 ? kNone
+                       : (level == 0 && pick(2) == 0 ? Item::kReportFooter : Item::kGroupFooter);
+      if (spec.closingType != kNone) {
+        spec.closingTuples.push_back({"%SumBy:%W", 0});
+        if (pick(2) == 0) spec.closingTuples.push_back({"%SumBy:%N", 0.5});
+        if (pick(4) == 0) spec.closingTuples.push_back({"%A", "f"});
       }
       specs.push_back(spec);
     }
 
-    std::vector<reference::Row> rows;
-    const int rowCount = pick(25);
-    for (int i = 0; i < rowCount; ++i) {
-      reference::Row row;
-      row.handle = std::to_string(i);
-      if (pick(5) != 0) row.tuples.push_back(tuple("%A", Value::text(pick(2) ? "x" : "y")));
-      if (pick(5) != 0) row.tuples.push_back(tuple("%B", Value::integer(pick(2))));
-      if (pick(2) != 0) row.tuples.push_back(tuple("%C", Value::integer(pick(3))));
-      if (pick(6) != 0) row.tuples.push_back(tuple("%W", Value::real(0.5 * pick(3))));
-      if (pick(3) != 0) row.tuples.push_back(tuple("%N", Value::integer(pick(4))));
-      rows.push_back(std::move(row));
+    std::vector<reference::Row> rows(static_cast<size_t>(pick(25)));
+    for (size_t i = 0; i < rows.size(); ++i) {
+      Tuples& tuples = rows[i].tuples;
+      rows[i].handle = std::to_string(i);
+      if (pick(5) != 0) tuples.push_back({"%A", pick(2) ? "x" : "y"});
+      if (pick(5) != 0) tuples.push_back({"%B", pick(2)});
+      if (pick(2) != 0) tuples.push_back({"%C", pick(3)});
+      if (pick(6) != 0) tuples.push_back({"%W", 0.5 * pick(3)});
+      if (pick(3) != 0) tuples.push_back({"%N", pick(4)});
     }
     compareWithReference(specs, rows);
-    if (HasFailure()) break;
   }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "EngineTestSupport.h"
 #include "QelBomEvaluator2.h"
@@ -11,7 +12,6 @@
 
 using namespace engine_test;
 using Peer = QelBomEvaluator2TestPeer;
-using Item = QelBomTemplateItem;
 
 namespace {
 
@@ -25,25 +25,44 @@ TemplatePtr nestedTemplate(const std::vector<std::vector<T>>& levels) {
     parent->addChild(section);
     parent = section;
   }
-  QelArray<QelString> trace;
-  templ->getTokenTrace(trace);
+  trace(templ.get());
   return templ;
 }
 
-std::string keysText() {
-  std::string out;
+// Sorts the rows by the keys of `templ` and returns the keys with their
+// directions.
+std::string sortRows(QelBomTemplate* templ, QelBomData* data) {
+  Peer::EngineStack stack = Peer::getTemplateStack(templ);
+  EXPECT_EQ(Peer::sortInpuDataBySortingTokens(data, stack), 1);
+  std::string keys;
   for (int i = 0; i < Peer::tokensToSortDataRow().count(); ++i) {
-    out += U(Peer::tokensToSortDataRow()[i]) + (Peer::sortOrderForDataRow()[i] == 1 ? "+" : "-");
+    keys += U(Peer::tokensToSortDataRow()[i]) + (Peer::sortOrderForDataRow()[i] == 1 ? "+" : "-");
+  }
+  return keys;
+}
+
+// The %Name values of a chain of items, children in parentheses.
+std::string chainText(QelBomItemBase* first) {
+  std::string out;
+  for (QelBomItemBase* n = first; n != nullptr; n = n->next()) {
+    out += valueOf(n, "%Name") + (n->child() ? "(" + chainText(n->child()) + ")" : "");
   }
   return out;
 }
 
-std::string chainText(QelBomItemBase* first) {
-  std::string out;
-  for (QelBomItemBase* n = first; n != nullptr; n = n->next()) {
-    out += valueOf(n, "%Name");
-  }
-  return out;
+// A new item named `name` below `parent`, opened by `row` (may be null).
+Item* addItem(QelBomItemBase* parent, Item::eTemplateItemType type, const char* name,
+              const RowPtr& row) {
+  Item* item = makeSection(type, {{"%Name", name}});
+  item->setFirstDataRow(row.get());
+  parent->addChild(item);
+  return item;
+}
+
+void expectRelinked(QelBomData* data) {
+  std::vector<QelBomDataRow*> rows = rowsOf(data);
+  EXPECT_EQ(data->lastChild(), rows.back());
+  EXPECT_EQ(rows.back()->next(), nullptr);
 }
 
 }  // namespace
@@ -63,36 +82,25 @@ TEST(QelBomSortingTest, RowsSortByKeysOfAllLevelsWithDirectionCarryOver) {
   data->addChild(
       makeRow("f", {{"%Weight", 2.0}, {"%Material", "B"}, {"%PosNum", 2}, {"%Name", "y"}}));
   data->addChild(makeRow("g", {{"%Weight", 1.0}, {"%Material", "A"}, {"%PosNum", 1}}));
-
-  Peer::EngineStack stack = Peer::getTemplateStack(templ.get());
-  EXPECT_EQ(Peer::sortInpuDataBySortingTokens(data.get(), stack), 1);
-  EXPECT_EQ(keysText(), "%Weight-%Material-%PosNum-%Name+");
+  EXPECT_EQ(sortRows(templ.get(), data.get()), "%Weight-%Material-%PosNum-%Name+");
   // The row without Weight comes last on the descending key; a and g, equal on
   // every key, keep their order.
   EXPECT_EQ(handlesOf(data.get()), "f,e,d,b,a,g,c");
-  std::vector<QelBomDataRow*> rows = rowsOf(data.get());
-  EXPECT_EQ(data->child(), rows.front());
-  EXPECT_EQ(data->lastChild(), rows.back());
-  EXPECT_EQ(rows.back()->next(), nullptr);
-}
+  EXPECT_EQ(data->child(), rowsOf(data.get()).front());
+  expectRelinked(data.get());
 
-TEST(QelBomSortingTest, AscendingKeyPutsRowsLackingItFirst) {
   // "%SortAscBy:%Material" then, one level in, "%SortDescBy:Weight" (a key
-  // without "%").
-  TemplatePtr templ =
-      nestedTemplate({{{"%SortAscBy:%Material", ""}}, {{"%SortDescBy:Weight", ""}}});
-  DataPtr data = newData();
-  data->addChild(makeRow("1", {{"%Material", "M2"}, {"Weight", 1.0}}));
-  data->addChild(makeRow("2", {{"%Material", "M1"}, {"Weight", 1.0}}));
-  data->addChild(makeRow("3", {{"Weight", 5.0}}));
-  data->addChild(makeRow("4", {{"%Material", "M1"}, {"Weight", 3.0}}));
-  data->addChild(makeRow("5", {{"%Material", "M1"}}));
-  Peer::EngineStack stack = Peer::getTemplateStack(templ.get());
-  Peer::sortInpuDataBySortingTokens(data.get(), stack);
-  EXPECT_EQ(keysText(), "%Material+Weight-");
-  EXPECT_EQ(handlesOf(data.get()), "3,4,2,5,1");
-  EXPECT_EQ(data->lastChild()->next(), nullptr);
-  EXPECT_EQ(U(static_cast<QelBomDataRow*>(data->lastChild())->objectHandle()), "1");
+  // without "%"): rows lacking the ascending key come first.
+  TemplatePtr asc = nestedTemplate({{{"%SortAscBy:%Material", ""}}, {{"%SortDescBy:Weight", ""}}});
+  DataPtr rows = newData();
+  rows->addChild(makeRow("1", {{"%Material", "M2"}, {"Weight", 1.0}}));
+  rows->addChild(makeRow("2", {{"%Material", "M1"}, {"Weight", 1.0}}));
+  rows->addChild(makeRow("3", {{"Weight", 5.0}}));
+  rows->addChild(makeRow("4", {{"%Material", "M1"}, {"Weight", 3.0}}));
+  rows->addChild(makeRow("5", {{"%Material", "M1"}}));
+  EXPECT_EQ(sortRows(asc.get(), rows.get()), "%Material+Weight-");
+  EXPECT_EQ(handlesOf(rows.get()), "3,4,2,5,1");
+  expectRelinked(rows.get());
 }
 
 TEST(QelBomSortingTest, NoKeysOrOneRowLeavesTheRowsAlone) {
@@ -100,58 +108,39 @@ TEST(QelBomSortingTest, NoKeysOrOneRowLeavesTheRowsAlone) {
   DataPtr data = newData();
   data->addChild(makeRow("2", {{"%PosNum", 2}}));
   data->addChild(makeRow("1", {{"%PosNum", 1}}));
-  Peer::EngineStack stack = Peer::getTemplateStack(unsorted.get());
   Peer::tokensToSortDataRow().append(Q("stale"));
-  EXPECT_EQ(Peer::sortInpuDataBySortingTokens(data.get(), stack), 1);
-  EXPECT_EQ(Peer::tokensToSortDataRow().count(), 0);
+  EXPECT_EQ(sortRows(unsorted.get(), data.get()), "");
   EXPECT_EQ(handlesOf(data.get()), "2,1");
 
   TemplatePtr sorted = nestedTemplate({{{"%SortAscBy:%PosNum", ""}}});
-  Peer::EngineStack sortedStack = Peer::getTemplateStack(sorted.get());
   DataPtr single = newData();
   single->addChild(makeRow("9", {{"%PosNum", 9}}));
-  EXPECT_EQ(Peer::sortInpuDataBySortingTokens(single.get(), sortedStack), 1);
+  EXPECT_EQ(sortRows(sorted.get(), single.get()), "%PosNum+");
   EXPECT_EQ(handlesOf(single.get()), "9");
-  EXPECT_EQ(Peer::sortInpuDataBySortingTokens(nullptr, sortedStack), 1);
-  EXPECT_EQ(keysText(), "%PosNum+");
+  EXPECT_EQ(sortRows(sorted.get(), nullptr), "%PosNum+");
 }
 
 TEST(QelBomSortingTest, MixedValueTypesInAKeyNeitherCrashNorHang) {
   TemplatePtr templ = nestedTemplate({{{"%SortAscBy:%Key,%SortDescBy:%Other", ""}}});
   DataPtr data = newData();
   std::mt19937 random(7);
-  const int kRows = 5000;
-  for (int i = 0; i < kRows; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     const std::string handle = std::to_string(i);
-    QelBomDataRow* row = makeRow(handle.c_str(), {});
-    switch (random() % 4) {
-      case 0:
-        row->addData(QelBomDataTuple(Q("%Key"), static_cast<int>(random() % 10)));
-        break;
-      case 1:
-        row->addData(QelBomDataTuple(Q("%Key"), static_cast<double>(random() % 10)));
-        break;
-      case 2:
-        row->addData(QelBomDataTuple(Q("%Key"), Q(handle.c_str())));
-        break;
-      default:
-        break;  // no key
-    }
-    row->addData(QelBomDataTuple(Q("%Other"), static_cast<int>(random() % 3)));
-    data->addChild(row);
+    const T keys[] = {{"%Key", static_cast<int>(random() % 10)},
+                      {"%Key", static_cast<double>(random() % 10)},
+                      {"%Key", handle.c_str()}};
+    const unsigned kind = random() % 4;  // 3: no key
+    data->addChild(kind < 3
+                       ? makeRow(handle, {keys[kind], {"%Other", static_cast<int>(random() % 3)}})
+                       : makeRow(handle, {{"%Other", static_cast<int>(random() % 3)}}));
   }
-  Peer::EngineStack stack = Peer::getTemplateStack(templ.get());
-  EXPECT_EQ(Peer::sortInpuDataBySortingTokens(data.get(), stack), 1);
-
+  sortRows(templ.get(), data.get());
   // Every row is still there exactly once, and the links are consistent.
-  std::vector<QelBomDataRow*> rows = rowsOf(data.get());
-  ASSERT_EQ(rows.size(), static_cast<size_t>(kRows));
   std::set<std::string> handles;
-  for (QelBomDataRow* row : rows) handles.insert(U(row->objectHandle()));
-  EXPECT_EQ(handles.size(), static_cast<size_t>(kRows));
-  EXPECT_EQ(data->lastChild(), rows.back());
-  // Rows lacking the key lead the ascending order.
-  EXPECT_EQ(rows.front()->getTupleAt(Q("%Key")), nullptr);
+  for (QelBomDataRow* row : rowsOf(data.get())) handles.insert(U(row->objectHandle()));
+  EXPECT_EQ(handles.size(), 5000u);
+  EXPECT_EQ(rowsOf(data.get()).size(), 5000u);
+  expectRelinked(data.get());
 }
 
 TEST(QelBomSortingTest, CompareDataRowFollowsTheKeyRules) {
@@ -159,76 +148,59 @@ TEST(QelBomSortingTest, CompareDataRowFollowsTheKeyRules) {
   Peer::sortOrderForDataRow().removeAll();
   Peer::tokensToSortDataRow().append(Q("%K"));
   Peer::sortOrderForDataRow().append(1);
-  std::unique_ptr<QelBomDataRow> none(makeRow("n", {}));
-  std::unique_ptr<QelBomDataRow> one(makeRow("1", {{"%K", 1}}));
-  std::unique_ptr<QelBomDataRow> two(makeRow("2", {{"%K", 2}}));
-  std::unique_ptr<QelBomDataRow> real(makeRow("r", {{"%K", 1.0}}));
-  std::unique_ptr<QelBomDataRow> oneAgain(makeRow("1b", {{"%K", 1}}));
-  auto cmp = [](QelBomDataRow* a, QelBomDataRow* b) { return Peer::compareDataRow(&a, &b); };
-  EXPECT_EQ(cmp(none.get(), one.get()), -1);
-  EXPECT_EQ(cmp(one.get(), none.get()), 1);
-  EXPECT_EQ(cmp(none.get(), none.get()), 0);
-  EXPECT_EQ(cmp(one.get(), two.get()), -1);
-  EXPECT_EQ(cmp(one.get(), oneAgain.get()), 0);
-  EXPECT_EQ(cmp(one.get(), real.get()), -1);  // different types: -1 both ways
-  EXPECT_EQ(cmp(real.get(), one.get()), -1);
-  Peer::sortOrderForDataRow()[0] = 0;
-  EXPECT_EQ(cmp(none.get(), one.get()), 1);
-  EXPECT_EQ(cmp(one.get(), two.get()), 1);
-  EXPECT_EQ(cmp(one.get(), real.get()), 1);
+  RowPtr none(makeRow("n", {})), one(makeRow("1", {{"%K", 1}})), two(makeRow("2", {{"%K", 2}}));
+  RowPtr real(makeRow("r", {{"%K", 1.0}})), oneAgain(makeRow("1b", {{"%K", 1}}));
+  // A row lacking the key first; values of different types -1 both ways; a
+  // descending key turns every verdict round.
+  const std::tuple<QelBomDataRow*, QelBomDataRow*, int> cases[] = {
+      {none.get(), one.get(), -1}, {one.get(), none.get(), 1},     {none.get(), none.get(), 0},
+      {one.get(), two.get(), -1},  {one.get(), oneAgain.get(), 0}, {one.get(), real.get(), -1},
+      {real.get(), one.get(), -1}};
+  for (int ascending : {1, 0}) {
+    Peer::sortOrderForDataRow()[0] = ascending;
+    for (auto [a, b, expected] : cases) {
+      EXPECT_EQ(Peer::compareDataRow(&a, &b), ascending ? expected : -expected)
+          << U(a->objectHandle()) << " vs " << U(b->objectHandle());
+    }
+  }
 }
 
 TEST(QelBomSortingTest, SortItemListMovesFootersWithTheirHeaders) {
-  std::unique_ptr<QelBomDataRow> r0(makeRow("0", {{"%PosNum", 0}}));
-  std::unique_ptr<QelBomDataRow> r1(makeRow("1", {{"%PosNum", 1}}));
-  std::unique_ptr<QelBomDataRow> r2(makeRow("2", {{"%PosNum", 2}}));
+  const RowPtr none;
+  RowPtr rows[] = {RowPtr(makeRow("0", {{"%PosNum", 0}})), RowPtr(makeRow("1", {{"%PosNum", 1}})),
+                   RowPtr(makeRow("2", {{"%PosNum", 2}}))};
   ItemPtr parent(makeSection(Item::kBomTemplate, {}));
-  Item* h1 = makeSection(Item::kGroupHeader, {{"%Name", "H1"}});
-  Item* f1 = makeSection(Item::kGroupFooter, {{"%Name", "F1"}});
-  Item* h2 = makeSection(Item::kGroupHeader, {{"%Name", "H2"}});
-  Item* f2 = makeSection(Item::kReportFooter, {{"%Name", "F2"}});
-  Item* d = makeSection(Item::kDetails, {{"%Name", "D"}});
-  h1->setFirstDataRow(r2.get());
-  h2->setFirstDataRow(r1.get());
-  d->setFirstDataRow(r0.get());
-  for (Item* item : {h1, f1, h2, f2, d}) parent->addChild(item);
-
-  QelArray<QelString> noKeys;
-  Item* head = h1;
+  Item* head = addItem(parent.get(), Item::kGroupHeader, "H1", rows[2]);
+  addItem(parent.get(), Item::kGroupFooter, "F1", none);
+  addItem(parent.get(), Item::kGroupHeader, "H2", rows[1]);
+  addItem(parent.get(), Item::kReportFooter, "F2", none);
+  addItem(parent.get(), Item::kDetails, "D", rows[0]);
+  QelArray<QelString> keys;
   Peer::tokensToSortEvaluatedItems().removeAll();
   Peer::tokensToSortEvaluatedItems().append(Q("former"));
-  EXPECT_EQ(Peer::sortItemList(head, noKeys), 1);
-  EXPECT_EQ(head, h1);
+  EXPECT_EQ(Peer::sortItemList(head, keys), 1);  // no keys: nothing moves
   EXPECT_EQ(chainText(head), "H1F1H2F2D");
   EXPECT_EQ(U(Peer::tokensToSortEvaluatedItems()[0]), "former");
 
-  QelArray<QelString> keys;
   keys.append(Q("%SortAscBy:%PosNum"));
   EXPECT_EQ(Peer::sortItemList(head, keys), 1);
-  EXPECT_EQ(head, d);
-  EXPECT_EQ(chainText(head), "DH2F2H1F1");
-  EXPECT_EQ(f1->next(), nullptr);
-  EXPECT_EQ(U(Peer::tokensToSortEvaluatedItems()[0]), "%PosNum");
-  EXPECT_EQ(Peer::sortOrderForEvaluatedItems()[0], 1);
-
+  EXPECT_EQ(chainText(head), "DH2F2H1F1");  // ends: the last item's next is cleared
+  EXPECT_EQ(U(Peer::tokensToSortEvaluatedItems()[0]) +
+                std::to_string(Peer::sortOrderForEvaluatedItems()[0]),
+            "%PosNum1");
   keys[0] = Q("%SortDescBy:%PosNum");
   Peer::sortItemList(head, keys);
   EXPECT_EQ(chainText(head), "H1F1H2F2D");
-  parent->setChild(head);
 
   // A page footer never pairs: it moves on its own.
-  ItemPtr other(makeSection(Item::kBomTemplate, {}));
-  Item* h = makeSection(Item::kGroupHeader, {{"%Name", "H"}});
-  Item* pf = makeSection(Item::kPageFooter, {{"%Name", "P"}});
-  h->setFirstDataRow(r2.get());
-  pf->setFirstDataRow(r1.get());
-  other->addChild(h);
-  other->addChild(pf);
-  head = h;
+  parent->setChild(head);
+  parent.reset(makeSection(Item::kBomTemplate, {}));
+  head = addItem(parent.get(), Item::kGroupHeader, "H", rows[2]);
+  addItem(parent.get(), Item::kPageFooter, "P", rows[1]);
   keys[0] = Q("%SortAscBy:%PosNum");
   Peer::sortItemList(head, keys);
   EXPECT_EQ(chainText(head), "PH");
-  other->setChild(head);
+  parent->setChild(head);
 
   Item* nothing = nullptr;
   EXPECT_EQ(Peer::sortItemList(nothing, keys), 1);
@@ -239,42 +211,31 @@ TEST(QelBomSortingTest, SortSubGroupsOnLevelsSortsEveryLevelByItsSection) {
   TemplatePtr templ =
       nestedTemplate({{{"%SortDescBy:%PosNum", ""}}, {{"%SortAscBy:%Material", ""}}});
   Peer::EngineStack stack = Peer::getTemplateStack(templ.get());
-
-  std::unique_ptr<QelBomDataRow> ra(makeRow("a", {{"%PosNum", 1}, {"%Material", "A"}}));
-  std::unique_ptr<QelBomDataRow> rb(makeRow("b", {{"%PosNum", 1}, {"%Material", "B"}}));
-  std::unique_ptr<QelBomDataRow> rc(makeRow("c", {{"%PosNum", 2}, {"%Material", "C"}}));
+  const RowPtr none, ra(makeRow("a", {{"%PosNum", 1}, {"%Material", "A"}})),
+      rb(makeRow("b", {{"%PosNum", 1}, {"%Material", "B"}})),
+      rc(makeRow("c", {{"%PosNum", 2}, {"%Material", "C"}}));
   TemplatePtr output = newTemplate();
-  auto add = [](QelBomItemBase* parent, Item::eTemplateItemType type, const char* name,
-                QelBomDataRow* row) {
-    Item* item = makeSection(type, {{"%Name", name}});
-    item->setFirstDataRow(row);
-    parent->addChild(item);
-    return item;
-  };
-  Item* g1 = add(output.get(), Item::kGroupHeader, "G1", ra.get());
-  add(output.get(), Item::kGroupFooter, "F1", nullptr);
-  Item* g2 = add(output.get(), Item::kGroupHeader, "G2", rc.get());
-  add(output.get(), Item::kGroupFooter, "F2", nullptr);
-  add(g1, Item::kDetails, "Db", rb.get());
-  add(g1, Item::kDetails, "Da", ra.get());
-  Item* dc2 = add(g2, Item::kDetails, "Dc", rc.get());
-  add(g2, Item::kDetails, "Da2", ra.get());
+  Item* g1 = addItem(output.get(), Item::kGroupHeader, "G1", ra);
+  addItem(output.get(), Item::kGroupFooter, "F1", none);
+  Item* g2 = addItem(output.get(), Item::kGroupHeader, "G2", rc);
+  addItem(output.get(), Item::kGroupFooter, "F2", none);
+  addItem(g1, Item::kDetails, "Db", rb);
+  addItem(g1, Item::kDetails, "Da", ra);
+  Item* dc = addItem(g2, Item::kDetails, "Dc", rc);
+  addItem(g2, Item::kDetails, "Da2", ra);
 
-  // A details or closing item ends the descent: nothing moves.
-  EXPECT_EQ(Peer::sortSubGroupsOnLevels(dc2, stack, 1), 1);
+  // A details or closing item ends the descent, as does a level past the
+  // last: nothing moves.
+  EXPECT_EQ(Peer::sortSubGroupsOnLevels(dc, stack, 1), 1);
   EXPECT_EQ(Peer::sortSubGroupsOnLevels(static_cast<Item*>(g1->next()), stack, 0), 1);
-  EXPECT_EQ(chainText(g2->child()), "DcDa2");
   EXPECT_EQ(Peer::sortSubGroupsOnLevels(nullptr, stack, 0), 1);
+  EXPECT_EQ(Peer::sortSubGroupsOnLevels(g1, stack, 5), 1);
+  EXPECT_EQ(chainText(output->child()), "G1(DbDa)F1G2(DcDa2)F2");
 
   EXPECT_EQ(Peer::sortSubGroupsOnLevels(output.get(), stack, 0), 1);
-  EXPECT_EQ(chainText(output->child()), "G2F2G1F1");
+  EXPECT_EQ(chainText(output->child()), "G2(Da2Dc)F2G1(DaDb)F1");
   EXPECT_EQ(valueOf(output->lastChild(), "%Name"), "F1");
-  EXPECT_EQ(chainText(g1->child()), "DaDb");
-  EXPECT_EQ(chainText(g2->child()), "Da2Dc");
-  EXPECT_EQ(g2->lastChild(), dc2);
-  // Past the last level nothing is sorted.
-  EXPECT_EQ(Peer::sortSubGroupsOnLevels(g1, stack, 5), 1);
-  EXPECT_EQ(chainText(g1->child()), "DaDb");
+  EXPECT_EQ(g2->lastChild(), dc);
 }
 
 // The row sort must give exactly the order of a stable sort with
@@ -287,8 +248,8 @@ TEST(QelBomSortingTest, RowOrderIsTheStableOrderOfCompareDataRow) {
   };
   for (const Case& c : {Case{"consistent keys", false}, Case{"mixed types and NaN", true}}) {
     SCOPED_TRACE(c.name);
-    TemplatePtr templ = nestedTemplate({{{"%SortDescBy:%Mark,%Mass", ""}},
-                                        {{"%SortAscBy:%Count", ""}}});
+    TemplatePtr templ =
+        nestedTemplate({{{"%SortDescBy:%Mark,%Mass", ""}}, {{"%SortAscBy:%Count", ""}}});
     DataPtr data = newData();
     std::mt19937 random(11);
     // Texts share their first eight characters and differ after them; reals
@@ -301,7 +262,8 @@ TEST(QelBomSortingTest, RowOrderIsTheStableOrderOfCompareDataRow) {
       if (c.mixed && random() % 7 == 0) row->addData(QelBomDataTuple(Q("%Mass"), 3));
       if (c.mixed && random() % 9 == 0) row->addData(QelBomDataTuple(Q("%Mass"), std::nan("")));
       row->addData(QelBomDataTuple(Q("%Mass"), masses[random() % 5]));
-      if (random() % 5 != 0) row->addData(QelBomDataTuple(Q("%Count"), static_cast<int>(random() % 4)));
+      if (random() % 5 != 0)
+        row->addData(QelBomDataTuple(Q("%Count"), static_cast<int>(random() % 4)));
       data->addChild(row);
     }
     std::vector<QelBomDataRow*> expected = rowsOf(data.get());

@@ -18,50 +18,24 @@
 #define REFERENCE_EVALUATOR_H_
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace reference {
 
-struct Value {
-  enum Kind { kNone, kInt, kReal, kText };
-  Kind kind = kNone;
-  int i = 0;
-  double d = 0.0;
-  std::string s;
-
-  static Value none() { return Value(); }
-  static Value integer(int v) {
-    Value x;
-    x.kind = kInt;
-    x.i = v;
-    return x;
-  }
-  static Value real(double v) {
-    Value x;
-    x.kind = kReal;
-    x.d = v;
-    return x;
-  }
-  static Value text(std::string v) {
-    Value x;
-    x.kind = kText;
-    x.s = std::move(v);
-    return x;
-  }
-};
+// No value, an int, a real or a text.
+using Value = std::variant<std::monostate, int, double, std::string>;
 
 struct Tuple {
   std::string token;
   Value value;
 };
-
 using Tuples = std::vector<Tuple>;
 
 struct Row {
@@ -101,7 +75,6 @@ class Evaluator {
       : m_levels(levels), m_rows(rows), m_display(std::move(display)) {}
 
   Result run() {
-    Result result;
     m_counts.assign(m_rows.size(), true);
     m_order.resize(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i) m_order[i] = static_cast<int>(i);
@@ -109,16 +82,11 @@ class Evaluator {
     for (const Level& level : m_levels) {
       keys.insert(keys.end(), level.sortKeys.begin(), level.sortKeys.end());
     }
-    if (!keys.empty()) {
-      std::stable_sort(m_order.begin(), m_order.end(),
-                       [&](int a, int b) { return compareOnKeys(m_rows[a], m_rows[b], keys) < 0; });
-    }
+    std::stable_sort(m_order.begin(), m_order.end(),
+                     [&](int a, int b) { return compareOnKeys(m_rows[a], m_rows[b], keys) < 0; });
     m_out = "[ kBomTemplate ]";
     if (!m_levels.empty() && !m_rows.empty()) emitLevel(0, 0, m_order.size());
-    result.listing = m_out;
-    result.countsInSums = m_counts;
-    result.order = m_order;
-    return result;
+    return {m_out, m_counts, m_order};
   }
 
  private:
@@ -131,25 +99,27 @@ class Evaluator {
     return nullptr;
   }
 
+  // Values of different types compare -1; reals with NaN compare equal.
   static int compareValues(const Value& a, const Value& b) {
-    if (a.kind != b.kind) return -1;
-    switch (a.kind) {
-      case Value::kInt:
-        return a.i < b.i ? -1 : (a.i > b.i ? 1 : 0);
-      case Value::kReal:
-        return b.d > a.d ? -1 : (a.d > b.d ? 1 : 0);
-      case Value::kText:
-        return a.s < b.s ? -1 : (a.s > b.s ? 1 : 0);
-      default:
-        return 0;
-    }
+    if (a.index() != b.index()) return -1;
+    return std::visit(
+        [&b](const auto& x) {
+          using X = std::decay_t<decltype(x)>;
+          if constexpr (std::is_same_v<X, std::monostate>) {
+            return 0;
+          } else {
+            const X& y = std::get<X>(b);
+            return x < y ? -1 : (y < x ? 1 : 0);
+          }
+        },
+        a);
   }
 
+  // A row lacking the token comes first.
   static int compareOnToken(const Row& a, const Row& b, const std::string& token) {
     const Tuple* ta = find(a.tuples, token);
     const Tuple* tb = find(b.tuples, token);
-    if (ta == nullptr) return tb == nullptr ? 0 : -1;
-    if (tb == nullptr) return 1;
+    if (ta == nullptr || tb == nullptr) return (ta != nullptr) - (tb != nullptr);
     return compareValues(ta->value, tb->value);
   }
 
@@ -161,38 +131,27 @@ class Evaluator {
     return 0;
   }
 
-  bool sameGroup(const Row& a, const Row& b, const std::vector<std::string>& tokens) const {
-    for (const std::string& token : tokens) {
-      if (compareOnToken(a, b, token) != 0) return false;
+  // The display text of a value: ints with "%d", reals through the units of
+  // the (summed) token, a tuple without value as "\x01" when `markNone`.
+  std::string text(const std::string& token, const Value& v, bool markNone = false) const {
+    if (const int* i = std::get_if<int>(&v)) return std::to_string(*i);
+    if (const std::string* s = std::get_if<std::string>(&v)) return *s;
+    if (const double* d = std::get_if<double>(&v)) {
+      return m_display(token.find("%SumBy:") == std::string::npos ? token : token.substr(7), *d);
     }
-    return true;
+    return markNone ? "\x01" : "";
   }
 
-  std::string numberText(const std::string& token, const Value& v) const {
-    char buffer[32];
-    switch (v.kind) {
-      case Value::kInt:
-        std::snprintf(buffer, sizeof buffer, "%d", v.i);
-        return buffer;
-      case Value::kReal: {
-        const std::string prefix = "%SumBy:";
-        const std::string name =
-            token.find(prefix) != std::string::npos ? token.substr(prefix.size()) : token;
-        return m_display(name, v.d);
-      }
-      case Value::kText:
-        return v.s;
-      default:
-        return "";
-    }
+  Texts lineTexts(const Tuples& tuples) const {
+    Texts texts;
+    for (const Tuple& t : tuples) texts.push_back(text(t.token, t.value, true));
+    return texts;
   }
 
   // Appends one line and returns the texts of its values.
   Texts emitLine(const Section& section, const Tuples& tuples, size_t depth) {
-    m_out += '\n';
-    m_out.append(depth, ' ');
-    m_out += section.label;
-    for (const Tuple& t : tuples) m_out += '[' + t.token + ':' + numberText(t.token, t.value) + ']';
+    m_out += '\n' + std::string(depth, ' ') + section.label;
+    for (const Tuple& t : tuples) m_out += '[' + t.token + ':' + text(t.token, t.value) + ']';
     return lineTexts(tuples);
   }
 
@@ -200,34 +159,31 @@ class Evaluator {
     Tuples tuples = section.tuples;
     for (Tuple& t : tuples) {
       const Tuple* source = find(row.tuples, t.token);
-      if (source != nullptr && source->value.kind != Value::kNone) t.value = source->value;
+      if (source != nullptr && source->value.index() != 0) t.value = source->value;
     }
     return tuples;
   }
 
+  // Adding an int gives an int (a real start truncated, wrapping around);
+  // adding a real gives a real; any other start counts as 0.
   static void add(Value& sum, const Value& v) {
-    if (v.kind == Value::kInt) {
-      int start = 0;
-      if (sum.kind == Value::kInt) start = sum.i;
-      if (sum.kind == Value::kReal) start = static_cast<int>(std::trunc(sum.d));
-      sum = Value::integer(
-          static_cast<int>(static_cast<unsigned>(start) + static_cast<unsigned>(v.i)));
-    } else if (v.kind == Value::kReal) {
-      double start = 0.0;
-      if (sum.kind == Value::kInt) start = sum.i;
-      if (sum.kind == Value::kReal) start = sum.d;
-      sum = Value::real(start + v.d);
+    const int* si = std::get_if<int>(&sum);
+    const double* sd = std::get_if<double>(&sum);
+    if (const int* i = std::get_if<int>(&v)) {
+      const int start = si ? *si : (sd ? static_cast<int>(std::trunc(*sd)) : 0);
+      sum = static_cast<int>(static_cast<unsigned>(start) + static_cast<unsigned>(*i));
+    } else if (const double* d = std::get_if<double>(&v)) {
+      sum = (si ? *si : (sd ? *sd : 0.0)) + *d;
     }
   }
 
   Tuples summed(const Section& section, size_t begin, size_t end) const {
     Tuples tuples = section.tuples;
     for (size_t k = begin; k < end; ++k) {
-      const int r = m_order[k];
-      if (!m_counts[r]) continue;
+      if (!m_counts[m_order[k]]) continue;
       for (Tuple& t : tuples) {
         if (t.token.find("%SumBy:") == std::string::npos) continue;
-        const Tuple* source = find(m_rows[r].tuples, t.token.substr(7));
+        const Tuple* source = find(m_rows[m_order[k]].tuples, t.token.substr(7));
         if (source != nullptr) add(t.value, source->value);
       }
     }
@@ -238,18 +194,16 @@ class Evaluator {
   // one parent item, at depth level + 1.
   void emitLevel(size_t level, size_t begin, size_t end) {
     const Level& lv = m_levels[level];
-    const size_t depth = level + 1;
     const bool innermost = level + 1 == m_levels.size();
-    Texts last;  // the texts of the parent's last line so far
-    bool hasLast = false;
-    size_t runBegin = begin;
-    while (runBegin < end) {
-      size_t runEnd = runBegin + 1;
-      if (!innermost) {
-        while (runEnd < end &&
-               sameGroup(m_rows[m_order[runEnd]], m_rows[m_order[runEnd - 1]], lv.groupingTokens)) {
-          ++runEnd;
-        }
+    std::optional<Texts> last;  // the texts of the parent's last line so far
+    for (size_t runBegin = begin, runEnd; runBegin < end; runBegin = runEnd) {
+      runEnd = runBegin + 1;
+      while (!innermost && runEnd < end &&
+             std::all_of(lv.groupingTokens.begin(), lv.groupingTokens.end(), [&](auto& token) {
+               return compareOnToken(m_rows[m_order[runEnd]], m_rows[m_order[runEnd - 1]], token) ==
+                      0;
+             })) {
+        ++runEnd;
       }
       const int first = m_order[runBegin];
       const Tuples header = filled(lv.section, m_rows[first]);
@@ -257,32 +211,18 @@ class Evaluator {
       // looked at; an outer one after all of its inner groups.
       Tuples closing;
       if (innermost && lv.closing) closing = summed(*lv.closing, runBegin, runEnd);
-      if (innermost && level > 0 && lv.section.label == "[ kDetails     ]" && hasLast &&
-          lineTexts(header) == last) {
+      if (innermost && level > 0 && lv.section.label == "[ kDetails     ]" &&
+          last == lineTexts(header)) {
         m_counts[first] = false;  // a repeated details line is dropped
       } else {
-        last = emitLine(lv.section, header, depth);
-        hasLast = true;
+        last = emitLine(lv.section, header, level + 1);
         if (!innermost) emitLevel(level + 1, runBegin, runEnd);
       }
       if (lv.closing) {
         if (!innermost) closing = summed(*lv.closing, runBegin, runEnd);
-        last = emitLine(*lv.closing, closing, depth);
-        hasLast = true;
+        last = emitLine(*lv.closing, closing, level + 1);
       }
-      runBegin = runEnd;
     }
-  }
-
-  // The texts of a line's values after units; a tuple without a value is
-  // told apart from an empty text.
-  Texts lineTexts(const Tuples& tuples) const {
-    Texts texts;
-    for (const Tuple& t : tuples) {
-      texts.push_back(t.value.kind == Value::kNone ? std::string("\x01")
-                                                   : numberText(t.token, t.value));
-    }
-    return texts;
   }
 
   const std::vector<Level>& m_levels;

@@ -142,9 +142,8 @@ TEST(QelStringTest, CopiesAreIndependent) {
   appended.append(u'!', 3);
   QelString formatted = original;
   formatted.format("%d", 1);
-  QelString assigned = original;
-  assigned = QelString(u"x");
   EXPECT_EQ(units(copy), u"Hello world");
+  EXPECT_EQ(copy.getStringW()[11], u'\0');
   EXPECT_EQ(units(removed), u"Heo");
   EXPECT_EQ(units(appended), u"Hello!!!");
   EXPECT_EQ(units(original), u"Hello");
@@ -154,12 +153,6 @@ TEST(QelStringTest, CopiesAreIndependent) {
   QelString moved = std::move(self);
   EXPECT_EQ(units(moved), u"HelloHello");
   EXPECT_TRUE(self.isEmpty());  // NOLINT(bugprone-use-after-move): moves steal
-
-  QelString grown;
-  for (int i = 0; i < 10000; ++i) grown += static_cast<char16_t>(u'a' + i % 26);
-  EXPECT_EQ(grown.length(), 10000);
-  EXPECT_EQ(grown[9999], u'a' + 9999 % 26);
-  EXPECT_EQ(grown.getStringW()[10000], u'\0');
 
   // Sharing is safe across threads.
   std::vector<std::thread> threads;
@@ -173,27 +166,6 @@ TEST(QelStringTest, CopiesAreIndependent) {
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(units(original), u"Hello");
-}
-
-TEST(QelStringTest, FindLeftRightRemoveAll) {
-  const QelString text(u"abcabc");
-  const std::tuple<const char16_t*, int, int> finds[] = {
-      {u"bc", 0, 1},   {u"bc", 2, 4}, {u"bc", 5, -1}, {u"abcabcd", 0, -1},
-      {u"cab", -3, 2}, {u"", 6, 6},   {u"", 7, -1}};
-  for (const auto& [what, from, expected] : finds) {
-    EXPECT_EQ(text.find(QelString(what), from), expected);
-  }
-  EXPECT_EQ(QelString(u"aaab").find(QelString(u"aab")), 1);
-  EXPECT_EQ(units(text.left(2)), u"ab");
-  EXPECT_EQ(units(text.right(2)), u"bc");
-  EXPECT_TRUE(text.left(0).isEmpty());
-  EXPECT_TRUE(text.right(-1).isEmpty());
-  EXPECT_EQ(units(text.right(99)), u"abcabc");
-
-  QelString s(u"%Sum By%");
-  s.removeAll(u'%');
-  EXPECT_EQ(units(s), u"Sum By");
-  EXPECT_EQ(s.getStringW()[s.length()], u'\0');
 }
 
 }  // namespace

@@ -4,17 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "QelBomTemplate.h"
+#include "TemplateTestSupport.h"
+
+using namespace template_test;
 
 namespace {
-
-using Item = QelBomTemplateItem;
-using Units = QelBomTemplateUnits;
-
-std::vector<std::string> texts(const QelArray<QelString>& array) {
-  std::vector<std::string> out;
-  for (const QelString& s : array) out.push_back(s.toUtf8());
-  return out;
-}
 
 // Owns a default template and releases its sections as a host does.
 struct DefaultTemplate {
@@ -42,39 +36,17 @@ TEST(QelBomDefaultTemplateTest, Listing) {
       text.toUtf8());
 }
 
-TEST(QelBomDefaultTemplateTest, TokenTraceAndDerivedLists) {
+TEST(QelBomDefaultTemplateTest, TokenTraceAndFilterTypes) {
   DefaultTemplate t;
-  Item* reportHeader = t.at(t.root->child());
-  Item* outer = t.at(reportHeader->child());
-  Item* inner = t.at(outer->child());
-  // Lists stay empty until the host asks for them.
-  EXPECT_EQ(0, outer->groupingTokens().count());
-  EXPECT_EQ(0, reportHeader->filterObjTypes().count());
-
   QelArray<QelString> trace;
   EXPECT_EQ(1, t.root->getTokenTrace(trace));
-  const std::vector<std::string> expected{"%FilterBy: %Beam , %Plate",
-                                          "%GroupBy:%PosNum",
-                                          "%SortAscBy:%Material",
-                                          "%PosNum",
-                                          "%Material",
-                                          "%SumBy:%Weight",
-                                          "%Weight",
-                                          "%GroupBy:Material",
-                                          "%SortDescBy:Weight",
-                                          "Material",
-                                          "Weight",
-                                          "%posNum"};
-  EXPECT_EQ(expected, texts(trace));
-  EXPECT_EQ(std::vector<std::string>{"%PosNum"}, texts(outer->groupingTokens()));
-  EXPECT_EQ(std::vector<std::string>{"%SortAscBy:%Material"}, texts(outer->sortingTokens()));
-  EXPECT_EQ(std::vector<std::string>{"Material"}, texts(inner->groupingTokens()));
-  EXPECT_EQ(std::vector<std::string>{"%SortDescBy:Weight"}, texts(inner->sortingTokens()));
-  for (Item* other : {t.at(t.root), reportHeader, t.at(reportHeader->next()), t.at(outer->next()),
-                      t.at(inner->next()), t.at(inner->child())}) {
-    EXPECT_EQ(0, other->groupingTokens().count());
-    EXPECT_EQ(0, other->sortingTokens().count());
-  }
+  EXPECT_EQ(
+      "%FilterBy: %Beam , %Plate;%GroupBy:%PosNum;%SortAscBy:%Material;%PosNum;%Material;"
+      "%SumBy:%Weight;%Weight;%GroupBy:Material;%SortDescBy:Weight;Material;Weight;%posNum",
+      joined(trace));
+  Item* outer = t.at(t.root->child()->child());
+  EXPECT_EQ("%PosNum", joined(outer->groupingTokens()));
+  EXPECT_EQ("Material", joined(t.at(outer->child())->groupingTokens()));
 
   // The filter pieces "%Beam" and "%Plate" are no decimal numbers.
   QelIntArray types;
@@ -90,9 +62,9 @@ TEST(QelBomDefaultTemplateTest, UnitTypesWithoutBinding) {
   EXPECT_EQ(Units::kWeightUnit, units->tokenUnitType(QelString("%Weight")));
   EXPECT_EQ(Units::kWeightUnit, units->tokenUnitType(QelString("%SumBy:%Weight")));
   // No standard table yet: lengths show plainly, weights in kilograms.
-  EXPECT_EQ("2.346", units->getDisplayString(QelString("%Length"), 2.346).toUtf8());
-  EXPECT_EQ("2.35", units->getDisplayString(QelString("%Weight"), 2.346).toUtf8());
-  EXPECT_EQ("2.35", units->getDisplayString(QelString("%SumBy:%Weight"), 2.346).toUtf8());
+  EXPECT_EQ("2.346", display(*units, "%Length", 2.346));
+  EXPECT_EQ("2.35", display(*units, "%Weight", 2.346));
+  EXPECT_EQ("2.35", display(*units, "%SumBy:%Weight", 2.346));
 }
 
 }  // namespace

@@ -8,24 +8,16 @@
 
 #include "QelBomItems.h"
 #include "QelBomValues.h"
+#include "TemplateTestSupport.h"
+
+using namespace template_test;
 
 namespace {
 
-using Item = QelBomTemplateItem;
-
-std::vector<std::string> texts(const QelArray<QelString>& array) {
-  std::vector<std::string> out;
-  for (const QelString& s : array) out.push_back(s.toUtf8());
-  return out;
-}
-
-std::vector<int> ints(const QelIntArray& array) {
-  return std::vector<int>(array.begin(), array.end());
-}
-
 void addTexts(Item* item, std::initializer_list<std::string> tokens) {
-  for (const std::string& t : tokens)
+  for (const std::string& t : tokens) {
     item->addData(QelBomDataTuple(QelString(t.c_str()), QelString()));
+  }
 }
 
 void findAll(Item* item) {
@@ -34,25 +26,27 @@ void findAll(Item* item) {
   EXPECT_EQ(1, item->findFilterObjTypes());
 }
 
+// "grouping tokens|sorting tokens|filter types".
+std::string lists(const Item& item) {
+  return joined(item.groupingTokens(), ",") + "|" + joined(item.sortingTokens(), ",") + "|" +
+         joined(item.filterObjTypes(), ",");
+}
+
 TEST(QelBomTemplateItemTest, LabelsOfEveryType) {
   const char* labels[] = {"[ kUnkTemplateItemType ]", "[ kBomTemplate ]", "[ kReportHeader]",
                           "[ kPageHeader  ]",         "[ kGroupHeader ]", "[ kDetails     ]",
                           "[ kGroupFooter ]",         "[ kPageFooter  ]", "[ kReportFooter]"};
-  for (int type = 0; type < 9; ++type) {
-    EXPECT_EQ(labels[type], Item::typeLabel(type).toUtf8());
+  for (int type = 0; type < 10; ++type) {
+    // A type outside the table has no label and lists only the tuples.
+    const std::string label = type < 9 ? labels[type] : "";
+    EXPECT_EQ(label, Item::typeLabel(type).toUtf8());
     Item item(static_cast<Item::eTemplateItemType>(type));
+    item.addData(QelBomDataTuple(QelString("%A"), 1));
     QelString text;
     item.list(text, 0, 1, 1);
-    EXPECT_EQ(labels[type], text.toUtf8());
+    EXPECT_EQ(label + "[%A:1]", text.toUtf8());
   }
-  EXPECT_TRUE(Item::typeLabel(9).isEmpty());
   EXPECT_TRUE(Item::typeLabel(-1).isEmpty());
-  // A type outside the table lists only the tuples.
-  Item odd(static_cast<Item::eTemplateItemType>(9));
-  odd.addData(QelBomDataTuple(QelString("%A"), 1));
-  QelString text;
-  odd.list(text, 0, 1, 1);
-  EXPECT_EQ("[%A:1]", text.toUtf8());
 }
 
 TEST(QelBomTemplateItemTest, ListsAreRebuiltFromTuples) {
@@ -60,62 +54,48 @@ TEST(QelBomTemplateItemTest, ListsAreRebuiltFromTuples) {
   addTexts(&header, {"%GroupBy:%PosNum", "%SortAscBy:%Material", "%FilterBy:1, 2,3"});
   header.addData(QelBomDataTuple(QelString("%PosNum"), 0));
   header.findGroupingTokens();
-  EXPECT_EQ((std::vector<std::string>{"%PosNum"}), texts(header.groupingTokens()));
-  EXPECT_TRUE(header.sortingTokens().count() == 0);  // not asked for
+  EXPECT_EQ("%PosNum||", lists(header));  // only the list asked for
 
   // Found anywhere, tail cut by length from the end: 12 characters leave 3.
   addTexts(&header, {"%GroupBy: %Material", "ab%GroupBy:X", "%SortDescBy: %Weight , %Length",
                      "%FilterBy:7"});
-  EXPECT_EQ((std::vector<std::string>{"%PosNum"}), texts(header.groupingTokens()));  // stale
+  EXPECT_EQ("%PosNum||", lists(header));  // stale until rebuilt
   findAll(&header);
   findAll(&header);  // a rebuild starts from an empty list
-  EXPECT_EQ((std::vector<std::string>{"%PosNum", " %Material", "y:X"}),
-            texts(header.groupingTokens()));
-  EXPECT_EQ((std::vector<std::string>{"%SortAscBy:%Material", "%SortDescBy:%Weight", "%Length"}),
-            texts(header.sortingTokens()));
-  EXPECT_EQ((std::vector<int>{1, 2, 3, 7}), ints(header.filterObjTypes()));
+  EXPECT_EQ("%PosNum, %Material,y:X|%SortAscBy:%Material,%SortDescBy:%Weight,%Length|1,2,3,7",
+            lists(header));
 
   // Emptying keeps the storage.
   const int capacity = header.groupingTokens().capacity();
   header.setData(QelArray<QelBomDataTuple>());
-  header.findGroupingTokens();
-  EXPECT_EQ(0, header.groupingTokens().count());
+  findAll(&header);
+  EXPECT_EQ("||", lists(header));
   EXPECT_EQ(capacity, header.groupingTokens().capacity());
 }
 
 TEST(QelBomTemplateItemTest, DescendsOnlyIntoTheFirstGroupHeaderChild) {
-  const struct {
-    Item::eTemplateItemType type;
-    const char* name;
-    int filter;
-    bool visited;
-  } sections[] = {{Item::kReportHeader, "Top", 1, true},  {Item::kGroupFooter, "Footer", 2, false},
-                  {Item::kGroupHeader, "First", 3, true}, {Item::kGroupHeader, "Second", 4, false},
-                  {Item::kDetails, "Details", 5, false},  {Item::kGroupHeader, "Inner", 6, true}};
+  // Top holds Footer, First and Second; First holds Details, then Inner. Only
+  // the first group header among the direct children is descended into.
+  const std::pair<Item::eTemplateItemType, const char*> sections[] = {
+      {Item::kReportHeader, "Top"},  {Item::kGroupFooter, "Footer"},
+      {Item::kGroupHeader, "First"}, {Item::kGroupHeader, "Second"},
+      {Item::kDetails, "Details"},   {Item::kGroupHeader, "Inner"}};
   std::vector<std::unique_ptr<Item>> items;
-  for (const auto& s : sections) {
-    items.push_back(std::make_unique<Item>(s.type));
-    const std::string name(s.name);
+  for (const auto& [type, name] : sections) {
+    items.push_back(std::make_unique<Item>(type));
     addTexts(items.back().get(),
-             {"%GroupBy:%" + name, "%SortAscBy:%" + name, "%FilterBy:" + std::to_string(s.filter)});
+             {std::string("%GroupBy:%") + name, std::string("%SortAscBy:%") + name,
+              "%FilterBy:" + std::to_string(items.size())});
   }
-  // Top holds Footer, First and Second; First holds Details, then Inner.
   for (int i : {1, 2, 3}) items[0]->addChild(items[i].get());
   items[2]->addChild(items[4].get());
   items[2]->addChild(items[5].get());
   findAll(items[0].get());
-  for (size_t i = 0; i < items.size(); ++i) {
-    const auto& s = sections[i];
-    SCOPED_TRACE(s.name);
-    const std::string name(s.name);
-    EXPECT_EQ(s.visited ? std::vector<std::string>{"%" + name} : std::vector<std::string>{},
-              texts(items[i]->groupingTokens()));
-    EXPECT_EQ(
-        s.visited ? std::vector<std::string>{"%SortAscBy:%" + name} : std::vector<std::string>{},
-        texts(items[i]->sortingTokens()));
-    EXPECT_EQ(s.visited ? std::vector<int>{s.filter} : std::vector<int>{},
-              ints(items[i]->filterObjTypes()));
-  }
+  std::string seen;
+  for (const auto& item : items) seen += lists(*item) + ";";
+  EXPECT_EQ(seen,
+            "%Top|%SortAscBy:%Top|1;||;%First|%SortAscBy:%First|3;||;||;"
+            "%Inner|%SortAscBy:%Inner|6;");
 
   // A very deep chain of group headers is walked without running out of stack.
   constexpr int kDepth = 200000;
@@ -126,21 +106,7 @@ TEST(QelBomTemplateItemTest, DescendsOnlyIntoTheFirstGroupHeaderChild) {
   }
   addTexts(chain.back().get(), {"%GroupBy:%Deepest"});
   chain.front()->findGroupingTokens();
-  EXPECT_EQ(std::vector<std::string>{"%Deepest"}, texts(chain.back()->groupingTokens()));
-}
-
-TEST(QelBomTemplateItemTest, GetSubItemAtSearchesDirectChildrenOnly) {
-  Item reportHeader(Item::kReportHeader), footer(Item::kGroupFooter);
-  Item firstHeader(Item::kGroupHeader), secondHeader(Item::kGroupHeader), details(Item::kDetails);
-  EXPECT_EQ(nullptr, reportHeader.getSubItemAt(Item::kGroupHeader));  // no children
-  reportHeader.addChild(&footer);
-  reportHeader.addChild(&firstHeader);
-  reportHeader.addChild(&secondHeader);
-  firstHeader.addChild(&details);
-  EXPECT_EQ(&firstHeader, reportHeader.getSubItemAt(Item::kGroupHeader));
-  EXPECT_EQ(&footer, reportHeader.getSubItemAt(Item::kGroupFooter));
-  EXPECT_EQ(nullptr, reportHeader.getSubItemAt(Item::kDetails));  // two levels down
-  EXPECT_EQ(&details, firstHeader.getSubItemAt(Item::kDetails));
+  EXPECT_EQ("%Deepest||", lists(*chain.back()));
 }
 
 TEST(QelBomTemplateItemTest, CopiesHaveTheirOwnLists) {
@@ -165,21 +131,14 @@ TEST(QelBomTemplateItemTest, CopiesHaveTheirOwnLists) {
     EXPECT_EQ(&sibling, target->next());
     EXPECT_EQ(&row, target->getFirstDataRow());
     EXPECT_EQ(3, target->getData().count());
-    EXPECT_EQ(std::vector<std::string>{"%PosNum"}, texts(target->groupingTokens()));
-    EXPECT_EQ(std::vector<std::string>{"%SortAscBy:%Material"}, texts(target->sortingTokens()));
-    EXPECT_EQ(std::vector<int>{4}, ints(target->filterObjTypes()));
-    EXPECT_EQ(8, target->groupingTokens().growBy());
+    EXPECT_EQ("%PosNum|%SortAscBy:%Material|4", lists(*target));
 
     target->getData()[0].setToken(QelString("%GroupBy:%Other"));
-    target->getData()[1].setToken(QelString("%SortDescBy:%Other"));
     target->getData()[2].setToken(QelString("%FilterBy:5"));
     findAll(target);
-    EXPECT_EQ(std::vector<std::string>{"%Other"}, texts(target->groupingTokens()));
-    EXPECT_EQ(std::vector<int>{5}, ints(target->filterObjTypes()));
+    EXPECT_EQ("%Other|%SortAscBy:%Material|5", lists(*target));
   }
-  EXPECT_EQ(std::vector<std::string>{"%PosNum"}, texts(source.groupingTokens()));
-  EXPECT_EQ(std::vector<std::string>{"%SortAscBy:%Material"}, texts(source.sortingTokens()));
-  EXPECT_EQ(std::vector<int>{4}, ints(source.filterObjTypes()));
+  EXPECT_EQ("%PosNum|%SortAscBy:%Material|4", lists(source));
   EXPECT_EQ("%GroupBy:%PosNum", source.getData()[0].token().token().toUtf8());
 }
 
