@@ -64,7 +64,7 @@ void PartsGenerator::startAssembly() {
 
 void PartsGenerator::describePosition(int position, Part& part) const {
   const unsigned mix = static_cast<unsigned>(position) * 2654435761u;
-  const Profile& profile = position <= kBoltPositions        ? kProfiles[11 + position % 3]
+  const Profile& profile = position <= kBoltPositions      ? kProfiles[11 + position % 3]
                            : position < kFirstMainPosition ? kProfiles[8 + (mix >> 8) % 3]
                                                            : kProfiles[(mix >> 8) % 8];
   part.kind = profile.kind;
@@ -157,16 +157,17 @@ QelBomTemplate* buildPartsTemplate() {
   using T = QelBomTemplateItem;
   auto* templ = new QelBomTemplate();
   T* report = section(T::kReportHeader, {u"%FilterBy: 1, 2, 3, 4"}, {});
-  T* reportFooter = section(T::kReportFooter, {},
-                            {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
-  T* assembly = section(T::kGroupHeader, {u"%GroupBy:%MNum", u"%SortAscBy:%MNum"},
-                        {u"%MNum", u"%Phase"});
-  T* assemblyFooter = section(T::kGroupFooter, {},
-                              {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
-  T* position = section(T::kGroupHeader, {u"%GroupBy:%PosNum", u"%SortAscBy:%Material,%Name,%PosNum"},
-                        {u"%PosNum", u"%Name", u"%Material"});
-  T* positionFooter = section(T::kGroupFooter, {},
-                              {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
+  T* reportFooter =
+      section(T::kReportFooter, {}, {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
+  T* assembly =
+      section(T::kGroupHeader, {u"%GroupBy:%MNum", u"%SortAscBy:%MNum"}, {u"%MNum", u"%Phase"});
+  T* assemblyFooter =
+      section(T::kGroupFooter, {}, {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
+  T* position =
+      section(T::kGroupHeader, {u"%GroupBy:%PosNum", u"%SortAscBy:%Material,%Name,%PosNum"},
+              {u"%PosNum", u"%Name", u"%Material"});
+  T* positionFooter =
+      section(T::kGroupFooter, {}, {u"%SumBy:%Weight", u"%SumBy:%Length", u"%SumBy:%Quantity"});
   T* details = section(T::kDetails, {},
                        {u"%PosNum", u"%Name", u"%Material", u"%Length", u"%Weight", u"%Quantity",
                         u"%Phase", u"%Class"});

@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
   std::printf("parts %d: data set %.0f B/part, data set + output %.0f B/part (peak %.1f MiB)\n",
               count, (afterData - before) * 1024.0 / count,
               (afterEvaluate - before) * 1024.0 / count, afterEvaluate / 1024.0);
-  for (QelBomItemBase* root : {static_cast<QelBomItemBase*>(output),
-                               static_cast<QelBomItemBase*>(data),
-                               static_cast<QelBomItemBase*>(templ)}) {
+  for (QelBomItemBase* root :
+       {static_cast<QelBomItemBase*>(output), static_cast<QelBomItemBase*>(data),
+        static_cast<QelBomItemBase*>(templ)}) {
     root->empty();
     delete root;
   }

@@ -32,8 +32,8 @@ QelString tokenOf(Bytes& in) { return QelString(kTokens[in.next() % kTokenCount]
 
 // A token, or a directive over one or two tokens.
 QelString sectionToken(Bytes& in) {
-  static const char* const kPrefixes[] = {"",           "%GroupBy:", "%SortAscBy:", "%SortDescBy:",
-                                          "%SumBy:",    "%FilterBy:", " %GroupBy:"};
+  static const char* const kPrefixes[] = {
+      "", "%GroupBy:", "%SortAscBy:", "%SortDescBy:", "%SumBy:", "%FilterBy:", " %GroupBy:"};
   QelString token(kPrefixes[in.next() % 7]);
   token += tokenOf(in);
   if (in.next() % 4 == 0) {
@@ -69,7 +69,8 @@ void addValue(Bytes& in, QelBomItemBase& node, const QelString& token) {
 }
 
 QelBomTemplateItem* section(Bytes& in) {
-  auto* item = new QelBomTemplateItem(static_cast<QelBomTemplateItem::eTemplateItemType>(in.next() % 10));
+  auto* item =
+      new QelBomTemplateItem(static_cast<QelBomTemplateItem::eTemplateItemType>(in.next() % 10));
   const unsigned tuples = in.next() % 5;
   for (unsigned i = 0; i < tuples; ++i) addValue(in, *item, sectionToken(in));
   return item;

@@ -1,9 +1,9 @@
 // Any bytes as a parts CSV file: read or rejected with a message, never a crash.
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "input_error.h"
 #include "parts_builder.h"

@@ -1,8 +1,8 @@
 // Any bytes as a parts JSON file: read or rejected with a message, never a crash.
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <unistd.h>
 
 #include "input_error.h"
 #include "parts_builder.h"

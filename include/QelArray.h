@@ -199,7 +199,8 @@ class QelArray {
   // cannot be had, nothing changes.
   void setCapacity(int n) {
     if (n < 0) return;
-    if (n <= m_nCapacity && static_cast<double>(n) > 0.75 * static_cast<double>(m_nCapacity)) return;
+    if (n <= m_nCapacity && static_cast<double>(n) > 0.75 * static_cast<double>(m_nCapacity))
+      return;
     if (m_pData == nullptr && n == 0) return;
     if (n == 0) {
       releaseStorage();

@@ -49,13 +49,13 @@ class VRK_BOM_ENGINE_API QelBomEngineState {
   QelBomEngineState& operator=(const QelBomEngineState& other) = default;
   ~QelBomEngineState() = default;
 
-  QelBomTemplateItem* m_pTemplateItem;      // the level's section
-  QelBomTemplateItem* m_pNextTemplateItem;  // its closing section, may be null
-  QelArray<QelBomDataRow*> m_arrGroupRows;  // rows of the open group, in order
-  QelBomTemplateItem* m_pEvaluatedItem;     // section evaluated for the open group
-  QelBomTemplateItem* m_pEvaluatedNextItem; // closing section of the group last closed
-  QelBomTemplateItem* m_pOutputParent;      // level 0 only: receives the items
-  int m_groupOpen;                          // 1 while a group is open
+  QelBomTemplateItem* m_pTemplateItem;       // the level's section
+  QelBomTemplateItem* m_pNextTemplateItem;   // its closing section, may be null
+  QelArray<QelBomDataRow*> m_arrGroupRows;   // rows of the open group, in order
+  QelBomTemplateItem* m_pEvaluatedItem;      // section evaluated for the open group
+  QelBomTemplateItem* m_pEvaluatedNextItem;  // closing section of the group last closed
+  QelBomTemplateItem* m_pOutputParent;       // level 0 only: receives the items
+  int m_groupOpen;                           // 1 while a group is open
 };
 
 // A header item and the closing item that follows it, moved together when a
@@ -96,7 +96,8 @@ class VRK_BOM_ENGINE_API QelBomEvaluator2 {
   // caller (null for a null section); the list form consumes `rows`.
   static QelBomTemplateItem* process(QelBomTemplateItem* section, QelBomDataRow* row);
   static QelBomTemplateItem* process(QelBomTemplateItem* section, RowArray rows);
-  static void applyUnitsForData(const QelBomTemplateUnits* units, QelArray<QelBomDataTuple>& tuples);
+  static void applyUnitsForData(const QelBomTemplateUnits* units,
+                                QelArray<QelBomDataTuple>& tuples);
   static int isEqualAsEvaluated(QelBomTemplateItem* a, QelBomTemplateItem* b);
   static void fillGenericString(QelGenericString& out, const QelBomDataRow* row);
 

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "QelStringHashMap.h"
 #include "QelString.h"
+#include "QelStringHashMap.h"
 #include "QelUnitsManager.h"
 #include "VRKBomEngineExport.h"
 #include "VRKUnit.h"

@@ -83,12 +83,12 @@ class VRK_BOM_ENGINE_API QelBomDataValue {
 class VRK_BOM_ENGINE_API QelBomDataToken {
  public:
   // Directive prefixes, built when the library is loaded.
-  static const QelString kTokenPrefix;      // "%"
-  static const QelString kGroupPrefix;      // "%GroupBy:"
-  static const QelString kSortAscPrefix;    // "%SortAscBy:"
-  static const QelString kSortDescPrefix;   // "%SortDescBy:"
-  static const QelString kSumPrefix;        // "%SumBy:"
-  static const QelString kFilterPrefix;     // "%FilterBy:"
+  static const QelString kTokenPrefix;     // "%"
+  static const QelString kGroupPrefix;     // "%GroupBy:"
+  static const QelString kSortAscPrefix;   // "%SortAscBy:"
+  static const QelString kSortDescPrefix;  // "%SortDescBy:"
+  static const QelString kSumPrefix;       // "%SumBy:"
+  static const QelString kFilterPrefix;    // "%FilterBy:"
 
   QelBomDataToken() = default;
   explicit QelBomDataToken(const QelString& token) : m_strToken(token) {}

@@ -147,7 +147,8 @@ QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, RowAr
   std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
   QelArray<QelBomDataTuple>& tuples = item->getData();
   bool sums = false;
-  for (int i = 0; i < tuples.count() && !sums; ++i) sums = isSumAccumulator(tuples[i].token().token());
+  for (int i = 0; i < tuples.count() && !sums; ++i)
+    sums = isSumAccumulator(tuples[i].token().token());
 
   for (int r = 0; sums && r < rows.count(); ++r) {
     const QelBomDataRow* row = rows[r];

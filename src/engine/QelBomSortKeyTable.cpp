@@ -48,7 +48,8 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
       result.text = text.getStringW();
       result.length = text.length();
       for (int i = 0; i < result.length && i < kHeadUnits; ++i) {
-        result.head[i / 4] |= static_cast<unsigned long long>(result.text[i]) << (48 - 16 * (i % 4));
+        result.head[i / 4] |= static_cast<unsigned long long>(result.text[i])
+                              << (48 - 16 * (i % 4));
       }
       break;
     }
@@ -64,7 +65,7 @@ int SortKeyTable::compareKeys(const Key& a, const Key& b) {
   if (a.type != b.type) return -1;
   switch (a.type) {
     case QelBomDataValue::kIntDataValue:
-      return sign(a.intValue < b.intValue, a.intValue > b.intValue);
+      return sign(a.intValue<b.intValue, a.intValue> b.intValue);
     case QelBomDataValue::kDoubleDataValue:
       return sign(b.doubleValue > a.doubleValue, a.doubleValue > b.doubleValue);
     case QelBomDataValue::kStringDataValue: {
@@ -76,7 +77,7 @@ int SortKeyTable::compareKeys(const Key& a, const Key& b) {
           if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
         }
       }
-      return sign(a.length < b.length, a.length > b.length);
+      return sign(a.length<b.length, a.length> b.length);
     }
     default:
       return 0;
@@ -193,9 +194,9 @@ unsigned long long SortKeyTable::hashKeys(int row) const {
 std::vector<int> SortKeyTable::orderByDistinctKeys() const {
   size_t capacity = 16;
   while (capacity < static_cast<size_t>(m_rowCount) * 2) capacity *= 2;
-  std::vector<int> slots(capacity, -1);      // group number of each occupied slot
-  std::vector<int> leaders;                  // the first row of each group
-  std::vector<int> lastOfGroup;              // the latest row of each group
+  std::vector<int> slots(capacity, -1);  // group number of each occupied slot
+  std::vector<int> leaders;              // the first row of each group
+  std::vector<int> lastOfGroup;          // the latest row of each group
   std::vector<int> nextInGroup(static_cast<size_t>(m_rowCount), -1);
   for (int row = 0; row < m_rowCount; ++row) {
     size_t at = static_cast<size_t>(hashKeys(row)) & (capacity - 1);
@@ -218,8 +219,7 @@ std::vector<int> SortKeyTable::orderByDistinctKeys() const {
   std::vector<int> order;
   order.reserve(static_cast<size_t>(m_rowCount));
   for (int leader : sortedLeaders) {
-    for (int row = leader; row != -1;
-         row = nextInGroup[static_cast<size_t>(row)]) {
+    for (int row = leader; row != -1; row = nextInGroup[static_cast<size_t>(row)]) {
       order.push_back(row);
     }
   }

@@ -3,17 +3,15 @@
 //
 // Both sorts use std::stable_sort: the row sort over keys looked up once per
 // row (SortKeyTable, the same verdicts as compareDataRow), the item sort with
-// compareEvaluatedItems. The comparators are not a consistent ordering (values of different types give -1
-// whichever comes first); the merge-based stable sort stays within its ranges
-// and terminates with any comparator, and rows or pairs equal on every key
-// keep their order.
+// compareEvaluatedItems. The comparators are not a consistent ordering (values of different types
+// give -1 whichever comes first); the merge-based stable sort stays within its ranges and
+// terminates with any comparator, and rows or pairs equal on every key keep their order.
 #include <algorithm>
 #include <climits>
 #include <vector>
 
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
-#include "engine/QelBomSortKeyTable.h"
 #include "engine/QelBomSortKeyTable.h"
 
 namespace qel_bom_engine {

@@ -50,7 +50,8 @@ class QelBomDisplayCache {
     return bits;
   }
   static size_t indexOf(int unitType, double value) {
-    std::uint64_t h = (bitsOf(value) ^ static_cast<std::uint64_t>(unitType)) * 0x9E3779B97F4A7C15ull;
+    std::uint64_t h =
+        (bitsOf(value) ^ static_cast<std::uint64_t>(unitType)) * 0x9E3779B97F4A7C15ull;
     return static_cast<size_t>(h >> 52) & (kSlots - 1);
   }
 

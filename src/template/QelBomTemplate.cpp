@@ -70,7 +70,6 @@ QelString argumentOf(const QelString& token, const QelString& prefix) {
   return token.right(token.length() - prefix.length());
 }
 
-
 }  // namespace
 
 QelBomTemplate::QelBomTemplate()

@@ -2,8 +2,8 @@
 #include "QelBomTemplateUnits.h"
 
 #include "VRKUnitsCommon.h"
-#include "template/QelBomDisplayCache.h"
 #include "qel_odbc.h"
+#include "template/QelBomDisplayCache.h"
 
 // The units start from fixed codes (mm, kg, m2, deg) and are then filled with
 // the units library's current units.

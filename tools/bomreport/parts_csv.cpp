@@ -94,9 +94,8 @@ void readPart(const CsvReader& reader, const std::vector<Column>& columns, int t
       } else if (column.kind == ColumnKind::kToken && !cell.empty()) {
         const bool store = row != nullptr && column.info.kept;
         QelBomDataTuple tuple;
-        const std::string reason =
-            typeCell(cell, column.info.catalogue, store ? &tuple.value() : nullptr,
-                     &builder.texts());
+        const std::string reason = typeCell(cell, column.info.catalogue,
+                                            store ? &tuple.value() : nullptr, &builder.texts());
         if (!reason.empty()) {
           throw InputError(reader.path(), reader.fieldLine(i), i + 1,
                            reason + " (" + toUtf8(column.info.token) + ")");

@@ -16,6 +16,4 @@ unsigned char* QelMemoryControllerController::allocateArray(int& count,
   return static_cast<unsigned char*>(std::malloc(static_cast<size_t>(elements * elementSize)));
 }
 
-void QelMemoryControllerController::deallocateArray(unsigned char*& pointer) {
-  std::free(pointer);
-}
+void QelMemoryControllerController::deallocateArray(unsigned char*& pointer) { std::free(pointer); }

@@ -6,15 +6,15 @@
 // code units, not counting the terminating zero). An empty string holds no block.
 #include "QelString.h"
 
-#include <unicode/ustring.h>
 #include <unicode/uchar.h>
+#include <unicode/ustring.h>
 #include <unicode/utypes.h>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <atomic>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
@@ -328,7 +328,6 @@ std::string QelString::toUtf8() const {
 
 // ---- Access and comparison -------------------------------------------------
 
-
 // Ordinal comparison of two code unit runs.
 int QelString::compareUnits(const char16_t* a, int lengthA, const char16_t* b,
                             int lengthB) noexcept {
@@ -351,9 +350,9 @@ int QelString::strCompareNoCase(const void* a, const void* b) {
   const auto& first = *static_cast<const QelString*>(a);
   const auto& second = *static_cast<const QelString*>(b);
   UErrorCode status = U_ZERO_ERROR;
-  const int result = u_strCaseCompare(asUChar(first.getStringW()), first.length(),
-                                      asUChar(second.getStringW()), second.length(),
-                                      U_FOLD_CASE_DEFAULT, &status);
+  const int result =
+      u_strCaseCompare(asUChar(first.getStringW()), first.length(), asUChar(second.getStringW()),
+                       second.length(), U_FOLD_CASE_DEFAULT, &status);
   if (U_FAILURE(status)) return compare(first, second);
   return result;
 }
@@ -476,8 +475,8 @@ void formatSingle(SingleConversion single, va_list args, QelString& out) {
   char buffer[64];
   int length = 0;
   if (single == SingleConversion::kInt) {
-    length = static_cast<int>(std::to_chars(buffer, buffer + sizeof(buffer), va_arg(args, int)).ptr -
-                              buffer);
+    length = static_cast<int>(
+        std::to_chars(buffer, buffer + sizeof(buffer), va_arg(args, int)).ptr - buffer);
   } else {
     const double value = va_arg(args, double);
     if (std::isfinite(value)) {

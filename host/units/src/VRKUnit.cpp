@@ -51,14 +51,15 @@ const UnitInfo* findUnit(long code) {
 std::string printNumber(bool fixed, int precision, double value) {
   if (std::isfinite(value)) {
     char buffer[400];  // fixed notation of the largest double with a few decimals
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value,
-                                      fixed ? std::chars_format::fixed : std::chars_format::general,
-                                      precision);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof(buffer), value,
+                      fixed ? std::chars_format::fixed : std::chars_format::general, precision);
     if (result.ec == std::errc()) return std::string(buffer, result.ptr);
   }
   char buffer[64];
   const int n = std::snprintf(buffer, sizeof(buffer), fixed ? "%.*f" : "%.*g", precision, value);
-  return n < 0 ? std::string() : std::string(buffer, std::min<size_t>(static_cast<size_t>(n), sizeof(buffer) - 1));
+  return n < 0 ? std::string()
+               : std::string(buffer, std::min<size_t>(static_cast<size_t>(n), sizeof(buffer) - 1));
 }
 
 // Strips trailing zeros after the decimal point, then a bare point. Texts with
@@ -108,8 +109,7 @@ double QelUnitTransform::factor() const {
 }
 
 QelString QelUnitTransform::formatValue(double value, int suppressLastZeros, int withSymbol,
-                                        int fromInternal, int rounded,
-                                        char16_t separator) const {
+                                        int fromInternal, int rounded, char16_t separator) const {
   const UnitInfo* info = findUnit(m_code);
   if (info == nullptr) return QelString::fromUtf8(printNumber(false, 6, value));
 
@@ -117,8 +117,8 @@ QelString QelUnitTransform::formatValue(double value, int suppressLastZeros, int
   if (fromInternal == 1) {
     shown = info->code == kDegreeCode ? value * (180.0 / kPi) : value / info->factor;
   }
-  std::string text = rounded == 1 ? printNumber(true, info->decimals, shown)
-                                  : printNumber(false, 6, shown);
+  std::string text =
+      rounded == 1 ? printNumber(true, info->decimals, shown) : printNumber(false, 6, shown);
   if (suppressLastZeros == 1) stripTrailingZeros(text);
   dropNegativeZeroSign(text);
 

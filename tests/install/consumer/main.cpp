@@ -25,9 +25,9 @@ int main() {
   output->list(text, 0, 1, 1);
   std::printf("%s\n", text.left(200).toUtf8().c_str());
 
-  for (QelBomItemBase* root : {static_cast<QelBomItemBase*>(output),
-                               static_cast<QelBomItemBase*>(data),
-                               static_cast<QelBomItemBase*>(templ)}) {
+  for (QelBomItemBase* root :
+       {static_cast<QelBomItemBase*>(output), static_cast<QelBomItemBase*>(data),
+        static_cast<QelBomItemBase*>(templ)}) {
     root->empty();
     delete root;
   }
