@@ -2,30 +2,18 @@
 
 #include <algorithm>
 
+#include "tree.h"
+
 namespace bomreport {
 
 std::vector<ReportLine> collectLines(const QelBomTemplateItem& root) {
   std::vector<ReportLine> lines;
-  // path[i] is the item being visited at depth i.
-  std::vector<const QelBomItemBase*> path;
-  if (root.child() != nullptr) path.push_back(root.child());
-  while (!path.empty()) {
-    const QelBomItemBase* node = path.back();
-    lines.push_back(ReportLine{static_cast<const QelBomTemplateItem*>(node),
-                               static_cast<int>(path.size()) - 1});
-    if (node->child() != nullptr) {
-      path.push_back(node->child());
-      continue;
-    }
-    while (!path.empty()) {
-      const QelBomItemBase* done = path.back();
-      if (done->next() != nullptr) {
-        path.back() = done->next();
-        break;
-      }
-      path.pop_back();
-    }
-  }
+  walkDescendants(
+      root,
+      [&lines](const QelBomItemBase* node, int depth) {
+        lines.push_back(ReportLine{static_cast<const QelBomTemplateItem*>(node), depth - 1});
+      },
+      [] {}, [](int) {});
   return lines;
 }
 

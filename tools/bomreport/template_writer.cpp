@@ -115,28 +115,13 @@ std::string jsonValue(const QelBomDataValue& value) {
 void writeTreeJson(std::ostream& out, const QelBomTemplateItem& root,
                    const TreeJsonOptions& options) {
   openItem(out, root, 0, true, options);
-  // path[i] is the item being written at depth i + 1.
-  std::vector<const QelBomItemBase*> path;
-  if (root.child() != nullptr) path.push_back(root.child());
-  while (!path.empty()) {
-    const QelBomItemBase* node = path.back();
-    openItem(out, *asItem(node), static_cast<int>(path.size()), false, options);
-    if (node->child() != nullptr) {
-      path.push_back(node->child());
-      continue;
-    }
-    // Go on with the next sibling, closing the items whose children are done.
-    while (!path.empty()) {
-      const QelBomItemBase* done = path.back();
-      if (done->next() != nullptr) {
-        out << ",\n";
-        path.back() = done->next();
-        break;
-      }
-      path.pop_back();
-      closeItem(out, static_cast<int>(path.size()), path.empty(), options);
-    }
-  }
+  walkDescendants(
+      root,
+      [&](const QelBomItemBase* node, int depth) {
+        openItem(out, *asItem(node), depth, false, options);
+      },
+      [&] { out << ",\n"; },
+      [&](int depth) { closeItem(out, depth, depth == 0, options); });
   out << '\n';
 }
 
