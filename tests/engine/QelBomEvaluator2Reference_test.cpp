@@ -19,7 +19,7 @@ const Item::eTemplateItemType kNone = Item::kUnkTemplateItemType;
 // One level as both sides see it: the engine's section and closing section
 // (kNone: none) with their tuples, directives included, and the reference's
 // resolved grouping tokens and sort keys.
-struct LevelSpec {
+struct LevelPlan {
   Item::eTemplateItemType type;
   Tuples tuples;
   Item::eTemplateItemType closingType;
@@ -89,22 +89,22 @@ void compareWithReference(QelBomTemplate* templ, const std::vector<reference::Le
   EXPECT_TRUE(sameListing(flags, expectedFlags)) << "sums flags differ";
 }
 
-void compareWithReference(const std::vector<LevelSpec>& specs,
+void compareWithReference(const std::vector<LevelPlan>& plans,
                           const std::vector<reference::Row>& rows) {
   TemplatePtr templ = newTemplate();
   templ->setUnitsForTokens(nullptr);
   std::vector<reference::Level> levels;
   QelBomItemBase* parent = templ.get();
-  for (const LevelSpec& spec : specs) {
-    Item* section = withTuples(new Item(spec.type), spec.tuples);
+  for (const LevelPlan& plan : plans) {
+    Item* section = withTuples(new Item(plan.type), plan.tuples);
     parent->addChild(section);
-    reference::Level level{{U(Item::typeLabel(spec.type)), spec.tuples},
+    reference::Level level{{U(Item::typeLabel(plan.type)), plan.tuples},
                            std::nullopt,
-                           spec.groupingTokens,
-                           spec.sortKeys};
-    if (spec.closingType != kNone) {
-      parent->addChild(withTuples(new Item(spec.closingType), spec.closingTuples));
-      level.closing = reference::Section{U(Item::typeLabel(spec.closingType)), spec.closingTuples};
+                           plan.groupingTokens,
+                           plan.sortKeys};
+    if (plan.closingType != kNone) {
+      parent->addChild(withTuples(new Item(plan.closingType), plan.closingTuples));
+      level.closing = reference::Section{U(Item::typeLabel(plan.closingType)), plan.closingTuples};
     }
     levels.push_back(level);
     parent = section;
@@ -164,7 +164,7 @@ TEST(QelBomEvaluator2ReferenceTest, DefaultTemplateOverSampleData) {
 // generated rows.
 TEST(QelBomEvaluator2ReferenceTest, TwoHundredThousandRowsThroughFourLevels) {
   // clang-format off
-  const std::vector<LevelSpec> specs = {
+  const std::vector<LevelPlan> plans = {
       {Item::kReportHeader, {{"%Title", "Parts list"}},
        Item::kReportFooter, {{"%SumBy:%Weight", 0}, {"%SumBy:%Count", 0}}, {}, {}},
       {Item::kGroupHeader,
@@ -192,7 +192,7 @@ TEST(QelBomEvaluator2ReferenceTest, TwoHundredThousandRowsThroughFourLevels) {
     tuples.push_back({"%Length", 100.0 * (1 + pick(3))});
     tuples.push_back({"%Count", 1 + pick(3)});
   }
-  compareWithReference(specs, rows);
+  compareWithReference(plans, rows);
 }
 
 // Small random templates (one to four levels, random grouping, sorting and
@@ -204,17 +204,17 @@ TEST(QelBomEvaluator2ReferenceTest, RandomSmallTemplatesAndData) {
   for (int round = 0; round < 300 && !HasFailure(); ++round) {
     SCOPED_TRACE(round);
     const int levelCount = 1 + pick(4);
-    std::vector<LevelSpec> specs;
+    std::vector<LevelPlan> plans;
     bool ascending = true;
     for (int level = 0; level < levelCount; ++level) {
-      LevelSpec spec;
+      LevelPlan plan;
       const bool deepest = level + 1 == levelCount;
-      spec.type = deepest ? (pick(4) != 0 ? Item::kDetails : Item::kGroupHeader)
+      plan.type = deepest ? (pick(4) != 0 ? Item::kDetails : Item::kGroupHeader)
                           : (pick(3) == 0 ? Item::kReportHeader : Item::kGroupHeader);
       if (!deepest && pick(4) != 0) {
         const std::string& token = groupTokens[pick(2)];
-        spec.tuples.push_back({"%GroupBy:" + token, ""});
-        spec.groupingTokens.push_back(token);
+        plan.tuples.push_back({"%GroupBy:" + token, ""});
+        plan.groupingTokens.push_back(token);
       }
       // Sorting: a prefixed key, sometimes followed by a piece without prefix
       // that keeps its direction; a level whose list starts without prefix
@@ -224,29 +224,29 @@ TEST(QelBomEvaluator2ReferenceTest, RandomSmallTemplatesAndData) {
         ascending = pick(2) == 1;
         const std::string& key = groupTokens[pick(2)];
         std::string directive = (ascending ? "%SortAscBy:" : "%SortDescBy:") + key;
-        spec.sortKeys.push_back({key, ascending});
+        plan.sortKeys.push_back({key, ascending});
         if (pick(2) == 0) {
           directive += ",%C";
-          spec.sortKeys.push_back({"%C", ascending});
+          plan.sortKeys.push_back({"%C", ascending});
         }
-        spec.tuples.push_back({directive, ""});
+        plan.tuples.push_back({directive, ""});
       } else if (sorting == 2) {
-        spec.sortKeys = {{"%B", ascending}, {"%A", true}};
+        plan.sortKeys = {{"%B", ascending}, {"%A", true}};
         ascending = true;
-        spec.tuples.push_back({"%B,%SortAscBy:%A", ""});
+        plan.tuples.push_back({"%B,%SortAscBy:%A", ""});
       }
-      spec.tuples.push_back({"%A", "-"});
-      if (deepest || pick(2) == 0) spec.tuples.push_back({"%W", 0});
-      if (pick(3) == 0) spec.tuples.push_back({"%B", -1});
-      spec.closingType =
+      plan.tuples.push_back({"%A", "-"});
+      if (deepest || pick(2) == 0) plan.tuples.push_back({"%W", 0});
+      if (pick(3) == 0) plan.tuples.push_back({"%B", -1});
+      plan.closingType =
           pick(3) == 0 ? kNone
                        : (level == 0 && pick(2) == 0 ? Item::kReportFooter : Item::kGroupFooter);
-      if (spec.closingType != kNone) {
-        spec.closingTuples.push_back({"%SumBy:%W", 0});
-        if (pick(2) == 0) spec.closingTuples.push_back({"%SumBy:%N", 0.5});
-        if (pick(4) == 0) spec.closingTuples.push_back({"%A", "f"});
+      if (plan.closingType != kNone) {
+        plan.closingTuples.push_back({"%SumBy:%W", 0});
+        if (pick(2) == 0) plan.closingTuples.push_back({"%SumBy:%N", 0.5});
+        if (pick(4) == 0) plan.closingTuples.push_back({"%A", "f"});
       }
-      specs.push_back(spec);
+      plans.push_back(plan);
     }
 
     std::vector<reference::Row> rows(static_cast<size_t>(pick(25)));
@@ -259,6 +259,6 @@ TEST(QelBomEvaluator2ReferenceTest, RandomSmallTemplatesAndData) {
       if (pick(6) != 0) tuples.push_back({"%W", 0.5 * pick(3)});
       if (pick(3) != 0) tuples.push_back({"%N", pick(4)});
     }
-    compareWithReference(specs, rows);
+    compareWithReference(plans, rows);
   }
 }

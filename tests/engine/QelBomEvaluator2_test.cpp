@@ -21,17 +21,17 @@ TemplatePtr workedTemplate() {
   return templ;
 }
 
-struct RowSpec {
+struct RowPlan {
   int posNum;
   const char* material;
   double weight;
 };
 
 // Rows with the handles "1", "2", ...
-DataPtr workedData(std::initializer_list<RowSpec> specs) {
+DataPtr workedData(std::initializer_list<RowPlan> plans) {
   DataPtr data = newData();
   int handle = 0;
-  for (const RowSpec& r : specs) {
+  for (const RowPlan& r : plans) {
     data->addChild(
         makeRow(std::to_string(++handle),
                 {{"%PosNum", r.posNum}, {"%Material", r.material}, {"%Weight", r.weight}}));

@@ -23,7 +23,7 @@ int parseOptions(int argc, char** argv, Options& options) {
       ->type_name("FILE");
   app.add_option("--units", options.units,
                  "display units, e.g. length=mm,weight=kg,area=m2,angle=deg")
-      ->type_name("SPEC");
+      ->type_name("KIND=UNIT,...");
   app.add_option("--setting", options.settings,
                  "stored setting NAME=INT, e.g. C0_BOMSuppressLastZeros=0 (repeatable)")
       ->type_name("NAME=INT")

@@ -46,12 +46,12 @@ void applyOne(std::string_view item, QelUnitsManager& manager) {
 
 }  // namespace
 
-void applyUnitsOption(const std::string& spec, QelUnitsManager& manager) {
+void applyUnitsOption(const std::string& option, QelUnitsManager& manager) {
   std::size_t pos = 0;
-  while (pos <= spec.size()) {
-    const std::size_t comma = spec.find(',', pos);
-    const std::size_t end = comma == std::string::npos ? spec.size() : comma;
-    applyOne(std::string_view(spec).substr(pos, end - pos), manager);
+  while (pos <= option.size()) {
+    const std::size_t comma = option.find(',', pos);
+    const std::size_t end = comma == std::string::npos ? option.size() : comma;
+    applyOne(std::string_view(option).substr(pos, end - pos), manager);
     pos = end + 1;
   }
 }

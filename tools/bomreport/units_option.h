@@ -13,7 +13,7 @@ namespace bomreport {
 // (any of the four, in any order; unit names as VRKUnit::fromSymbol knows
 // them). Throws InputError "--units: reason" for an unknown kind or unit name,
 // or a unit of another kind.
-void applyUnitsOption(const std::string& spec, QelUnitsManager& manager);
+void applyUnitsOption(const std::string& option, QelUnitsManager& manager);
 
 // Stores every "NAME=INT" with qel_odbc_setDefault. Throws InputError
 // "--setting: reason" for a malformed setting.
