@@ -1,15 +1,11 @@
 // The evaluation driver: feeds the sorted rows through the levels of the engine
 // state stack, opening, joining and closing groups, and links the evaluated
 // items below the output in report order.
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
+#include "engine/QelBomRepeatedLine.h"
 #include "engine/QelBomTupleLookup.h"
 
-using qel_bom_engine::TupleLookup;
 
 namespace {
 
@@ -80,78 +76,6 @@ class UnlinkedItemsReleaser {
   bool m_armed = true;
 };
 
-// The value `tuples[at]` gives a section tuple: null when there is none (no
-// tuple, or one without a value), and the template's value stays.
-const QelBomDataValue* sourceValue(const QelArray<QelBomDataTuple>& tuples, int at) {
-  if (at < 0) return nullptr;
-  const QelBomDataValue& value = tuples[at].value();
-  return value.type() == QelBomDataValue::kUnkDataValueType ? nullptr : &value;
-}
-
-// Whether two sources fill a tuple alike: both leave it, or the same type and
-// the same content (reals bit for bit, so that -0 and 0 stay apart).
-bool sameSource(const QelBomDataValue* a, const QelBomDataValue* b) {
-  if (a == nullptr || b == nullptr) return a == b;
-  if (a->type() != b->type()) return false;
-  switch (a->type()) {
-    case QelBomDataValue::kIntDataValue:
-      return *static_cast<const int*>(a->data()) == *static_cast<const int*>(b->data());
-    case QelBomDataValue::kDoubleDataValue:
-      return std::memcmp(a->data(), b->data(), sizeof(double)) == 0;
-    default:
-      return *static_cast<const QelString*>(a->data()) == *static_cast<const QelString*>(b->data());
-  }
-}
-
-// Whether the details line `row` would make at the deepest `level` repeats
-// the last line under its parent, known without making it. That holds when
-// the level has no closing section (so the parent's children are all lines of
-// this section), and the section takes exactly the same values from `row` as
-// from the row that made the last line: the same section filled alike shows
-// the same texts. Anything else is left to the full comparison.
-bool repeatsLastLine(const QelBomDataRow& row, const EngineStack& stack, int level) {
-  if (level == 0) return false;
-  const QelBomEngineState& state = stack[level];
-  const QelBomTemplateItem* section = state.m_pTemplateItem;
-  if (section == nullptr || section->type() != QelBomTemplateItem::kDetails ||
-      state.m_pNextTemplateItem != nullptr) {
-    return false;
-  }
-  const QelBomItemBase* parent = stack[level - 1].m_pEvaluatedItem;
-  if (parent == nullptr || parent->lastChild() == nullptr) return false;
-  const QelBomDataRow* previous =
-      static_cast<const QelBomTemplateItem*>(parent->lastChild())->getFirstDataRow();
-  if (previous == nullptr) return false;
-
-  constexpr int kMaxTuples = 32;
-  const int count = section->getData().count();
-  if (count > kMaxTuples) return false;
-  int found[kMaxTuples];
-  const std::vector<int>& plan = TupleLookup::planFor(*section, row).valueIndex;
-  std::copy(plan.begin(), plan.end(), found);  // the next plan may reuse the storage
-  const std::vector<int>& before = TupleLookup::planFor(*section, *previous).valueIndex;
-  for (int i = 0; i < count; ++i) {
-    if (!sameSource(sourceValue(row.getData(), found[i]),
-                    sourceValue(previous->getData(), before[static_cast<size_t>(i)]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// What making, comparing and dropping the repeated line of `row` leaves
-// behind: the used marks of the tuples it would have copied, the row out of
-// the sums, and the level closed without an item.
-void dropRepeatedLine(QelBomDataRow& row, QelBomEngineState& state) {
-  const std::vector<int>& found = TupleLookup::planFor(*state.m_pTemplateItem, row).valueIndex;
-  QelArray<QelBomDataTuple>& tuples = row.getData();
-  for (int at : found) {
-    if (sourceValue(tuples, at) != nullptr) tuples[at].setUsed(1);
-  }
-  row.setUseThisDataForSums(0);
-  state.m_pEvaluatedItem = nullptr;
-}
-
 // After the sort the rows are visited in an order unrelated to where they lie
 // in memory: asks for the tuples of the next row and for the row after it
 // while this one is evaluated.
@@ -220,8 +144,8 @@ int QelBomEvaluator2::evaluateData(QelBomDataRow* row, EngineStack& stack,
   for (int level = 0; level <= deepest; ++level) {
     QelBomEngineState& state = stack[level];
     if (state.m_arrGroupRows.count() == 0) {
-      if (level == deepest && repeatsLastLine(*row, stack, level)) {
-        dropRepeatedLine(*row, state);
+      if (level == deepest && qel_bom_engine::repeatsLastLine(*row, stack, level)) {
+        qel_bom_engine::dropRepeatedLine(*row, state);
         continue;
       }
       beginGroup(row, stack, level);
