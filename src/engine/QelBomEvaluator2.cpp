@@ -6,7 +6,6 @@
 #include "engine/QelBomRepeatedLine.h"
 #include "engine/QelBomTupleLookup.h"
 
-
 namespace {
 
 using EngineStack = QelArray<QelBomEngineState>;
