@@ -1,11 +1,14 @@
-// Bytes decoded into a template (sections, directives, tuples) and a data set
-// (rows of typed tuples), then the whole road of one report: units, trace,
-// evaluation, listing, used handles, release. Any input must run without a
-// crash, a leak or undefined behaviour.
+// Bytes decoded into a template (a section tree of any shape and depth, any
+// types, directives and tuples) and a data set (rows of typed tuples: mixed
+// types, NaN and infinities, duplicates, empty tokens), then the whole road of
+// one report: units, trace, evaluation, listing, used handles, release. Any
+// input must run without a crash, a leak or undefined behaviour.
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "VRKBomEngine.h"
 
@@ -25,32 +28,45 @@ class Bytes {
   size_t m_size;
 };
 
-const char* const kTokens[] = {"%A", "%B", "%Weight", "%Length", "A", "%", "", "%A "};
+const char* const kTokens[] = {"%A", "%B", "%Weight", "%Length", "A", "%", "", "%A ", "%a"};
 constexpr unsigned kTokenCount = sizeof(kTokens) / sizeof(kTokens[0]);
 
-QelString tokenOf(Bytes& in) { return QelString(kTokens[in.next() % kTokenCount]); }
+// Up to seven bytes of the input as a text (any UTF-8, valid or not).
+QelString bytesText(Bytes& in) {
+  std::string text(in.next() % 8, ' ');
+  for (char& c : text) c = static_cast<char>(in.next());
+  return QelString::fromUtf8(text);
+}
 
-// A token, or a directive over one or two tokens.
+QelString tokenOf(Bytes& in) {
+  const unsigned pick = in.next();
+  return pick < 0xf0 ? QelString(kTokens[pick % kTokenCount]) : bytesText(in);
+}
+
+// A token, or a directive over one or more tokens (filters over numbers).
 QelString sectionToken(Bytes& in) {
   static const char* const kPrefixes[] = {
       "", "%GroupBy:", "%SortAscBy:", "%SortDescBy:", "%SumBy:", "%FilterBy:", " %GroupBy:"};
-  QelString token(kPrefixes[in.next() % 7]);
-  token += tokenOf(in);
-  if (in.next() % 4 == 0) {
-    token += QelString(",");
-    token += tokenOf(in);
+  const unsigned prefix = in.next() % 7;
+  QelString token(kPrefixes[prefix]);
+  const unsigned pieces = 1 + in.next() % 3;
+  for (unsigned i = 0; i < pieces; ++i) {
+    if (i > 0) token += QelString((in.next() & 1) ? "," : ",%SortDescBy:");
+    token +=
+        prefix == 5 && (in.next() & 1) ? QelString(std::to_string(in.next()).c_str()) : tokenOf(in);
   }
   return token;
 }
 
 void addValue(Bytes& in, QelBomItemBase& node, const QelString& token) {
-  switch (in.next() % 5) {
+  switch (in.next() % 6) {
     case 0:
       node.addData(QelBomDataTuple(token, static_cast<int>(in.next()) - 128));
       break;
     case 1: {
-      const double values[] = {0.5, -0.0, 1e300, std::nan(""), 7.25};
-      node.addData(QelBomDataTuple(token, values[in.next() % 5]));
+      const double values[] = {0.5,      -0.0,      1e300,  std::nan(""), 7.25,
+                               INFINITY, -INFINITY, 5e-324, -1.5e-310};
+      node.addData(QelBomDataTuple(token, values[in.next() % 9]));
       break;
     }
     case 2:
@@ -62,6 +78,9 @@ void addValue(Bytes& in, QelBomItemBase& node, const QelString& token) {
       node.addData(empty);
       break;
     }
+    case 4:
+      node.addData(QelBomDataTuple(token, (in.next() & 1) ? INT_MAX : INT_MIN));
+      break;
     default:
       node.addData(QelBomDataTuple(token, static_cast<double>(in.next())));
       break;
@@ -71,34 +90,67 @@ void addValue(Bytes& in, QelBomItemBase& node, const QelString& token) {
 QelBomTemplateItem* section(Bytes& in) {
   auto* item =
       new QelBomTemplateItem(static_cast<QelBomTemplateItem::eTemplateItemType>(in.next() % 10));
-  const unsigned tuples = in.next() % 5;
+  const unsigned tuples = in.next() % 6;
   for (unsigned i = 0; i < tuples; ++i) addValue(in, *item, sectionToken(in));
   return item;
 }
 
+// A section tree of any shape, read as moves: a child of the current section
+// (entered), a sibling, back up, or a chain of up to 510 nested copies.
 QelBomTemplate* buildTemplate(Bytes& in) {
   auto* templ = new QelBomTemplate();
-  QelBomItemBase* parent = templ;
-  const unsigned levels = in.next() % 6;
-  for (unsigned level = 0; level < levels; ++level) {
-    QelBomTemplateItem* inner = section(in);
-    parent->addChild(inner);
-    const unsigned siblings = in.next() % 3;  // the closing section, and one not evaluated
-    for (unsigned i = 0; i < siblings; ++i) parent->addChild(section(in));
-    parent = inner;
+  std::vector<QelBomItemBase*> path{templ};
+  const unsigned moves = in.next() % 32;
+  for (unsigned m = 0; m < moves; ++m) {
+    const unsigned move = in.next() % 8;
+    if (move < 3) {
+      QelBomTemplateItem* child = section(in);
+      path.back()->addChild(child);
+      path.push_back(child);
+    } else if (move < 6) {
+      path.back()->addChild(section(in));
+    } else if (move == 6) {
+      if (path.size() > 1) path.pop_back();
+    } else {
+      const QelBomTemplateItem* model = section(in);
+      const unsigned length = (in.next() & 3) == 0 ? in.next() * 2 : in.next() % 16;
+      for (unsigned i = 0; i < length; ++i) {
+        auto* copy = new QelBomTemplateItem(model->type());
+        copy->setData(model->getData());
+        path.back()->addChild(copy);
+        path.push_back(copy);
+      }
+      delete model;
+    }
   }
   return templ;
 }
 
+QelBomDataRow* buildRow(Bytes& in, unsigned number) {
+  auto* row = new QelBomDataRow();
+  row->setObjectHandle((in.next() & 7) == 0 ? QelString()
+                                            : QelString(std::to_string(number).c_str()));
+  const unsigned tuples = in.next() % 7;
+  for (unsigned i = 0; i < tuples; ++i) addValue(in, *row, tokenOf(in));
+  const unsigned flags = in.next();
+  if (flags & 1) row->setUseThisDataForSums(0);
+  if (flags & 2) {
+    QelArray<QelString> equal;
+    equal.append(bytesText(in));
+    equal.append(QelString());
+    row->setEqualPartObjectHandles(equal);
+  }
+  return row;
+}
+
+// Rows with any tuples: mixed types per token, duplicates, empty tokens, and
+// now and then a row with rows of its own.
 QelBomData* buildData(Bytes& in) {
   auto* data = new QelBomData();
-  const unsigned rows = in.next() % 48;
+  const unsigned rows = in.next() % 64;
   for (unsigned r = 0; r < rows; ++r) {
-    auto* row = new QelBomDataRow();
-    row->setObjectHandle(QelString(std::to_string(r).c_str()));
-    const unsigned tuples = in.next() % 6;
-    for (unsigned i = 0; i < tuples; ++i) addValue(in, *row, tokenOf(in));
-    if (in.next() % 16 == 0) row->setUseThisDataForSums(0);
+    QelBomDataRow* row = buildRow(in, r);
+    if ((in.next() & 15) == 0) row->addChild(buildRow(in, 1000 + r));
     data->addChild(row);
   }
   return data;

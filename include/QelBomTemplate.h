@@ -38,9 +38,8 @@ class VRK_BOM_ENGINE_API QelBomTemplate : public QelBomTemplateItem {
   static QelBomTemplate* createDefaultTemplate();
 
  private:
-  // Appends what `section` contributes to the trace and rebuilds its grouping
-  // and sorting tokens.
-  static void traceSection(QelBomTemplateItem& section, QelArray<QelString>& trace);
+  // Rebuilds the grouping and sorting tokens of `section` alone.
+  static void rebuildSectionLists(QelBomTemplateItem& section);
 
   QelBomTemplateUnits* m_pTemplateUnits;  // owned
 };

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, skipping those already present.
+# With --fuzz, also clang and its sanitizer runtime for the libFuzzer targets.
 set -euo pipefail
 packages=(cmake g++ make python3 libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev sqlite3)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -2,6 +2,7 @@
 // key arrays and the allocation-free tree deletion used on error paths.
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
+#include "foundation/QelArrayGrowth.h"
 
 QelBomEngineState::QelBomEngineState()
     : m_pTemplateItem(nullptr),
@@ -26,7 +27,7 @@ QelBomEvaluator2::EngineStack QelBomEvaluator2::getTemplateStack(QelBomTemplate*
     QelBomEngineState state;
     state.m_pTemplateItem = static_cast<QelBomTemplateItem*>(section);
     state.m_pNextTemplateItem = static_cast<QelBomTemplateItem*>(section->next());
-    stack.append(state);
+    qel_foundation::appendGrowing(stack, state);
   }
   return stack;
 }

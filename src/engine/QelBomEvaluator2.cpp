@@ -5,19 +5,16 @@
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomRepeatedLine.h"
 #include "engine/QelBomTupleLookup.h"
+#include "foundation/QelArrayGrowth.h"
 
 namespace {
 
 using EngineStack = QelArray<QelBomEngineState>;
 
 // Appends `row` to the rows of an open group. A group may hold every row of
-// the data set, so once the array is full its grow step is raised to its
-// current size: the array doubles instead of growing by a fixed step.
+// the data set: past its first grow step the array doubles.
 void appendGroupRow(QelArray<QelBomDataRow*>& rows, QelBomDataRow* row) {
-  if (rows.count() == rows.capacity() && rows.capacity() > rows.growBy()) {
-    rows.setGrowBy(rows.capacity());
-  }
-  rows.append(row);
+  qel_foundation::appendGrowing(rows, row);
 }
 
 // The node that receives the evaluated items of `level` when they are linked.

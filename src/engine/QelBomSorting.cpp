@@ -13,6 +13,7 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomSortKeyTable.h"
+#include "foundation/QelArrayGrowth.h"
 
 namespace qel_bom_engine {
 
@@ -135,7 +136,7 @@ int QelBomEvaluator2::sortItemList(QelBomTemplateItem*& first,
       pair.m_pFooter = static_cast<QelBomTemplateItem*>(node);
       node = node->next();
     }
-    pairs.append(pair);
+    qel_foundation::appendGrowing(pairs, pair);
   }
 
   if (sortingTokens.count() > 0) {

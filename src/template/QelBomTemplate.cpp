@@ -2,6 +2,8 @@
 #include "QelBomTemplate.h"
 
 #include "QelBomValues.h"
+#include "QelStringHashMap.h"
+#include "foundation/QelArrayGrowth.h"
 
 namespace {
 
@@ -49,25 +51,62 @@ void collectSections(QelBomTemplateItem* root, SectionList& sections) {
   sections.append(root);
   for (int i = 0; i < sections.count(); ++i) {
     for (QelBomItemBase* node = sections[i]->child(); node != nullptr; node = node->next()) {
-      sections.append(static_cast<QelBomTemplateItem*>(node));
+      qel_foundation::appendGrowing(sections, static_cast<QelBomTemplateItem*>(node));
     }
   }
 }
 
-// Appends `text` unless `trace` already holds an equal text; true when
-// appended.
-bool appendIfNew(QelArray<QelString>& trace, const QelString& text) {
-  for (int i = 0; i < trace.count(); ++i) {
-    if (trace[i] == text) return false;
+// Appends texts to a token trace unless it already holds an equal one. A
+// template may use a million distinct tokens, so the texts already in the
+// trace are also kept in a hash map, and the trace grows geometrically.
+class TraceBuilder {
+ public:
+  explicit TraceBuilder(QelArray<QelString>& trace) : m_trace(trace) {
+    m_seen.resize(trace.count());
+    for (const QelString& text : trace) m_seen.insert(text, 0);
   }
-  trace.append(text);
-  return true;
-}
+
+  // True when `text` was new and is appended.
+  bool add(const QelString& text) {
+    if (!m_seen.insert(text, 0).second) return false;
+    qel_foundation::appendGrowing(m_trace, text);
+    return true;
+  }
+
+  // The section's tuple tokens, each followed by its summed token.
+  void addTuples(const QelBomTemplateItem& section);
+  // The section's grouping tokens and sort keys (as last rebuilt).
+  void addLists(const QelBomTemplateItem& section);
+
+ private:
+  QelArray<QelString>& m_trace;
+  QelStringHashMap m_seen;
+};
 
 // A directive's argument: the text without its first (prefix length)
 // characters.
 QelString argumentOf(const QelString& token, const QelString& prefix) {
   return token.right(token.length() - prefix.length());
+}
+
+void TraceBuilder::addTuples(const QelBomTemplateItem& section) {
+  for (const QelBomDataTuple& tuple : section.getData()) {
+    const QelString& token = tuple.token().token();
+    // A token already traced contributes nothing, not even its summed token.
+    if (!add(token)) continue;
+    if (token.find(QelBomDataToken::kSumPrefix) != -1) {
+      add(argumentOf(token, QelBomDataToken::kSumPrefix));
+    }
+  }
+}
+
+void TraceBuilder::addLists(const QelBomTemplateItem& section) {
+  for (const QelString& token : section.groupingTokens()) add(token);
+  for (QelString key : section.sortingTokens()) {
+    int ascending = 0;
+    QelBomDataToken::removeSortingPrefix(key, ascending);  // keys without a prefix stay as they are
+    add(key);
+  }
 }
 
 }  // namespace
@@ -100,39 +139,23 @@ void QelBomTemplate::setUnitsForTokens(const QelUnitsManager* manager) {
   }
 }
 
-void QelBomTemplate::traceSection(QelBomTemplateItem& section, QelArray<QelString>& trace) {
-  const QelArray<QelBomDataTuple>& tuples = section.getData();
-  for (int i = 0; i < tuples.count(); ++i) {
-    const QelString& token = tuples[i].token().token();
-    // A token already traced contributes nothing, not even its summed token.
-    if (!appendIfNew(trace, token)) continue;
-    if (token.find(QelBomDataToken::kSumPrefix) != -1) {
-      appendIfNew(trace, argumentOf(token, QelBomDataToken::kSumPrefix));
-    }
-  }
-
-  // Every section is visited, so each rebuilds only itself: the lists end as
-  // findGroupingTokens / findSortingTokens would leave them, without
-  // rebuilding a chain of nested group headers once per level.
+void QelBomTemplate::rebuildSectionLists(QelBomTemplateItem& section) {
   section.rebuildGroupingTokens();
   section.rebuildSortingTokens();
-
-  const QelArray<QelString>& grouping = section.groupingTokens();
-  for (int i = 0; i < grouping.count(); ++i) appendIfNew(trace, grouping[i]);
-
-  const QelArray<QelString>& sorting = section.sortingTokens();
-  for (int i = 0; i < sorting.count(); ++i) {
-    QelString key = sorting[i];
-    int ascending = 0;
-    QelBomDataToken::removeSortingPrefix(key, ascending);  // keys without a prefix stay as they are
-    appendIfNew(trace, key);
-  }
 }
 
 int QelBomTemplate::getTokenTrace(QelArray<QelString>& trace) {
   SectionList sections;
   collectSections(this, sections);
-  for (int i = 0; i < sections.count(); ++i) traceSection(*sections[i], trace);
+  TraceBuilder builder(trace);
+  // Every section is visited, so each rebuilds only itself: the lists end as
+  // findGroupingTokens / findSortingTokens would leave them, without
+  // rebuilding a chain of nested group headers once per level.
+  for (int i = 0; i < sections.count(); ++i) {
+    builder.addTuples(*sections[i]);
+    rebuildSectionLists(*sections[i]);
+    builder.addLists(*sections[i]);
+  }
   return 1;
 }
 
