@@ -27,6 +27,7 @@
 #ifndef QEL_ARRAY_H_
 #define QEL_ARRAY_H_
 
+#include <climits>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -167,6 +168,17 @@ class QelArray {
       m_pData[m_nCount] = std::move(value);
     }
     ++m_nCount;
+  }
+
+  // Adds `value` at the end as append does, but a full array first doubles its
+  // capacity (rounded up to the grow step), so that n appends copy O(n)
+  // elements whatever the grow step. For arrays that may hold an element per
+  // model object; their capacity no longer follows the grow step alone.
+  void appendGrowing(T value) {
+    if (m_nCount == m_nCapacity && m_nCapacity > 0) {
+      reserve(m_nCapacity > INT_MAX / 2 ? INT_MAX : m_nCapacity * 2);
+    }
+    append(std::move(value));
   }
 
   // Adds copies of all elements of `other`, in order.

@@ -2,7 +2,6 @@
 // key arrays and the allocation-free tree deletion used on error paths.
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
-#include "foundation/QelArrayGrowth.h"
 
 QelBomEngineState::QelBomEngineState()
     : m_pTemplateItem(nullptr),
@@ -27,7 +26,7 @@ QelBomEvaluator2::EngineStack QelBomEvaluator2::getTemplateStack(QelBomTemplate*
     QelBomEngineState state;
     state.m_pTemplateItem = static_cast<QelBomTemplateItem*>(section);
     state.m_pNextTemplateItem = static_cast<QelBomTemplateItem*>(section->next());
-    qel_foundation::appendGrowing(stack, state);
+    stack.appendGrowing(state);
   }
   return stack;
 }

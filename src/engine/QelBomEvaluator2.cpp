@@ -5,7 +5,6 @@
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomRepeatedLine.h"
 #include "engine/QelBomTupleLookup.h"
-#include "foundation/QelArrayGrowth.h"
 
 namespace {
 
@@ -14,7 +13,7 @@ using EngineStack = QelArray<QelBomEngineState>;
 // Appends `row` to the rows of an open group. A group may hold every row of
 // the data set: past its first grow step the array doubles.
 void appendGroupRow(QelArray<QelBomDataRow*>& rows, QelBomDataRow* row) {
-  qel_foundation::appendGrowing(rows, row);
+  rows.appendGrowing(row);
 }
 
 // The node that receives the evaluated items of `level` when they are linked.

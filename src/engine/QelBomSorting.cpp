@@ -13,7 +13,6 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomSortKeyTable.h"
-#include "foundation/QelArrayGrowth.h"
 
 namespace qel_bom_engine {
 
@@ -136,7 +135,7 @@ int QelBomEvaluator2::sortItemList(QelBomTemplateItem*& first,
       pair.m_pFooter = static_cast<QelBomTemplateItem*>(node);
       node = node->next();
     }
-    qel_foundation::appendGrowing(pairs, pair);
+    pairs.appendGrowing(pair);
   }
 
   if (sortingTokens.count() > 0) {

@@ -3,7 +3,6 @@
 
 #include "QelBomValues.h"
 #include "QelStringHashMap.h"
-#include "foundation/QelArrayGrowth.h"
 
 namespace {
 
@@ -51,14 +50,16 @@ void collectSections(QelBomTemplateItem* root, SectionList& sections) {
   sections.append(root);
   for (int i = 0; i < sections.count(); ++i) {
     for (QelBomItemBase* node = sections[i]->child(); node != nullptr; node = node->next()) {
-      qel_foundation::appendGrowing(sections, static_cast<QelBomTemplateItem*>(node));
+      sections.appendGrowing(static_cast<QelBomTemplateItem*>(node));
     }
   }
 }
 
-// Appends texts to a token trace unless it already holds an equal one. A
-// template may use a million distinct tokens, so the texts already in the
-// trace are also kept in a hash map, and the trace grows geometrically.
+// Collects the texts new to a token trace. A template may use a million
+// distinct tokens, so the texts seen are kept in a hash map and the new ones
+// in an array that grows geometrically; finish() appends them to the trace in
+// one step, which leaves the trace's capacity as appending them one by one
+// would.
 class TraceBuilder {
  public:
   explicit TraceBuilder(QelArray<QelString>& trace) : m_trace(trace) {
@@ -66,10 +67,10 @@ class TraceBuilder {
     for (const QelString& text : trace) m_seen.insert(text, 0);
   }
 
-  // True when `text` was new and is appended.
+  // True when `text` is new.
   bool add(const QelString& text) {
     if (!m_seen.insert(text, 0).second) return false;
-    qel_foundation::appendGrowing(m_trace, text);
+    m_added.appendGrowing(text);
     return true;
   }
 
@@ -78,9 +79,12 @@ class TraceBuilder {
   // The section's grouping tokens and sort keys (as last rebuilt).
   void addLists(const QelBomTemplateItem& section);
 
+  void finish() { m_trace.appendArray(m_added); }
+
  private:
   QelArray<QelString>& m_trace;
   QelStringHashMap m_seen;
+  QelArray<QelString> m_added;
 };
 
 // A directive's argument: the text without its first (prefix length)
@@ -156,6 +160,7 @@ int QelBomTemplate::getTokenTrace(QelArray<QelString>& trace) {
     rebuildSectionLists(*sections[i]);
     builder.addLists(*sections[i]);
   }
+  builder.finish();
   return 1;
 }
 

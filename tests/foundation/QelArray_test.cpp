@@ -46,6 +46,19 @@ TEST(QelArrayTest, GrowsInWholeGrowSteps) {
   EXPECT_EQ(seven[19], 2);
 }
 
+TEST(QelArrayTest, AppendGrowingDoublesAFullArray) {
+  QelArray<QelString> texts(3);
+  std::string capacities;
+  for (int i = 0; i < 13; ++i) {
+    texts.appendGrowing(QelString(std::to_string(i).c_str()));
+    capacities += std::to_string(texts.capacity()) + " ";
+  }
+  // 3, then doubled and rounded up to the grow step: 6, 12, 24.
+  EXPECT_EQ(capacities, "3 3 3 6 6 6 12 12 12 12 12 12 24 ");
+  EXPECT_EQ(texts.growBy(), 3);
+  EXPECT_EQ(texts[12].toUtf8(), "12");
+}
+
 TEST(QelArrayTest, CopyHasCapacityEqualToCountAndSourceGrowStep) {
   QelIntArray source(16);
   for (int i = 0; i < 5; ++i) source.append(i * 10);

@@ -11,6 +11,7 @@ golden/. Usage:
 """
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -20,6 +21,11 @@ import sys
 import threading
 
 CASES = {}
+# What a run of bomreport takes besides its input (code, buffers): for memory bounds.
+BASE_MEMORY = 16 << 20
+# GNU time measures the peak memory of a run.
+GNU_TIME = next((path for path in ("/usr/bin/time", "/bin/time") if os.access(path, os.X_OK)),
+                None)
 
 
 def case(function):
@@ -32,19 +38,32 @@ class Failure(Exception):
 
 
 class Context:
-    def __init__(self, binary, source, work, update):
+    def __init__(self, binary, source, work, update, sanitized=False):
         self.binary = binary
         self.source = source
         self.work = work
         self.update = update
+        self.sanitized = sanitized
+        self.peak = 0  # bytes, the largest resident set of the measured runs
         self.examples = os.path.join(source, "examples")
         self.data = os.path.join(source, "tests", "tools", "data")
         self.golden_dir = os.path.join(source, "tests", "tools", "golden")
 
-    def run(self, *args, status=0, stdin=None):
-        """Runs bomreport in the work directory; returns (stdout, stderr) as bytes."""
-        result = subprocess.run([self.binary] + list(args), cwd=self.work, input=stdin,
+    def run(self, *args, status=0, stdin=None, measure=False):
+        """Runs bomreport in the work directory; returns (stdout, stderr) as bytes.
+        With `measure`, records its peak memory for expect_memory (through GNU
+        time: measuring from here would count this process's memory too)."""
+        command = [self.binary] + list(args)
+        measuring = measure and self.memory_checked()
+        rss_file = os.path.join(self.work, ".peak-rss")
+        if measuring:
+            command = [GNU_TIME, "-f", "%M", "-o", rss_file] + command
+        result = subprocess.run(command, cwd=self.work, input=stdin,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+        if measuring:
+            with open(rss_file) as f:
+                self.peak = max(self.peak, int(f.read().split()[-1]) * 1024)
+            os.remove(rss_file)
         if result.returncode != status:
             raise Failure("bomreport %s: exit status %d, expected %d\nstderr: %s" %
                           (" ".join(args), result.returncode, status,
@@ -75,6 +94,21 @@ class Context:
             with open(got, "wb") as f:
                 f.write(actual)
             raise Failure("output differs from golden/%s (actual output in %s)" % (name, got))
+
+    def memory_checked(self):
+        """Not under the sanitizers, whose shadow memory and quarantine inflate
+        the figures, nor without GNU time."""
+        return not self.sanitized and GNU_TIME is not None
+
+    def expect_memory(self, input_bytes, factor):
+        """The largest resident set of the measured runs of this case stays
+        within `factor` times the input plus the program's own."""
+        if not self.memory_checked():
+            return
+        expect(self.peak > 0, "no run was measured")
+        limit = factor * input_bytes + BASE_MEMORY
+        expect(self.peak <= limit, "peak memory %.1f MB for %.1f MB of input, limit %.1f MB" %
+               (self.peak / 1e6, input_bytes / 1e6, limit / 1e6))
 
     def steel(self, *args):
         return ("--template", os.path.join(self.examples, "steel-template.json"),
@@ -376,13 +410,180 @@ BAD_INPUT = [
 ]
 
 
+# --- Hostile input ------------------------------------------------------------------------
+# Files made to break a reader: every one is refused with a message that names
+# the place, however large or deep it is. Big contents are made when the case
+# runs (a callable), never committed.
+
+MILLION = 1000000
+
+
+def nested(prefix="", suffix=""):
+    """A file of `prefix`, a million nested arrays, `suffix` (made when asked)."""
+    return lambda: prefix + "[" * MILLION + "]" * MILLION + suffix
+
+
+HOSTILE_INPUT = [
+    # Invalid UTF-8 and NUL characters, in every place a text can stand.
+    ("csv_invalid_utf8_header", {"p.csv": b"%PNum,\xffX\nP1,a\n"}, ["--data", "p.csv"],
+     "p.csv:1:2: invalid UTF-8"),
+    ("csv_overlong_utf8", {"p.csv": b"%PNum,X\nP1,\xc0\xaf\n"}, ["--data", "p.csv"],
+     "p.csv:2:2: invalid UTF-8"),
+    ("csv_surrogate_utf8", {"p.csv": b"%PNum,X\nP1,\xed\xa0\x80\n"}, ["--data", "p.csv"],
+     "p.csv:2:2: invalid UTF-8"),
+    ("csv_truncated_utf8_at_end", {"p.csv": b"%PNum,X\nP1,ab\xe2\x82"}, ["--data", "p.csv"],
+     "p.csv:2:2: invalid UTF-8"),
+    ("csv_invalid_utf8_object_type", {"p.csv": b"#type,%PNum\n\xff,P1\n"}, ["--data", "p.csv"],
+     "p.csv:2:1: invalid UTF-8"),
+    ("csv_invalid_utf8_after_line_breaks",
+     {"p.csv": b'%PNum,%Name,X\n"P\n1","a\r\nb",\xff\n'}, ["--data", "p.csv"],
+     "p.csv:4:3: invalid UTF-8"),
+    ("csv_nul_in_cell", {"p.csv": b"%PNum,X\nP1,a\x00b\n"}, ["--data", "p.csv"],
+     "p.csv:2:2: NUL character"),
+    ("csv_nul_in_header", {"p.csv": b"%PNum,X\x00\nP1,a\n"}, ["--data", "p.csv"],
+     "p.csv:1:2: NUL character"),
+    ("csv_nul_in_quoted_cell", {"p.csv": b'%PNum,X\nP1,"a\nb\x00"\n'}, ["--data", "p.csv"],
+     "p.csv:3:2: NUL character"),
+    ("json_invalid_utf8", {"p.json": b'[{"handle": "\xff"}]'}, ["--data", "p.json"],
+     "p.json:1:14: malformed JSON: syntax error while parsing value - "
+     "invalid string: ill-formed UTF-8 byte"),
+    ("json_invalid_utf8_key", {"p.json": b'[{"\xff": 1}]'}, ["--data", "p.json"],
+     "p.json:1:4: malformed JSON: syntax error while parsing object key - "
+     "invalid string: ill-formed UTF-8 byte; expected string literal"),
+    ("json_overlong_utf8", {"p.json": b'[{"handle": "\xc0\xaf"}]'}, ["--data", "p.json"],
+     "p.json:1:14: malformed JSON: syntax error while parsing value - "
+     "invalid string: ill-formed UTF-8 byte"),
+    ("json_surrogate_utf8", {"p.json": b'[{"handle": "\xed\xa0\x80"}]'}, ["--data", "p.json"],
+     "p.json:1:15: malformed JSON: syntax error while parsing value - "
+     "invalid string: ill-formed UTF-8 byte"),
+    ("json_lone_surrogate_escape", {"p.json": '[{"handle": "\\udc00"}]'}, ["--data", "p.json"],
+     "p.json:1:19: malformed JSON: syntax error while parsing value - "
+     "invalid string: surrogate U+DC00..U+DFFF must follow U+D800..U+DBFF"),
+    ("json_truncated_utf8_at_end", {"p.json": b'[{"handle": "ab\xe2\x82'}, ["--data", "p.json"],
+     "p.json:1:17: malformed JSON: syntax error while parsing value - "
+     "invalid string: ill-formed UTF-8 byte"),
+    ("json_nul_escaped", {"p.json": '[{"tuples": [["X", "a\\u0000b"]]}]'}, ["--data", "p.json"],
+     "p.json:1:20: NUL character (\\u0000) in a string"),
+    ("json_nul_escaped_in_key", {"p.json": '[{"hand\\u0000le": 1}]'}, ["--data", "p.json"],
+     "p.json:1:3: NUL character (\\u0000) in a string"),
+    ("json_nul_in_string", {"p.json": b'[{"handle": "a\x00"}]'}, ["--data", "p.json"],
+     "p.json:1:15: malformed JSON: NUL byte"),
+    ("json_nul_after_value", {"p.json": b'[]\x00[{"hendle": 1}]'}, ["--data", "p.json"],
+     "p.json:1:3: malformed JSON: NUL byte"),
+    ("json_error_before_nul", {"p.json": b'[1]\x00'}, ["--data", "p.json"],
+     "p.json:1:2: unexpected number, expected a part object"),
+    ("template_invalid_utf8", {"t.json": b'{"tuples": [["%PNum", "\xe2\x82"]]}'},
+     ["--template", "t.json"],
+     "t.json:1:25: malformed JSON: syntax error while parsing value - "
+     "invalid string: ill-formed UTF-8 byte"),
+    ("template_invalid_utf8_key", {"t.json": b'{"typ\xc0\xa5": "kBomTemplate"}'},
+     ["--template", "t.json"],
+     "t.json:1:6: malformed JSON: syntax error while parsing object key - "
+     "invalid string: ill-formed UTF-8 byte; expected string literal"),
+    ("template_nul_in_token", {"t.json": '{"tuples": [["%PNum\\u0000", ""]]}'},
+     ["--template", "t.json"], "t.json:1:14: NUL character (\\u0000) in a string"),
+    ("template_nul_byte", {"t.json": b'{"tuples": []}\x00'}, ["--template", "t.json"],
+     "t.json:1:15: malformed JSON: NUL byte"),
+    # Empty files, byte-order marks, files that end inside a quote or a string.
+    ("csv_empty", {"p.csv": ""}, ["--data", "p.csv"], "p.csv:1: no header row"),
+    ("csv_only_bom", {"p.csv": b"\xef\xbb\xbf"}, ["--data", "p.csv"], "p.csv:1: no header row"),
+    ("csv_ends_in_quote", {"p.csv": '%PNum,X\nP1,"a,\n'}, ["--data", "p.csv"],
+     "p.csv:2:2: quoted field not closed before the end of the file"),
+    ("json_empty", {"p.json": ""}, ["--data", "p.json"],
+     "p.json:1:1: malformed JSON: syntax error while parsing value - "
+     "unexpected end of input; expected '[', '{', or a literal"),
+    ("json_only_bom", {"p.json": b"\xef\xbb\xbf"}, ["--data", "p.json"],
+     "p.json:1:1: malformed JSON: syntax error while parsing value - "
+     "unexpected end of input; expected '[', '{', or a literal"),
+    ("json_bom_not_counted", {"p.json": b'\xef\xbb\xbf[{"handel": 1}]'}, ["--data", "p.json"],
+     'p.json:1:3: unknown key "handel"'),
+    ("json_broken_bom", {"p.json": b"\xef\xbb[]"}, ["--data", "p.json"],
+     "p.json:1:2: malformed JSON: syntax error while parsing value - "
+     "invalid BOM; must be 0xEF 0xBB 0xBF if given"),
+    ("json_ends_in_string", {"p.json": '[{"handle": "ab'}, ["--data", "p.json"],
+     "p.json:1:16: malformed JSON: syntax error while parsing value - "
+     "invalid string: missing closing quote"),
+    ("template_empty", {"t.json": ""}, ["--template", "t.json"],
+     "t.json:1:1: malformed JSON: syntax error while parsing value - "
+     "unexpected end of input; expected '[', '{', or a literal"),
+    ("template_ends_in_string", {"t.json": '{"tuples": [["%PNum'}, ["--template", "t.json"],
+     "t.json:1:20: malformed JSON: syntax error while parsing value - "
+     "invalid string: missing closing quote"),
+    # Numbers out of range or in forms the column does not take.
+    ("csv_real_overflow", {"p.csv": "%Weight\n1e999\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "1e999" is out of the range of a double (%Weight)'),
+    ("csv_real_negative_overflow", {"p.csv": "%Weight\n-1e999\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "-1e999" is out of the range of a double (%Weight)'),
+    ("csv_real_huge_exponent", {"p.csv": "%Weight\n1e99999999999999999999\n"},
+     ["--data", "p.csv"],
+     'p.csv:2:1: "1e99999999999999999999" is out of the range of a double (%Weight)'),
+    ("csv_real_nan", {"p.csv": "%Weight\nNaN\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "NaN" is not a number (%Weight)'),
+    ("csv_real_infinity", {"p.csv": "%Weight\n-inf\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "-inf" is not a number (%Weight)'),
+    ("csv_real_hex", {"p.csv": "%Weight\n0x1p3\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "0x1p3" is not a number (%Weight)'),
+    ("csv_integer_hex", {"p.csv": "%Quantity\n0x10\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "0x10" is not a 32-bit integer (%Quantity)'),
+    ("csv_integer_beyond_64_bits", {"p.csv": "%Quantity\n-99999999999999999999999\n"},
+     ["--data", "p.csv"],
+     'p.csv:2:1: "-99999999999999999999999" is not a 32-bit integer (%Quantity)'),
+    ("csv_object_type_overflow", {"p.csv": "#type\n4294967297\n"}, ["--data", "p.csv"],
+     'p.csv:2:1: "4294967297" is not an object type (an integer)'),
+    ("json_number_overflow", {"p.json": '[{"tuples": [["X", 1e999]]}]'}, ["--data", "p.json"],
+     "p.json:1:20: number out of the range of a double"),
+    ("json_negative_overflow", {"p.json": '[{"tuples": [["X", -1e999]]}]'}, ["--data", "p.json"],
+     "p.json:1:20: number out of the range of a double"),
+    ("json_integer_beyond_64_bits",
+     {"p.json": '[{"tuples": [["%Quantity", 123456789012345678901234567890]]}]'},
+     ["--data", "p.json"],
+     "p.json:1:28: an integer beyond 32 bits where %Quantity takes a 32-bit integer"),
+    ("json_object_type_beyond_64_bits", {"p.json": '[{"type": 99999999999999999999}]'},
+     ["--data", "p.json"], "p.json:1:11: the object type must be a 32-bit integer"),
+    ("json_hex", {"p.json": '[{"type": 0x10}]'}, ["--data", "p.json"],
+     "p.json:1:12: malformed JSON: syntax error while parsing object - "
+     "invalid literal; expected '}'"),
+    ("json_plus_sign", {"p.json": '[{"type": +1}]'}, ["--data", "p.json"],
+     "p.json:1:11: malformed JSON: syntax error while parsing value - invalid literal"),
+    ("json_nan", {"p.json": '[{"tuples": [["X", NaN]]}]'}, ["--data", "p.json"],
+     "p.json:1:20: malformed JSON: syntax error while parsing value - invalid literal"),
+    ("template_integer_beyond_64_bits",
+     {"t.json": '{"tuples": [["%PNum", 18446744073709551616]]}'}, ["--template", "t.json"],
+     "t.json:1:23: integer value out of the 32-bit range"),
+    ("template_number_overflow", {"t.json": '{"tuples": [["%PNum", 2e308]]}'},
+     ["--template", "t.json"], "t.json:1:23: number out of the range of a double"),
+    # A million of something: nested arrays and objects, fields in a row.
+    ("json_parts_deep_arrays", {"p.json": nested()}, ["--data", "p.json"],
+     "p.json:1:2: unexpected array, expected a part object"),
+    ("json_parts_deep_objects", {"p.json": lambda: '{"a":' * MILLION + "1" + "}" * MILLION},
+     ["--data", "p.json"], "p.json:1:1: unexpected object, expected an array of parts"),
+    ("json_parts_deep_in_tuples", {"p.json": nested('[{"tuples": [', "]}]")},
+     ["--data", "p.json"], "p.json:1:15: unexpected array, expected a token string"),
+    ("json_parts_deep_in_equal", {"p.json": nested('[{"equal": ', "}]")}, ["--data", "p.json"],
+     "p.json:1:13: unexpected array, expected a handle (string or integer)"),
+    ("template_deep_in_tuple_value", {"t.json": nested('{"tuples": [["%PNum", ', "]]}")},
+     ["--template", "t.json"],
+     "t.json:1:23: unexpected array, expected a value (integer, number, string or null)"),
+    ("template_deep_in_children", {"t.json": nested('{"children": ', "}")},
+     ["--template", "t.json"], "t.json:1:15: unexpected array, expected a section object"),
+    ("template_deep_in_unknown_key", {"t.json": nested('{"layout": ', "}")},
+     ["--template", "t.json"], 't.json:1:2: unknown key "layout"'),
+    ("template_deep_sections",
+     {"t.json": lambda: '{"children": [' + '{"type": "kGroupHeader", "children": [' * MILLION +
+      "]}" * MILLION + "]}"},
+     ["--template", "t.json"],
+     "t.json:1:38015: sections nested deeper than 1000 levels"),
+    ("csv_million_fields_in_a_row", {"p.csv": lambda: "%PNum\n" + "," * MILLION + "\n"},
+     ["--data", "p.csv"], "p.csv:2: expected 1 fields, found 1000001"),
+]
+
 def bad_input_case(name, files, args, message):
     def check(ctx):
         for file_name, content in files.items():
             if file_name.endswith("/"):
                 os.mkdir(os.path.join(ctx.work, file_name))
             else:
-                ctx.write(file_name, content)
+                ctx.write(file_name, content() if callable(content) else content)
         out, err = ctx.run(*(args + ["-o", "report.txt"]), status=2)
         expect(err.decode("utf-8") == "bomreport: " + message + "\n",
                "message: %r\nexpected: %r" % (err.decode("utf-8"), "bomreport: " + message))
@@ -393,8 +594,194 @@ def bad_input_case(name, files, args, message):
     return case(check)
 
 
-for entry in BAD_INPUT:
+for entry in BAD_INPUT + HOSTILE_INPUT:
     bad_input_case(*entry)
+
+
+# Generated hostile files: large ones are made here, never committed. Each case
+# also bounds the memory a run takes by a small multiple of its input.
+
+HUGE = 20 << 20  # bytes in a huge field or name
+
+
+def write_template(ctx, *tokens):
+    """A template of one details section that shows `tokens`."""
+    tuples = ", ".join("[%s, null]" % json.dumps(token) for token in tokens)
+    return ctx.write("t.json", '{"children": [{"type": "kDetails", "tuples": [%s]}]}' % tuples)
+
+
+def expect_csv_report(ctx, data, expected):
+    """Runs t.json over `data` into a CSV report and compares it with
+    `expected` without printing either (they may be large)."""
+    ctx.run("--template", "t.json", "--data", data, "--format", "csv", "-o", "out.csv",
+            measure=True)
+    actual = ctx.read("out.csv")
+    if actual != expected:
+        common = os.path.commonprefix([actual, expected])
+        raise Failure("report: %d bytes, expected %d; they differ from byte %d" %
+                      (len(actual), len(expected), len(common)))
+
+
+@case
+def huge_csv_cells(ctx):
+    """Fields of many megabytes, plain and quoted, come out whole."""
+    plain, quoted = b"a" * HUGE, b"b" * HUGE
+    ctx.write("p.csv", b"%PNum,X\nP1," + plain + b'\nP2,"' + quoted + b'"\n')
+    write_template(ctx, "%PNum", "X")
+    expect_csv_report(ctx, "p.csv", b"depth,type,%PNum,X\n0,kDetails,P1," + plain +
+                      b"\n0,kDetails,P2," + quoted + b"\n")
+    ctx.expect_memory(2 * HUGE, 5)
+
+
+@case
+def huge_json_string(ctx):
+    text = b"\xc3\xa4" * (HUGE // 2)  # not ASCII: the slower conversion
+    ctx.write("p.json", b'[{"tuples": [["%PNum", "P1"], ["X", "' + text + b'"]]}]')
+    write_template(ctx, "%PNum", "X")
+    expect_csv_report(ctx, "p.json", b"depth,type,%PNum,X\n0,kDetails,P1," + text + b"\n")
+    ctx.expect_memory(HUGE, 7)
+
+
+@case
+def huge_csv_column_name(ctx):
+    """A column and a template token of many megabytes meet."""
+    name = "N" * HUGE
+    write_template(ctx, "%PNum", name)
+    ctx.write("p.csv", "%PNum," + name + "\nP1,x\n")
+    expect_csv_report(ctx, "p.csv", ("depth,type,%PNum," + name + "\n0,kDetails,P1,x\n").encode())
+    ctx.expect_memory(2 * HUGE, 6)
+
+
+@case
+def huge_json_token(ctx):
+    name = "N" * HUGE
+    write_template(ctx, "%PNum", name)
+    ctx.write("p.json", '[{"tuples": [["%PNum", "P1"], ["' + name + '", "x"]]}]')
+    expect_csv_report(ctx, "p.json", ("depth,type,%PNum," + name + "\n0,kDetails,P1,x\n").encode())
+    ctx.expect_memory(2 * HUGE, 6)
+
+
+def expect_refused(ctx, args, message):
+    _, err = ctx.run(*args, status=2, measure=True)
+    expect(err == ("bomreport: " + message + "\n").encode(), "message: %r" % err[:300])
+
+
+@case
+def huge_bad_csv_fields(ctx):
+    """A problem at the end of a huge field is told in a short message."""
+    ctx.write("p.csv", b"%PNum,X\nP1," + b"a" * HUGE + b"\xe2\x82\n")
+    expect_refused(ctx, ["--data", "p.csv"], "p.csv:2:2: invalid UTF-8")
+    ctx.write("p.csv", b"%Weight\n" + b"9" * HUGE + b"\n")
+    expect_refused(ctx, ["--data", "p.csv"],
+                   'p.csv:2:1: "%s..." is out of the range of a double (%%Weight)' % ("9" * 40))
+    ctx.write("p.csv", b'%PNum,X\nP1,"' + b"a\n" * (HUGE // 2))
+    expect_refused(ctx, ["--data", "p.csv"],
+                   "p.csv:2:2: quoted field not closed before the end of the file")
+    ctx.expect_memory(HUGE, 3)
+
+
+@case
+def huge_bad_json_fields(ctx):
+    ctx.write("p.json", b'[{"tuples": [["X", "' + b"a" * HUGE + b'\xff"]]}]')
+    expect_refused(ctx, ["--data", "p.json"],
+                   "p.json:1:%d: malformed JSON: syntax error while parsing value - "
+                   "invalid string: ill-formed UTF-8 byte" % (21 + HUGE))
+    ctx.write("p.json", b'[{"tuples": [["X", ' + b"9" * HUGE + b"]]}]")
+    expect_refused(ctx, ["--data", "p.json"], "p.json:1:20: number out of the range of a double")
+    ctx.expect_memory(HUGE, 10)
+
+
+def million_columns(with_row):
+    names = ",".join("c%d" % i for i in range(MILLION)) + "\n"
+    row = ",".join(str(i) for i in range(MILLION)) + "\n" if with_row else ""
+    return names + row
+
+
+@case
+def million_columns_header_only(ctx):
+    content = million_columns(False)
+    ctx.write("p.csv", content)
+    write_template(ctx, "c0", "c999999")
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv", measure=True)
+    expect(out == b"depth,type\n", "output: %r" % out[:200])
+    ctx.expect_memory(len(content), 7)
+
+
+@case
+def million_columns_and_a_row(ctx):
+    content = million_columns(True)
+    ctx.write("p.csv", content)
+    write_template(ctx, "c0", "c999999")
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv",
+                     "--all-tokens", measure=True)
+    expect(out == b"depth,type,c0,c999999\n0,kDetails,0,999999\n", "output: %r" % out[:200])
+    ctx.expect_memory(len(content), 10)
+
+
+@case
+def long_lists(ctx):
+    """A million equal parts of one part, many tuples in a part and in a section:
+    lists are filled in time linear in their length."""
+    handles = ";".join(str(i) for i in range(MILLION))
+    ctx.write("p.csv", "%PNum,#equal,#handle\nP1," + handles + ",H\n")
+    write_template(ctx, "%PNum")
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv", "--used")
+    expect(out == ("depth,type,%PNum\n0,kDetails,P1\n\nhandles,tokens\nH " +
+                   handles.replace(";", " ") + ",%PNum\n").encode(), "--used: %r" % out[:200])
+    count = 250000
+    tuples = ", ".join('["T%d", %d]' % (i, i) for i in range(count))
+    ctx.write("p.json", '[{"tuples": [["%PNum", "P1"], ' + tuples + "]}]")
+    out, _ = ctx.run("--template", "t.json", "--data", "p.json", "--format", "csv",
+                     "--all-tokens")
+    expect(out == b"depth,type,%PNum\n0,kDetails,P1\n", "JSON parts: %r" % out[:200])
+    ctx.write("t.json", '{"children": [{"type": "kDetails", "tuples": [' + tuples + "]}]}")
+    out, _ = ctx.run("--template", "t.json", "--trace")
+    expect(out.count(b"\n") == count + 2, "trace of %d lines" % out.count(b"\n"))
+
+
+@case
+def numbers(ctx):
+    """Signs, zeros, values beyond 32 bits and beyond a double, numbers too
+    small for one, by column type: see tools/bomreport/README.md."""
+    write_template(ctx, "%PNum", "X", "%Weight", "%Quantity")
+    ctx.write("p.csv", "%PNum,X,%Weight,%Quantity\n"
+                       "P1,+5,+5,+5\nP2,-0,-0,-0\nP3,-0.0,-0.0,0\nP4,1e-999,-1e-999,7\n"
+                       "P5,4.9e-324,4.9e-324,007\nP6,1e999,.5,1\nP7,0x10,5.,2\n"
+                       "P8,NaN,2147483648,-2147483648\nP9,99999999999,1e2,2147483647\n")
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv")
+    expect(out == b"depth,type,%PNum,X,%Weight,%Quantity\n"
+                  b"0,kDetails,P1,5,5,5\n0,kDetails,P2,0,0,0\n0,kDetails,P3,0,0,0\n"
+                  b"0,kDetails,P4,0,0,7\n0,kDetails,P5,4.94066e-324,0,7\n"
+                  b"0,kDetails,P6,1e999,0.5,1\n0,kDetails,P7,0x10,5,2\n"
+                  b"0,kDetails,P8,NaN,2147483648,-2147483648\n"
+                  b"0,kDetails,P9,1e+11,100,2147483647\n", "CSV: %r" % out)
+    ctx.write("p.json", '[{"tuples": [["%PNum", "P1"], ["X", -0], ["%Weight", -0.0], '
+                        '["%Quantity", -0]]},'
+                        ' {"tuples": [["%PNum", "P2"], ["X", 1e-999], ["%Weight", -1e-999]]},'
+                        ' {"tuples": [["%PNum", "P3"], ["X", 123456789012345678901234567890],'
+                        ' ["%Weight", 2147483648], ["%Quantity", 2147483647]]}]')
+    out, _ = ctx.run("--template", "t.json", "--data", "p.json", "--format", "csv")
+    expect(out == b"depth,type,%PNum,X,%Weight,%Quantity\n"
+                  b"0,kDetails,P1,0,0,0\n0,kDetails,P2,0,0,\n"
+                  b"0,kDetails,P3,1.23457e+29,2147483648,2147483647\n", "JSON: %r" % out)
+    ctx.write("t.json", '{"tuples": [["A", -0.0], ["B", -1e-999], ["C", 4.9e-324], ["D", -0],'
+                        ' ["E", 1E2], ["F", -2147483648]]}')
+    out, _ = ctx.run("--template", "t.json", "--export-template")
+    expect(b'"tuples": [["A", 0.0], ["B", 0.0], ["C", 5e-324], ["D", 0], ["E", 100.0], '
+           b'["F", -2147483648]]' in out, "template: %r" % out)
+
+
+@case
+def byte_order_marks(ctx):
+    """A byte-order mark starts a JSON file as well as a CSV file."""
+    write_template(ctx, "%PNum")
+    template = ctx.read("t.json")
+    ctx.write("bom-t.json", b"\xef\xbb\xbf" + template)
+    ctx.write("p.json", '[{"tuples": [["%PNum", "P1"]]}]')
+    ctx.write("bom-p.json", b"\xef\xbb\xbf" + ctx.read("p.json"))
+    plain, _ = ctx.run("--template", "t.json", "--data", "p.json")
+    marked, _ = ctx.run("--template", "bom-t.json", "--data", "bom-p.json")
+    expect(plain == marked and b"P1" in plain, "with marks: %r, without: %r" % (marked, plain))
 
 
 # --- Output -------------------------------------------------------------------------------
@@ -458,6 +845,8 @@ def main():
     parser.add_argument("--work")
     parser.add_argument("--case")
     parser.add_argument("--update", action="store_true")
+    parser.add_argument("--sanitized", action="store_true",
+                        help="the binary is built with sanitizers: skip memory bounds")
     args = parser.parse_args()
     if args.list:
         print("\n".join(sorted(CASES)))
@@ -465,7 +854,8 @@ def main():
     work = os.path.join(os.path.abspath(args.work), args.case)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    ctx = Context(os.path.abspath(args.bin), os.path.abspath(args.source), work, args.update)
+    ctx = Context(os.path.abspath(args.bin), os.path.abspath(args.source), work, args.update,
+                  args.sanitized)
     try:
         CASES[args.case](ctx)
     except Failure as failure:

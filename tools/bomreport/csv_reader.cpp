@@ -1,5 +1,6 @@
 #include "csv_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -9,8 +10,12 @@ namespace bomreport {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
+constexpr const char* kNulCharacter = "NUL character";
 
-bool isSpecial(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }
+// NUL ends a run too: it is an error, and stopping at the first one keeps a
+// stream of NULs (a device, a binary file) from being read to its end.
+bool isSpecial(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\0'; }
+bool endsQuotedRun(char c) { return c == '"' || c == '\r' || c == '\n' || c == '\0'; }
 
 }  // namespace
 
@@ -35,8 +40,15 @@ bool CsvReader::refill() {
   return size_ > 0;
 }
 
-void CsvReader::error(int line, int column, const std::string& reason) const {
+void CsvReader::error(long long line, int column, const std::string& reason) const {
   throw InputError(path_, line, column, reason);
+}
+
+long long CsvReader::fieldLine(int i) const {
+  // Line breaks reach the record only from quoted fields, one '\n' each.
+  const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+  const auto breaks = std::count(record_.begin(), record_.begin() + begin, '\n');
+  return recordLine_ + static_cast<long long>(breaks);
 }
 
 void CsvReader::consumeLineBreak(int c) {
@@ -46,7 +58,7 @@ void CsvReader::consumeLineBreak(int c) {
 }
 
 void CsvReader::readQuoted(int column) {
-  const int startLine = line_;
+  const long long startLine = line_;
   advance();  // the opening quote
   for (;;) {
     const int c = peek();
@@ -59,11 +71,13 @@ void CsvReader::readQuoted(int column) {
     } else if (c == '\r' || c == '\n') {
       consumeLineBreak(c);
       record_ += '\n';
+    } else if (c == 0) {
+      error(line_, column, kNulCharacter);
     } else {
       // Copy the run of ordinary characters at once.
       const char* begin = buffer_.data() + pos_;
       std::size_t n = 0;
-      while (pos_ + n < size_ && begin[n] != '"' && begin[n] != '\r' && begin[n] != '\n') ++n;
+      while (pos_ + n < size_ && !endsQuotedRun(begin[n])) ++n;
       record_.append(begin, n);
       pos_ += n;
     }
@@ -75,6 +89,7 @@ void CsvReader::readUnquoted(int column) {
     const int c = peek();
     if (c == kEnd || c == ',' || c == '\r' || c == '\n') return;
     if (c == '"') error(line_, column, "quote inside an unquoted field");
+    if (c == 0) error(line_, column, kNulCharacter);
     const char* begin = buffer_.data() + pos_;
     std::size_t n = 0;
     while (pos_ + n < size_ && !isSpecial(begin[n])) ++n;
@@ -87,13 +102,14 @@ bool CsvReader::next() {
   for (;;) {
     record_.clear();
     ends_.clear();
-    fieldLines_.clear();
     if (peek() == kEnd) return false;
     recordLine_ = line_;
     bool quotedSeen = false;
     for (;;) {
+      if (ends_.size() == kMaxFields) {
+        error(recordLine_, 0, "more than " + std::to_string(kMaxFields) + " fields in a record");
+      }
       const int column = static_cast<int>(ends_.size()) + 1;
-      fieldLines_.push_back(line_);
       if (peek() == '"') {
         quotedSeen = true;
         readQuoted(column);

@@ -4,15 +4,18 @@
 // hold ',', '"' (written '""') and line breaks. Records end at LF, CRLF or a
 // lone CR. A UTF-8 byte-order mark at the start is skipped. Line breaks inside
 // quoted fields are read as LF. Empty lines are skipped. A quote inside an
-// unquoted field, text after a closing quote and a quoted field that never
-// ends are errors (InputError with the line and the 1-based column number of
-// the field).
+// unquoted field, text after a closing quote, a quoted field that never ends
+// and a NUL character (no text holds one) are errors (InputError with the line
+// and the 1-based column number of the field).
 //
 // The file is read in large blocks; a record's fields live in one buffer that
-// is reused from record to record.
+// is reused from record to record. Memory is that of the longest record plus a
+// word per field, whatever the file holds; a record of more than kMaxFields
+// fields is an error.
 #ifndef BOMREPORT_CSV_READER_H_
 #define BOMREPORT_CSV_READER_H_
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -22,6 +25,9 @@ namespace bomreport {
 
 class CsvReader {
  public:
+  // Field numbers are ints.
+  static constexpr std::size_t kMaxFields = 0x7FFFFFFE;
+
   // Opens `path`; throws InputError when it cannot.
   explicit CsvReader(const std::string& path);
   ~CsvReader();
@@ -38,9 +44,10 @@ class CsvReader {
     return std::string_view(record_).substr(begin, ends_[i] - begin);
   }
   // The line on which the current record starts (1-based).
-  int recordLine() const { return recordLine_; }
-  // The line on which field `i` starts.
-  int fieldLine(int i) const { return fieldLines_[i]; }
+  long long recordLine() const { return recordLine_; }
+  // The line on which field `i` starts (for messages: counts the line breaks of
+  // the quoted fields before it).
+  long long fieldLine(int i) const;
   const std::string& path() const { return path_; }
 
  private:
@@ -56,7 +63,7 @@ class CsvReader {
   void consumeLineBreak(int c);
   void readQuoted(int column);
   void readUnquoted(int column);
-  [[noreturn]] void error(int line, int column, const std::string& reason) const;
+  [[noreturn]] void error(long long line, int column, const std::string& reason) const;
 
   std::string path_;
   std::FILE* file_;
@@ -64,11 +71,10 @@ class CsvReader {
   std::size_t pos_ = 0;
   std::size_t size_ = 0;
   bool atStart_ = true;
-  int line_ = 1;  // the line the reader is on
-  int recordLine_ = 0;
+  long long line_ = 1;  // the line the reader is on
+  long long recordLine_ = 0;
   std::string record_;             // the fields' texts, back to back
   std::vector<std::size_t> ends_;  // end offset of each field in record_
-  std::vector<int> fieldLines_;
 };
 
 }  // namespace bomreport

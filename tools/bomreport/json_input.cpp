@@ -1,5 +1,7 @@
 #include "json_input.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -17,11 +19,16 @@ std::string readWholeFile(const std::string& path) {
                                                        &std::fclose);
   if (!file) throw InputError(path, std::string("cannot open: ") + std::strerror(errno));
   std::string content;
+  struct stat info;
+  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
+    content.reserve(static_cast<std::size_t>(info.st_size));  // no doubling on the way
+  }
   char buffer[1 << 16];
   for (;;) {
     const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
     content.append(buffer, n);
-    if (n < sizeof buffer) break;
+    // Nothing after a NUL byte is parsed: do not read on (it may be a device).
+    if (n < sizeof buffer || std::memchr(buffer, 0, n) != nullptr) break;
   }
   if (std::ferror(file.get())) {
     throw InputError(path, std::string("cannot read: ") + std::strerror(errno));
@@ -59,10 +66,22 @@ class JsonEventReader::TrackingIterator {
   const char** cursor_;
 };
 
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The text without a byte-order mark: positions count from after it.
+std::string_view withoutBom(std::string_view text) {
+  return text.substr(0, 3) == kByteOrderMark ? text.substr(3) : text;
+}
+
+}  // namespace
+
 JsonEventReader::JsonEventReader(std::string fileName, std::string_view text)
     : fileName_(std::move(fileName)),
-      text_(text),
-      cursor_(text.data()),
+      text_(withoutBom(text)),
+      nul_(text_.find('\0')),
+      cursor_(text_.data()),
       lastEventEnd_(0),
       tokenStart_(0),
       failed_(false),
@@ -70,11 +89,26 @@ JsonEventReader::JsonEventReader(std::string fileName, std::string_view text)
       errorColumn_(0) {}
 
 void JsonEventReader::run() {
-  TrackingIterator first(text_.data(), &cursor_);
-  TrackingIterator last(text_.data() + text_.size(), &cursor_);
+  // The parser would take a NUL byte for the end of the input: it reads up to
+  // the first one, and reaching it is an error (see parse_error).
+  const std::string_view parsed = text_.substr(0, nul_);
+  TrackingIterator first(parsed.data(), &cursor_);
+  TrackingIterator last(parsed.data() + parsed.size(), &cursor_);
   const bool ok = nlohmann::json::sax_parse(first, last, this);
+  if (ok && nul_ != std::string_view::npos) failAtNul();
   if (failed_) throw InputError(fileName_, errorLine_, errorColumn_, error_);
   if (!ok) throw InputError(fileName_, "malformed JSON");
+}
+
+bool JsonEventReader::failAtNul() {
+  tokenStart_ = nul_;
+  return fail("malformed JSON: NUL byte");
+}
+
+bool JsonEventReader::checkText(const std::string& value) {
+  if (value.size() > kMaxTextBytes) return fail("string longer than 2147483646 bytes");
+  if (value.find('\0') != std::string::npos) return fail("NUL character (\\u0000) in a string");
+  return true;
 }
 
 bool JsonEventReader::fail(const std::string& reason) {
@@ -151,14 +185,16 @@ bool JsonEventReader::number_unsigned(number_unsigned_t value) {
   return endEvent(onNumber(number));
 }
 
-bool JsonEventReader::number_float(number_float_t value, const string_t&) {
+bool JsonEventReader::number_float(number_float_t value, const string_t& text) {
   beginToken();
-  return endEvent(onNumber(JsonNumber{false, false, 0, value}));
+  // An integer beyond 64 bits comes here too; it is still an integer.
+  const bool integral = text.find_first_of(".eE") == string_t::npos;
+  return endEvent(onNumber(JsonNumber{integral, false, 0, value == 0.0 ? 0.0 : value}));
 }
 
 bool JsonEventReader::string(string_t& value) {
   beginToken();
-  return endEvent(onString(value));
+  return endEvent(checkText(value) && onString(value));
 }
 
 bool JsonEventReader::binary(binary_t&) {
@@ -173,7 +209,7 @@ bool JsonEventReader::start_object(std::size_t) {
 
 bool JsonEventReader::key(string_t& value) {
   beginToken();
-  return endEvent(onKey(value));
+  return endEvent(checkText(value) && onKey(value));
 }
 
 bool JsonEventReader::end_object() {
@@ -191,17 +227,38 @@ bool JsonEventReader::end_array() {
   return endEvent(onEndArray());
 }
 
-bool JsonEventReader::parse_error(std::size_t position, const std::string&,
+bool JsonEventReader::parse_error(std::size_t position, const std::string& lastToken,
                                   const nlohmann::detail::exception& ex) {
   if (failed_) return false;
-  // nlohmann's message reads "[json.exception.parse_error.101] parse error at
-  // line L, column C: REASON"; keep the reason and place it ourselves.
-  std::string reason = ex.what();
-  const std::size_t columnAt = reason.find("column ");
-  const std::size_t colon = columnAt == std::string::npos ? columnAt : reason.find(": ", columnAt);
-  if (colon != std::string::npos) reason = reason.substr(colon + 2);
+  // Reading past the end of what was parsed means that a NUL byte cut it short.
+  if (nul_ != std::string_view::npos && position > nul_) return failAtNul();
+  if (ex.id == kNumberOverflow) {
+    beginToken();
+    return fail("number out of the range of a double");
+  }
   tokenStart_ = position > 0 ? position - 1 : 0;
-  return fail("malformed JSON: " + reason);
+  return fail("malformed JSON: " + parseErrorReason(ex.what(), lastToken));
+}
+
+std::string JsonEventReader::parseErrorReason(std::string_view message,
+                                              std::string_view lastToken) {
+  // The message reads "[json.exception.parse_error.101] parse error at line L,
+  // column C: REASON[; last read: 'TOKEN'][; expected ...]"; keep the reason
+  // and drop the token, which may be long and need not be valid UTF-8.
+  const std::size_t columnAt = message.find("column ");
+  const std::size_t colon =
+      columnAt == std::string_view::npos ? columnAt : message.find(": ", columnAt);
+  if (colon != std::string_view::npos) message.remove_prefix(colon + 2);
+  constexpr std::string_view kLastRead = "; last read: '";
+  const std::size_t at = message.find(kLastRead);
+  const std::size_t tokenAt = at + kLastRead.size();
+  if (at == std::string_view::npos || message.substr(tokenAt, lastToken.size()) != lastToken ||
+      message.substr(tokenAt + lastToken.size(), 1) != "'") {
+    return std::string(message);
+  }
+  std::string reason(message.substr(0, at));
+  reason.append(message.substr(tokenAt + lastToken.size() + 1));
+  return reason;
 }
 
 }  // namespace bomreport

@@ -17,8 +17,9 @@
 
 namespace bomreport {
 
-// The content of a file. Throws InputError "FILE: cannot open: ..." or
-// "FILE: cannot read: ...".
+// The content of a file, up to the block that holds its first NUL byte (JSON
+// text holds none, and the readers stop there). Throws InputError "FILE:
+// cannot open: ..." or "FILE: cannot read: ...".
 std::string readWholeFile(const std::string& path);
 
 // A JSON number as the readers need it.
@@ -31,7 +32,8 @@ struct JsonNumber {
 
 class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
  public:
-  // `fileName` names the file in messages; `text` must outlive the reader.
+  // `fileName` names the file in messages; `text` must outlive the reader. A
+  // byte-order mark at its start is skipped.
   JsonEventReader(std::string fileName, std::string_view text);
 
   // Parses the whole text. Throws InputError on malformed JSON or on the first
@@ -79,6 +81,15 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
  private:
   class TrackingIterator;
 
+  // nlohmann's exception id for a number beyond the range of a double.
+  static constexpr int kNumberOverflow = 406;
+
+  // Rejects a string that cannot become a QelString: too long, or holding a NUL
+  // character (it would cut the text where it is passed on zero-terminated).
+  bool checkText(const std::string& value);
+  bool failAtNul();
+  static std::string parseErrorReason(std::string_view message, std::string_view lastToken);
+
   // Marks where the token of a value or key event begins / where an end event's
   // bracket stands, then records how far the parser has read after it.
   void beginToken();
@@ -86,14 +97,15 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   bool endEvent(bool ok);
 
   std::string fileName_;
-  std::string_view text_;
+  std::string_view text_;     // without a byte-order mark
+  std::size_t nul_;           // offset of the first NUL byte in text_, or npos
   const char* cursor_;        // how far the parser has read
   std::size_t lastEventEnd_;  // offset reached after the previous event
   std::size_t tokenStart_;    // offset of the current event's token
   bool failed_;
   std::string error_;  // the message of the first failure
-  int errorLine_;
-  int errorColumn_;
+  long long errorLine_;
+  long long errorColumn_;
 };
 
 }  // namespace bomreport

@@ -1,6 +1,7 @@
 #include "parts_builder.h"
 
 #include "text_util.h"
+#include "tree.h"
 
 namespace bomreport {
 
@@ -15,7 +16,10 @@ std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType c
       if (value != nullptr) value->set(integer);
       return std::string();
     case QelBomDataValue::kDoubleDataValue:
-      if (!parseReal(cell, real)) return quoteForMessage(cell) + " is not a number";
+      if (!parseReal(cell, real)) {
+        return quoteForMessage(cell) +
+               (isDecimalNumber(cell) ? " is out of the range of a double" : " is not a number");
+      }
       if (value != nullptr) value->set(real);
       return std::string();
     case QelBomDataValue::kStringDataValue:
@@ -43,13 +47,18 @@ TokenInfo PartsBuilder::makeTokenInfo(std::string_view utf8Token) const {
   info.token = toQel(utf8Token);
   info.catalogue = QelBomDataToken::getTokenType(info.token);
   info.kept = keepAllTokens_ || data_->isTokenRequired(info.token);
+  if (!info.kept && info.catalogue == QelBomDataValue::kUnkDataValueType) {
+    info.token = QelString();  // a long token would be kept for nothing
+  }
   return info;
 }
 
 const TokenInfo& PartsBuilder::tokenInfo(std::string_view utf8Token) {
-  auto found = tokens_.find(std::string(utf8Token));
+  std::string key(utf8Token);
+  auto found = tokens_.find(key);
   if (found != tokens_.end()) return found->second;
-  return tokens_.emplace(std::string(utf8Token), makeTokenInfo(utf8Token)).first->second;
+  TokenInfo info = makeTokenInfo(utf8Token);
+  return tokens_.emplace(std::move(key), std::move(info)).first->second;
 }
 
 bool PartsBuilder::keepsObjectType(bool hasType, int type) const {
@@ -72,7 +81,7 @@ QelArray<QelString> splitHandles(std::string_view text) {
   while (pos < text.size()) {
     const std::size_t end = text.find_first_of("; \t", pos);
     const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-    if (stop > pos) handles.append(toQel(text.substr(pos, stop - pos)));
+    if (stop > pos) handles.appendGrowing(toQel(text.substr(pos, stop - pos)));
     pos = stop + 1;
   }
   return handles;

@@ -22,7 +22,9 @@ namespace bomreport {
 
 // What the tool knows about one token of a parts file.
 struct TokenInfo {
-  QelString token;                               // as written in the file
+  // As written in the file; empty when nothing needs it (neither kept nor of the
+  // catalogue, so neither stored nor named in a message).
+  QelString token;
   QelBomDataValue::eBomDataValueType catalogue;  // getTokenType of the token
   bool kept;                                     // its values go into rows
 };
@@ -50,7 +52,7 @@ class PartsBuilder {
 
   // Parts read so far, kept or not; a part's number in the file is partsRead() + 1
   // while it is being read.
-  int partsRead() const { return partsRead_; }
+  long long partsRead() const { return partsRead_; }
   // Links `row` below the data set when `keep`, else deletes it; counts the part.
   void finishPart(QelBomDataRow* row, bool keep);
 
@@ -61,7 +63,7 @@ class PartsBuilder {
   QelBomData* data_;
   bool keepAllTokens_;
   bool templateFilters_;
-  int partsRead_ = 0;
+  long long partsRead_ = 0;
   std::unordered_map<std::string, TokenInfo> tokens_;
   TextPool texts_;
 };

@@ -5,6 +5,7 @@
 
 #include "json_input.h"
 #include "text_util.h"
+#include "tree.h"
 
 namespace bomreport {
 namespace {
@@ -99,7 +100,7 @@ class PartsJsonReader : public JsonEventReader {
       return true;
     }
     if (top() == Frame::kEqual) {
-      equal_.append(toQel(value));
+      equal_.appendGrowing(toQel(value));
       return true;
     }
     if (top() == Frame::kTuple && tupleElements_ == 0) {
@@ -112,7 +113,8 @@ class PartsJsonReader : public JsonEventReader {
           tupleToken_->catalogue != QelBomDataValue::kUnkDataValueType) {
         return wrongType("a string");
       }
-      QelBomDataValue text(toQel(value));
+      QelBomDataValue text;  // converted only when kept
+      if (tupleToken_->kept) text.set(builder_.texts().get(value));
       return addValue(std::move(text));
     }
     return unexpected("string");
@@ -131,7 +133,7 @@ class PartsJsonReader : public JsonEventReader {
       if (!number.fitsInt32) return fail("a handle number must be a 32-bit integer");
       const QelString handle = toQel(std::to_string(number.int32));
       if (top() == Frame::kEqual) {
-        equal_.append(handle);
+        equal_.appendGrowing(handle);
       } else {
         row_->setObjectHandle(handle);
         handleSet_ = true;
@@ -224,7 +226,7 @@ class PartsJsonReader : public JsonEventReader {
     QelBomDataTuple tuple;
     tuple.setToken(tupleToken_->token);
     tuple.value() = std::move(value);
-    row_->addData(std::move(tuple));
+    row_->getData().appendGrowing(std::move(tuple));
     return true;
   }
 

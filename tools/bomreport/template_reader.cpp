@@ -163,7 +163,7 @@ class TemplateJsonReader : public JsonEventReader {
     switch (top.frame) {
       case Frame::kTuple:
         if (top.elements != 2) return fail("a tuple must be a [token, value] pair");
-        top.section->addData(std::move(top.tuple));
+        top.section->getData().appendGrowing(std::move(top.tuple));
         break;
       case Frame::kUnit:
         if (top.elements != 2) return fail("a token unit must be a [token, unit type] pair");

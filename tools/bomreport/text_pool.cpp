@@ -3,6 +3,7 @@
 namespace bomreport {
 
 QelString TextPool::get(std::string_view utf8) {
+  if (utf8.size() > kMaxPooledBytes) return QelString::fromUtf8(utf8);
   std::string key(utf8);
   auto found = m_texts.find(key);
   if (found != m_texts.end()) return found->second;

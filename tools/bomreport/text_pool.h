@@ -25,6 +25,9 @@ class TextPool {
   // Beyond this many distinct texts (handles, free remarks) new texts are
   // converted without being kept.
   static constexpr size_t kMaxTexts = 1 << 16;
+  // Longer texts are rarely repeated and are converted without being kept: the
+  // key would double their memory.
+  static constexpr size_t kMaxPooledBytes = 256;
 
   std::unordered_map<std::string, QelString> m_texts;
 };

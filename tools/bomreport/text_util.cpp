@@ -16,6 +16,29 @@ std::size_t digitRun(std::string_view text, std::size_t pos) {
   return n;
 }
 
+// The power of ten of the leading digit of a decimal number (2 for "123.4",
+// -3 for "0.001e0"), saturated far beyond any double's range; 0 for zero.
+// REQUIRES: isDecimalNumber(text).
+long long decimalExponent(std::string_view text) {
+  constexpr long long kFar = 1LL << 40;
+  std::size_t pos = text.find_first_not_of("+-");
+  const std::size_t point = text.find('.');
+  const std::size_t mark = text.find_first_of("eE");
+  const std::size_t mantissaEnd = mark == std::string_view::npos ? text.size() : mark;
+  const std::size_t intEnd = point == std::string_view::npos ? mantissaEnd : point;
+  const std::size_t first = text.substr(0, mantissaEnd).find_first_of("123456789", pos);
+  if (first == std::string_view::npos) return 0;
+  long long exponent = first < intEnd ? static_cast<long long>(intEnd - first) - 1
+                                      : -static_cast<long long>(first - intEnd);
+  if (mark == std::string_view::npos) return exponent;
+  pos = mark + 1;
+  const bool negative = text[pos] == '-';
+  if (text[pos] == '+' || text[pos] == '-') ++pos;
+  long long written = 0;
+  for (; pos < text.size() && written < kFar; ++pos) written = written * 10 + (text[pos] - '0');
+  return exponent + (negative ? -written : written);
+}
+
 }  // namespace
 
 bool parseInt32(std::string_view text, int& value) {
@@ -30,7 +53,7 @@ bool parseInt32(std::string_view text, int& value) {
   return true;
 }
 
-bool parseReal(std::string_view text, double& value) {
+bool isDecimalNumber(std::string_view text) {
   std::size_t pos = 0;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
   const std::size_t intDigits = digitRun(text, pos);
@@ -49,15 +72,25 @@ bool parseReal(std::string_view text, double& value) {
     if (expDigits == 0) return false;
     pos += expDigits;
   }
-  if (pos != text.size()) return false;
+  return pos == text.size();
+}
+
+bool parseReal(std::string_view text, double& value) {
+  if (!isDecimalNumber(text)) return false;
   // from_chars takes no leading '+'.
   std::string_view digits = text;
   if (digits.front() == '+') digits.remove_prefix(1);
   double parsed = 0.0;
   const char* end = digits.data() + digits.size();
   auto result = std::from_chars(digits.data(), end, parsed);
-  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) return false;
-  value = parsed;
+  if (result.ptr != end) return false;
+  if (result.ec == std::errc::result_out_of_range) {
+    if (decimalExponent(digits) >= 0) return false;  // beyond the largest double
+    parsed = 0.0;                                    // below the smallest one
+  } else if (result.ec != std::errc() || !std::isfinite(parsed)) {
+    return false;
+  }
+  value = parsed == 0.0 ? 0.0 : parsed;
   return true;
 }
 
@@ -123,7 +156,7 @@ int displayWidth(std::string_view utf8) {
   return width;
 }
 
-void lineColumnAt(std::string_view text, std::size_t offset, int& line, int& column) {
+void lineColumnAt(std::string_view text, std::size_t offset, long long& line, long long& column) {
   if (offset > text.size()) offset = text.size();
   line = 1;
   std::size_t lineStart = 0;
@@ -133,22 +166,33 @@ void lineColumnAt(std::string_view text, std::size_t offset, int& line, int& col
       lineStart = i + 1;
     }
   }
-  column = 1 + displayWidth(text.substr(lineStart, offset - lineStart));
+  column = 1;
+  for (std::size_t i = lineStart; i < offset; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0u) != 0x80u) ++column;
+  }
 }
 
 std::string quoteForMessage(std::string_view text) {
   constexpr std::size_t kMax = 40;
-  std::string out = "\"";
-  if (text.size() <= kMax) {
-    out.append(text);
-  } else {
-    std::size_t cut = kMax;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0u) == 0x80u) --cut;
-    out.append(text.substr(0, cut));
-    out += "...";
+  std::string_view shown = text;
+  const bool cut = text.size() > kMax;
+  if (cut) {
+    std::size_t end = kMax;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+    shown = text.substr(0, end);
   }
+  // The message itself stays valid UTF-8 on one line.
+  std::string out = "\"";
+  std::size_t bad = 0;
+  while (!isValidUtf8(shown, bad)) {
+    out.append(shown.substr(0, bad));
+    out += "\xEF\xBF\xBD";  // U+FFFD
+    shown.remove_prefix(bad + 1);
+  }
+  out.append(shown);
+  if (cut) out += "...";
   for (char& c : out) {
-    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
   return out + "\"";
 }
