@@ -73,15 +73,15 @@ void checkFormat(const uint8_t* data, size_t size) {
   for (char& c : fmt) {
     if (c == '%' || c == 0) c = '_';
   }
-  std::string spec = "%";
+  std::string placeholder = "%";
   for (int i = 0; i < 5; ++i) {
-    if (data[0] & (1 << i)) spec += kFlags[i];
+    if (data[0] & (1 << i)) placeholder += kFlags[i];
   }
-  if (data[1] % 3 != 0) spec += std::to_string(data[1] % 40);
-  if (data[2] % 3 != 0) spec += "." + std::to_string(data[2] % 30);
+  if (data[1] % 3 != 0) placeholder += std::to_string(data[1] % 40);
+  if (data[2] % 3 != 0) placeholder += "." + std::to_string(data[2] % 30);
   char conversion = kConversions[data[3] % (sizeof(kConversions) - 1)];
-  spec += conversion;
-  fmt.insert(fmt.size() / 2, spec);
+  placeholder += conversion;
+  fmt.insert(fmt.size() / 2, placeholder);
   if (data[4] & 1) {  // the shortcut formats
     conversion = (data[4] & 2) ? 'd' : 'g';
     fmt = std::string("%") + conversion;

@@ -109,22 +109,6 @@ inline std::string listing(const QelBomItemBase* root) {
   return U(text);
 }
 
-// Compares two listings and reports only the first differing line (gtest
-// would print a diff of the whole text).
-inline ::testing::AssertionResult sameListing(const std::string& actual,
-                                              const std::string& expected) {
-  if (actual == expected) return ::testing::AssertionSuccess();
-  const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-  const size_t column = static_cast<size_t>(at.first - actual.begin());
-  const size_t from = column == 0 ? 0 : actual.rfind('\n', column - 1) + 1;  // npos + 1 == 0
-  auto line = [from](const std::string& text) {
-    return text.substr(from, std::min<size_t>(text.find('\n', from), from + 200) - from);
-  };
-  return ::testing::AssertionFailure()
-         << "texts differ at line " << std::count(actual.begin(), actual.begin() + from, '\n') + 1
-         << "\n  actual:   " << line(actual) << "\n  expected: " << line(expected);
-}
-
 }  // namespace engine_test
 
 #endif  // ENGINE_TEST_SUPPORT_H_

@@ -6,6 +6,7 @@
 
 #include "EngineTestSupport.h"
 #include "QelBomEvaluator2.h"
+#include "ReferenceBridge.h"
 #include "ReferenceEvaluator.h"
 
 using namespace engine_test;
@@ -14,107 +15,17 @@ using reference::Tuples;
 
 namespace {
 
-const Item::eTemplateItemType kNone = Item::kUnkTemplateItemType;
+using reference_bridge::kNone;
+using reference_bridge::LevelPlan;
 
-// One level as both sides see it: the engine's section and closing section
-// (kNone: none) with their tuples, directives included, and the reference's
-// resolved grouping tokens and sort keys.
-struct LevelPlan {
-  Item::eTemplateItemType type;
-  Tuples tuples;
-  Item::eTemplateItemType closingType;
-  Tuples closingTuples;
-  std::vector<std::string> groupingTokens;
-  std::vector<reference::SortKey> sortKeys;
-};
-
-QelBomDataTuple toEngine(const Tuple& t) {
-  QelBomDataTuple tuple;
-  tuple.setToken(Q(t.token.c_str()));
-  if (auto* i = std::get_if<int>(&t.value)) tuple.value().set(*i);
-  if (auto* d = std::get_if<double>(&t.value)) tuple.value().set(*d);
-  if (auto* s = std::get_if<std::string>(&t.value)) tuple.value().set(Q(s->c_str()));
-  return tuple;
-}
-
-template <class Node>
-Node* withTuples(Node* node, const Tuples& tuples) {
-  for (const Tuple& t : tuples) node->addData(toEngine(t));
-  return node;
-}
-
-// The rows of `data` as the reference sees them.
-std::vector<reference::Row> referenceRows(QelBomData* data) {
-  std::vector<reference::Row> rows;
-  for (QelBomDataRow* row : rowsOf(data)) {
-    rows.push_back({U(row->objectHandle()), {}});
-    for (const QelBomDataTuple& t : row->getData()) {
-      const void* v = t.value().data();
-      reference::Value value;
-      if (t.value().type() == QelBomDataValue::kIntDataValue) value = *static_cast<const int*>(v);
-      if (t.value().type() == QelBomDataValue::kDoubleDataValue) {
-        value = *static_cast<const double*>(v);
-      }
-      if (t.value().type() == QelBomDataValue::kStringDataValue) value = U(t.value().asString());
-      rows.back().tuples.push_back({U(t.token().token()), value});
-    }
-  }
-  return rows;
-}
-
-// Evaluates with the engine and with the reference and compares the listings,
-// the row order and the sums flags.
 void compareWithReference(QelBomTemplate* templ, const std::vector<reference::Level>& levels,
                           QelBomData* data) {
-  const std::vector<reference::Row> rows = referenceRows(data);
-  const QelBomTemplateUnits* units = templ->getBomTemplateUnits();
-  const reference::Result expected =
-      reference::Evaluator(levels, rows, [units](const std::string& token, double value) {
-        return U(units->getDisplayString(Q(token.c_str()), value));
-      }).run();
-
-  TemplatePtr output = newTemplate();
-  ASSERT_EQ(QelBomEvaluator2::evaluate(templ, data, output.get()), 1);
-  EXPECT_TRUE(sameListing(listing(output.get()), expected.listing));
-  std::string order, expectedOrder, flags, expectedFlags;
-  for (QelBomDataRow* row : rowsOf(data)) {
-    order += U(row->objectHandle()) + ',';
-    flags += row->getUseThisDataForSums() != 0 ? '1' : '0';
-  }
-  for (int index : expected.order) {
-    expectedOrder += rows[static_cast<size_t>(index)].handle + ',';
-    expectedFlags += expected.countsInSums[static_cast<size_t>(index)] ? '1' : '0';
-  }
-  EXPECT_TRUE(order == expectedOrder) << "the rows are in another order";
-  EXPECT_TRUE(sameListing(flags, expectedFlags)) << "sums flags differ";
+  EXPECT_EQ(reference_bridge::compare(templ, levels, data), "");
 }
 
 void compareWithReference(const std::vector<LevelPlan>& plans,
                           const std::vector<reference::Row>& rows) {
-  TemplatePtr templ = newTemplate();
-  templ->setUnitsForTokens(nullptr);
-  std::vector<reference::Level> levels;
-  QelBomItemBase* parent = templ.get();
-  for (const LevelPlan& plan : plans) {
-    Item* section = withTuples(new Item(plan.type), plan.tuples);
-    parent->addChild(section);
-    reference::Level level{{U(Item::typeLabel(plan.type)), plan.tuples},
-                           std::nullopt,
-                           plan.groupingTokens,
-                           plan.sortKeys};
-    if (plan.closingType != kNone) {
-      parent->addChild(withTuples(new Item(plan.closingType), plan.closingTuples));
-      level.closing = reference::Section{U(Item::typeLabel(plan.closingType)), plan.closingTuples};
-    }
-    levels.push_back(level);
-    parent = section;
-  }
-  trace(templ.get());
-  DataPtr data = newData();
-  for (const reference::Row& row : rows) {
-    data->addChild(withTuples(makeRow(row.handle, {}), row.tuples));
-  }
-  compareWithReference(templ.get(), levels, data.get());
+  EXPECT_EQ(reference_bridge::compare(plans, rows), "");
 }
 
 }  // namespace
