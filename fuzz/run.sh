@@ -28,7 +28,7 @@ for target in "${targets[@]}"; do
   "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=4096 \
     -artifact_prefix="$build/" "$build/corpus/$target" "$root/fuzz/corpus/$target" \
     > "$build/$target.log" 2>&1 || status=$?
-  grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units)' "$build/$target.log" || true
+  grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units)' "$build/$target.log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 60 "$build/$target.log" >&2
     echo "$target: finding (exit $status); the input is in $build/ (crash-*, leak-*, oom-*)" >&2
