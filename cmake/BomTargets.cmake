@@ -10,29 +10,42 @@ function(bom_target_warnings target)
   endif()
 endfunction()
 
-# A library of this project: namespaced alias, headers in `include_dir`,
-# exported and installed.
-function(bom_add_library target include_dir building_macro)
-  add_library(${target} ${ARGN})
+# A library of this project, static or shared as BUILD_SHARED_LIBS says:
+#
+#   bom_add_library(TARGET
+#     INCLUDE_DIR dir          its exported headers
+#     HEADERS h...             those headers, installed below include/INSTALL_SUBDIR
+#     INSTALL_SUBDIR name      the folder of its headers in an install
+#     BUILDING macro           defined while building it (symbol export)
+#     SOURCES src...)
+#
+# It gets the namespaced alias VRKBomEngine::TARGET. In the build tree its
+# consumers include from INCLUDE_DIR, in an install from include/INSTALL_SUBDIR,
+# so `#include <Header.h>` works in both.
+function(bom_add_library target)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "INCLUDE_DIR;INSTALL_SUBDIR;BUILDING"
+                        "HEADERS;SOURCES")
+  add_library(${target} ${ARG_SOURCES})
   add_library(VRKBomEngine::${target} ALIAS ${target})
   target_include_directories(${target} PUBLIC
-    $<BUILD_INTERFACE:${include_dir}>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_compile_definitions(${target} PRIVATE ${building_macro})
+    $<BUILD_INTERFACE:${ARG_INCLUDE_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/${ARG_INSTALL_SUBDIR}>)
+  target_compile_definitions(${target} PRIVATE ${ARG_BUILDING})
   # Calls inside a library go straight to its own functions, not through the PLT.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(${target} PRIVATE -fno-semantic-interposition)
   endif()
-  # Installed libraries find their sibling stand-ins next to themselves.
-  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
-                        INSTALL_RPATH "$ORIGIN")
+  # Installed libraries find their sibling libraries next to themselves.
+  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION}
+                        SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "$ORIGIN")
   bom_target_warnings(${target})
   if(BOM_INSTALL)
     install(TARGETS ${target} EXPORT VRKBomEngineTargets
             LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
             ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
             RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    file(GLOB headers ${include_dir}/*.h)
-    install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+    list(TRANSFORM ARG_HEADERS PREPEND ${ARG_INCLUDE_DIR}/)
+    install(FILES ${ARG_HEADERS}
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${ARG_INSTALL_SUBDIR})
   endif()
 endfunction()

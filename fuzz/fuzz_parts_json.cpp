@@ -1,6 +1,6 @@
 // Any bytes as a parts JSON file: read or rejected with a message, never a crash.
+#include "input/parts_json.h"
 #include "parts_file_fuzz.h"
-#include "parts_json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzPartsFile(data, size, bomreport::readPartsJson);

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "input_error.h"
-#include "template_reader.h"
-#include "tree.h"
+#include "BomReportErrors.h"
+#include "BomReportTrees.h"
+#include "BomTemplateFile.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <string>
 
-#include "input_error.h"
-#include "parts_builder.h"
-#include "tree.h"
+#include "BomReportErrors.h"
+#include "BomReportTrees.h"
+#include "input/parts_builder.h"
 
 inline void fuzzPartsFile(const uint8_t* data, size_t size,
                           void (*read)(const std::string&, bomreport::PartsBuilder&)) {

@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "BomReportWriter.h"
+
 namespace bomreport {
 
 int parseOptions(int argc, char** argv, Options& options) {
@@ -17,7 +19,7 @@ int parseOptions(int argc, char** argv, Options& options) {
   app.add_option("--data", options.dataPath, "parts file: FILE.csv, or FILE.json")
       ->type_name("FILE");
   app.add_option("--format", options.format, "report format (default text)")
-      ->check(CLI::IsMember({"text", "list", "csv", "json", "html"}))
+      ->check(CLI::IsMember(reportFormatNames()))
       ->type_name("FORMAT");
   app.add_option("-o,--output", options.outputPath, "write the report to FILE (atomically)")
       ->type_name("FILE");

@@ -1,10 +1,16 @@
-// Evaluates the default template over the sample data and checks the shape of
-// the result: one report header item followed by one report footer item.
+// A host of the installed libraries. Evaluates the default template over the
+// sample data twice, through the engine's own road and through the reporting
+// library, and checks the shape of both: one report header item followed by
+// one report footer item.
+#include <BomReport.h>
 #include <VRKBomEngine.h>
 
 #include <cstdio>
+#include <sstream>
 
-int main() {
+namespace {
+
+bool engineRoad() {
   QelBomTemplate* templ = QelBomTemplate::createDefaultTemplate();
   QelUnitsManager units;
   templ->setUnitsForTokens(&units);
@@ -21,16 +27,31 @@ int main() {
   const QelBomItemBase* header = output->child();
   const bool ok = evaluated == 1 && trace.count() == 12 && header != nullptr &&
                   header->next() != nullptr && header->next()->next() == nullptr;
-  QelString text;
-  output->list(text, 0, 1, 1);
-  std::printf("%s\n", text.left(200).toUtf8().c_str());
-
   for (QelBomItemBase* root :
        {static_cast<QelBomItemBase*>(output), static_cast<QelBomItemBase*>(data),
         static_cast<QelBomItemBase*>(templ)}) {
     root->empty();
     delete root;
   }
-  std::printf(ok ? "consumer: ok\n" : "consumer: unexpected result\n");
-  return ok ? 0 : 1;
+  return ok;
+}
+
+bool reportingLibrary() {
+  bomreport::ReportJob job{bomreport::ReportJobOptions()};
+  bomreport::EvaluatedReport report = job.evaluate();
+  std::ostringstream csv;
+  bomreport::findReportWriter("csv")->write(csv, report.view(false));
+  const QelBomItemBase* header = report.output().child();
+  return job.trace().tokens.count() == 12 && header != nullptr && header->next() != nullptr &&
+         csv.str().rfind("depth,type,", 0) == 0;
+}
+
+}  // namespace
+
+int main() {
+  const bool engine = engineRoad();
+  const bool reporting = reportingLibrary();
+  std::printf("consumer: engine %s, reporting library %s\n", engine ? "ok" : "FAILED",
+              reporting ? "ok" : "FAILED");
+  return engine && reporting ? 0 : 1;
 }

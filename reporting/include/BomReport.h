@@ -1,0 +1,21 @@
+// The reporting library: everything a front end includes.
+//
+//   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
+//   BomReportWriter.h  the report formats (text, list, csv, json, html)
+//   BomOutputTarget.h  writing a report to a file atomically, or to standard output
+//   BomTemplateFile.h  template files read and written
+//   BomReportErrors.h  InputError and OutputError
+//   BomReportTrees.h   owning handles of the engine's trees
+//
+// The engine's own headers come with it (VRKBomEngine.h).
+#ifndef BOM_REPORT_H_
+#define BOM_REPORT_H_
+
+#include "BomOutputTarget.h"
+#include "BomReportErrors.h"
+#include "BomReportJob.h"
+#include "BomReportTrees.h"
+#include "BomReportWriter.h"
+#include "BomTemplateFile.h"
+
+#endif  // BOM_REPORT_H_

@@ -1,0 +1,125 @@
+// ReportJob: one report from a template and parts, the way a host makes it.
+//
+// A job takes the steps of the engine's road that a host performs:
+//   1. the template: read from a template file, given loaded, or the engine's
+//      default template;
+//   2. units: the stored settings are written, then the template is bound to
+//      the display units (setUnitsForTokens);
+//   3. trace: the token trace and the filter object types;
+//   4. data: a data set given both lists and filled from a parts file (only
+//      the parts whose object type the template wants, only the tokens it
+//      requires), or the engine's sample data set;
+//   5. evaluation into a new output template.
+// Steps 1 to 3 happen when the job is made, 4 and 5 in evaluate(). What it
+// returns, an EvaluatedReport, is read by the writers (step 6, see
+// BomReportWriter.h) and releases its trees when it is destroyed (step 7).
+//
+// Errors: bad input (a template or parts file, an option value) throws
+// InputError with the file, line, column and reason; running out of memory
+// throws std::bad_alloc. Nothing is left half-made: a job or report that
+// throws while being made releases what it had built.
+//
+// Thread-safety: the engine evaluates one report at a time per process, and
+// the stored settings are process-wide. A process that makes reports on
+// several threads serialises every construction of a ReportJob and every
+// evaluate(); an EvaluatedReport may then be written on any one thread.
+#ifndef BOM_REPORT_JOB_H_
+#define BOM_REPORT_JOB_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BomReportExport.h"
+#include "BomReportTrees.h"
+#include "BomReportWriter.h"
+#include "BomTemplateFile.h"
+
+namespace bomreport {
+
+struct ReportJobOptions {
+  // The template file (JSON). Empty: the engine's default template. When the
+  // template is given loaded, only names it in reports.
+  std::string templatePath;
+  // The parts file: JSON when the name ends in ".json", CSV otherwise. Empty:
+  // the engine's sample data set.
+  std::string partsPath;
+  // The display units, "length=mm,weight=kg,area=m2,angle=deg" (any of the
+  // four). Empty: the units library's current units.
+  std::string units;
+  // Stored settings "NAME=INTEGER", written before the units are bound. They
+  // stay set for the rest of the process.
+  std::vector<std::string> settings;
+  // Keep every token of the parts file, not only those the template uses.
+  bool keepAllTokens = false;
+};
+
+// What the template asks of the data (step 3).
+struct TokenTrace {
+  QelArray<QelString> tokens;  // getTokenTrace
+  QelIntArray filterObjTypes;  // getFilterObjTypes
+};
+
+// An evaluated report. Owns the output tree and the data set it was evaluated
+// over (the output's items name their first rows in it); both are released
+// with the report. Movable, not copyable.
+class BOM_REPORT_API EvaluatedReport {
+ public:
+  EvaluatedReport(TemplatePtr output, DataPtr data, std::string templateName, std::string dataName);
+
+  const QelBomTemplate& output() const { return *output_; }
+  // The rows in the evaluated order, with the marks the evaluation left.
+  QelBomData& data() { return *data_; }
+  const std::string& templateName() const { return templateName_; }
+  const std::string& dataName() const { return dataName_; }
+
+  // What a writer reads; with `withUsed` the used handles and tokens follow the
+  // report. Valid while this report lives.
+  Report view(bool withUsed);
+
+ private:
+  TemplatePtr output_;
+  DataPtr data_;
+  std::string templateName_;
+  std::string dataName_;
+};
+
+class BOM_REPORT_API ReportJob {
+ public:
+  // Steps 1 to 3 with the template of options.templatePath (or the default).
+  // Throws InputError.
+  explicit ReportJob(ReportJobOptions options);
+  // Steps 1 to 3 with a template already loaded; the job takes it over.
+  // REQUIRES: templ.root is non-null.
+  ReportJob(LoadedTemplate templ, ReportJobOptions options);
+  ~ReportJob();
+  ReportJob(const ReportJob&) = delete;
+  ReportJob& operator=(const ReportJob&) = delete;
+
+  const ReportJobOptions& options() const { return options_; }
+  // The template, bound to its units and traced.
+  const QelBomTemplate& templ() const { return *template_.root; }
+  // The token unit types the template entered, for writing it back.
+  const TokenUnitList& tokenUnits() const { return template_.tokenUnits; }
+  const TokenTrace& trace() const { return trace_; }
+  // How reports name the template and the parts ("steel.json", or "built-in
+  // default template").
+  std::string templateName() const;
+  std::string dataName() const;
+
+  // Steps 4 and 5: reads the parts anew and evaluates the template over them.
+  // Throws InputError for a bad parts file.
+  EvaluatedReport evaluate();
+
+ private:
+  void prepare();
+  DataPtr loadData() const;
+
+  ReportJobOptions options_;
+  LoadedTemplate template_;
+  TokenTrace trace_;
+};
+
+}  // namespace bomreport
+
+#endif  // BOM_REPORT_JOB_H_

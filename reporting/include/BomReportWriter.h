@@ -1,0 +1,56 @@
+// ReportWriter: one report format. A writer reads an evaluated output tree and
+// writes one complete document; the formats are registered by name.
+//
+// Writers are stateless static objects: they are never deleted, and any number
+// of threads may use one at once (each on its own tree and stream).
+#ifndef BOM_REPORT_WRITER_H_
+#define BOM_REPORT_WRITER_H_
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "BomReportExport.h"
+#include "VRKBomEngine.h"
+
+namespace bomreport {
+
+// What a writer reads. Nothing here is owned; everything must outlive write().
+struct Report {
+  const QelBomTemplate* output;  // the evaluated tree
+  // Non-null: after the report, the handles and tokens that reached it, as
+  // QelBomData::getUsedHandlesAndTokens gives them (which is why it is not const).
+  QelBomData* used;
+  std::string templateName;  // for the document's caption
+  std::string dataName;
+};
+
+class BOM_REPORT_API ReportWriter {
+ public:
+  virtual ~ReportWriter();
+  // Writes the whole document to `out`. Stream failures are left in `out`'s
+  // state for the caller (OutputTarget::commit reports them).
+  // REQUIRES: report.output is non-null.
+  virtual void write(std::ostream& out, const Report& report) const = 0;
+};
+
+// The writer of the format `name` ("text", "list", "csv", "json", "html"); null
+// for a name no format has.
+BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
+
+// Every format's name, in the order the formats are registered (the first is
+// the default).
+BOM_REPORT_API std::vector<std::string> reportFormatNames();
+
+// The token trace and filter object types of a template as text:
+//   Token trace:
+//   %PosNum
+//   ...
+//   Filter object types: 1 2          ("(none)" when there are none)
+BOM_REPORT_API void writeTokenTrace(std::ostream& out, const QelArray<QelString>& tokens,
+                                    const QelIntArray& filterObjTypes);
+
+}  // namespace bomreport
+
+#endif  // BOM_REPORT_WRITER_H_

@@ -1,0 +1,67 @@
+// Template files: a report template as JSON, read and written.
+//
+//   {
+//     "type": "kBomTemplate",                          optional
+//     "tokenUnits": [["%Weight", "kWeightUnit"], ...], optional, AddTokenType in order
+//     "tuples": [[token, value], ...],                 optional, the root's own tuples
+//     "children": [ SECTION, ... ]                     optional
+//   }
+//   SECTION = { "type": "kGroupHeader", "tuples": [...], "children": [SECTION, ...] }
+//
+// Sections are nested as the engine sees them: a section's "children" in
+// sibling order, the first being the next level in and the second its closing
+// section. A tuple value is an integer (JSON integer within 32 bits), a real
+// (a JSON number with a fraction or exponent), a text (string) or no value
+// (null). Types are spelled by enumerator name. Unknown keys, unknown type
+// names and sections nested deeper than kMaxSectionDepth are errors.
+//
+// Thread-safety: the functions keep no state; distinct trees may be read and
+// written on distinct threads.
+#ifndef BOM_TEMPLATE_FILE_H_
+#define BOM_TEMPLATE_FILE_H_
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "BomReportExport.h"
+#include "BomReportTrees.h"
+
+namespace bomreport {
+
+constexpr int kMaxSectionDepth = 1000;
+
+// A template as a file gives it.
+struct LoadedTemplate {
+  TemplatePtr root;  // owns the whole section tree
+  // The token unit types the template enters (already entered into its units
+  // object); kept to write the template back.
+  TokenUnitList tokenUnits;
+};
+
+// Throws InputError "FILE:LINE:COL: reason".
+BOM_REPORT_API LoadedTemplate readTemplateFile(const std::string& path);
+// `fileName` names the text in messages.
+BOM_REPORT_API LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text);
+
+// QelBomTemplate::createDefaultTemplate() with the token unit types it enters
+// (those of a type other than kUnkTokenUnitType among the tokens it uses).
+BOM_REPORT_API LoadedTemplate defaultTemplate();
+
+struct TreeJsonOptions {
+  const TokenUnitList* tokenUnits = nullptr;  // written as the root's "tokenUnits"
+  bool withRows = false;  // write "row": the handle of each item's first data row
+  // Further members of the root, already rendered (`"name": value` lines
+  // indented by two spaces), written after its children.
+  std::string extraRootMembers;
+};
+
+// Writes a tree of template items (a template, or an evaluated output tree) in
+// the format above, pretty-printed, each tuple list on one line. Any depth of
+// nesting is safe. Stream failures are left in `out`'s state.
+BOM_REPORT_API void writeTreeJson(std::ostream& out, const QelBomTemplateItem& root,
+                                  const TreeJsonOptions& options);
+
+}  // namespace bomreport
+
+#endif  // BOM_TEMPLATE_FILE_H_

@@ -1,0 +1,264 @@
+#include "input/json_input.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <memory>
+
+#include "BomReportErrors.h"
+#include "input/text_util.h"
+
+namespace bomreport {
+
+std::string readWholeFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) throw InputError(path, std::string("cannot open: ") + std::strerror(errno));
+  std::string content;
+  struct stat info;
+  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
+    content.reserve(static_cast<std::size_t>(info.st_size));  // no doubling on the way
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+    content.append(buffer, n);
+    // Nothing after a NUL byte is parsed: do not read on (it may be a device).
+    if (n < sizeof buffer || std::memchr(buffer, 0, n) != nullptr) break;
+  }
+  if (std::ferror(file.get())) {
+    throw InputError(path, std::string("cannot read: ") + std::strerror(errno));
+  }
+  return content;
+}
+
+// Walks the text for the parser and publishes how far it got.
+class JsonEventReader::TrackingIterator {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  TrackingIterator(const char* position, const char** cursor)
+      : position_(position), cursor_(cursor) {}
+
+  reference operator*() const { return *position_; }
+  TrackingIterator& operator++() {
+    *cursor_ = ++position_;
+    return *this;
+  }
+  TrackingIterator operator++(int) {
+    TrackingIterator old = *this;
+    ++*this;
+    return old;
+  }
+  bool operator==(const TrackingIterator& other) const { return position_ == other.position_; }
+  bool operator!=(const TrackingIterator& other) const { return position_ != other.position_; }
+
+ private:
+  const char* position_;
+  const char** cursor_;
+};
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The text without a byte-order mark: positions count from after it.
+std::string_view withoutBom(std::string_view text) {
+  return text.substr(0, 3) == kByteOrderMark ? text.substr(3) : text;
+}
+
+}  // namespace
+
+JsonEventReader::JsonEventReader(std::string fileName, std::string_view text)
+    : fileName_(std::move(fileName)),
+      text_(withoutBom(text)),
+      nul_(text_.find('\0')),
+      cursor_(text_.data()),
+      lastEventEnd_(0),
+      tokenStart_(0),
+      failed_(false),
+      errorLine_(0),
+      errorColumn_(0) {}
+
+void JsonEventReader::run() {
+  // The parser would take a NUL byte for the end of the input: it reads up to
+  // the first one, and reaching it is an error (see parse_error).
+  const std::string_view parsed = text_.substr(0, nul_);
+  TrackingIterator first(parsed.data(), &cursor_);
+  TrackingIterator last(parsed.data() + parsed.size(), &cursor_);
+  const bool ok = nlohmann::json::sax_parse(first, last, this);
+  if (ok && nul_ != std::string_view::npos) failAtNul();
+  if (failed_) throw InputError(fileName_, errorLine_, errorColumn_, error_);
+  if (!ok) throw InputError(fileName_, "malformed JSON");
+}
+
+bool JsonEventReader::failAtNul() {
+  tokenStart_ = nul_;
+  return fail("malformed JSON: NUL byte");
+}
+
+bool JsonEventReader::checkText(const std::string& value) {
+  if (value.size() > kMaxTextBytes) return fail("string longer than 2147483646 bytes");
+  if (value.find('\0') != std::string::npos) return fail("NUL character (\\u0000) in a string");
+  return true;
+}
+
+bool JsonEventReader::fail(const std::string& reason) {
+  if (!failed_) {
+    failed_ = true;
+    error_ = reason;
+    lineColumnAt(text_, tokenStart_, errorLine_, errorColumn_);
+  }
+  return false;
+}
+
+bool JsonEventReader::unexpected(const std::string& what) {
+  const std::string expected = expectation();
+  return fail("unexpected " + what + (expected.empty() ? "" : ", expected " + expected));
+}
+
+bool JsonEventReader::onNull() { return unexpected("null"); }
+bool JsonEventReader::onBoolean(bool) { return unexpected("true or false"); }
+bool JsonEventReader::onNumber(const JsonNumber&) { return unexpected("number"); }
+bool JsonEventReader::onString(const std::string&) { return unexpected("string"); }
+bool JsonEventReader::onStartObject() { return unexpected("object"); }
+bool JsonEventReader::onKey(const std::string& key) {
+  return unexpected("key " + quoteForMessage(key));
+}
+bool JsonEventReader::onEndObject() { return unexpected("end of object"); }
+bool JsonEventReader::onStartArray() { return unexpected("array"); }
+bool JsonEventReader::onEndArray() { return unexpected("end of array"); }
+
+void JsonEventReader::beginToken() {
+  // The token starts at the first character after the previous event that is
+  // not white space or a separator.
+  std::size_t pos = lastEventEnd_;
+  while (pos < text_.size()) {
+    const char c = text_[pos];
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ',' && c != ':') break;
+    ++pos;
+  }
+  tokenStart_ = pos;
+}
+
+void JsonEventReader::beginClosingToken() {
+  // The parser has just read the closing bracket.
+  const std::size_t read = static_cast<std::size_t>(cursor_ - text_.data());
+  tokenStart_ = read > 0 ? read - 1 : 0;
+}
+
+bool JsonEventReader::endEvent(bool ok) {
+  lastEventEnd_ = static_cast<std::size_t>(cursor_ - text_.data());
+  return ok && !failed_;
+}
+
+bool JsonEventReader::null() {
+  beginToken();
+  return endEvent(onNull());
+}
+
+bool JsonEventReader::boolean(bool value) {
+  beginToken();
+  return endEvent(onBoolean(value));
+}
+
+bool JsonEventReader::number_integer(number_integer_t value) {
+  beginToken();
+  JsonNumber number{true, value >= INT_MIN && value <= INT_MAX, 0, static_cast<double>(value)};
+  if (number.fitsInt32) number.int32 = static_cast<int>(value);
+  return endEvent(onNumber(number));
+}
+
+bool JsonEventReader::number_unsigned(number_unsigned_t value) {
+  beginToken();
+  JsonNumber number{true, value <= static_cast<number_unsigned_t>(INT_MAX), 0,
+                    static_cast<double>(value)};
+  if (number.fitsInt32) number.int32 = static_cast<int>(value);
+  return endEvent(onNumber(number));
+}
+
+bool JsonEventReader::number_float(number_float_t value, const string_t& text) {
+  beginToken();
+  // An integer beyond 64 bits comes here too; it is still an integer.
+  const bool integral = text.find_first_of(".eE") == string_t::npos;
+  return endEvent(onNumber(JsonNumber{integral, false, 0, value == 0.0 ? 0.0 : value}));
+}
+
+bool JsonEventReader::string(string_t& value) {
+  beginToken();
+  return endEvent(checkText(value) && onString(value));
+}
+
+bool JsonEventReader::binary(binary_t&) {
+  beginToken();
+  return endEvent(unexpected("binary value"));
+}
+
+bool JsonEventReader::start_object(std::size_t) {
+  beginToken();
+  return endEvent(onStartObject());
+}
+
+bool JsonEventReader::key(string_t& value) {
+  beginToken();
+  return endEvent(checkText(value) && onKey(value));
+}
+
+bool JsonEventReader::end_object() {
+  beginClosingToken();
+  return endEvent(onEndObject());
+}
+
+bool JsonEventReader::start_array(std::size_t) {
+  beginToken();
+  return endEvent(onStartArray());
+}
+
+bool JsonEventReader::end_array() {
+  beginClosingToken();
+  return endEvent(onEndArray());
+}
+
+bool JsonEventReader::parse_error(std::size_t position, const std::string& lastToken,
+                                  const nlohmann::detail::exception& ex) {
+  if (failed_) return false;
+  // Reading past the end of what was parsed means that a NUL byte cut it short.
+  if (nul_ != std::string_view::npos && position > nul_) return failAtNul();
+  if (ex.id == kNumberOverflow) {
+    beginToken();
+    return fail("number out of the range of a double");
+  }
+  tokenStart_ = position > 0 ? position - 1 : 0;
+  return fail("malformed JSON: " + parseErrorReason(ex.what(), lastToken));
+}
+
+std::string JsonEventReader::parseErrorReason(std::string_view message,
+                                              std::string_view lastToken) {
+  // The message reads "[json.exception.parse_error.101] parse error at line L,
+  // column C: REASON[; last read: 'TOKEN'][; expected ...]"; keep the reason
+  // and drop the token, which may be long and need not be valid UTF-8.
+  const std::size_t columnAt = message.find("column ");
+  const std::size_t colon =
+      columnAt == std::string_view::npos ? columnAt : message.find(": ", columnAt);
+  if (colon != std::string_view::npos) message.remove_prefix(colon + 2);
+  constexpr std::string_view kLastRead = "; last read: '";
+  const std::size_t at = message.find(kLastRead);
+  const std::size_t tokenAt = at + kLastRead.size();
+  if (at == std::string_view::npos || message.substr(tokenAt, lastToken.size()) != lastToken ||
+      message.substr(tokenAt + lastToken.size(), 1) != "'") {
+    return std::string(message);
+  }
+  std::string reason(message.substr(0, at));
+  reason.append(message.substr(tokenAt + lastToken.size() + 1));
+  return reason;
+}
+
+}  // namespace bomreport

@@ -1,0 +1,29 @@
+#include "input/json_text.h"
+
+#include <nlohmann/json.hpp>
+
+#include "input/text_util.h"
+
+namespace bomreport {
+
+std::string jsonString(const std::string& utf8) {
+  return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string jsonString(const QelString& text) { return jsonString(toUtf8(text)); }
+
+std::string jsonValue(const QelBomDataValue& value) {
+  switch (value.type()) {
+    case QelBomDataValue::kIntDataValue:
+      return std::to_string(*static_cast<const int*>(value.data()));
+    case QelBomDataValue::kDoubleDataValue:
+      return nlohmann::json(*static_cast<const double*>(value.data())).dump();
+    case QelBomDataValue::kStringDataValue:
+      return jsonString(*static_cast<const QelString*>(value.data()));
+    case QelBomDataValue::kUnkDataValueType:
+      break;
+  }
+  return "null";
+}
+
+}  // namespace bomreport

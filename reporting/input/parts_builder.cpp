@@ -1,0 +1,90 @@
+#include "input/parts_builder.h"
+
+#include "BomReportTrees.h"
+#include "input/text_util.h"
+
+namespace bomreport {
+
+std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType catalogue,
+                     QelBomDataValue* value, TextPool* texts) {
+  auto text = [&] { return texts != nullptr ? texts->get(cell) : toQel(cell); };
+  int integer = 0;
+  double real = 0.0;
+  switch (catalogue) {
+    case QelBomDataValue::kIntDataValue:
+      if (!parseInt32(cell, integer)) return quoteForMessage(cell) + " is not a 32-bit integer";
+      if (value != nullptr) value->set(integer);
+      return std::string();
+    case QelBomDataValue::kDoubleDataValue:
+      if (!parseReal(cell, real)) {
+        return quoteForMessage(cell) +
+               (isDecimalNumber(cell) ? " is out of the range of a double" : " is not a number");
+      }
+      if (value != nullptr) value->set(real);
+      return std::string();
+    case QelBomDataValue::kStringDataValue:
+      if (value != nullptr) value->set(text());
+      return std::string();
+    case QelBomDataValue::kUnkDataValueType:
+      break;
+  }
+  if (value == nullptr) return std::string();  // anything is a valid cell
+  if (parseInt32(cell, integer)) {
+    value->set(integer);
+  } else if (parseReal(cell, real)) {
+    value->set(real);
+  } else {
+    value->set(text());
+  }
+  return std::string();
+}
+
+PartsBuilder::PartsBuilder(QelBomData* data, bool keepAllTokens, bool templateFilters)
+    : data_(data), keepAllTokens_(keepAllTokens), templateFilters_(templateFilters) {}
+
+TokenInfo PartsBuilder::makeTokenInfo(std::string_view utf8Token) const {
+  TokenInfo info;
+  info.token = toQel(utf8Token);
+  info.catalogue = QelBomDataToken::getTokenType(info.token);
+  info.kept = keepAllTokens_ || data_->isTokenRequired(info.token);
+  if (!info.kept && info.catalogue == QelBomDataValue::kUnkDataValueType) {
+    info.token = QelString();  // a long token would be kept for nothing
+  }
+  return info;
+}
+
+const TokenInfo& PartsBuilder::tokenInfo(std::string_view utf8Token) {
+  std::string key(utf8Token);
+  auto found = tokens_.find(key);
+  if (found != tokens_.end()) return found->second;
+  TokenInfo info = makeTokenInfo(utf8Token);
+  return tokens_.emplace(std::move(key), std::move(info)).first->second;
+}
+
+bool PartsBuilder::keepsObjectType(bool hasType, int type) const {
+  if (!templateFilters_ || !hasType) return true;
+  return data_->isItemPresent(static_cast<QelBomData::eSteelObjects>(type));
+}
+
+void PartsBuilder::finishPart(QelBomDataRow* row, bool keep) {
+  ++partsRead_;
+  if (keep) {
+    data_->addChild(row);
+  } else {
+    delete row;
+  }
+}
+
+QelArray<QelString> splitHandles(std::string_view text) {
+  QelArray<QelString> handles;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = text.find_first_of("; \t", pos);
+    const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+    if (stop > pos) handles.appendGrowing(toQel(text.substr(pos, stop - pos)));
+    pos = stop + 1;
+  }
+  return handles;
+}
+
+}  // namespace bomreport

@@ -1,0 +1,281 @@
+#include "BomTemplateFile.h"
+
+#include <utility>
+#include <vector>
+
+#include "input/json_input.h"
+#include "input/names.h"
+#include "input/text_util.h"
+
+namespace bomreport {
+namespace {
+
+enum class Frame { kRoot, kSection, kChildren, kTuples, kTuple, kUnits, kUnit };
+enum class Key { kNone, kType, kTuples, kChildren, kTokenUnits };
+
+struct State {
+  State(Frame f, QelBomTemplateItem* s, int d) : frame(f), section(s), depth(d) {}
+
+  Frame frame;
+  QelBomTemplateItem* section;  // the section the frame belongs to
+  int depth;                    // of that section: the root is 0
+  Key pendingKey = Key::kNone;  // kRoot, kSection: the key whose value comes next
+  unsigned seenKeys = 0;        // kRoot, kSection: bit per Key
+  int elements = 0;             // kTuple, kUnit: elements read so far
+  QelBomDataTuple tuple;        // kTuple: the pair being read
+  QelString unitToken;          // kUnit
+  QelBomTemplateUnits::eTokenUnitType unitType = QelBomTemplateUnits::kUnkTokenUnitType;
+};
+
+unsigned keyBit(Key key) { return 1u << static_cast<unsigned>(key); }
+
+class TemplateJsonReader : public JsonEventReader {
+ public:
+  TemplateJsonReader(const std::string& fileName, std::string_view text, LoadedTemplate& out)
+      : JsonEventReader(fileName, text), out_(out) {}
+
+ protected:
+  bool onStartObject() override {
+    if (stack_.empty()) {
+      if (rootDone_) return unexpected("second template");
+      stack_.emplace_back(Frame::kRoot, out_.root.get(), 0);
+      return true;
+    }
+    State& top = stack_.back();
+    if (top.frame != Frame::kChildren) return unexpected("object");
+    const int depth = top.depth + 1;
+    if (depth > kMaxSectionDepth) {
+      return fail("sections nested deeper than " + std::to_string(kMaxSectionDepth) + " levels");
+    }
+    auto* section = new QelBomTemplateItem();
+    top.section->addChild(section);  // the tree owns it from here on
+    stack_.emplace_back(Frame::kSection, section, depth);
+    return true;
+  }
+
+  bool onKey(const std::string& name) override {
+    State& top = stack_.back();
+    Key key = Key::kNone;
+    if (name == "type") {
+      key = Key::kType;
+    } else if (name == "tuples") {
+      key = Key::kTuples;
+    } else if (name == "children") {
+      key = Key::kChildren;
+    } else if (name == "tokenUnits" && top.frame == Frame::kRoot) {
+      key = Key::kTokenUnits;
+    } else {
+      return fail("unknown key " + quoteForMessage(name));
+    }
+    if ((top.seenKeys & keyBit(key)) != 0) return fail("duplicate key " + quoteForMessage(name));
+    top.seenKeys |= keyBit(key);
+    top.pendingKey = key;
+    return true;
+  }
+
+  bool onString(const std::string& value) override {
+    if (stack_.empty()) return unexpected("string");
+    State& top = stack_.back();
+    if ((top.frame == Frame::kRoot || top.frame == Frame::kSection) &&
+        top.pendingKey == Key::kType) {
+      top.pendingKey = Key::kNone;
+      return setType(top, value);
+    }
+    if (top.frame == Frame::kTuple && top.elements < 2) {
+      if (top.elements++ == 0) {
+        top.tuple.setToken(toQel(value));
+      } else {
+        top.tuple.value().set(toQel(value));
+      }
+      return true;
+    }
+    if (top.frame == Frame::kUnit && top.elements < 2) {
+      if (top.elements++ == 0) {
+        top.unitToken = toQel(value);
+        return true;
+      }
+      if (!unitTypeFromName(value, top.unitType)) {
+        return fail("unknown token unit type " + quoteForMessage(value));
+      }
+      return true;
+    }
+    return unexpected("string");
+  }
+
+  bool onNumber(const JsonNumber& number) override {
+    if (stack_.empty()) return unexpected("number");
+    State& top = stack_.back();
+    if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("number");
+    if (number.integral && !number.fitsInt32) {
+      return fail("integer value out of the 32-bit range");
+    }
+    if (number.integral) {
+      top.tuple.value().set(number.int32);
+    } else {
+      top.tuple.value().set(number.real);
+    }
+    ++top.elements;
+    return true;
+  }
+
+  bool onNull() override {
+    if (stack_.empty()) return unexpected("null");
+    State& top = stack_.back();
+    if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("null");
+    ++top.elements;  // a tuple without a value
+    return true;
+  }
+
+  bool onStartArray() override {
+    if (stack_.empty()) return unexpected("array");
+    State& top = stack_.back();
+    Frame frame;
+    switch (top.frame) {
+      case Frame::kRoot:
+      case Frame::kSection:
+        if (top.pendingKey == Key::kTuples) {
+          frame = Frame::kTuples;
+        } else if (top.pendingKey == Key::kChildren) {
+          frame = Frame::kChildren;
+        } else if (top.pendingKey == Key::kTokenUnits) {
+          frame = Frame::kUnits;
+        } else {
+          return unexpected("array");
+        }
+        break;
+      case Frame::kTuples:
+        frame = Frame::kTuple;
+        break;
+      case Frame::kUnits:
+        frame = Frame::kUnit;
+        break;
+      default:
+        return unexpected("array");
+    }
+    QelBomTemplateItem* section = top.section;
+    const int depth = top.depth;
+    stack_.emplace_back(frame, section, depth);
+    return true;
+  }
+
+  bool onEndArray() override {
+    State& top = stack_.back();
+    switch (top.frame) {
+      case Frame::kTuple:
+        if (top.elements != 2) return fail("a tuple must be a [token, value] pair");
+        top.section->getData().appendGrowing(std::move(top.tuple));
+        break;
+      case Frame::kUnit:
+        if (top.elements != 2) return fail("a token unit must be a [token, unit type] pair");
+        out_.tokenUnits.emplace_back(top.unitToken, top.unitType);
+        out_.root->getBomTemplateUnits()->AddTokenType(top.unitToken, top.unitType);
+        break;
+      case Frame::kTuples:
+      case Frame::kChildren:
+      case Frame::kUnits:
+        break;
+      default:
+        return unexpected("end of array");
+    }
+    stack_.pop_back();
+    if (!stack_.empty()) stack_.back().pendingKey = Key::kNone;
+    return true;
+  }
+
+  bool onEndObject() override {
+    State& top = stack_.back();
+    if (top.frame == Frame::kSection && (top.seenKeys & keyBit(Key::kType)) == 0) {
+      return fail("section without a \"type\"");
+    }
+    if (top.frame == Frame::kRoot) rootDone_ = true;
+    stack_.pop_back();
+    return true;
+  }
+
+  std::string expectation() const override {
+    if (stack_.empty()) return "a template object";
+    const State& top = stack_.back();
+    switch (top.frame) {
+      case Frame::kRoot:
+      case Frame::kSection:
+        switch (top.pendingKey) {
+          case Key::kType:
+            return "a section type name";
+          case Key::kTuples:
+            return "an array of [token, value] pairs";
+          case Key::kChildren:
+            return "an array of sections";
+          case Key::kTokenUnits:
+            return "an array of [token, unit type] pairs";
+          case Key::kNone:
+            break;
+        }
+        return "a key";
+      case Frame::kChildren:
+        return "a section object";
+      case Frame::kTuples:
+        return "a [token, value] pair";
+      case Frame::kUnits:
+        return "a [token, unit type] pair";
+      case Frame::kTuple:
+      case Frame::kUnit:
+        if (top.elements == 0) return "a token string";
+        if (top.elements == 1) {
+          return top.frame == Frame::kTuple ? "a value (integer, number, string or null)"
+                                            : "a unit type name";
+        }
+        return "the end of the pair";
+    }
+    return std::string();
+  }
+
+ private:
+  bool setType(State& state, const std::string& name) {
+    QelBomTemplateItem::eTemplateItemType type;
+    if (!sectionTypeFromName(name, type)) {
+      return fail("unknown section type " + quoteForMessage(name));
+    }
+    if (state.frame == Frame::kRoot && type != QelBomTemplateItem::kBomTemplate) {
+      return fail("the template root must be of type kBomTemplate");
+    }
+    state.section->setType(type);
+    return true;
+  }
+
+  LoadedTemplate& out_;
+  std::vector<State> stack_;
+  bool rootDone_ = false;
+};
+
+}  // namespace
+
+LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text) {
+  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}};
+  TemplateJsonReader reader(fileName, text, loaded);
+  reader.run();
+  return loaded;
+}
+
+LoadedTemplate readTemplateFile(const std::string& path) {
+  const std::string text = readWholeFile(path);
+  return readTemplateText(path, text);
+}
+
+LoadedTemplate defaultTemplate() {
+  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}};
+  // The units object cannot list its entries; ask it about every token the
+  // template uses. Entries of kUnkTokenUnitType look like absent ones and
+  // change nothing in the display, so they are not needed.
+  QelArray<QelString> trace;
+  loaded.root->getTokenTrace(trace);
+  const QelBomTemplateUnits* units = loaded.root->getBomTemplateUnits();
+  for (const QelString& token : trace) {
+    const int type = units->tokenUnitType(token);
+    if (type != QelBomTemplateUnits::kUnkTokenUnitType) {
+      loaded.tokenUnits.emplace_back(token, static_cast<QelBomTemplateUnits::eTokenUnitType>(type));
+    }
+  }
+  return loaded;
+}
+
+}  // namespace bomreport

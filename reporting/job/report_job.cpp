@@ -1,0 +1,80 @@
+#include "BomReportJob.h"
+
+#include <filesystem>
+#include <utility>
+
+#include "input/parts_builder.h"
+#include "input/parts_file.h"
+#include "job/units_option.h"
+
+namespace bomreport {
+namespace {
+
+std::string displayName(const std::string& path, const char* builtIn) {
+  return path.empty() ? builtIn : std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, std::string templateName,
+                                 std::string dataName)
+    : output_(std::move(output)),
+      data_(std::move(data)),
+      templateName_(std::move(templateName)),
+      dataName_(std::move(dataName)) {}
+
+Report EvaluatedReport::view(bool withUsed) {
+  return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_};
+}
+
+ReportJob::ReportJob(ReportJobOptions options) : options_(std::move(options)) { prepare(); }
+
+ReportJob::ReportJob(LoadedTemplate templ, ReportJobOptions options)
+    : options_(std::move(options)), template_(std::move(templ)) {
+  prepare();
+}
+
+ReportJob::~ReportJob() = default;
+
+// Steps 1 to 3. The options are checked before any file is read.
+void ReportJob::prepare() {
+  applySettings(options_.settings);
+  QelUnitsManager units;
+  if (!options_.units.empty()) applyUnitsOption(options_.units, units);
+  if (template_.root == nullptr) {
+    template_ =
+        options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);
+  }
+  template_.root->setUnitsForTokens(&units);
+  template_.root->getTokenTrace(trace_.tokens);
+  template_.root->getFilterObjTypes(trace_.filterObjTypes);
+}
+
+std::string ReportJob::templateName() const {
+  return displayName(options_.templatePath, "built-in default template");
+}
+
+std::string ReportJob::dataName() const {
+  return displayName(options_.partsPath, "built-in sample data");
+}
+
+// Step 4: the host extracts only what the template uses.
+DataPtr ReportJob::loadData() const {
+  const bool sample = options_.partsPath.empty();
+  DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
+  data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
+  if (sample) return data;  // the sample set comes ready
+  PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0);
+  readPartsFile(options_.partsPath, builder);
+  return data;
+}
+
+// Step 5.
+EvaluatedReport ReportJob::evaluate() {
+  DataPtr data = loadData();
+  TemplatePtr output(new QelBomTemplate());
+  QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
+  return EvaluatedReport(std::move(output), std::move(data), templateName(), dataName());
+}
+
+}  // namespace bomreport

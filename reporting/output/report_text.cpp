@@ -1,0 +1,162 @@
+// The text report: one line per evaluated item,
+//
+//   Group header      %MNum A1   %MName COLUMN
+//     Details         %PNum P12   %Length  3200
+//
+// indented by two spaces per depth, the section's title padded to one width,
+// then the visible tuples as "label value" cells separated by three spaces.
+// A sum is labelled "Σ token". Lines made from the same section (same depth,
+// type and tokens) share their cell widths; a column whose values all read as
+// numbers is right-aligned.
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "input/names.h"
+#include "input/text_util.h"
+#include "output/report_text.h"
+#include "output/report_tree.h"
+#include "output/report_used.h"
+
+namespace bomreport {
+namespace {
+
+// Line breaks and tabs inside a value would break the line: shown as spaces.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  }
+  return text;
+}
+
+// Lines of one shape: same depth, type and tokens. Hash and equality look at a
+// representative line.
+struct ShapeHash {
+  std::size_t operator()(const ReportLine& line) const {
+    std::size_t h = std::hash<int>()(line.depth * 16 + line.item->type());
+    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      h = h * 31 + std::hash<std::u16string_view>()(view(tuples[i].token().token()));
+    }
+    return h;
+  }
+};
+
+struct ShapeEqual {
+  bool operator()(const ReportLine& a, const ReportLine& b) const {
+    if (a.depth != b.depth || a.item->type() != b.item->type()) return false;
+    const QelArray<QelBomDataTuple>& x = a.item->getData();
+    const QelArray<QelBomDataTuple>& y = b.item->getData();
+    if (x.count() != y.count()) return false;
+    for (int i = 0; i < x.count(); ++i) {
+      if (x[i].token().token() != y[i].token().token()) return false;
+    }
+    return true;
+  }
+};
+
+struct Shape {
+  std::vector<std::string> labels;  // per tuple; empty for hidden tuples
+  std::vector<int> widths;          // widest value per tuple
+  std::vector<bool> numeric;        // every value reads as a number
+};
+
+std::string cellLabel(const QelBomDataTuple& tuple) {
+  QelString summed;
+  if (tuple.token().getSummingRequest(summed) == 1) return oneLine("\xCE\xA3 " + toUtf8(summed));
+  return oneLine(toUtf8(tuple.token().token()));
+}
+
+Shape makeShape(const QelBomTemplateItem& item) {
+  Shape shape;
+  const QelArray<QelBomDataTuple>& tuples = item.getData();
+  for (int i = 0; i < tuples.count(); ++i) {
+    shape.labels.push_back(isVisible(tuples[i]) ? cellLabel(tuples[i]) : std::string());
+  }
+  shape.widths.assign(shape.labels.size(), 0);
+  shape.numeric.assign(shape.labels.size(), true);
+  return shape;
+}
+
+bool numericText(const QelString& text) {
+  const int n = text.length();
+  if (n == 0 || n > 64) return n == 0;
+  std::string ascii;
+  for (int i = 0; i < n; ++i) {
+    if (text[i] > 0x7F) return false;
+    ascii += static_cast<char>(text[i]);
+  }
+  return looksNumeric(ascii);
+}
+
+void pad(std::string& line, int count) {
+  if (count > 0) line.append(static_cast<std::size_t>(count), ' ');
+}
+
+}  // namespace
+
+void writeTextReport(std::ostream& out, const Report& report) {
+  const std::vector<ReportLine> lines = collectLines(*report.output);
+  std::unordered_map<ReportLine, int, ShapeHash, ShapeEqual> shapeIndex;
+  std::vector<Shape> shapes;
+  std::vector<int> lineShape(lines.size());
+  int titleWidth = 0;
+
+  // Pass 1: shapes, widths and alignment.
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const ReportLine& line = lines[l];
+    auto found = shapeIndex.find(line);
+    if (found == shapeIndex.end()) {
+      found = shapeIndex.emplace(line, static_cast<int>(shapes.size())).first;
+      shapes.push_back(makeShape(*line.item));
+    }
+    lineShape[l] = found->second;
+    Shape& shape = shapes[static_cast<std::size_t>(found->second)];
+    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      if (shape.labels[i].empty()) continue;
+      const QelString text = tuples[i].value().asString();
+      shape.widths[i] = std::max(shape.widths[i], displayWidth(text));
+      if (shape.numeric[i] && !numericText(text)) shape.numeric[i] = false;
+    }
+    const int title =
+        2 * line.depth + displayWidth(std::string_view(sectionTitle(line.item->type())));
+    titleWidth = std::max(titleWidth, title);
+  }
+
+  // Pass 2: the lines.
+  std::string text;
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const ReportLine& line = lines[l];
+    const Shape& shape = shapes[static_cast<std::size_t>(lineShape[l])];
+    text.clear();
+    pad(text, 2 * line.depth);
+    const char* title = sectionTitle(line.item->type());
+    text += title;
+    pad(text, titleWidth - 2 * line.depth - displayWidth(std::string_view(title)));
+    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+    bool firstCell = true;
+    for (int i = 0; i < tuples.count(); ++i) {
+      if (shape.labels[i].empty()) continue;
+      text += firstCell ? "  " : "   ";
+      firstCell = false;
+      text += shape.labels[i];
+      text += ' ';
+      const std::string value = oneLine(toUtf8(tuples[i].value().asString()));
+      const int gap = shape.widths[i] - displayWidth(value);
+      if (shape.numeric[i]) pad(text, gap);
+      text += value;
+      if (!shape.numeric[i]) pad(text, gap);
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    text += '\n';
+    out << text;
+  }
+  if (report.used != nullptr) {
+    out << '\n';
+    writeUsedText(out, *report.used);
+  }
+}
+
+}  // namespace bomreport

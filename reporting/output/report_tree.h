@@ -1,0 +1,75 @@
+// Reading an evaluated output tree for the report writers: its items in report
+// order with their depth, the tuples a reader sees, and a column per token.
+#ifndef BOMREPORT_OUTPUT_REPORT_TREE_H_
+#define BOMREPORT_OUTPUT_REPORT_TREE_H_
+
+#include <deque>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "VRKBomEngine.h"
+
+namespace bomreport {
+
+// An evaluated item and its depth: 0 for the items directly below the output
+// template.
+struct ReportLine {
+  const QelBomTemplateItem* item;
+  int depth;
+};
+
+// Every item below `root` in report order (each item before its children,
+// children in sibling order), without recursion.
+std::vector<ReportLine> collectLines(const QelBomTemplateItem& root);
+
+// A tuple is shown unless its token is a grouping, sorting or filter directive.
+inline bool isVisible(const QelBomDataTuple& tuple) {
+  return QelBomDataToken::isInvisibleToken(tuple.token().token()) == 0;
+}
+
+inline std::u16string_view view(const QelString& text) {
+  return std::u16string_view(text.getStringW(), static_cast<std::size_t>(text.length()));
+}
+
+// Assigns a column to every visible tuple of the items it is shown, in order of
+// first appearance. A column stands for a token; a token that occurs twice in
+// one item gets a second column for its second occurrence. With
+// `sumsUnderSummedToken`, a "%SumBy:%Weight" tuple goes into the "%Weight"
+// column. The tokens must outlive the index (they are viewed, not copied).
+class ColumnIndex {
+ public:
+  struct Column {
+    std::u16string_view token;  // the column's token
+    int occurrence;             // 0 for the first occurrence in an item
+  };
+
+  explicit ColumnIndex(bool sumsUnderSummedToken) : sumsUnderSummed_(sumsUnderSummedToken) {}
+
+  // The column of each tuple of `item` (-1 for hidden tuples) into `out`.
+  void map(const QelBomTemplateItem& item, std::vector<int>& out);
+  const std::vector<Column>& columns() const { return columns_; }
+
+ private:
+  int columnFor(std::u16string_view key, int occurrence);
+  // The column key of a visible token: the token, or the summed token of a sum
+  // when sums go under it.
+  std::u16string_view keyOf(const QelBomDataToken& token);
+
+  bool sumsUnderSummed_;
+  std::vector<Column> columns_;
+  std::unordered_map<std::u16string_view, int> first_;
+  std::map<std::pair<std::u16string, int>, int> repeated_;
+  std::vector<std::u16string_view> itemKeys_;  // scratch: keys met in the current item
+  // The summed token of each "%SumBy:" token seen (keyed by the viewed token),
+  // kept in a deque so that the views stay valid as it grows.
+  std::unordered_map<std::u16string_view, std::u16string_view> summedKeys_;
+  std::deque<QelString> summedTokens_;
+};
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_OUTPUT_REPORT_TREE_H_
