@@ -1,6 +1,6 @@
 // The registry of report formats. A new format is a file pair
 // output/report_NAME.{h,cpp} with its write function, and one line below.
-#include <array>
+#include <vector>
 
 #include "BomReportWriter.h"
 #include "output/report_csv.h"
@@ -28,8 +28,9 @@ struct Format {
   FunctionReportWriter writer;
 };
 
-const std::array<Format, 5>& formats() {
-  static const std::array<Format, 5> kFormats{{
+// One line per format; the first is the default.
+const std::vector<Format>& formats() {
+  static const std::vector<Format> kFormats{{
       {"text", FunctionReportWriter(writeTextReport)},
       {"list", FunctionReportWriter(writeListReport)},
       {"csv", FunctionReportWriter(writeCsvReport)},

@@ -1,0 +1,110 @@
+// The report formats over one small evaluated report, with exact texts for the
+// formats a reader checks by eye (text, CSV) and the structure of the others.
+#include "BomReportWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "output/report_tree.h"
+#include "reporting/ReportingTestSupport.h"
+
+namespace {
+
+const char kTemplate[] = R"({"children": [
+  {"type": "kGroupHeader", "tuples": [["%GroupBy:%MNum", ""], ["%MNum", ""]],
+   "children": [{"type": "kDetails", "tuples": [["%Pos", ""], ["%Weight", 0.0]]}]},
+  {"type": "kGroupFooter", "tuples": [["%SumBy:%Weight", 0.0]]}]})";
+
+const char kParts[] =
+    "#handle,#equal,%MNum,%Pos,%Weight\n"
+    "h1,e1,A1,P1,10.5\n"
+    "h2,,A1,P10,2\n"
+    "h3,,B2,\"P,2\",1.25\n";
+
+class ReportWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bomreport::ReportJobOptions options;
+    options.partsPath = dir_.write("parts.csv", kParts);
+    options.keepAllTokens = true;
+    job_.reset(new bomreport::ReportJob(bomreport::readTemplateText("t.json", kTemplate), options));
+  }
+  bomreport::EvaluatedReport evaluate() { return job_->evaluate(); }
+
+  bomtest::ScratchDir dir_;
+  std::unique_ptr<bomreport::ReportJob> job_;
+};
+
+TEST_F(ReportWriterTest, EveryFormatIsRegisteredTextFirst) {
+  const std::vector<std::string> names = bomreport::reportFormatNames();
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.front(), "text");
+  for (const std::string& name : names) EXPECT_NE(bomreport::findReportWriter(name), nullptr);
+  EXPECT_EQ(bomreport::findReportWriter("pdfx"), nullptr);
+}
+
+TEST_F(ReportWriterTest, TextAlignsCellsOfOneSection) {
+  bomreport::EvaluatedReport report = evaluate();
+  EXPECT_EQ(bomtest::written("text", report.view(true)),
+            "Group header  %MNum A1\n"
+            "  Details     %Pos P1    %Weight 10.5\n"
+            "  Details     %Pos P10   %Weight    2\n"
+            "Group footer  \xCE\xA3 %Weight 12.5\n"
+            "Group header  %MNum B2\n"
+            "  Details     %Pos P,2   %Weight 1.25\n"
+            "Group footer  \xCE\xA3 %Weight 1.25\n"
+            "\n"
+            "Used handles and tokens:\n"
+            "h1 e1: %MNum %Pos %Weight\n"
+            "h2: %Pos %Weight\n"
+            "h3: %MNum %Pos %Weight\n");
+}
+
+TEST_F(ReportWriterTest, CsvHasAColumnPerToken) {
+  bomreport::EvaluatedReport report = evaluate();
+  EXPECT_EQ(bomtest::written("csv", report.view(false)),
+            "depth,type,%MNum,%Pos,%Weight,%SumBy:%Weight\n"
+            "0,kGroupHeader,A1,,,\n"
+            "1,kDetails,,P1,10.5,\n"
+            "1,kDetails,,P10,2,\n"
+            "0,kGroupFooter,,,,12.5\n"
+            "0,kGroupHeader,B2,,,\n"
+            "1,kDetails,,\"P,2\",1.25,\n"
+            "0,kGroupFooter,,,,1.25\n");
+}
+
+TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
+  bomreport::EvaluatedReport report = evaluate();
+  EXPECT_EQ(bomtest::written("list", report.view(false)), bomtest::listing(report.output()));
+  const std::string json = bomtest::written("json", report.view(true));
+  EXPECT_NE(json.find("\"row\": \"h3\""), std::string::npos);
+  EXPECT_NE(json.find("{\"handles\": [\"h1\", \"e1\"], \"tokens\": [\"%MNum\", \"%Pos\", "
+                      "\"%Weight\"]}"),
+            std::string::npos);
+  const std::string html = bomtest::written("html", report.view(false));
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(html.find("P10"), std::string::npos);
+}
+
+TEST(ColumnIndexTest, SumsGoUnderTheirTokenOnRequest) {
+  QelBomTemplateItem item(QelBomTemplateItem::kGroupFooter);
+  item.addData(QelBomDataTuple(QelString("%GroupBy:%A"), QelString("")));
+  item.addData(QelBomDataTuple(QelString("%A"), 1));
+  item.addData(QelBomDataTuple(QelString("%SumBy:%B"), 1));
+  item.addData(QelBomDataTuple(QelString("%A"), 2));
+  std::vector<int> columns;
+  bomreport::ColumnIndex apart(false);
+  apart.map(item, columns);
+  EXPECT_EQ(columns, (std::vector<int>{-1, 0, 1, 2}));
+  EXPECT_EQ(apart.columns()[2].occurrence, 1);  // the second %A of one item
+
+  QelBomTemplateItem details(QelBomTemplateItem::kDetails);
+  details.addData(QelBomDataTuple(QelString("%B"), 1));
+  bomreport::ColumnIndex under(true);
+  under.map(item, columns);
+  EXPECT_EQ(columns, (std::vector<int>{-1, 0, 1, 2}));
+  under.map(details, columns);
+  EXPECT_EQ(columns, (std::vector<int>{1}));
+  EXPECT_EQ(std::u16string(under.columns()[1].token), u"%B");
+}
+
+}  // namespace
