@@ -65,11 +65,14 @@ struct TokenTrace {
 // with the report. Movable, not copyable.
 class BOM_REPORT_API EvaluatedReport {
  public:
-  EvaluatedReport(TemplatePtr output, DataPtr data, std::string templateName, std::string dataName);
+  EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units, std::string templateName,
+                  std::string dataName);
 
   const QelBomTemplate& output() const { return *output_; }
   // The rows in the evaluated order, with the marks the evaluation left.
   QelBomData& data() { return *data_; }
+  // The units the numbers are shown in.
+  const ReportUnits& units() const { return units_; }
   const std::string& templateName() const { return templateName_; }
   const std::string& dataName() const { return dataName_; }
 
@@ -80,6 +83,7 @@ class BOM_REPORT_API EvaluatedReport {
  private:
   TemplatePtr output_;
   DataPtr data_;
+  ReportUnits units_;
   std::string templateName_;
   std::string dataName_;
 };
@@ -116,6 +120,7 @@ class BOM_REPORT_API ReportJob {
   DataPtr loadData() const;
 
   ReportJobOptions options_;
+  QelUnitsManager units_;  // the display units the template is bound to
   LoadedTemplate template_;
   TokenTrace trace_;
 };

@@ -16,6 +16,35 @@
 
 namespace bomreport {
 
+// The unit one kind of quantity is shown in.
+struct DisplayUnit {
+  std::string symbol;  // "mm", "kg", "m2", "deg"
+  int decimals = 0;    // digits after the point, before trailing zeros are dropped
+};
+
+// The units of a report's numbers: which kind of quantity a token holds (as
+// the template's units table says) and the unit each kind is shown in.
+// Copyable; keeps its own copy of the table.
+class BOM_REPORT_API ReportUnits {
+ public:
+  // No token has a unit.
+  ReportUnits();
+  // The kinds of `table`, shown in the units of `units` (those the template
+  // was bound to with setUnitsForTokens).
+  ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager& units);
+
+  // The unit the values of `token` are shown in, null for a token without
+  // one. A sum ("%SumBy:%Weight") is shown in the unit of the token it sums.
+  const DisplayUnit* unitOf(const QelString& token) const;
+  // Whether display texts drop trailing zeros ("C0_BOMSuppressLastZeros").
+  bool suppressLastZeros() const { return suppressLastZeros_; }
+
+ private:
+  QelBomTemplateUnits table_;
+  DisplayUnit units_[5];  // by QelBomTemplateUnits::eTokenUnitType; [0] unused
+  bool suppressLastZeros_;
+};
+
 // What a writer reads. Nothing here is owned; everything must outlive write().
 struct Report {
   const QelBomTemplate* output;  // the evaluated tree
@@ -24,6 +53,7 @@ struct Report {
   QelBomData* used;
   std::string templateName;  // for the document's caption
   std::string dataName;
+  const ReportUnits* units = nullptr;  // null: no token has a unit
 };
 
 class BOM_REPORT_API ReportWriter {

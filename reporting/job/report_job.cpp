@@ -16,15 +16,17 @@ std::string displayName(const std::string& path, const char* builtIn) {
 
 }  // namespace
 
-EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, std::string templateName,
-                                 std::string dataName)
+EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
+                                 std::string templateName, std::string dataName)
     : output_(std::move(output)),
       data_(std::move(data)),
+      units_(std::move(units)),
       templateName_(std::move(templateName)),
       dataName_(std::move(dataName)) {}
 
 Report EvaluatedReport::view(bool withUsed) {
-  return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_};
+  return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_,
+                &units_};
 }
 
 ReportJob::ReportJob(ReportJobOptions options) : options_(std::move(options)) { prepare(); }
@@ -39,13 +41,12 @@ ReportJob::~ReportJob() = default;
 // Steps 1 to 3. The options are checked before any file is read.
 void ReportJob::prepare() {
   applySettings(options_.settings);
-  QelUnitsManager units;
-  if (!options_.units.empty()) applyUnitsOption(options_.units, units);
+  if (!options_.units.empty()) applyUnitsOption(options_.units, units_);
   if (template_.root == nullptr) {
     template_ =
         options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);
   }
-  template_.root->setUnitsForTokens(&units);
+  template_.root->setUnitsForTokens(&units_);
   template_.root->getTokenTrace(trace_.tokens);
   template_.root->getFilterObjTypes(trace_.filterObjTypes);
 }
@@ -74,7 +75,9 @@ EvaluatedReport ReportJob::evaluate() {
   DataPtr data = loadData();
   TemplatePtr output(new QelBomTemplate());
   QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
-  return EvaluatedReport(std::move(output), std::move(data), templateName(), dataName());
+  ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
+  return EvaluatedReport(std::move(output), std::move(data), std::move(units), templateName(),
+                         dataName());
 }
 
 }  // namespace bomreport

@@ -49,6 +49,14 @@ TEST(ReportJobTest, TracesTheTemplateAndEvaluatesTheWantedParts) {
   EXPECT_EQ(bomtest::listing(report.output()), expected);
   EXPECT_EQ(bomtest::dumpRows(report.data()),
             "3 %Pos=t:B3 %Length=r:2500\n1 %Pos=t:B1 %Length=r:1000\n");
+  // The numbers' units: lengths in m, sums in the unit of what they sum.
+  const bomreport::DisplayUnit* metres = report.units().unitOf(QelString("%SumBy:%Length"));
+  ASSERT_NE(metres, nullptr);
+  EXPECT_EQ(metres->symbol, "m");
+  EXPECT_EQ(metres->decimals, 3);
+  EXPECT_EQ(report.units().unitOf(QelString("%Weight"))->symbol, "kg");
+  EXPECT_EQ(report.units().unitOf(QelString("%Pos")), nullptr);
+  EXPECT_TRUE(report.units().suppressLastZeros());
   // Each evaluation reads the parts anew.
   EXPECT_EQ(bomtest::listing(job.evaluate().output()), expected);
 }

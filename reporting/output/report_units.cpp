@@ -1,0 +1,37 @@
+#include "BomReportWriter.h"
+
+namespace bomreport {
+namespace {
+
+// The units manager's kind (QelUnitsTransformArray::eSystems) of each token
+// unit type, by QelBomTemplateUnits::eTokenUnitType.
+constexpr int kSystemOfUnitType[5] = {
+    -1, QelUnitsTransformArray::kDistanceSystem, QelUnitsTransformArray::kWeightSystem,
+    QelUnitsTransformArray::kAreaSystem, QelUnitsTransformArray::kAngleSystem};
+
+}  // namespace
+
+ReportUnits::ReportUnits() : suppressLastZeros_(true) {}
+
+ReportUnits::ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager& units)
+    : table_(table), suppressLastZeros_(table.suppressLastZeros() == 1) {
+  for (int type = QelBomTemplateUnits::kDistanceUnit; type <= QelBomTemplateUnits::kAngleUnit;
+       ++type) {
+    const QelUnitTransform* transform =
+        units.getUnit(kSystemOfUnitType[type]).getQelUnitTransform();
+    units_[type].symbol = transform->symbol().toUtf8();
+    units_[type].decimals = transform->decimals();
+  }
+}
+
+const DisplayUnit* ReportUnits::unitOf(const QelString& token) const {
+  QelString summed;
+  const int type =
+      table_.tokenUnitType(QelBomDataToken(token).getSummingRequest(summed) == 1 ? summed : token);
+  if (type <= QelBomTemplateUnits::kUnkTokenUnitType || type > QelBomTemplateUnits::kAngleUnit) {
+    return nullptr;
+  }
+  return units_[type].symbol.empty() ? nullptr : &units_[type];
+}
+
+}  // namespace bomreport
