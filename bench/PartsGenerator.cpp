@@ -1,6 +1,7 @@
 #include "PartsGenerator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "VRKBomEngine.h"
@@ -36,8 +37,41 @@ constexpr int kBoltPositions = 6;
 constexpr int kPlatePositions = 600;
 constexpr int kFirstMainPosition = 1001;
 
-PartsGenerator::PartsGenerator(std::uint64_t seed, int count)
-    : m_rng(seed), m_count(count), m_produced(0), m_type(0), m_next(0) {
+bool shapeFromName(const std::string& name, Shape& shape) {
+  for (Shape candidate : {Shape::kRepetitive, Shape::kCatalogue, Shape::kFlat}) {
+    if (name == shapeName(candidate)) {
+      shape = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* shapeName(Shape shape) {
+  switch (shape) {
+    case Shape::kCatalogue:
+      return "catalogue";
+    case Shape::kFlat:
+      return "flat";
+    default:
+      return "repetitive";
+  }
+}
+
+PartsGenerator::PartsGenerator(std::uint64_t seed, int count, Shape shape)
+    : m_rng(seed),
+      m_shape(shape),
+      m_count(count),
+      m_produced(0),
+      m_assemblies(0),
+      m_type(0),
+      m_next(0),
+      m_size(0),
+      m_catalogue(std::max(1, count / 25)) {
+  if (shape != Shape::kRepetitive) {
+    startAssembly();
+    return;
+  }
   // About 18 parts per instance and 50 instances per type.
   const int typeCount = std::max(4, count / 900);
   for (int t = 0; t < typeCount; ++t) {
@@ -58,15 +92,50 @@ PartsGenerator::PartsGenerator(std::uint64_t seed, int count)
 }
 
 void PartsGenerator::startAssembly() {
-  m_type = static_cast<int>(m_rng() % m_types.size());
+  ++m_assemblies;
   m_next = 0;
+  if (m_shape == Shape::kRepetitive) {
+    m_type = static_cast<int>(m_rng() % m_types.size());
+    m_size = static_cast<int>(m_types[static_cast<size_t>(m_type)].size());
+  } else {
+    m_size = 20 + static_cast<int>(m_rng() % 41);  // 20 to 60 parts, 40 on average
+  }
+}
+
+// Catalogue positions are numbered from 1 in order of popularity and drawn
+// log-uniformly: position p is chosen about 1/p as often as position 1.
+int PartsGenerator::nextPosition() {
+  switch (m_shape) {
+    case Shape::kRepetitive:
+      return m_types[static_cast<size_t>(m_type)][static_cast<size_t>(m_next)];
+    case Shape::kCatalogue: {
+      const double u = std::uniform_real_distribution<double>(0.0, 1.0)(m_rng);
+      const int drawn = static_cast<int>(std::pow(static_cast<double>(m_catalogue) + 1.0, u));
+      return std::min(std::max(drawn, 1), m_catalogue);
+    }
+    default:
+      return m_produced;  // every part its own position
+  }
+}
+
+// A position's profile: in the repetitive shape by its number range (bolts,
+// plates, main members); otherwise drawn from the position's hash, about a
+// quarter of the positions bolts, half plates, a quarter main members.
+static const Profile& profileOf(Shape shape, int position, unsigned mix) {
+  if (shape == Shape::kRepetitive) {
+    return position <= kBoltPositions      ? kProfiles[11 + position % 3]
+           : position < kFirstMainPosition ? kProfiles[8 + (mix >> 8) % 3]
+                                           : kProfiles[(mix >> 8) % 8];
+  }
+  const unsigned kind = (mix >> 24) % 4;
+  return kind == 0   ? kProfiles[11 + (mix >> 8) % 3]
+         : kind == 3 ? kProfiles[(mix >> 8) % 8]
+                     : kProfiles[8 + (mix >> 8) % 3];
 }
 
 void PartsGenerator::describePosition(int position, Part& part) const {
   const unsigned mix = static_cast<unsigned>(position) * 2654435761u;
-  const Profile& profile = position <= kBoltPositions      ? kProfiles[11 + position % 3]
-                           : position < kFirstMainPosition ? kProfiles[8 + (mix >> 8) % 3]
-                                                           : kProfiles[(mix >> 8) % 8];
+  const Profile& profile = profileOf(m_shape, position, mix);
   part.kind = profile.kind;
   part.profile = profile.name;
   part.width = profile.width;
@@ -84,22 +153,24 @@ void PartsGenerator::describePosition(int position, Part& part) const {
 
 bool PartsGenerator::next(Part& part) {
   if (m_produced >= m_count) return false;
-  const std::vector<int>& positions = m_types[static_cast<size_t>(m_type)];
   ++m_produced;
   part.handle = m_produced;
-  part.assembly = "A" + std::to_string(m_type + 1);
-  part.position = positions[static_cast<size_t>(m_next)];
+  // In the repetitive shape a mark names an assembly type; otherwise every
+  // assembly has a mark of its own.
+  const int mark = m_shape == Shape::kRepetitive ? m_type + 1 : m_assemblies;
+  part.assembly = "A" + std::to_string(mark);
+  part.position = nextPosition();
   describePosition(part.position, part);
   part.quantity = 1;
-  part.phase = std::to_string(1 + m_type % 5);  // a mark is erected in one phase
-  if (++m_next == static_cast<int>(positions.size())) startAssembly();
+  part.phase = std::to_string(1 + (mark - 1) % 5);  // a mark is erected in one phase
+  if (++m_next == m_size) startAssembly();
   return true;
 }
 
-void writePartsCsv(std::ostream& out, std::uint64_t seed, int count) {
+void writePartsCsv(std::ostream& out, std::uint64_t seed, int count, Shape shape) {
   out << "#handle,#type,%MNum,%PosNum,%Name,%Material,%Length,%Weight,%Quantity,%Phase,%Class,"
          "%Width\n";
-  PartsGenerator generator(seed, count);
+  PartsGenerator generator(seed, count, shape);
   Part part;
   char numbers[64];
   while (generator.next(part)) {
@@ -112,12 +183,12 @@ void writePartsCsv(std::ostream& out, std::uint64_t seed, int count) {
   }
 }
 
-QelBomData* buildPartsData(std::uint64_t seed, int count) {
+QelBomData* buildPartsData(std::uint64_t seed, int count, Shape shape) {
   const QelString mnum(u"%MNum"), pos(u"%PosNum"), name(u"%Name"), material(u"%Material"),
       length(u"%Length"), weight(u"%Weight"), quantity(u"%Quantity"), phase(u"%Phase"),
       klass(u"%Class"), width(u"%Width");
   QelBomData* data = new QelBomData();
-  PartsGenerator generator(seed, count);
+  PartsGenerator generator(seed, count, shape);
   Part part;
   while (generator.next(part)) {
     QelBomDataRow* row = new QelBomDataRow();

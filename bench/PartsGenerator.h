@@ -1,13 +1,20 @@
-// Deterministic generator of realistic steel parts for benchmarks.
+// Deterministic generator of steel parts for benchmarks, in three shapes that
+// stress different things:
 //
-// A model of `count` parts built the way steel models are: assemblies are
-// instances of a limited set of assembly types, and every instance of a type
-// carries the same mark ("%MNum") and the same parts: one main member (a beam
-// or a column), a few plates, and bolts in quantity. Positions ("%PosNum"
-// integers) are shared: a position always has the same profile, material,
-// length and weight, plates and bolts recur across types, so most parts repeat
-// a position. Instances come in a random order, and every part has ten tuples.
-// The same seed and count always give the same parts.
+//   repetitive  assemblies are instances of a limited set of assembly types
+//               (about 50 instances per type), and every instance of a type
+//               carries the same mark ("%MNum") and the same parts: one main
+//               member, a few plates, bolts in quantity. Positions are shared
+//               across types, so nearly every part repeats a details line.
+//   catalogue   about count/25 positions in a catalogue; assemblies of about 40
+//               parts, each with a mark of its own, draw their parts' positions
+//               with a heavy-tailed choice (a few positions are very common,
+//               most are rare). Some lines repeat, most are kept.
+//   flat        every part is its own position: nothing repeats.
+//
+// A position ("%PosNum" integer) always has the same profile, material,
+// length and weight. Every part has ten tuples. The same shape, seed and count
+// always give the same parts.
 #ifndef BOM_BENCH_PARTS_GENERATOR_H_
 #define BOM_BENCH_PARTS_GENERATOR_H_
 
@@ -24,6 +31,12 @@ namespace bombench {
 
 // Object-type codes the generator uses (the host's codes for its objects).
 enum PartKind { kBeam = 1, kColumn = 2, kPlate = 3, kBolt = 4 };
+
+enum class Shape { kRepetitive, kCatalogue, kFlat };
+
+// "repetitive", "catalogue", "flat"; false for another name.
+bool shapeFromName(const std::string& name, Shape& shape);
+const char* shapeName(Shape shape);
 
 struct Part {
   int handle = 0;
@@ -42,29 +55,36 @@ struct Part {
 
 class PartsGenerator {
  public:
-  PartsGenerator(std::uint64_t seed, int count);
+  PartsGenerator(std::uint64_t seed, int count, Shape shape = Shape::kRepetitive);
 
   // The next part; false after `count` parts.
   bool next(Part& part);
 
  private:
   void startAssembly();
+  // The position of the next part of the current assembly.
+  int nextPosition();
   void describePosition(int position, Part& part) const;
 
   std::mt19937_64 m_rng;
+  Shape m_shape;
   int m_count;
   int m_produced;
-  std::vector<std::vector<int>> m_types;  // the positions of each assembly type, in order
-  int m_type;                             // the type of the current instance
-  int m_next;                             // the next part of the current instance
+  std::vector<std::vector<int>> m_types;  // repetitive: the positions of each assembly type
+  int m_assemblies;                       // assemblies started so far
+  int m_type;                             // repetitive: the type of the current assembly
+  int m_next;                             // the next part of the current assembly
+  int m_size;                             // catalogue and flat: the parts of the current assembly
+  int m_catalogue;                        // catalogue: the number of positions
 };
 
 // The CSV header and one line per part, in the format bomreport reads.
-void writePartsCsv(std::ostream& out, std::uint64_t seed, int count);
+void writePartsCsv(std::ostream& out, std::uint64_t seed, int count,
+                   Shape shape = Shape::kRepetitive);
 
 // A data set holding `count` generated parts (ten tuples each). The caller
 // owns it: empty() then delete.
-QelBomData* buildPartsData(std::uint64_t seed, int count);
+QelBomData* buildPartsData(std::uint64_t seed, int count, Shape shape = Shape::kRepetitive);
 
 // The four-level parts template: a report header filtering beams, columns,
 // plates and bolts; a group by assembly; a group by position sorted by

@@ -1,8 +1,10 @@
-// Benchmarks of the engine at the scale of real models.
+// Benchmarks of the engine at the scale of real models, on each shape of
+// generated model (repetitive, catalogue, flat; see PartsGenerator.h).
 //
 //   bom_bench [--bom_smoke] [benchmark flags]
 //
-// --bom_smoke runs every benchmark once on small inputs (for CI).
+// --bom_smoke runs every benchmark once on small inputs (for CI). Arguments
+// are COUNT/SHAPE, the shape numbered 0 repetitive, 1 catalogue, 2 flat.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -21,6 +23,10 @@ namespace {
 
 using Peer = QelBomEvaluator2TestPeer;
 
+bombench::Shape shapeOf(const benchmark::State& state) {
+  return static_cast<bombench::Shape>(state.range(1));
+}
+
 void release(QelBomItemBase* root) {
   root->empty();
   delete root;
@@ -32,7 +38,7 @@ void BM_RowSort(benchmark::State& state) {
   QelBomTemplate* templ = bombench::buildPartsTemplate();
   for (auto _ : state) {
     state.PauseTiming();
-    QelBomData* data = bombench::buildPartsData(1, count);
+    QelBomData* data = bombench::buildPartsData(1, count, shapeOf(state));
     Peer::EngineStack stack = Peer::getTemplateStack(templ);
     state.ResumeTiming();
     Peer::sortInpuDataBySortingTokens(data, stack);
@@ -86,7 +92,7 @@ void BM_Evaluate(benchmark::State& state) {
   QelBomTemplate* templ = bombench::buildPartsTemplate();
   for (auto _ : state) {
     state.PauseTiming();
-    QelBomData* data = bombench::buildPartsData(1, count);
+    QelBomData* data = bombench::buildPartsData(1, count, shapeOf(state));
     auto* output = new QelBomTemplate();
     state.ResumeTiming();
     QelBomEvaluator2::evaluate(templ, data, output);
@@ -104,12 +110,13 @@ void BM_Evaluate(benchmark::State& state) {
 void BM_BomreportCsv(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   const std::string dir = "bom_bench_files";
-  const std::string input = dir + "/parts" + std::to_string(count) + ".csv";
-  const std::string output = dir + "/report" + std::to_string(count) + ".csv";
+  const std::string name = std::to_string(count) + bombench::shapeName(shapeOf(state));
+  const std::string input = dir + "/parts" + name + ".csv";
+  const std::string output = dir + "/report" + name + ".csv";
   std::system(("mkdir -p " + dir).c_str());
   {
     std::ofstream out(input, std::ios::binary);
-    bombench::writePartsCsv(out, 1, count);
+    bombench::writePartsCsv(out, 1, count, shapeOf(state));
   }
   const std::string command = std::string(BOMREPORT_PATH) + " --template " BOM_PARTS_TEMPLATE +
                               " --data " + input + " --format csv -o " + output;
@@ -129,7 +136,9 @@ void registerAll(bool smoke) {
   const std::vector<int> sizes =
       smoke ? std::vector<int>{2000} : std::vector<int>{10000, 100000, 1000000};
   auto apply = [&](benchmark::internal::Benchmark* bench) {
-    for (int size : sizes) bench->Arg(size);
+    for (int shape = 0; shape < 3; ++shape) {
+      for (int size : sizes) bench->Args({size, shape});
+    }
     bench->Unit(benchmark::kMillisecond);
     if (smoke) bench->Iterations(1);
   };

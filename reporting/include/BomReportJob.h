@@ -41,9 +41,14 @@ struct ReportJobOptions {
   // The template file (JSON). Empty: the engine's default template. When the
   // template is given loaded, only names it in reports.
   std::string templatePath;
-  // The parts file: JSON when the name ends in ".json", CSV otherwise. Empty:
+  // The parts file, "-" for standard input; it may be gzip-compressed. Empty:
   // the engine's sample data set.
   std::string partsPath;
+  // "csv" or "json"; empty: by the name's ending (".csv", ".json", also before
+  // ".gz"), else JSON when the text starts with '[' or '{', CSV otherwise.
+  std::string partsFormat;
+  // The field delimiter of CSV parts (',' ';' or a tab are common).
+  char delimiter = ',';
   // The display units, "length=mm,weight=kg,area=m2,angle=deg" (any of the
   // four). Empty: the units library's current units.
   std::string units;

@@ -1,138 +1,176 @@
 #include "input/csv_reader.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include "BomReportErrors.h"
 
 namespace bomreport {
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;
 constexpr const char* kNulCharacter = "NUL character";
 
-// NUL ends a run too: it is an error, and stopping at the first one keeps a
-// stream of NULs (a device, a binary file) from being read to its end.
-bool isSpecial(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\0'; }
-bool endsQuotedRun(char c) { return c == '"' || c == '\r' || c == '\n' || c == '\0'; }
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+bool allAscii(std::string_view text) {
+  unsigned char bits = 0;
+  for (char c : text) bits |= static_cast<unsigned char>(c);
+  return bits < 0x80;
+}
 
 }  // namespace
 
-CsvReader::CsvReader(const std::string& path)
-    : path_(path), file_(std::fopen(path.c_str(), "rb")), buffer_(kBlockSize) {
-  if (file_ == nullptr) throw InputError(path, std::string("cannot open: ") + std::strerror(errno));
-}
-
-CsvReader::~CsvReader() { std::fclose(file_); }
-
-bool CsvReader::refill() {
-  size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-  pos_ = 0;
-  if (size_ == 0 && std::ferror(file_)) {
-    throw InputError(path_, std::string("cannot read: ") + std::strerror(errno));
-  }
-  if (atStart_) {
-    atStart_ = false;
-    if (size_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0) pos_ = 3;
-    if (pos_ == size_) return refill();
-  }
-  return size_ > 0;
-}
+CsvReader::CsvReader(std::string_view text, char delimiter, bool partOfText)
+    : text_(text), delimiter_(delimiter), partOfText_(partOfText) {}
 
 void CsvReader::error(long long line, int column, const std::string& reason) const {
-  throw InputError(path_, line, column, reason);
+  throw CsvError{line, column, reason};
 }
 
-long long CsvReader::fieldLine(int i) const {
-  // Line breaks reach the record only from quoted fields, one '\n' each.
-  const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
-  const auto breaks = std::count(record_.begin(), record_.begin() + begin, '\n');
-  return recordLine_ + static_cast<long long>(breaks);
-}
-
-void CsvReader::consumeLineBreak(int c) {
-  advance();
-  if (c == '\r' && peek() == '\n') advance();
+void CsvReader::consumeLineBreak() {
+  if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+  ++pos_;
   ++line_;
 }
 
 void CsvReader::readQuoted(int column) {
   const long long startLine = line_;
-  advance();  // the opening quote
+  const std::size_t field = fields_.size();
+  ++pos_;  // the opening quote
+  const std::size_t begin = pos_;
+  bool copied = false;  // the content differs from the text: it is in scratch_
+  const std::size_t offset = scratch_.size();
   for (;;) {
-    const int c = peek();
-    if (c == kEnd) error(startLine, column, "quoted field not closed before the end of the file");
-    if (c == '"') {
-      advance();
-      if (peek() != '"') return;  // the closing quote
-      advance();
-      record_ += '"';
-    } else if (c == '\r' || c == '\n') {
-      consumeLineBreak(c);
-      record_ += '\n';
-    } else if (c == 0) {
-      error(line_, column, kNulCharacter);
-    } else {
-      // Copy the run of ordinary characters at once.
-      const char* begin = buffer_.data() + pos_;
-      std::size_t n = 0;
-      while (pos_ + n < size_ && !endsQuotedRun(begin[n])) ++n;
-      record_.append(begin, n);
-      pos_ += n;
+    if (pos_ == text_.size()) {
+      if (partOfText_) throw CsvSplitInvalid();
+      error(startLine, column, "quoted field not closed before the end of the file");
     }
+    const char c = text_[pos_];
+    if (c == '"') {
+      if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
+        if (!copied) scratch_.append(text_.data() + begin, pos_ - begin);
+        copied = true;
+        scratch_ += '"';
+        pos_ += 2;
+        continue;
+      }
+      if (!copied) {
+        fields_.push_back(text_.substr(begin, pos_ - begin));
+      } else {
+        fields_.emplace_back();
+        scratchFields_.push_back({field, offset, scratch_.size() - offset});
+      }
+      ++pos_;  // the closing quote
+      return;
+    }
+    if (isLineBreak(c)) {
+      const bool crlf = c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
+      if (c == '\r' || copied) {  // a CR or CRLF becomes LF
+        if (!copied) scratch_.append(text_.data() + begin, pos_ - begin);
+        copied = true;
+        scratch_ += '\n';
+      }
+      pos_ += crlf ? 2 : 1;
+      ++line_;
+      continue;
+    }
+    if (c == '\0') error(line_, column, kNulCharacter);
+    const std::size_t start = pos_;
+    while (pos_ < text_.size()) {
+      const char d = text_[pos_];
+      if (d == '"' || d == '\r' || d == '\n' || d == '\0') break;
+      ++pos_;
+    }
+    if (copied) scratch_.append(text_.data() + start, pos_ - start);
   }
 }
 
-void CsvReader::readUnquoted(int column) {
-  for (;;) {
-    const int c = peek();
-    if (c == kEnd || c == ',' || c == '\r' || c == '\n') return;
-    if (c == '"') error(line_, column, "quote inside an unquoted field");
-    if (c == 0) error(line_, column, kNulCharacter);
-    const char* begin = buffer_.data() + pos_;
-    std::size_t n = 0;
-    while (pos_ + n < size_ && !isSpecial(begin[n])) ++n;
-    record_.append(begin, n);
-    pos_ += n;
+void CsvReader::readUnquoted() {
+  const std::size_t begin = pos_;
+  const char delimiter = delimiter_;
+  while (pos_ < text_.size()) {
+    const char c = text_[pos_];
+    if (c == delimiter || c == '"' || c == '\r' || c == '\n' || c == '\0') break;
+    ++pos_;
   }
+  fields_.push_back(text_.substr(begin, pos_ - begin));
+}
+
+long long CsvReader::fieldLine(int i) const {
+  // Line breaks reach a record only through quoted fields, one '\n' each.
+  long long line = recordLine_;
+  for (int j = 0; j < i; ++j) line += std::count(field(j).begin(), field(j).end(), '\n');
+  return line;
 }
 
 bool CsvReader::next() {
   for (;;) {
-    record_.clear();
-    ends_.clear();
-    if (peek() == kEnd) return false;
+    fields_.clear();
+    scratch_.clear();
+    scratchFields_.clear();
+    if (pos_ == text_.size()) return false;
     recordLine_ = line_;
+    const std::size_t recordStart = pos_;
     bool quotedSeen = false;
     for (;;) {
-      if (ends_.size() == kMaxFields) {
+      if (fields_.size() == kMaxFields) {
         error(recordLine_, 0, "more than " + std::to_string(kMaxFields) + " fields in a record");
       }
-      const int column = static_cast<int>(ends_.size()) + 1;
-      if (peek() == '"') {
+      const int column = static_cast<int>(fields_.size()) + 1;
+      if (pos_ < text_.size() && text_[pos_] == '"') {
         quotedSeen = true;
         readQuoted(column);
-        const int after = peek();
-        if (after != kEnd && after != ',' && after != '\r' && after != '\n') {
+        if (pos_ < text_.size() && text_[pos_] != delimiter_ && !isLineBreak(text_[pos_])) {
           error(line_, column, "unexpected text after a closing quote");
         }
       } else {
-        readUnquoted(column);
+        readUnquoted();
+        if (pos_ < text_.size() && text_[pos_] == '"') {
+          error(line_, column, "quote inside an unquoted field");
+        }
+        if (pos_ < text_.size() && text_[pos_] == '\0') error(line_, column, kNulCharacter);
       }
-      ends_.push_back(record_.size());
-      const int c = peek();
-      if (c == ',') {
-        advance();
+      if (pos_ < text_.size() && text_[pos_] == delimiter_) {
+        ++pos_;
         continue;
       }
-      if (c != kEnd) consumeLineBreak(c);
+      if (pos_ < text_.size()) consumeLineBreak();
       break;
     }
     // An empty line is no record.
-    if (ends_.size() == 1 && record_.empty() && !quotedSeen) continue;
+    if (fields_.size() == 1 && fields_[0].empty() && !quotedSeen) continue;
+    for (const ScratchField& copy : scratchFields_) {
+      fields_[copy.field] = std::string_view(scratch_).substr(copy.offset, copy.length);
+    }
+    ascii_ = allAscii(text_.substr(recordStart, pos_ - recordStart));
     return true;
   }
+}
+
+std::size_t nextRecordBoundary(std::string_view text, std::size_t from) {
+  from = std::min(from, text.size());
+  const bool inQuotes = std::count(text.begin(), text.begin() + from, '"') % 2 != 0;
+  bool quoted = inQuotes;
+  for (std::size_t i = from; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && c == '\n') {
+      return i + 1;
+    } else if (!quoted && c == '\r') {
+      return i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
+    }
+  }
+  return text.size();
+}
+
+long long countLineBreaks(std::string_view text) {
+  long long breaks = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++breaks;
+    } else if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
+      ++breaks;
+    }
+  }
+  return breaks;
 }
 
 }  // namespace bomreport

@@ -14,28 +14,6 @@
 
 namespace bomreport {
 
-std::string readWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) throw InputError(path, std::string("cannot open: ") + std::strerror(errno));
-  std::string content;
-  struct stat info;
-  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
-    content.reserve(static_cast<std::size_t>(info.st_size));  // no doubling on the way
-  }
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-    content.append(buffer, n);
-    // Nothing after a NUL byte is parsed: do not read on (it may be a device).
-    if (n < sizeof buffer || std::memchr(buffer, 0, n) != nullptr) break;
-  }
-  if (std::ferror(file.get())) {
-    throw InputError(path, std::string("cannot read: ") + std::strerror(errno));
-  }
-  return content;
-}
-
 // Walks the text for the parser and publishes how far it got.
 class JsonEventReader::TrackingIterator {
  public:

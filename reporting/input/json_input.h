@@ -17,11 +17,6 @@
 
 namespace bomreport {
 
-// The content of a file, up to the block that holds its first NUL byte (JSON
-// text holds none, and the readers stop there). Throws InputError "FILE:
-// cannot open: ..." or "FILE: cannot read: ...".
-std::string readWholeFile(const std::string& path);
-
 // A JSON number as the readers need it.
 struct JsonNumber {
   bool integral;   // written without fraction or exponent

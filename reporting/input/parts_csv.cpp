@@ -1,7 +1,10 @@
 #include "input/parts_csv.h"
 
 #include <algorithm>
+#include <exception>
+#include <memory>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "BomReportErrors.h"
@@ -11,6 +14,10 @@
 namespace bomreport {
 namespace {
 
+// Below this many bytes of parts a file is read by one thread.
+constexpr std::size_t kBytesPerThread = 4 << 20;
+constexpr unsigned kMaxThreads = 4;
+
 enum class ColumnKind { kToken, kHandle, kEqual, kType };
 
 struct Column {
@@ -18,10 +25,15 @@ struct Column {
   TokenInfo info;  // kToken only
 };
 
-// Throws InputError for field `i` of the current record. (The line is found
-// only here: finding it takes a pass over the record.)
+// The columns of the file, as the header names them.
+struct Layout {
+  std::vector<Column> columns;
+  int keptTokenColumns = 0;
+  bool hasHandle = false;
+};
+
 [[noreturn]] void fieldError(const CsvReader& reader, int i, const std::string& reason) {
-  throw InputError(reader.path(), reader.fieldLine(i), i + 1, reason);
+  throw CsvError{reader.fieldLine(i), i + 1, reason};
 }
 
 // A field must be UTF-8 text that a QelString holds (the reader has refused
@@ -30,7 +42,7 @@ void checkText(const CsvReader& reader, int i) {
   const std::string_view text = reader.field(i);
   std::size_t bad = 0;
   if (text.size() > kMaxTextBytes) fieldError(reader, i, "field longer than 2147483646 bytes");
-  if (!isValidUtf8(text, bad)) fieldError(reader, i, "invalid UTF-8");
+  if (!reader.recordIsAscii() && !isValidUtf8(text, bad)) fieldError(reader, i, "invalid UTF-8");
 }
 
 // The column that header field `i` names.
@@ -72,90 +84,241 @@ int firstDuplicate(const CsvReader& reader) {
   return first;
 }
 
-std::vector<Column> readHeader(CsvReader& reader, PartsBuilder& builder) {
-  if (!reader.next()) throw InputError(reader.path(), 1, 0, "no header row");
+Layout readHeader(CsvReader& reader, PartsBuilder& builder) {
+  if (!reader.next()) throw CsvError{1, 0, "no header row"};
   const int duplicate = firstDuplicate(reader);
-  std::vector<Column> columns;
-  columns.reserve(static_cast<std::size_t>(reader.fieldCount()));
+  Layout layout;
+  layout.columns.reserve(static_cast<std::size_t>(reader.fieldCount()));
   for (int i = 0; i < reader.fieldCount(); ++i) {
     checkText(reader, i);
     const std::string_view name = reader.field(i);
     if (name.empty()) fieldError(reader, i, "empty column name");
     if (i == duplicate) fieldError(reader, i, "duplicate column " + quoteForMessage(name));
-    columns.push_back(makeColumn(reader, i, builder));
+    layout.columns.push_back(makeColumn(reader, i, builder));
+    const Column& column = layout.columns.back();
+    if (column.kind == ColumnKind::kToken && column.info.kept) ++layout.keptTokenColumns;
+    if (column.kind == ColumnKind::kHandle) layout.hasHandle = true;
   }
-  return columns;
+  return layout;
 }
 
-// The part's object type from the #type column, if it has one.
-bool readType(const CsvReader& reader, const std::vector<Column>& columns, int& type) {
-  for (int i = 0; i < reader.fieldCount(); ++i) {
-    if (columns[i].kind != ColumnKind::kType || reader.field(i).empty()) continue;
-    checkText(reader, i);
-    if (!parseInt32(reader.field(i), type)) {
-      fieldError(reader, i,
-                 quoteForMessage(reader.field(i)) + " is not an object type (an integer)");
-    }
-    return true;
+// The same columns with token texts of their own, for another thread: copies
+// of one text would have every thread update the same reference count.
+Layout ownCopy(const Layout& layout) {
+  Layout copy = layout;
+  for (Column& column : copy.columns) {
+    const QelString& token = column.info.token;
+    if (!token.isEmpty()) column.info.token = QelString(token.getStringW(), token.length());
   }
-  return false;
+  return copy;
 }
 
-void readPart(const CsvReader& reader, const std::vector<Column>& columns, int tokenColumns,
-              PartsBuilder& builder) {
-  if (reader.fieldCount() != static_cast<int>(columns.size())) {
-    throw InputError(reader.path(), reader.recordLine(), 0,
-                     "expected " + std::to_string(columns.size()) + " fields, found " +
-                         std::to_string(reader.fieldCount()));
+// The parts of one stretch of the file, read into rows in file order.
+class PartsChunk {
+ public:
+  PartsChunk(const Layout& layout, const PartsBuilder& builder)
+      : layout_(layout), builder_(builder) {}
+  ~PartsChunk() {
+    for (QelBomDataRow* row : rows_) delete row;
   }
-  int type = 0;
-  const bool hasType = readType(reader, columns, type);
-  const bool keep = builder.keepsObjectType(hasType, type);
-  auto* row = keep ? new QelBomDataRow() : nullptr;
-  bool handleSet = false;
-  try {
-    if (row != nullptr) row->getData().setCapacity(tokenColumns);
+  PartsChunk(const PartsChunk&) = delete;
+  PartsChunk& operator=(const PartsChunk&) = delete;
+
+  // Reads every record of `reader`. Throws CsvError, CsvSplitInvalid.
+  void read(CsvReader& reader) {
+    while (reader.next()) readPart(reader);
+  }
+  // Each part in file order: its row, or null for a part the filter drops.
+  // The caller takes the rows over.
+  std::vector<QelBomDataRow*> takeRows() { return std::move(rows_); }
+
+ private:
+  // The part's object type from the #type column, if it has one.
+  bool readType(const CsvReader& reader, int& type) const {
     for (int i = 0; i < reader.fieldCount(); ++i) {
-      const std::string_view cell = reader.field(i);
+      if (layout_.columns[i].kind != ColumnKind::kType || reader.field(i).empty()) continue;
       checkText(reader, i);
-      const Column& column = columns[i];
-      if (column.kind == ColumnKind::kHandle) {
-        if (row != nullptr) row->setObjectHandle(toQel(cell));
-        handleSet = true;
-      } else if (column.kind == ColumnKind::kEqual) {
-        if (row != nullptr && !cell.empty()) row->setEqualPartObjectHandles(splitHandles(cell));
-      } else if (column.kind == ColumnKind::kToken && !cell.empty()) {
-        const bool store = row != nullptr && column.info.kept;
-        QelBomDataTuple tuple;
-        const std::string reason = typeCell(cell, column.info.catalogue,
-                                            store ? &tuple.value() : nullptr, &builder.texts());
-        if (!reason.empty()) fieldError(reader, i, reason + " (" + toUtf8(column.info.token) + ")");
-        if (store) {
-          tuple.setToken(column.info.token);
-          row->addData(std::move(tuple));
-        }
+      if (!parseInt32(reader.field(i), type)) {
+        fieldError(reader, i,
+                   quoteForMessage(reader.field(i)) + " is not an object type (an integer)");
+      }
+      return true;
+    }
+    return false;
+  }
+
+  void readPart(const CsvReader& reader) {
+    if (reader.fieldCount() != static_cast<int>(layout_.columns.size())) {
+      throw CsvError{reader.recordLine(), 0,
+                     "expected " + std::to_string(layout_.columns.size()) + " fields, found " +
+                         std::to_string(reader.fieldCount())};
+    }
+    int type = 0;
+    const bool hasType = readType(reader, type);
+    std::unique_ptr<QelBomDataRow> row(builder_.keepsObjectType(hasType, type) ? new QelBomDataRow()
+                                                                               : nullptr);
+    if (row != nullptr) row->getData().setCapacity(layout_.keptTokenColumns);
+    for (int i = 0; i < reader.fieldCount(); ++i) readCell(reader, i, row.get());
+    rows_.push_back(nullptr);  // may throw: the row is still owned here
+    rows_.back() = row.release();
+  }
+
+  void readCell(const CsvReader& reader, int i, QelBomDataRow* row) {
+    const std::string_view cell = reader.field(i);
+    checkText(reader, i);
+    const Column& column = layout_.columns[i];
+    if (column.kind == ColumnKind::kHandle) {
+      if (row != nullptr) row->setObjectHandle(toQel(cell));
+    } else if (column.kind == ColumnKind::kEqual) {
+      if (row != nullptr && !cell.empty()) row->setEqualPartObjectHandles(splitHandles(cell));
+    } else if (column.kind == ColumnKind::kToken && !cell.empty()) {
+      const bool store = row != nullptr && column.info.kept;
+      QelBomDataTuple tuple;
+      const std::string reason =
+          typeCell(cell, column.info.catalogue, store ? &tuple.value() : nullptr, &texts_);
+      if (!reason.empty()) fieldError(reader, i, reason + " (" + toUtf8(column.info.token) + ")");
+      if (store) {
+        tuple.setToken(column.info.token);
+        row->addData(std::move(tuple));
       }
     }
-    if (row != nullptr && !handleSet) {
-      row->setObjectHandle(toQel(std::to_string(builder.partsRead() + 1)));
-    }
-  } catch (...) {
-    delete row;
-    throw;
   }
-  builder.finishPart(row, keep);
+
+  const Layout& layout_;
+  const PartsBuilder& builder_;
+  TextPool texts_;  // one per chunk: threads share no texts
+  std::vector<QelBomDataRow*> rows_;
+};
+
+// A stretch of the file read by one thread, and how its reading ended.
+struct Stretch {
+  std::string_view text;
+  std::size_t offset = 0;  // of `text` in the file's text
+  std::unique_ptr<Layout> ownLayout;
+  std::unique_ptr<PartsChunk> chunk;
+  bool failed = false;
+  bool splitInvalid = false;
+  CsvError error;
+  std::exception_ptr exception;
+};
+
+void readStretch(Stretch& stretch, char delimiter, bool last) {
+  try {
+    CsvReader reader(stretch.text, delimiter, !last);
+    stretch.chunk->read(reader);
+  } catch (const CsvError& e) {
+    stretch.failed = true;
+    stretch.error = e;
+  } catch (const CsvSplitInvalid&) {
+    stretch.failed = true;
+    stretch.splitInvalid = true;
+  } catch (...) {
+    stretch.failed = true;
+    stretch.exception = std::current_exception();
+  }
+}
+
+// Cuts the parts (from offset `start` of `text`) into stretches that begin at
+// record boundaries.
+std::vector<Stretch> cut(std::string_view text, std::size_t start) {
+  const std::size_t size = text.size() - start;
+  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t count = std::min<std::size_t>(
+      {threads, kMaxThreads, std::max<std::size_t>(1, size / kBytesPerThread)});
+  std::vector<Stretch> stretches(count);
+  std::size_t begin = start;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t end =
+        k + 1 == count ? text.size() : nextRecordBoundary(text, start + size / count * (k + 1));
+    stretches[k].text = text.substr(begin, std::max(end, begin) - begin);
+    stretches[k].offset = begin;
+    begin = std::max(end, begin);
+  }
+  return stretches;
+}
+
+// Reads the parts after the header, in stretches on threads of their own when
+// the file is large. False when a stretch did not end at a record boundary
+// (a file that is not well-formed): the caller reads it again in one piece.
+// Errors name the line of the whole text, whose header ends at `bodyLine`.
+bool readBody(std::vector<Stretch>& stretches, std::string_view text, long long bodyLine,
+              const Layout& layout, PartsBuilder& builder, char delimiter) {
+  std::vector<std::thread> threads;
+  for (std::size_t k = 0; k < stretches.size(); ++k) {
+    Stretch& stretch = stretches[k];
+    const bool own = k > 0;
+    if (own) stretch.ownLayout.reset(new Layout(ownCopy(layout)));
+    stretch.chunk.reset(new PartsChunk(own ? *stretch.ownLayout : layout, builder));
+    const bool last = k + 1 == stretches.size();
+    if (own) {
+      threads.emplace_back(readStretch, std::ref(stretch), delimiter, last);
+    }
+  }
+  readStretch(stretches[0], delimiter, stretches.size() == 1);
+  for (std::thread& thread : threads) thread.join();
+  for (Stretch& stretch : stretches) {
+    if (!stretch.failed) continue;
+    if (stretch.splitInvalid) return false;
+    if (stretch.exception) std::rethrow_exception(stretch.exception);
+    const std::size_t bodyStart = stretches[0].offset;
+    const long long before = countLineBreaks(text.substr(bodyStart, stretch.offset - bodyStart));
+    throw CsvError{bodyLine + before + stretch.error.line - 1, stretch.error.column,
+                   stretch.error.reason};
+  }
+  return true;
+}
+
+// Hands the rows to the builder in file order; parts without a #handle column
+// are numbered from 1.
+void finish(std::vector<Stretch>& stretches, const Layout& layout, PartsBuilder& builder) {
+  for (Stretch& stretch : stretches) {
+    std::vector<QelBomDataRow*> rows = stretch.chunk->takeRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      QelBomDataRow* row = rows[i];
+      rows[i] = nullptr;
+      if (row != nullptr && !layout.hasHandle) {
+        row->setObjectHandle(toQel(std::to_string(builder.partsRead() + 1)));
+      }
+      try {
+        builder.finishPart(row, row != nullptr);
+      } catch (...) {
+        for (QelBomDataRow* left : rows) delete left;
+        throw;
+      }
+    }
+  }
 }
 
 }  // namespace
 
-void readPartsCsv(const std::string& path, PartsBuilder& builder) {
-  CsvReader reader(path);
-  const std::vector<Column> columns = readHeader(reader, builder);
-  int tokenColumns = 0;
-  for (const Column& column : columns) {
-    if (column.kind == ColumnKind::kToken && column.info.kept) ++tokenColumns;
+void readPartsCsv(const InputBytes& input, PartsBuilder& builder, char delimiter) {
+  const std::string_view text = input.text();
+  try {
+    std::size_t bodyStart = 0;
+    long long bodyLine = 1;
+    Layout layout;
+    {  // the header's fields go before the parts are read
+      CsvReader header(text, delimiter);
+      layout = readHeader(header, builder);
+      bodyStart = header.offset();
+      bodyLine = header.line();
+    }
+    std::vector<Stretch> stretches = cut(text, bodyStart);
+    if (!readBody(stretches, text, bodyLine, layout, builder, delimiter)) {
+      stretches = std::vector<Stretch>(1);
+      stretches[0].text = text.substr(bodyStart);
+      stretches[0].offset = bodyStart;
+      readBody(stretches, text, bodyLine, layout, builder, delimiter);
+    }
+    finish(stretches, layout, builder);
+  } catch (const CsvError& e) {
+    throw InputError(input.name(), e.line, e.column, e.reason);
   }
-  while (reader.next()) readPart(reader, columns, tokenColumns, builder);
+}
+
+void readPartsCsv(const std::string& path, PartsBuilder& builder) {
+  const InputBytes input(path);
+  readPartsCsv(input, builder);
 }
 
 }  // namespace bomreport

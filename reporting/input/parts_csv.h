@@ -11,16 +11,23 @@
 // An empty cell means the part lacks that token. A catalogue token's cell must
 // parse as the catalogue's type; other cells are integers when they are 32-bit
 // integers, reals when they are numbers, texts otherwise. Cells must be UTF-8.
+//
+// A large file is read in parts by several threads, each part starting at a
+// record boundary; the rows, their order and every message are those of
+// reading it from start to end.
 #ifndef BOMREPORT_INPUT_PARTS_CSV_H_
 #define BOMREPORT_INPUT_PARTS_CSV_H_
 
 #include <string>
 
+#include "input/input_bytes.h"
 #include "input/parts_builder.h"
 
 namespace bomreport {
 
-// Throws InputError "FILE:LINE[:COL]: reason" (COL is the field's number).
+// Throws InputError "NAME:LINE[:COL]: reason" (COL is the field's number).
+// REQUIRES: `delimiter` is none of '"', '\r', '\n', '\0'.
+void readPartsCsv(const InputBytes& input, PartsBuilder& builder, char delimiter = ',');
 void readPartsCsv(const std::string& path, PartsBuilder& builder);
 
 }  // namespace bomreport

@@ -1,28 +1,43 @@
 #include "input/parts_file.h"
 
-#include <filesystem>
-
+#include "input/input_bytes.h"
 #include "input/parts_csv.h"
 #include "input/parts_json.h"
 
 namespace bomreport {
 namespace {
 
-bool endsWithJson(const std::string& path) {
-  const std::string ext = std::filesystem::path(path).extension().string();
-  if (ext.size() != 5) return false;
-  std::string lower;
-  for (char c : ext) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return lower == ".json";
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+PartsFormat formatOf(const std::string& path, std::string_view text) {
+  std::string name = lowerCase(path);
+  if (endsWith(name, ".gz")) name.resize(name.size() - 3);
+  if (endsWith(name, ".json")) return PartsFormat::kJson;
+  if (endsWith(name, ".csv")) return PartsFormat::kCsv;
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  const bool json = first != std::string_view::npos && (text[first] == '[' || text[first] == '{');
+  return json ? PartsFormat::kJson : PartsFormat::kCsv;
 }
 
 }  // namespace
 
-void readPartsFile(const std::string& path, PartsBuilder& builder) {
-  if (endsWithJson(path)) {
-    readPartsJson(path, builder);
+void readPartsFile(const std::string& path, PartsBuilder& builder,
+                   const PartsFileOptions& options) {
+  const InputBytes input(path);
+  const PartsFormat format =
+      options.format == PartsFormat::kAuto ? formatOf(path, input.text()) : options.format;
+  if (format == PartsFormat::kJson) {
+    readPartsJson(input, builder);
   } else {
-    readPartsCsv(path, builder);
+    readPartsCsv(input, builder, options.delimiter);
   }
 }
 

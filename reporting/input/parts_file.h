@@ -1,4 +1,4 @@
-// A parts file of either format, chosen by its name.
+// A parts file of either format.
 #ifndef BOMREPORT_INPUT_PARTS_FILE_H_
 #define BOMREPORT_INPUT_PARTS_FILE_H_
 
@@ -8,9 +8,20 @@
 
 namespace bomreport {
 
-// Reads `path` into `builder`: as JSON when the name ends in ".json" (any
-// case), as CSV otherwise. Throws InputError "FILE:LINE[:COL]: reason".
-void readPartsFile(const std::string& path, PartsBuilder& builder);
+enum class PartsFormat { kAuto, kCsv, kJson };
+
+struct PartsFileOptions {
+  // kAuto: by the name's ending (".csv", ".json", also before ".gz"); for
+  // other names and standard input, JSON when the text starts with '[' or '{'
+  // (after white space), CSV otherwise.
+  PartsFormat format = PartsFormat::kAuto;
+  char delimiter = ',';  // of CSV
+};
+
+// Reads `path` ("-": standard input) into `builder`. Throws InputError
+// "NAME:LINE[:COL]: reason".
+void readPartsFile(const std::string& path, PartsBuilder& builder,
+                   const PartsFileOptions& options = PartsFileOptions());
 
 }  // namespace bomreport
 

@@ -248,10 +248,14 @@ class PartsJsonReader : public JsonEventReader {
 
 }  // namespace
 
-void readPartsJson(const std::string& path, PartsBuilder& builder) {
-  const std::string text = readWholeFile(path);
-  PartsJsonReader reader(path, text, builder);
+void readPartsJson(const InputBytes& input, PartsBuilder& builder) {
+  PartsJsonReader reader(input.name(), input.text(), builder);
   reader.run();
+}
+
+void readPartsJson(const std::string& path, PartsBuilder& builder) {
+  const InputBytes input(path);
+  readPartsJson(input, builder);
 }
 
 }  // namespace bomreport

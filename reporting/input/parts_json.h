@@ -13,11 +13,13 @@
 
 #include <string>
 
+#include "input/input_bytes.h"
 #include "input/parts_builder.h"
 
 namespace bomreport {
 
-// Throws InputError "FILE:LINE:COL: reason".
+// Throws InputError "NAME:LINE:COL: reason".
+void readPartsJson(const InputBytes& input, PartsBuilder& builder);
 void readPartsJson(const std::string& path, PartsBuilder& builder);
 
 }  // namespace bomreport

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "input/input_bytes.h"
 #include "input/json_input.h"
 #include "input/names.h"
 #include "input/text_util.h"
@@ -257,8 +258,8 @@ LoadedTemplate readTemplateText(const std::string& fileName, std::string_view te
 }
 
 LoadedTemplate readTemplateFile(const std::string& path) {
-  const std::string text = readWholeFile(path);
-  return readTemplateText(path, text);
+  const InputBytes input(path);
+  return readTemplateText(input.name(), input.text());
 }
 
 LoadedTemplate defaultTemplate() {

@@ -3,15 +3,36 @@
 #include <filesystem>
 #include <utility>
 
+#include "BomReportErrors.h"
+#include "input/input_bytes.h"
 #include "input/parts_builder.h"
 #include "input/parts_file.h"
+#include "input/text_util.h"
 #include "job/units_option.h"
 
 namespace bomreport {
 namespace {
 
 std::string displayName(const std::string& path, const char* builtIn) {
+  if (path == "-") return InputBytes::kStandardInputName;
   return path.empty() ? builtIn : std::filesystem::path(path).filename().string();
+}
+
+PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
+  PartsFileOptions parts;
+  if (options.partsFormat == "csv") {
+    parts.format = PartsFormat::kCsv;
+  } else if (options.partsFormat == "json") {
+    parts.format = PartsFormat::kJson;
+  } else if (!options.partsFormat.empty()) {
+    throw InputError("--data-format", quoteForMessage(options.partsFormat) + " is not csv or json");
+  }
+  const char d = options.delimiter;
+  if (d == '"' || d == '\r' || d == '\n' || d == '\0') {
+    throw InputError("--delimiter", "a quote or a line break cannot separate fields");
+  }
+  parts.delimiter = d;
+  return parts;
 }
 
 }  // namespace
@@ -25,8 +46,7 @@ EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits u
       dataName_(std::move(dataName)) {}
 
 Report EvaluatedReport::view(bool withUsed) {
-  return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_,
-                &units_};
+  return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_, &units_};
 }
 
 ReportJob::ReportJob(ReportJobOptions options) : options_(std::move(options)) { prepare(); }
@@ -41,6 +61,7 @@ ReportJob::~ReportJob() = default;
 // Steps 1 to 3. The options are checked before any file is read.
 void ReportJob::prepare() {
   applySettings(options_.settings);
+  partsFileOptions(options_);  // checked before any file is read
   if (!options_.units.empty()) applyUnitsOption(options_.units, units_);
   if (template_.root == nullptr) {
     template_ =
@@ -66,7 +87,7 @@ DataPtr ReportJob::loadData() const {
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
   if (sample) return data;  // the sample set comes ready
   PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0);
-  readPartsFile(options_.partsPath, builder);
+  readPartsFile(options_.partsPath, builder, partsFileOptions(options_));
   return data;
 }
 

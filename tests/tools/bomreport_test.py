@@ -11,6 +11,9 @@ golden/. Usage:
 """
 
 import argparse
+import csv as csv_module
+import gzip
+import io
 import json
 import os
 import re
@@ -310,6 +313,37 @@ def units_and_settings(ctx):
                         "--units", "length=m,weight=t,area=mm2,angle=deg",
                         "--setting", "C0_BOMSuppressLastZeros=0")
     ctx.golden("units-chosen.txt", chosen)
+
+
+@case
+def input_conveniences(ctx):
+    """Parts from standard input (CSV, or JSON by its first character), with a
+    semicolon delimiter, and gzip-compressed whatever the name: the same report
+    as the example file read directly."""
+    template = os.path.join(ctx.examples, "steel-template.json")
+    with open(os.path.join(ctx.examples, "steel-parts.csv"), "rb") as f:
+        csv = f.read()
+    with open(os.path.join(ctx.examples, "steel-parts.json"), "rb") as f:
+        parts_json = f.read()
+    expected, _ = ctx.run("--template", template, "--data",
+                          os.path.join(ctx.examples, "steel-parts.csv"), "--format", "csv")
+    piped, _ = ctx.run("--template", template, "--data", "-", "--format", "csv", stdin=csv)
+    expect(piped == expected, "CSV on standard input differs")
+    piped_json, _ = ctx.run("--template", template, "--data", "-", "--format", "csv",
+                            stdin=parts_json)
+    expect(piped_json == expected, "JSON on standard input differs")
+    rows = list(csv_module.reader(io.StringIO(csv.decode("utf-8"), newline="")))
+    text = io.StringIO(newline="")
+    csv_module.writer(text, delimiter=";", lineterminator="\n").writerows(rows)
+    ctx.write("semicolons.csv", text.getvalue())
+    semicolons, _ = ctx.run("--template", template, "--data", "semicolons.csv",
+                            "--delimiter", ";", "--format", "csv")
+    expect(semicolons == expected, "semicolon-delimited parts differ")
+    ctx.write("parts.dat", gzip.compress(csv))
+    unzipped, _ = ctx.run("--template", template, "--data", "parts.dat", "--format", "csv")
+    expect(unzipped == expected, "gzip-compressed parts differ")
+    _, err = ctx.run("--data", "-", "--data-format", "json", status=2, stdin=b"%Pos\n1\n")
+    expect(err.startswith(b"bomreport: standard input:1:1: "), "message: %r" % err)
 
 
 @case

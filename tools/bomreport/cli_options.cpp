@@ -16,8 +16,16 @@ int parseOptions(int argc, char** argv, Options& options) {
       "bomreport");
   app.set_version_flag("--version", std::string("bomreport ") + BOMREPORT_VERSION);
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
-  app.add_option("--data", options.dataPath, "parts file: FILE.csv, or FILE.json")
+  app.add_option("--data", options.dataPath,
+                 "parts file: FILE.csv or FILE.json, also gzip-compressed; - for standard input")
       ->type_name("FILE");
+  app.add_option("--data-format", options.dataFormat,
+                 "read the parts as csv or json (default: by the name, else by the content)")
+      ->check(CLI::IsMember({"csv", "json"}))
+      ->type_name("FORMAT");
+  app.add_option("--delimiter", options.delimiter,
+                 "field delimiter of CSV parts: one character, or 'tab' (default ,)")
+      ->type_name("CHAR");
   app.add_option("--format", options.format, "report format (default text)")
       ->check(CLI::IsMember(reportFormatNames()))
       ->type_name("FORMAT");

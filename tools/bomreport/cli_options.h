@@ -9,7 +9,9 @@ namespace bomreport {
 
 struct Options {
   std::string templatePath;  // empty: the default template
-  std::string dataPath;      // empty: the sample data set
+  std::string dataPath;      // empty: the sample data set; "-": standard input
+  std::string dataFormat;    // "csv", "json"; empty: by name or content
+  std::string delimiter = ",";
   std::string format = "text";
   std::string outputPath;  // empty: standard output
   std::string units;       // empty: the units library's current units

@@ -20,10 +20,20 @@
 namespace bomreport {
 namespace {
 
+char delimiterOf(const std::string& option) {
+  if (option == "tab" || option == "\\t") return '\t';
+  if (option.size() != 1) {
+    throw InputError("--delimiter", "\"" + option + "\" is not one character (or tab)");
+  }
+  return option[0];
+}
+
 ReportJobOptions jobOptions(const Options& options) {
   ReportJobOptions job;
   job.templatePath = options.templatePath;
   job.partsPath = options.dataPath;
+  job.partsFormat = options.dataFormat;
+  job.delimiter = delimiterOf(options.delimiter);
   job.units = options.units;
   job.settings = options.settings;
   job.keepAllTokens = options.allTokens;

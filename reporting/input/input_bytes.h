@@ -1,0 +1,53 @@
+// InputBytes: the content of an input file as one read-only range of bytes.
+//
+// A regular file is mapped into memory; standard input (the path "-"), pipes
+// and devices are read into a buffer, up to the end or up to the block that
+// holds the first NUL byte (no text input holds one, and a device such as
+// /dev/zero would never end). A file that starts like gzip is decompressed,
+// whatever its name. A file that looks like UTF-16 or UTF-32 text is refused
+// with a message that says so: every reader takes UTF-8.
+//
+// Thread-safety: an InputBytes is read-only once made; any number of threads
+// may read its bytes at once.
+#ifndef BOMREPORT_INPUT_INPUT_BYTES_H_
+#define BOMREPORT_INPUT_INPUT_BYTES_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace bomreport {
+
+class InputBytes {
+ public:
+  // The name standard input has in messages.
+  static constexpr const char* kStandardInputName = "standard input";
+
+  // Reads `path` ("-": standard input). Throws InputError "NAME: reason" when
+  // it cannot be opened or read, or does not hold UTF-8 text.
+  explicit InputBytes(const std::string& path);
+  ~InputBytes();
+  InputBytes(const InputBytes&) = delete;
+  InputBytes& operator=(const InputBytes&) = delete;
+
+  // The bytes, without a UTF-8 byte-order mark. Valid while this object lives.
+  std::string_view text() const { return text_; }
+  // How messages name the input: its path, or "standard input".
+  const std::string& name() const { return name_; }
+
+ private:
+  void readStream(int fd);
+  void map(int fd, std::size_t size);
+  void inflateGzip();
+  void checkEncoding() const;
+
+  std::string name_;
+  std::string buffer_;      // the content when it is not mapped
+  void* mapped_ = nullptr;  // the mapping of a regular file, or null
+  std::size_t mappedSize_ = 0;
+  std::string_view text_;
+};
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_INPUT_INPUT_BYTES_H_
