@@ -8,6 +8,7 @@
 #ifndef QEL_STRING_H_
 #define QEL_STRING_H_
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -25,12 +26,27 @@ class VRK_ROOTS_API QelString {
   QelString(const wchar_t* text);  // NOLINT(google-explicit-constructor)
   // From `length` code units at `text`.
   QelString(const char16_t* text, int length);
-  QelString(const QelString& other) noexcept;
-  QelString(QelString&& other) noexcept;
-  ~QelString();
+  // Copying shares the text: one reference more, no allocation.
+  QelString(const QelString& other) noexcept : m_pText(other.m_pText) { addRef(m_pText); }
+  QelString(QelString&& other) noexcept : m_pText(other.m_pText) { other.m_pText = nullptr; }
+  ~QelString() { release(); }
 
-  QelString& operator=(const QelString& other) noexcept;
-  QelString& operator=(QelString&& other) noexcept;
+  QelString& operator=(const QelString& other) noexcept {
+    if (m_pText != other.m_pText) {
+      addRef(other.m_pText);
+      release();
+      m_pText = other.m_pText;
+    }
+    return *this;
+  }
+  QelString& operator=(QelString&& other) noexcept {
+    if (this != &other) {
+      release();
+      m_pText = other.m_pText;
+      other.m_pText = nullptr;
+    }
+    return *this;
+  }
 
   static QelString fromUtf8(std::string_view utf8);
   std::string toUtf8() const;
@@ -93,13 +109,34 @@ class VRK_ROOTS_API QelString {
 
  private:
   struct Rep;
-  // The length is kept in the int this many ints before the first code unit.
+  // The length is kept in the int this many ints before the first code unit,
+  // the atomic reference count in the int before it.
   static constexpr int kLengthSlot = 2;
+  static constexpr int kRefsSlot = 3;
+  static std::atomic<int>& refsOf(char16_t* text) noexcept {
+    return *reinterpret_cast<std::atomic<int>*>(reinterpret_cast<int*>(text) - kRefsSlot);
+  }
+  static void addRef(char16_t* text) noexcept {
+    if (text != nullptr) refsOf(text).fetch_add(1, std::memory_order_relaxed);
+  }
+  // A sole owner frees without the atomic update: no other string can be
+  // copying from this block at the same time.
+  void release() noexcept {
+    char16_t* text = m_pText;
+    if (text == nullptr) return;
+    m_pText = nullptr;
+    std::atomic<int>& refs = refsOf(text);
+    if (refs.load(std::memory_order_acquire) == 1 ||
+        refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      destroy(text);
+    }
+  }
+  // Frees the block of a text no string refers to any more.
+  static void destroy(char16_t* text) noexcept;
   static int compareUnits(const char16_t* a, int lengthA, const char16_t* b, int lengthB) noexcept;
   static Rep* allocate(int length);
   void makeUnique(int extra);
   void assignUnits(const char16_t* text, int length);
-  void release() noexcept;
 
   char16_t* m_pText;  // first code unit of a shared Rep, or null when empty
 };

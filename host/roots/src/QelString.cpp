@@ -137,17 +137,12 @@ QelString::Rep* QelString::allocate(int length) {
   return rep;
 }
 
-void QelString::release() noexcept {
-  if (m_pText == nullptr) return;
-  Rep* rep = repOf<Rep>(m_pText);
-  m_pText = nullptr;
-  // A sole owner may free without the atomic update: no other string can be
-  // copying from this block at the same time.
-  if (rep->refs.load(std::memory_order_acquire) == 1 ||
-      rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    rep->~Rep();
-    std::free(rep);
-  }
+void QelString::destroy(char16_t* text) noexcept {
+  static_assert(sizeof(Rep) == kRefsSlot * sizeof(int) && offsetof(Rep, length) == sizeof(int),
+                "the header reads the count and the length by slot");
+  Rep* rep = repOf<Rep>(text);
+  rep->~Rep();
+  std::free(rep);
 }
 
 // Makes the block owned by this string alone, with room for `extra` more code
@@ -245,35 +240,6 @@ QelString::QelString(const wchar_t* text) : m_pText(nullptr) {
     m_pText = unitsOf(rep);
     if (written == 0) release();
   }
-}
-
-QelString::QelString(const QelString& other) noexcept : m_pText(other.m_pText) {
-  if (m_pText != nullptr) repOf<Rep>(m_pText)->refs.fetch_add(1, std::memory_order_relaxed);
-}
-
-QelString::QelString(QelString&& other) noexcept : m_pText(other.m_pText) {
-  other.m_pText = nullptr;
-}
-
-QelString::~QelString() { release(); }
-
-QelString& QelString::operator=(const QelString& other) noexcept {
-  if (m_pText == other.m_pText) return *this;
-  if (other.m_pText != nullptr) {
-    repOf<Rep>(other.m_pText)->refs.fetch_add(1, std::memory_order_relaxed);
-  }
-  release();
-  m_pText = other.m_pText;
-  return *this;
-}
-
-QelString& QelString::operator=(QelString&& other) noexcept {
-  if (this != &other) {
-    release();
-    m_pText = other.m_pText;
-    other.m_pText = nullptr;
-  }
-  return *this;
 }
 
 // ---- UTF-8 -----------------------------------------------------------------
