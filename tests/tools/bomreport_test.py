@@ -182,7 +182,7 @@ def escaping(ctx):
 def default_text(ctx):
     """The default template over the sample data; the data are random, so the
     report is checked for its structure."""
-    out, err = ctx.run()
+    out, err = ctx.run("--preview")
     expect(err == b"", "unexpected standard error")
     lines = out.decode("utf-8").split("\n")
     expect(lines[-1] == "", "the report does not end with a line feed")
