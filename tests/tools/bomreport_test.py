@@ -1005,6 +1005,23 @@ def natural_collation(ctx):
     expect(sorted(orders["binary"]) == sorted(orders["natural"]), "different lines")
 
 
+@case
+def instance_tokens(ctx):
+    """The steel template shows %ElementID: by default it is an instance token
+    and equal parts merge; named otherwise, every part keeps its line."""
+    parts = steel_parts(ctx, {1, 2, 3, 4})
+    positions = {(p["%MNum"], p["%PNum"], p["%Phase"]) for p in parts}
+
+    def details(*args):
+        out, _ = ctx.run(*ctx.steel("--merge-equal", "--format", "csv", *args))
+        return [r for r in csv.DictReader(io.StringIO(out.decode("utf-8"), newline=""))
+                if r["type"] == "kDetails"]
+    merged = details()
+    expect(len(merged) == len(positions), "%d lines, %d positions" % (len(merged), len(positions)))
+    expect(all(r["%ElementID"] == "" for r in merged), "an instance token is shown")
+    expect(len(details("--instance-tokens", "Grid")) == len(parts), "parts merged")
+
+
 # --- First run, warnings ------------------------------------------------------------------
 
 def readme_command(ctx, first_word):
