@@ -8,7 +8,8 @@ groups of every connection, and the welds of the column feet (object type 6,
 which the example template leaves out).
 
 Object types (the #type column): 1 beam or bracing, 2 column, 3 plate,
-4 bolt group, 6 weld.
+4 bolt group, 6 weld. The Assembly column names the assembly a part belongs
+to (its mark and a running number: C1.1, C1.2, ...); bolts belong to none.
 
 Writes steel-parts.csv and steel-parts.json beside this script. The output is
 deterministic: run it again and the files come out byte for byte the same.
@@ -39,13 +40,19 @@ BOLTS = {  # name: (kg per bolt with nut and washers, standard, material, length
 
 COLUMNS = ["#handle", "#type", "#equal", "%Phase", "%MNum", "%MName", "%PNum", "%Name",
            "%Material", "%Quantity", "%Length", "%Width", "%Thick", "%Weight", "%ElementID",
-           "%Coating", "%Standard", "Grid"]
+           "%Coating", "%Standard", "Grid", "Assembly"]
 
 
 class Model:
     def __init__(self):
         self.parts = []
         self.next_handle = 0x2A40
+        self.assemblies = {}  # mark: how many assemblies of it so far
+        self.assembly = None  # the assembly parts are added to
+
+    def start_assembly(self, mark):
+        self.assemblies[mark] = self.assemblies.get(mark, 0) + 1
+        self.assembly = "%s.%d" % (mark, self.assemblies[mark])
 
     def handle(self):
         value = "%X" % self.next_handle
@@ -55,6 +62,8 @@ class Model:
     def add(self, kind, **values):
         part = {"#handle": self.handle(), "#type": kind}
         part.update(values)
+        if kind != 4:
+            part["Assembly"] = self.assembly
         part["%ElementID"] = "E%04d" % (len(self.parts) + 1)
         self.parts.append(part)
         return part
@@ -107,6 +116,7 @@ def build():
                 mark, profile, pnum = "C3", "HEB280", "P3"
             else:
                 mark, profile, pnum = "C2", "HEA260", "P2"
+            model.start_assembly(mark)
             model.member(2, "1", mark, "COLUMN", pnum, profile, height, grid)
             model.plates(1, "1", mark, "COLUMN", "P10", 25, 400, 400)
             model.plates(1, "1", mark, "COLUMN", "P11", 15, 260, 260)
@@ -119,6 +129,7 @@ def build():
             for a, b in zip(xs, xs[1:]):
                 grid = "%s-%s/%s" % (a, b, y)
                 pnum = "P20" if main_mark == "B1" else "P22"
+                model.start_assembly(main_mark)
                 model.member(1, phase, main_mark, "BEAM", pnum, main_profile, 5760, grid)
                 model.plates(2, phase, main_mark, "BEAM", "P30", 12, 150, 300)
                 model.bolts(phase, "B1", "M20x60", 4, grid)
@@ -126,11 +137,13 @@ def build():
         for x in xs:  # secondary beams along the 5 m bays
             for a, b in zip(ys, ys[1:]):
                 grid = "%s/%s-%s" % (x, a, b)
+                model.start_assembly("B2")
                 model.member(1, phase, "B2", "BEAM, SECONDARY", "P21", "IPE240", 4780, grid)
                 model.plates(2, phase, "B2", "BEAM, SECONDARY", "P31", 10, 150, 240)
                 model.bolts(phase, "B1", "M20x60", 4, grid)
                 model.bolts(phase, "B1", "M20x60", 4, grid)
     for grid in ("A-B/1", "C-D/1", "A-B/3", "C-D/3"):
+        model.start_assembly("BR1")
         model.member(1, "1", "BR1", "BRACING", "P40", "L80x8", 8420, grid, material="S235JR")
         model.plates(2, "1", "BR1", "BRACING", "P41", 10, 200, 320)
         model.bolts("1", "B3", "M16x50", 2, grid)

@@ -8,8 +8,10 @@
 //   3. trace: the token trace and the filter object types;
 //   4. data: a data set given both lists and filled from a parts file (only
 //      the parts whose object type the template wants, only the tokens it
-//      requires), or the engine's sample data set;
-//   5. evaluation into a new output template.
+//      requires), its numbers converted from the file's units, equal parts
+//      merged and the quantity tokens a host fills derived (see
+//      ReportJobOptions); or the engine's sample data set;
+//   5. evaluation into a new output template, under the chosen collation.
 // Steps 1 to 3 happen when the job is made, 4 and 5 in evaluate(). What it
 // returns, an EvaluatedReport, is read by the writers (step 6, see
 // BomReportWriter.h) and releases its trees when it is destroyed (step 7).
@@ -19,10 +21,17 @@
 // throws std::bad_alloc. Nothing is left half-made: a job or report that
 // throws while being made releases what it had built.
 //
+// Warnings: what does not stop a report but makes its figures suspect (a
+// template token that no part carries, a filter that keeps no part, an
+// unknown setting) is collected as one line of text each, for the front end
+// to show: ReportJob::warnings() after steps 1 to 3, EvaluatedReport::
+// warnings() with those of steps 4 and 5 added.
+//
 // Thread-safety: the engine evaluates one report at a time per process, and
-// the stored settings are process-wide. A process that makes reports on
-// several threads serialises every construction of a ReportJob and every
-// evaluate(); an EvaluatedReport may then be written on any one thread.
+// the stored settings and the string collation are process-wide. A process
+// that makes reports on several threads serialises every construction of a
+// ReportJob and every evaluate(); an EvaluatedReport may then be written on
+// any one thread.
 #ifndef BOM_REPORT_JOB_H_
 #define BOM_REPORT_JOB_H_
 
@@ -57,6 +66,23 @@ struct ReportJobOptions {
   std::vector<std::string> settings;
   // Keep every token of the parts file, not only those the template uses.
   bool keepAllTokens = false;
+  // The units the parts file's numbers are in, "length=m,weight=t,area=m2,
+  // angle=deg" (any of the four). Empty: the internal units (mm, kg, mm2,
+  // rad). Numbers of every token with a unit kind are converted as they are
+  // read.
+  std::string inputUnits;
+  // Merge the parts that agree on every token the template uses (less the
+  // instance tokens and the derived quantity tokens) into one row with equal
+  // parts, whose %Quantity is the sum of theirs.
+  bool mergeEqualParts = false;
+  // Tokens each part has its own value of: never matched, and left out of
+  // merged rows.
+  std::vector<std::string> instanceTokens{"%ElementID"};
+  // The parts file's column that names the assembly a part belongs to; the
+  // distinct values per assembly mark give %MQuantity.
+  std::string assemblyToken = "Assembly";
+  // How texts compare while the report is evaluated (sorting, grouping).
+  QelString::Collation collation = QelString::Collation::kCodeUnits;
 };
 
 // What the template asks of the data (step 3).
@@ -71,7 +97,7 @@ struct TokenTrace {
 class BOM_REPORT_API EvaluatedReport {
  public:
   EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units, std::string templateName,
-                  std::string dataName);
+                  std::string dataName, std::vector<std::string> warnings = {});
 
   const QelBomTemplate& output() const { return *output_; }
   // The rows in the evaluated order, with the marks the evaluation left.
@@ -80,6 +106,8 @@ class BOM_REPORT_API EvaluatedReport {
   const ReportUnits& units() const { return units_; }
   const std::string& templateName() const { return templateName_; }
   const std::string& dataName() const { return dataName_; }
+  // The warnings of the job and of this evaluation, in the order they arose.
+  const std::vector<std::string>& warnings() const { return warnings_; }
 
   // What a writer reads; with `withUsed` the used handles and tokens follow the
   // report. Valid while this report lives.
@@ -91,6 +119,7 @@ class BOM_REPORT_API EvaluatedReport {
   ReportUnits units_;
   std::string templateName_;
   std::string dataName_;
+  std::vector<std::string> warnings_;
 };
 
 class BOM_REPORT_API ReportJob {
@@ -115,6 +144,8 @@ class BOM_REPORT_API ReportJob {
   // default template").
   std::string templateName() const;
   std::string dataName() const;
+  // The warnings of steps 1 to 3 (the options).
+  const std::vector<std::string>& warnings() const { return warnings_; }
 
   // Steps 4 and 5: reads the parts anew and evaluates the template over them.
   // Throws InputError for a bad parts file.
@@ -122,9 +153,10 @@ class BOM_REPORT_API ReportJob {
 
  private:
   void prepare();
-  DataPtr loadData() const;
+  DataPtr loadData(std::vector<std::string>& warnings) const;
 
   ReportJobOptions options_;
+  std::vector<std::string> warnings_;
   QelUnitsManager units_;  // the display units the template is bound to
   LoadedTemplate template_;
   TokenTrace trace_;

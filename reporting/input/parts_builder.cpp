@@ -1,5 +1,8 @@
 #include "input/parts_builder.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "BomReportTrees.h"
 #include "input/text_util.h"
 
@@ -39,14 +42,23 @@ std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType c
   return std::string();
 }
 
-PartsBuilder::PartsBuilder(QelBomData* data, bool keepAllTokens, bool templateFilters)
-    : data_(data), keepAllTokens_(keepAllTokens), templateFilters_(templateFilters) {}
+PartsBuilder::PartsBuilder(QelBomData* data, bool keepAllTokens, bool templateFilters,
+                           std::vector<std::string> hostTokens)
+    : data_(data),
+      keepAllTokens_(keepAllTokens),
+      templateFilters_(templateFilters),
+      hostTokens_(std::move(hostTokens)) {}
 
-TokenInfo PartsBuilder::makeTokenInfo(std::string_view utf8Token) const {
+TokenInfo PartsBuilder::makeTokenInfo(std::string_view utf8Token) {
+  if (named_.size() < kMaxNotedTokens ||
+      std::find(watched_.begin(), watched_.end(), utf8Token) != watched_.end()) {
+    named_.emplace(utf8Token);
+  }
   TokenInfo info;
   info.token = toQel(utf8Token);
   info.catalogue = QelBomDataToken::getTokenType(info.token);
-  info.kept = keepAllTokens_ || data_->isTokenRequired(info.token);
+  info.kept = keepAllTokens_ || data_->isTokenRequired(info.token) ||
+              std::find(hostTokens_.begin(), hostTokens_.end(), utf8Token) != hostTokens_.end();
   if (!info.kept && info.catalogue == QelBomDataValue::kUnkDataValueType) {
     info.token = QelString();  // a long token would be kept for nothing
   }
@@ -61,7 +73,14 @@ const TokenInfo& PartsBuilder::tokenInfo(std::string_view utf8Token) {
   return tokens_.emplace(std::move(key), std::move(info)).first->second;
 }
 
-bool PartsBuilder::keepsObjectType(bool hasType, int type) const {
+void PartsBuilder::noteObjectType(int type) {
+  if (typeNoted_ && type == lastType_) return;  // most parts repeat the type before them
+  types_.insert(type);
+  lastType_ = type;
+  typeNoted_ = true;
+}
+
+bool PartsBuilder::wantsObjectType(bool hasType, int type) const {
   if (!templateFilters_ || !hasType) return true;
   return data_->isItemPresent(static_cast<QelBomData::eSteelObjects>(type));
 }
@@ -69,6 +88,7 @@ bool PartsBuilder::keepsObjectType(bool hasType, int type) const {
 void PartsBuilder::finishPart(QelBomDataRow* row, bool keep) {
   ++partsRead_;
   if (keep) {
+    ++partsKept_;
     data_->addChild(row);
   } else {
     delete row;

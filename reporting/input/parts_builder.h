@@ -1,6 +1,7 @@
 // PartsBuilder: turns parts read from a file into the data rows of a data set,
 // as a host extracts objects from its model. Shared by the CSV and JSON parts
-// readers.
+// readers. It also notes what the file holds (the tokens it names, the object
+// types of its parts) for the host's warnings.
 //
 // A part becomes a row when the template does not filter, when the part has no
 // object type, or when the data set says its type is present
@@ -11,9 +12,12 @@
 #ifndef BOMREPORT_INPUT_PARTS_BUILDER_H_
 #define BOMREPORT_INPUT_PARTS_BUILDER_H_
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "VRKBomEngine.h"
 #include "input/text_pool.h"
@@ -40,15 +44,26 @@ std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType c
 class PartsBuilder {
  public:
   // The data set must have been given the template's tokens and object types.
-  PartsBuilder(QelBomData* data, bool keepAllTokens, bool templateFilters);
+  // The values of `hostTokens` (exactly as written) are kept besides those the
+  // template requires: the host derives other tokens from them.
+  PartsBuilder(QelBomData* data, bool keepAllTokens, bool templateFilters,
+               std::vector<std::string> hostTokens = {});
 
   // The token's catalogue type and whether its values are kept; looked up once
-  // per distinct token.
+  // per distinct token. Either notes the token as named by the file.
   const TokenInfo& tokenInfo(std::string_view utf8Token);
-  TokenInfo makeTokenInfo(std::string_view utf8Token) const;
+  TokenInfo makeTokenInfo(std::string_view utf8Token);
 
-  // Whether a part of this object type (when it has one) becomes a row.
-  bool keepsObjectType(bool hasType, int type) const;
+  // Whether a part of this object type (when it has one) becomes a row. Notes
+  // the type.
+  bool keepsObjectType(bool hasType, int type) {
+    if (hasType) noteObjectType(type);
+    return wantsObjectType(hasType, type);
+  }
+  // The same without noting the type; safe on several threads at once.
+  bool wantsObjectType(bool hasType, int type) const;
+  // Notes that the file holds a part of object type `type`.
+  void noteObjectType(int type);
 
   // Parts read so far, kept or not; a part's number in the file is partsRead() + 1
   // while it is being read.
@@ -59,11 +74,29 @@ class PartsBuilder {
   // Shared texts for the cells of all parts.
   TextPool& texts() { return texts_; }
 
+  // Tokens whose naming by the file is always noted (see namedTokens).
+  void watchTokens(std::vector<std::string> tokens) { watched_ = std::move(tokens); }
+
+  // What the file held: the tokens it names (columns, or tokens of any part:
+  // every watched token, and of the others the first kMaxNotedTokens), the
+  // object types of its parts, and how many parts became rows.
+  const std::unordered_set<std::string>& namedTokens() const { return named_; }
+  const std::set<int>& objectTypes() const { return types_; }
+  long long partsKept() const { return partsKept_; }
+
  private:
   QelBomData* data_;
   bool keepAllTokens_;
   bool templateFilters_;
+  std::vector<std::string> hostTokens_;
   long long partsRead_ = 0;
+  long long partsKept_ = 0;
+  static constexpr std::size_t kMaxNotedTokens = 4096;  // a file may have millions
+  std::vector<std::string> watched_;
+  std::unordered_set<std::string> named_;
+  std::set<int> types_;
+  int lastType_ = 0;  // the type noted last (most parts repeat it)
+  bool typeNoted_ = false;
   std::unordered_map<std::string, TokenInfo> tokens_;
   TextPool texts_;
 };

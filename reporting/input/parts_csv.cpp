@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 #include <numeric>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -131,6 +132,8 @@ class PartsChunk {
   // Each part in file order: its row, or null for a part the filter drops.
   // The caller takes the rows over.
   std::vector<QelBomDataRow*> takeRows() { return std::move(rows_); }
+  // The object types of the parts read, each once.
+  const std::set<int>& objectTypes() const { return types_; }
 
  private:
   // The part's object type from the #type column, if it has one.
@@ -155,7 +158,8 @@ class PartsChunk {
     }
     int type = 0;
     const bool hasType = readType(reader, type);
-    std::unique_ptr<QelBomDataRow> row(builder_.keepsObjectType(hasType, type) ? new QelBomDataRow()
+    if (hasType) noteType(type);
+    std::unique_ptr<QelBomDataRow> row(builder_.wantsObjectType(hasType, type) ? new QelBomDataRow()
                                                                                : nullptr);
     if (row != nullptr) row->getData().setCapacity(layout_.keptTokenColumns);
     for (int i = 0; i < reader.fieldCount(); ++i) readCell(reader, i, row.get());
@@ -184,10 +188,18 @@ class PartsChunk {
     }
   }
 
+  void noteType(int type) {
+    if (!types_.empty() && type == lastType_) return;  // most parts repeat the type
+    types_.insert(type);
+    lastType_ = type;
+  }
+
   const Layout& layout_;
   const PartsBuilder& builder_;
   TextPool texts_;  // one per chunk: threads share no texts
   std::vector<QelBomDataRow*> rows_;
+  std::set<int> types_;
+  int lastType_ = 0;
 };
 
 // A stretch of the file read by one thread, and how its reading ended.
@@ -272,6 +284,7 @@ bool readBody(std::vector<Stretch>& stretches, std::string_view text, long long 
 // are numbered from 1.
 void finish(std::vector<Stretch>& stretches, const Layout& layout, PartsBuilder& builder) {
   for (Stretch& stretch : stretches) {
+    for (int type : stretch.chunk->objectTypes()) builder.noteObjectType(type);
     std::vector<QelBomDataRow*> rows = stretch.chunk->takeRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
       QelBomDataRow* row = rows[i];

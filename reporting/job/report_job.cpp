@@ -1,6 +1,7 @@
 #include "BomReportJob.h"
 
 #include <filesystem>
+#include <iterator>
 #include <utility>
 
 #include "BomReportErrors.h"
@@ -8,6 +9,9 @@
 #include "input/parts_builder.h"
 #include "input/parts_file.h"
 #include "input/text_util.h"
+#include "job/equal_parts.h"
+#include "job/input_units.h"
+#include "job/report_warnings.h"
 #include "job/units_option.h"
 
 namespace bomreport {
@@ -35,15 +39,35 @@ PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
   return parts;
 }
 
+// Sets the string collation for the life of the object.
+class CollationScope {
+ public:
+  explicit CollationScope(QelString::Collation collation) : previous_(QelString::collation()) {
+    QelString::setCollation(collation);
+  }
+  ~CollationScope() { QelString::setCollation(previous_); }
+  CollationScope(const CollationScope&) = delete;
+  CollationScope& operator=(const CollationScope&) = delete;
+
+ private:
+  QelString::Collation previous_;
+};
+
+void append(std::vector<std::string>& to, std::vector<std::string> more) {
+  to.insert(to.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+}
+
 }  // namespace
 
 EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
-                                 std::string templateName, std::string dataName)
+                                 std::string templateName, std::string dataName,
+                                 std::vector<std::string> warnings)
     : output_(std::move(output)),
       data_(std::move(data)),
       units_(std::move(units)),
       templateName_(std::move(templateName)),
-      dataName_(std::move(dataName)) {}
+      dataName_(std::move(dataName)),
+      warnings_(std::move(warnings)) {}
 
 Report EvaluatedReport::view(bool withUsed) {
   return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_, &units_};
@@ -60,9 +84,10 @@ ReportJob::~ReportJob() = default;
 
 // Steps 1 to 3. The options are checked before any file is read.
 void ReportJob::prepare() {
-  applySettings(options_.settings);
+  warnings_ = applySettings(options_.settings);
   partsFileOptions(options_);  // checked before any file is read
   if (!options_.units.empty()) applyUnitsOption(options_.units, units_);
+  InputUnits checked(options_.inputUnits);  // refused before any file is read
   if (template_.root == nullptr) {
     template_ =
         options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);
@@ -80,25 +105,44 @@ std::string ReportJob::dataName() const {
   return displayName(options_.partsPath, "built-in sample data");
 }
 
-// Step 4: the host extracts only what the template uses.
-DataPtr ReportJob::loadData() const {
+// Step 4: the host extracts only what the template uses, in internal units,
+// and fills in what it derives.
+DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
   const bool sample = options_.partsPath.empty();
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
   if (sample) return data;  // the sample set comes ready
-  PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0);
+  const std::vector<std::string> dataTokens = templateDataTokens(trace_.tokens);
+  const HostTokens host(
+      dataTokens,
+      HostTokenOptions{options_.mergeEqualParts, options_.instanceTokens, options_.assemblyToken});
+  PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0,
+                       host.inputTokens());
+  std::vector<std::string> watched = dataTokens;
+  append(watched, host.inputTokens());
+  builder.watchTokens(std::move(watched));
   readPartsFile(options_.partsPath, builder, partsFileOptions(options_));
+  const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
+                             builder.partsRead(), builder.partsKept()};
+  append(warnings,
+         partsFileWarnings(dataTokens, host.derivedTokens(), trace_.filterObjTypes, facts));
+  InputUnits(options_.inputUnits).convert(*data, *template_.root->getBomTemplateUnits());
+  append(warnings, host.apply(*data, builder.namedTokens(), dataName()));
   return data;
 }
 
 // Step 5.
 EvaluatedReport ReportJob::evaluate() {
-  DataPtr data = loadData();
+  std::vector<std::string> warnings = warnings_;
+  DataPtr data = loadData(warnings);
   TemplatePtr output(new QelBomTemplate());
-  QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
+  {
+    const CollationScope collation(options_.collation);
+    QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
+  }
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   return EvaluatedReport(std::move(output), std::move(data), std::move(units), templateName(),
-                         dataName());
+                         dataName(), std::move(warnings));
 }
 
 }  // namespace bomreport

@@ -13,7 +13,10 @@ int sign(bool less, bool greater) { return less ? -1 : (greater ? 1 : 0); }
 }  // namespace
 
 SortKeyTable::SortKeyTable(const QelArray<QelString>& keys, const QelIntArray& orders)
-    : m_keyNames(keys), m_keyCount(keys.count()), m_rowCount(0) {
+    : m_keyNames(keys),
+      m_byCodeUnits(QelString::comparesByCodeUnits()),
+      m_keyCount(keys.count()),
+      m_rowCount(0) {
   for (int k = 0; k < m_keyCount; ++k) {
     m_descending.push_back(k < orders.count() && orders[k] != 1 ? 1 : 0);
   }
@@ -24,7 +27,7 @@ void SortKeyTable::add(const QelBomDataRow* row) {
   ++m_rowCount;
 }
 
-SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelString& key) {
+SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelString& key) const {
   Key result;
   result.type = QelBomDataValue::kUnkDataValueType;
   result.present = false;
@@ -45,11 +48,15 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
       break;
     case QelBomDataValue::kStringDataValue: {
       const QelString& text = *static_cast<const QelString*>(value.data());
-      result.text = text.getStringW();
+      const char16_t* units = text.getStringW();
       result.length = text.length();
       for (int i = 0; i < result.length && i < kHeadUnits; ++i) {
-        result.head[i / 4] |= static_cast<unsigned long long>(result.text[i])
-                              << (48 - 16 * (i % 4));
+        result.head[i / 4] |= static_cast<unsigned long long>(units[i]) << (48 - 16 * (i % 4));
+      }
+      if (m_byCodeUnits) {
+        result.text = units;
+      } else {
+        result.string = &text;
       }
       break;
     }
@@ -59,7 +66,7 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
   return result;
 }
 
-int SortKeyTable::compareKeys(const Key& a, const Key& b) {
+int SortKeyTable::compareKeys(const Key& a, const Key& b) const {
   if (!a.present) return b.present ? -1 : 0;
   if (!b.present) return 1;
   if (a.type != b.type) return -1;
@@ -68,20 +75,23 @@ int SortKeyTable::compareKeys(const Key& a, const Key& b) {
       return sign(a.intValue<b.intValue, a.intValue> b.intValue);
     case QelBomDataValue::kDoubleDataValue:
       return sign(b.doubleValue > a.doubleValue, a.doubleValue > b.doubleValue);
-    case QelBomDataValue::kStringDataValue: {
-      if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
-      if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
-      if (a.length > kHeadUnits || b.length > kHeadUnits) {
-        const int common = std::min(a.length, b.length);
-        for (int i = kHeadUnits; i < common; ++i) {
-          if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
-        }
-      }
-      return sign(a.length<b.length, a.length> b.length);
-    }
+    case QelBomDataValue::kStringDataValue:
+      return m_byCodeUnits ? compareTextsByUnits(a, b) : QelString::compare(*a.string, *b.string);
     default:
       return 0;
   }
+}
+
+int SortKeyTable::compareTextsByUnits(const Key& a, const Key& b) {
+  if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+  if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
+  if (a.length > kHeadUnits || b.length > kHeadUnits) {
+    const int common = std::min(a.length, b.length);
+    for (int i = kHeadUnits; i < common; ++i) {
+      if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
+    }
+  }
+  return sign(a.length<b.length, a.length> b.length);
 }
 
 int SortKeyTable::compareFrom(int a, int b, int from) const {
@@ -143,8 +153,6 @@ bool SortKeyTable::keysAreConsistent() const {
   }
   return true;
 }
-
-bool SortKeyTable::sameKey(const Key& a, const Key& b) { return compareKeys(a, b) == 0; }
 
 unsigned long long SortKeyTable::hashKey(const Key& key) {
   if (!key.present) return 0x51ed27;

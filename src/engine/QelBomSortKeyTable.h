@@ -5,7 +5,10 @@
 // lacking it orders first, values of different types give -1 whichever row
 // comes first, ints and reals by value (a NaN equals every real), texts by
 // code units; descending keys are negated; rows equal on every key keep their
-// order (stable).
+// order (stable). Texts are compared by their code units directly while
+// QelString::comparesByCodeUnits(), and by QelString::compare otherwise (a
+// collation chosen by the host); either way only identical texts are equal.
+// The collation must not change while a table lives.
 #ifndef QEL_BOM_SORT_KEY_TABLE_H_
 #define QEL_BOM_SORT_KEY_TABLE_H_
 
@@ -44,7 +47,8 @@ class SortKeyTable {
     union {
       int intValue;
       double doubleValue;
-      const char16_t* text;
+      const char16_t* text;     // with the code-unit order
+      const QelString* string;  // with another collation
     };
   };
   // The element that is sorted: a row's first keys with the row's number.
@@ -64,18 +68,20 @@ class SortKeyTable {
   std::vector<int> orderByRows() const;
   // The given rows (row numbers) in their stable order.
   std::vector<int> sortRows(const std::vector<int>& rows) const;
-  static bool sameKey(const Key& a, const Key& b);
+  bool sameKey(const Key& a, const Key& b) const { return compareKeys(a, b) == 0; }
   static unsigned long long hashKey(const Key& key);
   bool sameKeys(int a, int b) const;
   unsigned long long hashKeys(int row) const;
 
-  static Key extract(const QelBomDataRow* row, const QelString& key);
-  static int compareKeys(const Key& a, const Key& b);
+  Key extract(const QelBomDataRow* row, const QelString& key) const;
+  int compareKeys(const Key& a, const Key& b) const;
+  static int compareTextsByUnits(const Key& a, const Key& b);
   // Compares rows a and b from key `from` on.
   int compareFrom(int a, int b, int from) const;
   int directed(int result, int key) const { return m_descending[key] ? -result : result; }
 
   const QelArray<QelString>& m_keyNames;
+  bool m_byCodeUnits;  // QelString::comparesByCodeUnits() when the table was made
   int m_keyCount;
   int m_rowCount;
   std::vector<char> m_descending;

@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "EngineTestSupport.h"
 #include "QelBomEvaluator2.h"
@@ -245,9 +246,14 @@ TEST(QelBomSortingTest, RowOrderIsTheStableOrderOfCompareDataRow) {
   struct Case {
     const char* name;
     bool mixed;
+    QelString::Collation collation;
   };
-  for (const Case& c : {Case{"consistent keys", false}, Case{"mixed types and NaN", true}}) {
+  for (const Case& c : {Case{"consistent keys", false, QelString::Collation::kCodeUnits},
+                        Case{"mixed types and NaN", true, QelString::Collation::kCodeUnits},
+                        Case{"natural, consistent keys", false, QelString::Collation::kNatural},
+                        Case{"natural, mixed types", true, QelString::Collation::kNatural}}) {
     SCOPED_TRACE(c.name);
+    QelString::setCollation(c.collation);
     TemplatePtr templ =
         nestedTemplate({{{"%SortDescBy:%Mark,%Mass", ""}}, {{"%SortAscBy:%Count", ""}}});
     DataPtr data = newData();
@@ -272,8 +278,27 @@ TEST(QelBomSortingTest, RowOrderIsTheStableOrderOfCompareDataRow) {
     std::stable_sort(expected.begin(), expected.end(), [](QelBomDataRow* a, QelBomDataRow* b) {
       return Peer::compareDataRow(&a, &b) < 0;
     });
+    QelString::setCollation(QelString::Collation::kCodeUnits);
     EXPECT_TRUE(rowsOf(data.get()) == expected);
     EXPECT_EQ(data->lastChild(), expected.back());
     EXPECT_EQ(expected.back()->next(), nullptr);
+  }
+}
+
+// The sort keys compare texts by code units only while that is the collation.
+TEST(QelBomSortingTest, TextKeysFollowTheStringCollation) {
+  TemplatePtr templ = nestedTemplate({{{"%SortAscBy:%PNum", ""}}});
+  for (const auto& [collation, expected] :
+       {std::pair{QelString::Collation::kCodeUnits, "1,4,3,2,5"},
+        std::pair{QelString::Collation::kNatural, "1,3,5,4,2"}}) {
+    DataPtr data = newData();
+    const char* marks[] = {"P1", "p10", "P2", "P10", "p2"};
+    for (int i = 0; i < 5; ++i) {
+      data->addChild(makeRow(std::to_string(i + 1).c_str(), {{"%PNum", marks[i]}}));
+    }
+    QelString::setCollation(collation);
+    sortRows(templ.get(), data.get());
+    QelString::setCollation(QelString::Collation::kCodeUnits);
+    EXPECT_EQ(handlesOf(data.get()), expected);
   }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +49,68 @@ TEST(QelStringTest, OrdinalAndPrefixCompare) {
   for (const auto& [a, b, n, expected] : prefixes) {
     EXPECT_EQ(sign(QelString::compare(QelString(a), QelString(b), n)), expected) << n;
   }
+}
+
+// Runs `body` under `collation`, then restores the default order.
+template <typename Body>
+void underCollation(QelString::Collation collation, Body body) {
+  QelString::setCollation(collation);
+  body();
+  QelString::setCollation(QelString::Collation::kCodeUnits);
+}
+
+TEST(QelStringTest, CodeUnitOrderIsTheDefault) {
+  EXPECT_EQ(QelString::collation(), QelString::Collation::kCodeUnits);
+  EXPECT_TRUE(QelString::comparesByCodeUnits());
+  EXPECT_LT(QelString::compare(QelString(u"P10"), QelString(u"P2")), 0);
+  underCollation(QelString::Collation::kNatural,
+                 [] { EXPECT_FALSE(QelString::comparesByCodeUnits()); });
+}
+
+void expectNaturalOrder() {
+  const std::tuple<const char16_t*, const char16_t*, int> cases[] = {
+      {u"P2", u"P10", -1},           // digit runs by value
+      {u"P10", u"P10", 0},           // only identical texts are equal
+      {u"P1", u"P1a", -1},           // the shorter sequence first
+      {u"P007", u"P7", -1},          // equal value: code units decide
+      {u"P7", u"P08", -1},           // leading zeros ignored by value
+      {u"a", u"B", -1},              // letters by case folding
+      {u"A", u"a", -1},              // folded tie: code units decide
+      {u"HEA200", u"hea1000", -1},   // folding and value together
+      {u"Äx", u"äy", -1},            // folding beyond ASCII
+      {u"x٣", u"x12", -1},           // any decimal digits (Arabic-Indic 3)
+      {u"PL10*100", u"PL10*20", 1},  // several runs
+      {u"9", u"a", -1},              // a digit run stands where '0' would
+      {u"-", u"1", -1},              // ... after '-' (U+002D)
+      {u"99999999999999999999", u"100000000000000000000", -1},  // beyond 64 bits
+      {u"", u"0", -1},
+      {u"𝟏", u"2", -1},  // MATHEMATICAL BOLD DIGIT ONE (a surrogate pair)
+  };
+  for (const auto& [textA, textB, expected] : cases) {
+    const QelString a(textA), b(textB);
+    EXPECT_EQ(sign(QelString::compare(a, b)), expected) << a.toUtf8() << " vs " << b.toUtf8();
+    EXPECT_EQ(sign(QelString::compare(b, a)), -expected) << b.toUtf8() << " vs " << a.toUtf8();
+  }
+  // The prefix form compares the first n code units under the same collation.
+  EXPECT_EQ(QelString::compare(QelString(u"P2x"), QelString(u"P10y"), 3), -1);
+  EXPECT_EQ(QelString::compare(QelString(u"%ExternalA"), QelString(u"%External"), 9), 0);
+  EXPECT_NE(QelString::compare(QelString(u"%externalA"), QelString(u"%External"), 9), 0);
+}
+
+TEST(QelStringTest, NaturalCollation) {
+  underCollation(QelString::Collation::kNatural, expectNaturalOrder);
+}
+
+TEST(QelStringTest, NaturalCollationSortsAsPeopleRead) {
+  std::vector<QelString> names = {u"P10", u"p2", u"P1", u"P2", u"B12", u"b3", u"P1.5", u"P01"};
+  underCollation(QelString::Collation::kNatural, [&names] {
+    std::sort(names.begin(), names.end(),
+              [](const QelString& a, const QelString& b) { return QelString::compare(a, b) < 0; });
+  });
+  std::vector<std::string> sorted;
+  for (const QelString& name : names) sorted.push_back(name.toUtf8());
+  EXPECT_EQ(sorted,
+            (std::vector<std::string>{"b3", "B12", "P01", "P1", "P1.5", "P2", "p2", "P10"}));
 }
 
 TEST(QelStringTest, CaseInsensitiveSortAndSearch) {

@@ -11,7 +11,7 @@ golden/. Usage:
 """
 
 import argparse
-import csv as csv_module
+import csv
 import gzip
 import io
 import json
@@ -185,7 +185,7 @@ def escaping(ctx):
 def default_text(ctx):
     """The default template over the sample data; the data are random, so the
     report is checked for its structure."""
-    out, err = ctx.run()
+    out, err = ctx.run("--preview")
     expect(err == b"", "unexpected standard error")
     lines = out.decode("utf-8").split("\n")
     expect(lines[-1] == "", "the report does not end with a line feed")
@@ -322,24 +322,24 @@ def input_conveniences(ctx):
     as the example file read directly."""
     template = os.path.join(ctx.examples, "steel-template.json")
     with open(os.path.join(ctx.examples, "steel-parts.csv"), "rb") as f:
-        csv = f.read()
+        csv_bytes = f.read()
     with open(os.path.join(ctx.examples, "steel-parts.json"), "rb") as f:
         parts_json = f.read()
     expected, _ = ctx.run("--template", template, "--data",
                           os.path.join(ctx.examples, "steel-parts.csv"), "--format", "csv")
-    piped, _ = ctx.run("--template", template, "--data", "-", "--format", "csv", stdin=csv)
+    piped, _ = ctx.run("--template", template, "--data", "-", "--format", "csv", stdin=csv_bytes)
     expect(piped == expected, "CSV on standard input differs")
     piped_json, _ = ctx.run("--template", template, "--data", "-", "--format", "csv",
                             stdin=parts_json)
     expect(piped_json == expected, "JSON on standard input differs")
-    rows = list(csv_module.reader(io.StringIO(csv.decode("utf-8"), newline="")))
+    rows = list(csv.reader(io.StringIO(csv_bytes.decode("utf-8"), newline="")))
     text = io.StringIO(newline="")
-    csv_module.writer(text, delimiter=";", lineterminator="\n").writerows(rows)
+    csv.writer(text, delimiter=";", lineterminator="\n").writerows(rows)
     ctx.write("semicolons.csv", text.getvalue())
     semicolons, _ = ctx.run("--template", template, "--data", "semicolons.csv",
                             "--delimiter", ";", "--format", "csv")
     expect(semicolons == expected, "semicolon-delimited parts differ")
-    ctx.write("parts.dat", gzip.compress(csv))
+    ctx.write("parts.dat", gzip.compress(csv_bytes))
     unzipped, _ = ctx.run("--template", template, "--data", "parts.dat", "--format", "csv")
     expect(unzipped == expected, "gzip-compressed parts differ")
     _, err = ctx.run("--data", "-", "--data-format", "json", status=2, stdin=b"%Pos\n1\n")
@@ -869,6 +869,253 @@ def output_over_input_refused(ctx):
         expect(err == ("bomreport: %s: refusing to write the output over an input file\n" %
                        target).encode(), "message: %r" % err)
     expect(ctx.read("parts.csv") == open(parts, "rb").read(), "the input was changed")
+
+
+# --- Templates a shop uses, on the example structure ---------------------------------
+# The expected figures are summed from the parts file here, not taken from the
+# engine.
+
+def steel_parts(ctx, types):
+    """The example's parts of the given object types, as dicts of their cells."""
+    with open(os.path.join(ctx.examples, "steel-parts.csv"), newline="", encoding="utf-8") as f:
+        return [part for part in csv.DictReader(f) if int(part["#type"]) in types]
+
+
+def report_records(ctx, template, *args):
+    """The report of an example template with merged equal parts, as CSV records."""
+    out, err = ctx.run("--template", os.path.join(ctx.examples, template), "--data",
+                       os.path.join(ctx.examples, "steel-parts.csv"), "--merge-equal",
+                       "--format", "csv", *args)
+    expect(err == b"", "unexpected standard error: %r" % err)
+    return list(csv.DictReader(io.StringIO(out.decode("utf-8"), newline="")))
+
+
+def totals(parts, key, column):
+    """Sums of a column per key; a part without a quantity counts 1."""
+    sums = {}
+    for part in parts:
+        cell = part[column] or ("1" if column == "%Quantity" else "0")
+        sums[key(part)] = sums.get(key(part), 0) + float(cell)
+    return sums
+
+
+def expect_near(shown, expected, what):
+    """A shown figure (weights are shown to 2 decimals) matches a computed one."""
+    expect(abs(float(shown) - expected) <= 0.0051 + 1e-9 * abs(expected),
+           "%s: shown %s, computed %.4f" % (what, shown, expected))
+
+
+def expect_per_key(records, key_column, expected, value_column, what):
+    details = {r[key_column]: r[value_column] for r in records if r["type"] == "kDetails"}
+    expect(sorted(details) == sorted(expected), "%s: lines %r, expected %r" %
+           (what, sorted(details), sorted(expected)))
+    for key, value in expected.items():
+        expect_near(details[key], value, "%s of %s" % (what, key))
+
+
+@case
+def position_list(ctx):
+    """One line per position with its quantity and total weight; the footer's
+    sums are the file's totals over the parts the filter keeps."""
+    parts = steel_parts(ctx, {1, 2, 3, 4})
+    records = report_records(ctx, "position-list.json")
+    pnum = lambda part: part["%PNum"]
+    expect_per_key(records, "%PNum", totals(parts, pnum, "%Quantity"), "%Quantity", "quantity")
+    expect_per_key(records, "%PNum", totals(parts, pnum, "%Weight"), "%WeightInModel", "weight")
+    footer = records[-1]
+    expect(footer["type"] == "kReportFooter", "no report footer last")
+    expect(int(footer["%SumBy:%Quantity"]) == sum(totals(parts, pnum, "%Quantity").values()),
+           "total quantity %s" % footer["%SumBy:%Quantity"])
+    expect_near(footer["%SumBy:%WeightInModel"], sum(float(p["%Weight"]) for p in parts),
+                "total weight")
+    text, _ = ctx.run("--template", os.path.join(ctx.examples, "position-list.json"), "--data",
+                      os.path.join(ctx.examples, "steel-parts.csv"), "--merge-equal",
+                      "--collation", "natural")
+    ctx.golden("position-list.txt", text)
+
+
+@case
+def material_summary(ctx):
+    """Total length and weight per grade and profile (the inner group footers)."""
+    parts = steel_parts(ctx, {1, 2, 3})
+    key = lambda part: (part["%Material"], part["%Name"])
+    lengths, weights = totals(parts, key, "%Length"), totals(parts, key, "%Weight")
+    seen = {}
+    material = name = None
+    for record in report_records(ctx, "material-summary.json"):
+        material = record["%Material"] or material
+        name = record["%Name"] or name
+        if record["type"] == "kGroupFooter" and record["%SumBy:%Quantity"]:
+            seen[(material, name)] = record
+    expect(sorted(seen) == sorted(lengths), "profiles %r, expected %r" %
+           (sorted(seen), sorted(lengths)))
+    for profile, record in seen.items():
+        expect_near(record["%SumBy:%LengthInModel"], lengths[profile], "length of %r" % (profile,))
+        expect_near(record["%SumBy:%WeightInModel"], weights[profile], "weight of %r" % (profile,))
+
+
+@case
+def bolt_list(ctx):
+    parts = steel_parts(ctx, {4})
+    records = report_records(ctx, "bolt-list.json")
+    name = lambda part: part["%Name"]
+    expect_per_key(records, "%Name", totals(parts, name, "%Quantity"), "%Quantity", "bolts")
+    expect_per_key(records, "%Name", totals(parts, name, "%Weight"), "%WeightInModel", "weight")
+    expect(int(records[-1]["%SumBy:%Quantity"]) == sum(int(p["%Quantity"]) for p in parts),
+           "total bolts %s" % records[-1]["%SumBy:%Quantity"])
+
+
+@case
+def assembly_list(ctx):
+    """Each assembly mark with its number of assemblies and their weight."""
+    parts = steel_parts(ctx, {1, 2, 3})
+    assemblies = {}
+    for part in parts:
+        assemblies.setdefault(part["%MNum"], set()).add(part["Assembly"])
+    weights = totals(parts, lambda part: part["%MNum"], "%Weight")
+    records = report_records(ctx, "assembly-list.json")
+    headers = [r for r in records if r["type"] == "kGroupHeader"]
+    footers = [r for r in records if r["type"] == "kGroupFooter"]
+    expect([h["%MNum"] for h in headers] == sorted(assemblies), "marks %r" % headers)
+    for header, footer in zip(headers, footers):
+        mark = header["%MNum"]
+        expect(int(header["%MQuantity"]) == len(assemblies[mark]),
+               "%s: %s assemblies, counted %d" % (mark, header["%MQuantity"], len(assemblies[mark])))
+        expect_near(footer["%SumBy:%WeightInModel"], weights[mark], "weight of " + mark)
+
+
+@case
+def merged_rows_keep_every_handle(ctx):
+    """--used lists every part that reached the report, equal parts included."""
+    out, _ = ctx.run("--template", os.path.join(ctx.examples, "position-list.json"), "--data",
+                     os.path.join(ctx.examples, "steel-parts.csv"), "--merge-equal", "--used")
+    block = out.decode("utf-8").split("Used handles and tokens:\n")[1]
+    handles = [h for line in block.splitlines() for h in line.split(":")[0].split()]
+    expected = [p["#handle"] for p in steel_parts(ctx, {1, 2, 3, 4})]
+    expect(len(block.splitlines()) == 16, "%d used rows" % len(block.splitlines()))
+    expect(sorted(handles) == sorted(expected), "used handles differ from the kept parts")
+
+
+@case
+def input_units(ctx):
+    """The example written in metres and tonnes, declared so, gives the same report."""
+    with open(os.path.join(ctx.examples, "steel-parts.csv"), newline="", encoding="utf-8") as f:
+        rows = list(csv.reader(f))
+    scaled = {rows[0].index(c): 1000.0 for c in ("%Length", "%Width", "%Thick", "%Weight")}
+    out = io.StringIO()
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(rows[0])
+    for row in rows[1:]:
+        writer.writerow([repr(float(cell) / scaled[i]) if i in scaled and cell else cell
+                         for i, cell in enumerate(row)])
+    ctx.write("metric.csv", out.getvalue())
+    template = os.path.join(ctx.examples, "position-list.json")
+    original, _ = ctx.run("--template", template, "--data",
+                          os.path.join(ctx.examples, "steel-parts.csv"), "--merge-equal")
+    converted, _ = ctx.run("--template", template, "--data", "metric.csv", "--merge-equal",
+                           "--input-units", "length=m,weight=t")
+    expect(converted == original, "the converted report differs")
+    unconverted, _ = ctx.run("--template", template, "--data", "metric.csv", "--merge-equal")
+    expect(unconverted != original, "the units made no difference")
+    _, err = ctx.run("--template", template, "--data", "metric.csv", "--input-units", "length=kg",
+                     status=2)
+    expect(err == b'bomreport: --input-units: "kg" is not a unit of length\n', "message %r" % err)
+
+
+@case
+def natural_collation(ctx):
+    """P2 before P10 with --collation natural; code units otherwise."""
+    args = ("--template", os.path.join(ctx.examples, "position-list.json"), "--data",
+            os.path.join(ctx.examples, "steel-parts.csv"), "--merge-equal", "--format", "csv")
+    orders = {}
+    for collation in ("binary", "natural"):
+        out, _ = ctx.run(*args, "--collation", collation)
+        records = csv.DictReader(io.StringIO(out.decode("utf-8"), newline=""))
+        orders[collation] = [r["%PNum"] for r in records if r["type"] == "kDetails"]
+    expect(orders["binary"][3:6] == ["P1", "P10", "P11"], "binary: %r" % orders["binary"])
+    expect(orders["natural"][3:6] == ["P1", "P2", "P3"], "natural: %r" % orders["natural"])
+    expect(sorted(orders["binary"]) == sorted(orders["natural"]), "different lines")
+
+
+@case
+def instance_tokens(ctx):
+    """The steel template shows %ElementID: by default it is an instance token
+    and equal parts merge; named otherwise, every part keeps its line."""
+    parts = steel_parts(ctx, {1, 2, 3, 4})
+    positions = {(p["%MNum"], p["%PNum"], p["%Phase"]) for p in parts}
+
+    def details(*args):
+        out, _ = ctx.run(*ctx.steel("--merge-equal", "--format", "csv", *args))
+        return [r for r in csv.DictReader(io.StringIO(out.decode("utf-8"), newline=""))
+                if r["type"] == "kDetails"]
+    merged = details()
+    expect(len(merged) == len(positions), "%d lines, %d positions" % (len(merged), len(positions)))
+    expect(all(r["%ElementID"] == "" for r in merged), "an instance token is shown")
+    expect(len(details("--instance-tokens", "Grid")) == len(parts), "parts merged")
+
+
+# --- First run, warnings ------------------------------------------------------------------
+
+def readme_command(ctx, first_word):
+    """The README's set-up command that runs `first_word` last, as an argument list."""
+    with open(os.path.join(ctx.source, "README.md"), encoding="utf-8") as f:
+        lines = [l for l in f.read().splitlines() if l.startswith("scripts/install-deps.sh && ")]
+    command = [l for l in lines if l.split("&& ")[-1].startswith(first_word)]
+    expect(len(command) == 1, "no README command running %s" % first_word)
+    return command[0].split("&& ")[-1].split()[1:]
+
+
+@case
+def first_run(ctx):
+    """The README's first command prints the example's position list; a bare
+    command prints a usage whose example runs as shown."""
+    args = readme_command(ctx, "build/tools/bomreport/bomreport")
+    args = [os.path.join(ctx.source, a) if a.startswith("examples/") else a for a in args]
+    out, err = ctx.run(*args)
+    expect(err == b"", "unexpected standard error: %r" % err)
+    ctx.golden("position-list.txt", out)
+    usage, _ = ctx.run()
+    example = [l for l in usage.decode("utf-8").splitlines() if l.startswith("  bomreport ")]
+    expect(len(example) == 1, "no example in the usage: %r" % usage)
+    args = [os.path.join(ctx.source, a) if a.startswith("examples/") else a
+            for a in example[0].split()[1:]]
+    shown, _ = ctx.run(*args)
+    expect(shown.count(b"\n  Details") == 16, "the usage's example gives no position list")
+
+
+TYPO_TEMPLATE = """{"children": [{"type": "kReportHeader", "tuples": [["%FilterBy: 1, 2, 3, 4", ""]],
+  "children": [{"type": "kGroupHeader", "tuples": [["%GroupBy:%MNumm", ""], ["%MNum", ""]],
+    "children": [{"type": "kDetails", "tuples": [["%PNum", ""], ["%Wieght", 0.0]]}]},
+   {"type": "kGroupFooter", "tuples": [["%SumBy:%Wieght", 0.0]]}]}]}"""
+
+
+@case
+def warnings_and_strict(ctx):
+    """Typos, a filter that keeps nothing and an unknown setting are warned
+    of; --strict makes them an error and writes nothing."""
+    ctx.write("typo.json", TYPO_TEMPLATE)
+    parts = os.path.join(ctx.examples, "steel-parts.csv")
+    out, err = ctx.run("--template", "typo.json", "--data", parts, "--setting",
+                       "C0_BOMSupressLastZeros=0")
+    expect(out != b"", "warnings stop no report")
+    expect(err == b'bomreport: warning: --setting: no part of the system reads the setting '
+                  b'"C0_BOMSupressLastZeros" (did you mean "C0_BOMSuppressLastZeros"?)\n'
+                  b'bomreport: warning: no part of steel-parts.csv has the template\'s token '
+                  b'"%MNumm" (did you mean "%MNum"?)\n'
+                  b'bomreport: warning: no part of steel-parts.csv has the template\'s token '
+                  b'"%Wieght" (did you mean "%Weight"?)\n', "warnings: %r" % err)
+    out, err = ctx.run("--template", "typo.json", "--data", parts, "--strict", "-o", "r.txt",
+                       status=2)
+    expect(out == b"" and not os.path.exists(os.path.join(ctx.work, "r.txt")), "output written")
+    expect(err.endswith(b"bomreport: --strict: 2 warnings, nothing written\n"), "%r" % err)
+    # The default template over the example: its filter keeps none of the parts.
+    out, err = ctx.run("--data", parts)
+    expect(b"the template's filter keeps object types 0, and none of the 310 parts of "
+           b"steel-parts.csv is of those types (they are of types 1, 2, 3, 4, 6)" in err,
+           "no warning of the filter: %r" % err)
+    _, err = ctx.run("--template", os.path.join(ctx.examples, "position-list.json"), "--data",
+                     parts, "--merge-equal", "--strict")
+    expect(err == b"", "the example warns: %r" % err)
 
 
 def main():

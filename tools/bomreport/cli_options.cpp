@@ -7,14 +7,20 @@
 #include "BomReportWriter.h"
 
 namespace bomreport {
+namespace {
 
-int parseOptions(int argc, char** argv, Options& options) {
-  CLI::App app(
-      "Evaluates a bill-of-materials report template over a parts file and writes the "
-      "report.\nWithout --template and --data: the built-in default template over the "
-      "built-in sample data.",
-      "bomreport");
-  app.set_version_flag("--version", std::string("bomreport ") + BOMREPORT_VERSION);
+// What a bare "bomreport" prints.
+const char kUsage[] =
+    "Usage: bomreport --template FILE.json --data PARTS.csv|PARTS.json [options]\n"
+    "\n"
+    "The example structure, one line per position:\n"
+    "  bomreport --template examples/position-list.json --data examples/steel-parts.csv "
+    "--merge-equal\n"
+    "\n"
+    "The built-in default template over the built-in sample data: bomreport --preview\n"
+    "Every option: bomreport --help\n";
+
+void addInputOptions(CLI::App& app, Options& options) {
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
   app.add_option("--data", options.dataPath,
                  "parts file: FILE.csv or FILE.json, also gzip-compressed; - for standard input")
@@ -26,6 +32,24 @@ int parseOptions(int argc, char** argv, Options& options) {
   app.add_option("--delimiter", options.delimiter,
                  "field delimiter of CSV parts: one character, or 'tab' (default ,)")
       ->type_name("CHAR");
+  app.add_option("--input-units", options.inputUnits,
+                 "units of the parts file's numbers (default mm, kg, mm2, rad), e.g. "
+                 "length=m,weight=t")
+      ->type_name("KIND=UNIT,...");
+  app.add_flag("--merge-equal", options.mergeEqual,
+               "merge parts equal on every token the template uses into one row");
+  app.add_option("--instance-tokens", options.instanceTokens,
+                 "tokens each part has its own value of, left out of the match and of merged "
+                 "rows (default %ElementID)")
+      ->type_name("TOKEN,...")
+      ->delimiter(',')
+      ->expected(0, 1 << 20);
+  app.add_option("--assembly-token", options.assemblyToken,
+                 "the column naming a part's assembly, for %MQuantity (default Assembly)")
+      ->type_name("TOKEN");
+}
+
+void addReportOptions(CLI::App& app, Options& options) {
   app.add_option("--format", options.format, "report format (default text)")
       ->check(CLI::IsMember(reportFormatNames()))
       ->type_name("FORMAT");
@@ -34,11 +58,35 @@ int parseOptions(int argc, char** argv, Options& options) {
   app.add_option("--units", options.units,
                  "display units, e.g. length=mm,weight=kg,area=m2,angle=deg")
       ->type_name("KIND=UNIT,...");
+  app.add_option("--collation", options.collation,
+                 "text order: binary (code units, default) or natural (P2 before P10, case "
+                 "folded)")
+      ->check(CLI::IsMember({"binary", "natural"}))
+      ->type_name("ORDER");
   app.add_option("--setting", options.settings,
                  "stored setting NAME=INT, e.g. C0_BOMSuppressLastZeros=0 (repeatable)")
       ->type_name("NAME=INT")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_flag("--strict", options.strict, "treat every warning as an error (exit 2, no output)");
+}
+
+}  // namespace
+
+int parseOptions(int argc, char** argv, Options& options) {
+  if (argc <= 1) {
+    std::cout << kUsage;
+    return 0;
+  }
+  CLI::App app(
+      "Evaluates a bill-of-materials report template over a parts file and writes the "
+      "report.\nWith --preview: the built-in default template over the built-in sample data.",
+      "bomreport");
+  app.set_version_flag("--version", std::string("bomreport ") + BOMREPORT_VERSION);
+  addInputOptions(app, options);
+  addReportOptions(app, options);
+  auto* preview = app.add_flag("--preview", options.preview,
+                               "the built-in default template over the built-in sample data");
   auto* trace = app.add_flag("--trace", options.trace,
                              "print the template's token trace and filter object types, stop");
   auto* used =
@@ -49,6 +97,7 @@ int parseOptions(int argc, char** argv, Options& options) {
                                       "write the template in use as a template file, stop");
   exportTemplate->excludes(trace)->excludes(used)->excludes(allTokens);
   trace->excludes(used);
+  preview->excludes(app.get_option("--template"))->excludes(app.get_option("--data"));
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

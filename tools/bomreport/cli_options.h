@@ -15,7 +15,14 @@ struct Options {
   std::string format = "text";
   std::string outputPath;  // empty: standard output
   std::string units;       // empty: the units library's current units
+  std::string inputUnits;  // empty: internal units
   std::vector<std::string> settings;
+  std::vector<std::string> instanceTokens{"%ElementID"};
+  std::string assemblyToken = "Assembly";
+  std::string collation = "binary";
+  bool mergeEqual = false;
+  bool strict = false;
+  bool preview = false;
   bool trace = false;
   bool used = false;
   bool exportTemplate = false;
@@ -23,8 +30,9 @@ struct Options {
 };
 
 // Parses the command line into `options`. Returns -1 when the run goes on,
-// otherwise the exit status: 0 after --help or --version, 2 after a usage
-// error (reported on standard error).
+// otherwise the exit status: 0 after --help, --version or a bare command
+// (which prints a short usage), 2 after a usage error (reported on standard
+// error).
 int parseOptions(int argc, char** argv, Options& options);
 
 }  // namespace bomreport

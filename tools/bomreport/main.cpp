@@ -6,10 +6,13 @@
 //
 // Exit status: 0 on success, 2 for bad input or a bad command line (one line
 // "bomreport: FILE:LINE[:COL]: reason" on standard error, nothing written), 1
-// when the output cannot be written.
+// when the output cannot be written. Warnings go to standard error as
+// "bomreport: warning: ..."; with --strict any warning is exit status 2 and
+// nothing is written.
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -37,23 +40,45 @@ ReportJobOptions jobOptions(const Options& options) {
   job.units = options.units;
   job.settings = options.settings;
   job.keepAllTokens = options.allTokens;
+  job.inputUnits = options.inputUnits;
+  job.mergeEqualParts = options.mergeEqual;
+  job.instanceTokens = options.instanceTokens;
+  job.assemblyToken = options.assemblyToken;
+  job.collation = options.collation == "natural" ? QelString::Collation::kNatural
+                                                 : QelString::Collation::kCodeUnits;
   return job;
+}
+
+// Prints the warnings; false when --strict makes them stop the run.
+bool passesWarnings(const std::vector<std::string>& warnings, bool strict) {
+  for (const std::string& warning : warnings)
+    std::cerr << "bomreport: warning: " << warning << '\n';
+  if (!strict || warnings.empty()) return true;
+  std::cerr << "bomreport: --strict: " << warnings.size()
+            << (warnings.size() == 1 ? " warning" : " warnings") << ", nothing written\n";
+  return false;
 }
 
 int run(const Options& options) {
   checkOutputIsNoInput(options.outputPath, {options.templatePath, options.dataPath});
   ReportJob job(jobOptions(options));
-  OutputTarget target(options.outputPath);
-  if (options.exportTemplate) {
-    TreeJsonOptions json;
-    json.tokenUnits = &job.tokenUnits();
-    writeTreeJson(target.stream(), job.templ(), json);
-  } else if (options.trace) {
-    writeTokenTrace(target.stream(), job.trace().tokens, job.trace().filterObjTypes);
-  } else {
-    EvaluatedReport report = job.evaluate();
-    findReportWriter(options.format)->write(target.stream(), report.view(options.used));
+  if (options.exportTemplate || options.trace) {
+    if (!passesWarnings(job.warnings(), options.strict)) return 2;
+    OutputTarget target(options.outputPath);
+    if (options.exportTemplate) {
+      TreeJsonOptions json;
+      json.tokenUnits = &job.tokenUnits();
+      writeTreeJson(target.stream(), job.templ(), json);
+    } else {
+      writeTokenTrace(target.stream(), job.trace().tokens, job.trace().filterObjTypes);
+    }
+    target.commit();
+    return 0;
   }
+  EvaluatedReport report = job.evaluate();
+  if (!passesWarnings(report.warnings(), options.strict)) return 2;
+  OutputTarget target(options.outputPath);
+  findReportWriter(options.format)->write(target.stream(), report.view(options.used));
   target.commit();
   return 0;
 }

@@ -74,11 +74,34 @@ class VRK_ROOTS_API QelString {
   // Appends `count` copies of `ch`.
   QelString& append(char16_t ch, int count);
 
-  // Ordinal comparison of code units: negative, zero or positive as `a` orders
-  // before, equal to or after `b`. The three-argument form compares at most the
-  // first `n` code units (n <= 0 compares nothing and gives 0).
+  // How compare() orders texts.
+  //   kCodeUnits  by UTF-16 code units (the default).
+  //   kNatural    as people read: a run of decimal digits (Unicode Nd) orders by
+  //               its numeric value ("P2" < "P10", leading zeros ignored) and
+  //               stands where the character '0' would; any other character
+  //               orders by its simple Unicode case folding, by code point.
+  //               Texts that still tie ("a" and "A", "P7" and "P07") are
+  //               ordered by code units, so that compare() gives 0 only for
+  //               identical texts under either collation: equality, grouping
+  //               and token lookup are the same whatever the order.
+  // The collation is process-wide state. Set it before an evaluation and leave
+  // it alone while anything compares texts: setting it is not thread-safe.
+  enum class Collation { kCodeUnits, kNatural };
+  static void setCollation(Collation collation) noexcept { s_collation = collation; }
+  static Collation collation() noexcept { return s_collation; }
+  // Whether compare() is the plain code-unit order, which callers that compare
+  // code units directly (sort keys) may then use in its place.
+  static bool comparesByCodeUnits() noexcept { return s_collation == Collation::kCodeUnits; }
+
+  // Negative, zero or positive as `a` orders before, equal to or after `b`
+  // under the current collation; zero only for identical texts. The
+  // three-argument form compares the first `n` code units of each (n <= 0
+  // compares nothing and gives 0).
   static int compare(const QelString& a, const QelString& b) noexcept {
     if (a.m_pText == b.m_pText) return 0;
+    if (s_collation != Collation::kCodeUnits) {
+      return compareNatural(a.getStringW(), a.length(), b.getStringW(), b.length());
+    }
     return compareUnits(a.getStringW(), a.length(), b.getStringW(), b.length());
   }
   static int compare(const QelString& a, const QelString& b, int n) noexcept;
@@ -134,6 +157,10 @@ class VRK_ROOTS_API QelString {
   // Frees the block of a text no string refers to any more.
   static void destroy(char16_t* text) noexcept;
   static int compareUnits(const char16_t* a, int lengthA, const char16_t* b, int lengthB) noexcept;
+  static int compareNatural(const char16_t* a, int lengthA, const char16_t* b,
+                            int lengthB) noexcept;
+
+  static Collation s_collation;
   static Rep* allocate(int length);
   void makeUnique(int extra);
   void assignUnits(const char16_t* text, int length);

@@ -8,6 +8,7 @@
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
 #include <unicode/utypes.h>
 
 #include <algorithm>
@@ -23,6 +24,8 @@
 #include <cstring>
 #include <memory>
 #include <new>
+
+QelString::Collation QelString::s_collation = QelString::Collation::kCodeUnits;
 
 struct QelString::Rep {
   std::atomic<int> refs;
@@ -62,6 +65,57 @@ bool isAscii(const char* text, size_t size) noexcept {
 int grownCapacity(int current, int needed) noexcept {
   const long long grown = static_cast<long long>(current) + current / 2;
   return static_cast<int>(std::min<long long>(kMaxUnits, std::max<long long>(needed, grown)));
+}
+
+// ---- Natural collation ----
+
+bool isDecimalDigit(UChar32 ch) noexcept { return u_charType(ch) == U_DECIMAL_DIGIT_NUMBER; }
+
+// A run of decimal digits: where its significant digits start (after leading
+// zeros), where it ends, and how many significant digits it has.
+struct DigitRun {
+  int significantStart;
+  int end;
+  int significant;
+};
+
+DigitRun readDigitRun(const char16_t* text, int length, int start) noexcept {
+  DigitRun run{start, start, 0};
+  int pos = start;
+  while (pos < length) {
+    const int at = pos;
+    UChar32 ch;
+    U16_NEXT(text, pos, length, ch);
+    if (!isDecimalDigit(ch)) {
+      pos = at;
+      break;
+    }
+    if (run.significant == 0 && u_charDigitValue(ch) == 0) {
+      run.significantStart = pos;
+    } else {
+      ++run.significant;
+    }
+  }
+  run.end = pos;
+  return run;
+}
+
+// By value: more significant digits is greater, else the first differing digit.
+int compareDigitRuns(const char16_t* a, const DigitRun& runA, const char16_t* b,
+                     const DigitRun& runB) noexcept {
+  if (runA.significant != runB.significant) return runA.significant < runB.significant ? -1 : 1;
+  int i = runA.significantStart;
+  int j = runB.significantStart;
+  while (i < runA.end && j < runB.end) {
+    UChar32 x;
+    UChar32 y;
+    U16_NEXT(a, i, runA.end, x);
+    U16_NEXT(b, j, runB.end, y);
+    const int digitX = u_charDigitValue(x);
+    const int digitY = u_charDigitValue(y);
+    if (digitX != digitY) return digitX < digitY ? -1 : 1;
+  }
+  return 0;
 }
 
 // strtol's white space in the C locale.
@@ -308,8 +362,50 @@ int QelString::compareUnits(const char16_t* a, int lengthA, const char16_t* b,
 
 int QelString::compare(const QelString& a, const QelString& b, int n) noexcept {
   if (n <= 0 || a.m_pText == b.m_pText) return 0;
-  return compareUnits(a.getStringW(), std::min(a.length(), n), b.getStringW(),
-                      std::min(b.length(), n));
+  const int lengthA = std::min(a.length(), n);
+  const int lengthB = std::min(b.length(), n);
+  if (s_collation != Collation::kCodeUnits) {
+    return compareNatural(a.getStringW(), lengthA, b.getStringW(), lengthB);
+  }
+  return compareUnits(a.getStringW(), lengthA, b.getStringW(), lengthB);
+}
+
+// Both texts are read as a sequence of pieces: a digit run (compared with
+// another by value, and with a character as '0') or one character (by its
+// simple case folding). The sequences are compared piece by piece; a text that
+// ends first orders first. Pieces are ordered consistently with each other, so
+// the order is a total order once ties fall back to code units.
+int QelString::compareNatural(const char16_t* a, int lengthA, const char16_t* b,
+                              int lengthB) noexcept {
+  int i = 0;
+  int j = 0;
+  while (i < lengthA && j < lengthB) {
+    int nextI = i;
+    int nextJ = j;
+    UChar32 x;
+    UChar32 y;
+    U16_NEXT(a, nextI, lengthA, x);
+    U16_NEXT(b, nextJ, lengthB, y);
+    const bool digitX = isDecimalDigit(x);
+    const bool digitY = isDecimalDigit(y);
+    if (digitX && digitY) {
+      const DigitRun runA = readDigitRun(a, lengthA, i);
+      const DigitRun runB = readDigitRun(b, lengthB, j);
+      const int byValue = compareDigitRuns(a, runA, b, runB);
+      if (byValue != 0) return byValue;
+      i = runA.end;
+      j = runB.end;
+      continue;
+    }
+    const UChar32 foldedX = digitX ? UChar32{u'0'} : u_foldCase(x, U_FOLD_CASE_DEFAULT);
+    const UChar32 foldedY = digitY ? UChar32{u'0'} : u_foldCase(y, U_FOLD_CASE_DEFAULT);
+    if (foldedX != foldedY) return foldedX < foldedY ? -1 : 1;
+    i = nextI;
+    j = nextJ;
+  }
+  if (i < lengthA || j < lengthB) return i < lengthA ? 1 : -1;
+  const int byUnits = compareUnits(a, lengthA, b, lengthB);
+  return (byUnits > 0) - (byUnits < 0);
 }
 
 int QelString::strCompareNoCase(const void* a, const void* b) {

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "job/report_warnings.h"
 #include "reporting/ReportingTestSupport.h"
 
 namespace {
@@ -95,6 +100,115 @@ TEST(ReportJobTest, RefusesBadOptionsBeforeReadingFiles) {
   EXPECT_EQ(refusal(options), "--setting: \"C0_BOMSuppressLastZeros\" is not NAME=INTEGER");
   options.settings.clear();
   EXPECT_EQ(refusal(options).find("/nonexistent/template.json: cannot open"), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+bomreport::EvaluatedReport evaluateIn(bomtest::ScratchDir& dir, bomreport::ReportJobOptions options,
+                                      const char* templ, const char* parts) {
+  options.templatePath = dir.write("t.json", templ);
+  options.partsPath = dir.write("parts.csv", parts);
+  bomreport::ReportJob job(options);
+  return job.evaluate();
+}
+
+TEST(ReportJobTest, ConvertsTheInputUnitsOfTokensWithAUnitKind) {
+  bomtest::ScratchDir dir;
+  bomreport::ReportJobOptions options;
+  options.inputUnits = "length=m,weight=t";
+  const char templ[] = R"({"tokenUnits": [["Span", "kDistanceUnit"]], "children": [
+      {"type": "kDetails", "tuples": [["%Length", 0.0], ["%Weight", 0.0], ["Span", 0],
+                                      ["%Quantity", 0]]}]})";
+  bomreport::EvaluatedReport report =
+      evaluateIn(dir, options, templ, "%Length,%Weight,Span,%Quantity\n1.5,0.25,2,3\n");
+  EXPECT_EQ(bomtest::dumpRows(report.data()),
+            "1 %Length=r:1500 %Weight=r:250 Span=r:2000 %Quantity=i:3\n");
+  options.inputUnits = "length=furlong";
+  EXPECT_EQ(refusal(options), "--input-units: unknown unit name \"furlong\"");
+}
+
+TEST(ReportJobTest, SortsUnderTheChosenCollationAndRestoresTheDefault) {
+  const char templ[] =
+      R"({"children": [{"type": "kDetails", "tuples": [["%SortAscBy:%PNum", ""], ["%PNum", ""]]}]})";
+  const char parts[] = "%PNum\nP10\np2\nP1\nP2\n";
+  for (const auto& [collation, expected] :
+       {std::pair{QelString::Collation::kCodeUnits, "P1 P10 P2 p2 "},
+        std::pair{QelString::Collation::kNatural, "P1 P2 p2 P10 "}}) {
+    bomtest::ScratchDir dir;
+    bomreport::ReportJobOptions options;
+    options.collation = collation;
+    bomreport::EvaluatedReport report = evaluateIn(dir, options, templ, parts);
+    std::string order;
+    for (const QelBomItemBase* row = report.data().child(); row != nullptr; row = row->next()) {
+      order += row->getData()[0].value().asString().toUtf8() + ' ';
+    }
+    EXPECT_EQ(order, expected);
+    EXPECT_TRUE(QelString::comparesByCodeUnits());
+  }
+}
+
+TEST(ReportJobTest, WarnsOfTokensNoPartHasFiltersThatKeepNothingAndUnknownSettings) {
+  bomtest::ScratchDir dir;
+  bomreport::ReportJobOptions options;
+  options.settings = {"C0_BOMSupressLastZeros=0"};
+  const char typos[] = R"({"children": [{"type": "kReportHeader",
+      "tuples": [["%FilterBy: 7", ""], ["Title", "labels are no tokens"]],
+      "children": [{"type": "kDetails", "tuples": [["%GroupBy:%MNumm", ""], ["%MNum", ""],
+                                                   ["%Wieght", 0.0], ["%Quantity", 0]]}]}]})";
+  bomreport::EvaluatedReport report =
+      evaluateIn(dir, options, typos, "#type,%MNum,%Weight\n1,C1,5\n2,C2,7\n");
+  EXPECT_EQ(report.warnings(),
+            (std::vector<std::string>{
+                "--setting: no part of the system reads the setting \"C0_BOMSupressLastZeros\" "
+                "(did you mean \"C0_BOMSuppressLastZeros\"?)",
+                "no part of parts.csv has the template's token \"%Wieght\" (did you mean "
+                "\"%Weight\"?)",
+                "no part of parts.csv has the template's token \"%MNumm\" (did you mean "
+                "\"%MNum\"?)",
+                "the template's filter keeps object types 7, and none of the 2 parts of "
+                "parts.csv is of those types (they are of types 1, 2)"}));
+
+  options.settings.clear();
+  const char foreign[] =
+      R"({"children": [{"type": "kDetails", "tuples": [["%PosNum", ""], ["%Mass", 0.0]]}]})";
+  bomreport::EvaluatedReport other = evaluateIn(dir, options, foreign, "Pos,Mass\nA,1\n");
+  EXPECT_EQ(other.warnings(),
+            (std::vector<std::string>{
+                "the template names none of the tokens of parts.csv (it uses \"%PosNum\", "
+                "\"%Mass\"; the file has \"Mass\", \"Pos\")",
+                "no part of parts.csv has the template's token \"%PosNum\" (did you mean "
+                "\"%PNum\"?)",
+                "no part of parts.csv has the template's token \"%Mass\" (did you mean "
+                "\"Mass\"?)"}));
+}
+
+TEST(ReportJobTest, EditDistanceAndSuggestions) {
+  const struct {
+    const char* a;
+    const char* b;
+    std::size_t distance;
+  } distances[] = {{"", "", 0},
+                   {"abc", "", 3},
+                   {"%Wieght", "%Weight", 1},
+                   {"%MNumm", "%MNum", 1},
+                   {"kitten", "sitting", 3},
+                   {"ab", "ba", 1}};
+  for (const auto& c : distances) {
+    EXPECT_EQ(bomreport::editDistance(c.a, c.b), c.distance) << c.a << " " << c.b;
+  }
+  const std::vector<std::string> names = {"%Weight", "%Width", "%MNum"};
+  EXPECT_EQ(bomreport::didYouMean("%Wieght", names), " (did you mean \"%Weight\"?)");
+  EXPECT_EQ(bomreport::didYouMean("%Widht", names), " (did you mean \"%Width\"?)");
+  EXPECT_EQ(bomreport::didYouMean("%Colour", names), "");
+  EXPECT_EQ(bomreport::didYouMean("ab", {"xy"}), "");  // two edits of two are no slip
+  for (const std::string& name : bomreport::catalogueTokenNames()) {
+    EXPECT_NE(QelBomDataToken::getTokenType(QelString::fromUtf8(name)),
+              QelBomDataValue::kUnkDataValueType)
+        << name;
+  }
+  EXPECT_EQ(bomreport::catalogueTokenNames().size(), 64u);
 }
 
 }  // namespace

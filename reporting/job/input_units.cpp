@@ -1,0 +1,52 @@
+#include "job/input_units.h"
+
+#include "job/token_cache.h"
+#include "job/units_option.h"
+
+namespace bomreport {
+namespace {
+
+void scale(QelBomDataValue& value, double factor) {
+  if (value.type() == QelBomDataValue::kDoubleDataValue) {
+    value.set(*static_cast<const double*>(value.data()) * factor);
+  } else if (value.type() == QelBomDataValue::kIntDataValue) {
+    value.set(static_cast<double>(*static_cast<const int*>(value.data())) * factor);
+  }
+}
+
+}  // namespace
+
+InputUnits::InputUnits(const std::string& option) {
+  if (option.empty()) return;
+  for (const UnitChoice& choice : parseUnitsOption(option, "--input-units")) {
+    factors_[choice.tokenUnitType] = choice.unit.getQelUnitTransform()->factor();
+  }
+}
+
+bool InputUnits::converts() const {
+  for (double factor : factors_) {
+    if (factor != 1.0) return true;
+  }
+  return false;
+}
+
+double InputUnits::factorOf(const QelString& token, const QelBomTemplateUnits& table) const {
+  const int type = table.tokenUnitType(token);
+  return type > QelBomTemplateUnits::kUnkTokenUnitType && type <= QelBomTemplateUnits::kAngleUnit
+             ? factors_[type]
+             : 1.0;
+}
+
+void InputUnits::convert(QelBomData& data, const QelBomTemplateUnits& table) const {
+  if (!converts()) return;
+  TokenCache<double> cache;
+  auto lookup = [this, &table](const QelString& token) { return factorOf(token, table); };
+  for (QelBomItemBase* row = data.child(); row != nullptr; row = row->next()) {
+    for (QelBomDataTuple& tuple : row->getData()) {
+      const double factor = cache.get(tuple.token().token(), lookup);
+      if (factor != 1.0) scale(tuple.value(), factor);
+    }
+  }
+}
+
+}  // namespace bomreport

@@ -1,0 +1,39 @@
+// InputUnits: the units a parts file is written in.
+//
+// Parts files hold numbers in the system's internal units: millimetres,
+// kilograms, square millimetres and radians. A file written in other units
+// declares them ("length=m,weight=t"), and each number of a token that the
+// template's units table gives a kind is multiplied by its unit's factor as
+// the parts are taken into the data set. Integers of such a token become
+// reals.
+#ifndef BOMREPORT_JOB_INPUT_UNITS_H_
+#define BOMREPORT_JOB_INPUT_UNITS_H_
+
+#include <string>
+
+#include "VRKBomEngine.h"
+
+namespace bomreport {
+
+class InputUnits {
+ public:
+  // Internal units: nothing is converted.
+  InputUnits() = default;
+  // From "length=m,weight=t,area=m2,angle=deg" (any of the four; empty:
+  // internal units). Throws InputError "--input-units: reason".
+  explicit InputUnits(const std::string& option);
+
+  // Whether any kind is converted.
+  bool converts() const;
+  // Converts the values of every row of `data` by the kinds of `table`.
+  void convert(QelBomData& data, const QelBomTemplateUnits& table) const;
+
+ private:
+  double factorOf(const QelString& token, const QelBomTemplateUnits& table) const;
+
+  double factors_[5] = {1.0, 1.0, 1.0, 1.0, 1.0};  // by eTokenUnitType
+};
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_JOB_INPUT_UNITS_H_

@@ -1,0 +1,170 @@
+#include "job/report_warnings.h"
+
+#include <algorithm>
+
+#include "input/text_util.h"
+
+namespace bomreport {
+namespace {
+
+// Lists at most this many names in one message.
+constexpr std::size_t kListedNames = 8;
+
+bool contains(const std::vector<std::string>& names, std::string_view name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+void addOnce(std::vector<std::string>& names, std::string name) {
+  if (!contains(names, name)) names.push_back(std::move(name));
+}
+
+// The tokens a directive names; none for a filter or a plain token.
+std::vector<std::string> directiveArguments(const QelString& text) {
+  const QelBomDataToken token(text);
+  std::vector<std::string> arguments;
+  QelString argument;
+  if (token.getGroupingRequest(argument) == 1 || token.getSummingRequest(argument) == 1) {
+    arguments.push_back(toUtf8(argument));
+  }
+  QelArray<QelString> keys;
+  if (token.getSortingRequest(keys) == 1) {
+    for (QelString key : keys) {
+      int ascending = 1;
+      QelBomDataToken::removeSortingPrefix(key, ascending);
+      arguments.push_back(toUtf8(key));
+    }
+  }
+  return arguments;
+}
+
+bool isDirective(const QelString& text) {
+  QelString summed;
+  return QelBomDataToken::isInvisibleToken(text) == 1 ||
+         QelBomDataToken(text).getSummingRequest(summed) == 1;
+}
+
+std::string quotedList(const std::vector<std::string>& names) {
+  std::string list;
+  for (std::size_t i = 0; i < names.size() && i < kListedNames; ++i) {
+    list += (i == 0 ? "" : ", ") + quoteForMessage(names[i]);
+  }
+  if (names.size() > kListedNames) list += ", ...";
+  return list;
+}
+
+std::string typeList(const std::set<int>& types) {
+  std::string list;
+  for (int type : types) list += (list.empty() ? "" : ", ") + std::to_string(type);
+  return list;
+}
+
+}  // namespace
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+  // Three rows of the dynamic programme: two back, one back, this one.
+  std::vector<std::size_t> twoBack(b.size() + 1), oneBack(b.size() + 1), row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) oneBack[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+      row[j] = std::min({oneBack[j] + 1, row[j - 1] + 1, oneBack[j - 1] + cost});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        row[j] = std::min(row[j], twoBack[j - 2] + 1);
+      }
+    }
+    std::swap(twoBack, oneBack);
+    std::swap(oneBack, row);
+  }
+  return oneBack[b.size()];
+}
+
+std::string didYouMean(std::string_view name, const std::vector<std::string>& candidates) {
+  const std::string* best = nullptr;
+  std::size_t bestDistance = 3;
+  for (const std::string& candidate : candidates) {
+    if (candidate == name) continue;
+    const std::size_t distance = editDistance(name, candidate);
+    if (distance < bestDistance && 2 * distance < name.size()) {
+      best = &candidate;
+      bestDistance = distance;
+    }
+  }
+  return best == nullptr ? std::string() : " (did you mean " + quoteForMessage(*best) + "?)";
+}
+
+const std::vector<std::string>& catalogueTokenNames() {
+  static const std::vector<std::string> names = {
+      // texts
+      "%Phase", "%MNum", "%MName", "%PNum", "%Num", "%Class", "%Name", "%GratingConnectorName",
+      "%Material", "%Coating", "%InsideCoating", "%OutsideCoating", "%Commodity",
+      "%PreDefinedRemark", "%DStV", "%Role", "%FreeRemark", "%Set", "%BoltName", "%Standard",
+      "%ElementID", "%External", "%UserAttr",
+      // integers
+      "%MQuantity", "%MQuantityInPhase", "%IsMP", "%Quantity", "%QuantityInModel",
+      "%QuantityInAllAssembly", "%QuantityInPhase", "%QuantityInAllAssemblyInPhase", "%ClassId",
+      "%isUnwidable", "%CompoundId", "%GratingConnectorQuantity", "%CladdingConnectorQuantity",
+      "%CladdingConnectorQuantityInModel",
+      // reals
+      "%SysLength", "%CurvedBeamRadius", "%Weight", "%WeightInAssembly", "%WeightInAllAssembly",
+      "%WeightInAllAssemblyInPhase", "%WeightInPhase", "%WeightInModel", "%ExactWeight",
+      "%ExactWeightInAssembly", "%ExactWeightInAllAssembly", "%ExactWeightInAllAssemblyInPhase",
+      "%ExactWeightInPhase", "%ExactWeightInModel", "%WeightMeter", "%Length", "%LengthInModel",
+      "%SawLength", "%SawLengthInModel", "%Paint", "%PaintInAssembly", "%%PaintMeter", "%Thick",
+      "%Width", "%Area", "%contourLength", "%Diameter"};
+  return names;
+}
+
+std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace) {
+  std::vector<std::string> arguments;
+  for (const QelString& token : trace) {
+    for (std::string& argument : directiveArguments(token)) addOnce(arguments, std::move(argument));
+  }
+  std::vector<std::string> tokens;
+  for (const QelString& token : trace) {
+    std::string text = toUtf8(token);
+    if (isDirective(token)) continue;
+    if (contains(arguments, text) || QelBomDataToken::isToken(token) == 1) {
+      addOnce(tokens, std::move(text));
+    }
+  }
+  return tokens;
+}
+
+std::vector<std::string> partsFileWarnings(const std::vector<std::string>& dataTokens,
+                                           const std::vector<std::string>& derived,
+                                           const QelIntArray& filterTypes,
+                                           const PartsFileFacts& file) {
+  std::vector<std::string> warnings;
+  std::vector<std::string> missing;
+  bool anyNamed = false;
+  for (const std::string& token : dataTokens) {
+    if (file.named->count(token) != 0) {
+      anyNamed = true;
+    } else if (!contains(derived, token)) {
+      missing.push_back(token);
+    }
+  }
+  std::vector<std::string> columns(file.named->begin(), file.named->end());
+  std::sort(columns.begin(), columns.end());
+  if (!anyNamed && !missing.empty() && !columns.empty()) {
+    warnings.push_back("the template names none of the tokens of " + file.name + " (it uses " +
+                       quotedList(missing) + "; the file has " + quotedList(columns) + ")");
+  }
+  std::vector<std::string> candidates = columns;
+  candidates.insert(candidates.end(), catalogueTokenNames().begin(), catalogueTokenNames().end());
+  for (const std::string& token : missing) {
+    warnings.push_back("no part of " + file.name + " has the template's token " +
+                       quoteForMessage(token) + didYouMean(token, candidates));
+  }
+  if (filterTypes.count() > 0 && file.partsRead > 0 && file.partsKept == 0) {
+    std::set<int> wanted(filterTypes.begin(), filterTypes.end());
+    warnings.push_back("the template's filter keeps object types " + typeList(wanted) +
+                       ", and none of the " + std::to_string(file.partsRead) + " parts of " +
+                       file.name + " is of those types (they are of types " +
+                       typeList(*file.objectTypes) + ")");
+  }
+  return warnings;
+}
+
+}  // namespace bomreport

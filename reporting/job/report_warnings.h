@@ -1,0 +1,56 @@
+// Warnings of a report: what does not stop it but makes its figures suspect
+// (a template token that no part carries, a filter that keeps nothing, an
+// unknown setting). Each names the token or name and, where one is close, the
+// name that was probably meant.
+#ifndef BOMREPORT_JOB_REPORT_WARNINGS_H_
+#define BOMREPORT_JOB_REPORT_WARNINGS_H_
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "VRKBomEngine.h"
+
+namespace bomreport {
+
+// The optimal string alignment distance of two texts (insertions, deletions,
+// substitutions and transpositions of adjacent bytes each count 1).
+std::size_t editDistance(std::string_view a, std::string_view b);
+
+// " (did you mean \"NAME\"?)" for the candidate closest to `name` when it is
+// close enough to be a slip (at most 2 edits, fewer than half the name), else
+// an empty string. Ties go to the earlier candidate.
+std::string didYouMean(std::string_view name, const std::vector<std::string>& candidates);
+
+// The names of the engine's token catalogue (QelBomDataToken::getTokenType).
+const std::vector<std::string>& catalogueTokenNames();
+
+// The data tokens a template uses: the arguments of its grouping, sorting and
+// summing directives, and the tokens of its other tuples that begin with "%"
+// (tuples without it are labels). In the order of the trace, each once.
+std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace);
+
+// What a parts file held, as the builder noted it.
+struct PartsFileFacts {
+  std::string name;                              // for messages
+  const std::unordered_set<std::string>* named;  // the tokens it names
+  const std::set<int>* objectTypes;              // of its parts
+  long long partsRead = 0;
+  long long partsKept = 0;
+};
+
+// The warnings about a template over a parts file: one when the file names
+// none of `dataTokens`; one per token of `dataTokens` that the file never
+// names and that is not in `derived` (what the host fills in), with the
+// closest of the file's tokens and the catalogue's; one when the filter
+// (`filterTypes`, when the template filters) keeps none of the file's parts.
+std::vector<std::string> partsFileWarnings(const std::vector<std::string>& dataTokens,
+                                           const std::vector<std::string>& derived,
+                                           const QelIntArray& filterTypes,
+                                           const PartsFileFacts& file);
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_JOB_REPORT_WARNINGS_H_
