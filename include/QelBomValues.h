@@ -80,6 +80,23 @@ class VRK_BOM_ENGINE_API QelBomDataValue {
   };
 };
 
+// Typed reads of a value's content, for the engine and for hosts. Reading a
+// content as another type than type() says is undefined.
+
+// REQUIRES: value.type() == QelBomDataValue::kIntDataValue.
+inline int intValueOf(const QelBomDataValue& value) noexcept {
+  return *static_cast<const int*>(value.data());
+}
+// REQUIRES: value.type() == QelBomDataValue::kDoubleDataValue.
+inline double doubleValueOf(const QelBomDataValue& value) noexcept {
+  return *static_cast<const double*>(value.data());
+}
+// REQUIRES: value.type() == QelBomDataValue::kStringDataValue. The text is
+// valid until the value next changes.
+inline const QelString& textValueOf(const QelBomDataValue& value) noexcept {
+  return *static_cast<const QelString*>(value.data());
+}
+
 class VRK_BOM_ENGINE_API QelBomDataToken {
  public:
   // Directive prefixes, built when the library is loaded.

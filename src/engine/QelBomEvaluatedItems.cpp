@@ -13,12 +13,6 @@ using qel_bom_engine::TupleLookup;
 
 namespace {
 
-int intOf(const QelBomDataValue& value) { return *static_cast<const int*>(value.data()); }
-double doubleOf(const QelBomDataValue& value) { return *static_cast<const double*>(value.data()); }
-const QelString& textOf(const QelBomDataValue& value) {
-  return *static_cast<const QelString*>(value.data());
-}
-
 // A new item copied from `section` (type, tuples, lists, first data row) with
 // no links. The caller owns it.
 std::unique_ptr<QelBomTemplateItem> copySection(const QelBomTemplateItem& section) {
@@ -59,9 +53,9 @@ QelString summedToken(const QelString& token) {
 int accumulatorAsInt(const QelBomDataValue& value) {
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      return intOf(value);
+      return intValueOf(value);
     case QelBomDataValue::kDoubleDataValue: {
-      const double d = doubleOf(value);
+      const double d = doubleValueOf(value);
       if (std::isnan(d)) return 0;
       if (d >= static_cast<double>(INT_MAX)) return INT_MAX;
       if (d <= static_cast<double>(INT_MIN)) return INT_MIN;
@@ -77,9 +71,9 @@ int accumulatorAsInt(const QelBomDataValue& value) {
 double accumulatorAsDouble(const QelBomDataValue& value) {
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      return static_cast<double>(intOf(value));
+      return static_cast<double>(intValueOf(value));
     case QelBomDataValue::kDoubleDataValue:
-      return doubleOf(value);
+      return doubleValueOf(value);
     default:
       return 0.0;
   }
@@ -93,10 +87,10 @@ int wrappingAdd(int a, int b) {
 void addToAccumulator(QelBomDataValue& accumulator, const QelBomDataValue& addend) {
   switch (addend.type()) {
     case QelBomDataValue::kIntDataValue:
-      accumulator.set(wrappingAdd(accumulatorAsInt(accumulator), intOf(addend)));
+      accumulator.set(wrappingAdd(accumulatorAsInt(accumulator), intValueOf(addend)));
       break;
     case QelBomDataValue::kDoubleDataValue:
-      accumulator.set(accumulatorAsDouble(accumulator) + doubleOf(addend));
+      accumulator.set(accumulatorAsDouble(accumulator) + doubleValueOf(addend));
       break;
     default:  // texts and empty values are not summed
       break;
@@ -107,11 +101,11 @@ bool valuesEqualAsEvaluated(const QelBomDataValue& a, const QelBomDataValue& b) 
   if (a.type() != b.type()) return false;
   switch (a.type()) {
     case QelBomDataValue::kIntDataValue:
-      return intOf(a) == intOf(b);
+      return intValueOf(a) == intValueOf(b);
     case QelBomDataValue::kDoubleDataValue:
-      return !(doubleOf(a) > doubleOf(b)) && !(doubleOf(b) > doubleOf(a));
+      return !(doubleValueOf(a) > doubleValueOf(b)) && !(doubleValueOf(b) > doubleValueOf(a));
     case QelBomDataValue::kStringDataValue:
-      return QelString::compare(textOf(a), textOf(b)) == 0;
+      return QelString::compare(textValueOf(a), textValueOf(b)) == 0;
     default:
       return true;
   }
@@ -169,15 +163,15 @@ void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
   for (int i = 0; i < tuples.count(); ++i) {
     QelBomDataValue& value = tuples[i].value();
     if (value.type() == QelBomDataValue::kIntDataValue) {
-      value.set(intText(intOf(value)));
+      value.set(intText(intValueOf(value)));
     } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
       const QelString& token = tuples[i].token().token();
       const QelString name = isSumAccumulator(token) ? summedToken(token) : token;
       QelString text;
       if (units != nullptr) {
-        text = units->getDisplayString(name, doubleOf(value));
+        text = units->getDisplayString(name, doubleValueOf(value));
       } else {
-        text.format("%g", doubleOf(value));  // no units table: plain notation
+        text.format("%g", doubleValueOf(value));  // no units table: plain notation
       }
       value.set(text);
     }
@@ -205,13 +199,13 @@ void QelBomEvaluator2::fillGenericString(QelGenericString& out, const QelBomData
     out.addToken(token);
     switch (value.type()) {
       case QelBomDataValue::kIntDataValue:
-        out.addEntry(token, intOf(value), 0);
+        out.addEntry(token, intValueOf(value), 0);
         break;
       case QelBomDataValue::kDoubleDataValue:
-        out.addEntry(token, doubleOf(value), 0, realFormat);
+        out.addEntry(token, doubleValueOf(value), 0, realFormat);
         break;
       case QelBomDataValue::kStringDataValue:
-        out.addEntry(token, textOf(value), 0);
+        out.addEntry(token, textValueOf(value), 0);
         break;
       default:
         break;

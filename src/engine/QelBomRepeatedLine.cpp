@@ -24,11 +24,11 @@ bool sameSource(const QelBomDataValue* a, const QelBomDataValue* b) {
   if (a->type() != b->type()) return false;
   switch (a->type()) {
     case QelBomDataValue::kIntDataValue:
-      return *static_cast<const int*>(a->data()) == *static_cast<const int*>(b->data());
+      return intValueOf(*a) == intValueOf(*b);
     case QelBomDataValue::kDoubleDataValue:
       return std::memcmp(a->data(), b->data(), sizeof(double)) == 0;
     default:
-      return *static_cast<const QelString*>(a->data()) == *static_cast<const QelString*>(b->data());
+      return textValueOf(*a) == textValueOf(*b);
   }
 }
 

@@ -38,13 +38,13 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
   result.type = static_cast<unsigned char>(value.type());
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      result.intValue = *static_cast<const int*>(value.data());
+      result.intValue = intValueOf(value);
       break;
     case QelBomDataValue::kDoubleDataValue:
-      result.doubleValue = *static_cast<const double*>(value.data());
+      result.doubleValue = doubleValueOf(value);
       break;
     case QelBomDataValue::kStringDataValue: {
-      const QelString& text = *static_cast<const QelString*>(value.data());
+      const QelString& text = textValueOf(value);
       result.text = text.getStringW();
       result.length = text.length();
       for (int i = 0; i < result.length && i < kHeadUnits; ++i) {
