@@ -126,6 +126,10 @@ class VRK_BOM_ENGINE_API QelBomDataToken {
   // with `token` untouched. Spaces stay in the argument.
   int getGroupingRequest(QelString& token) const;
   int getSummingRequest(QelString& token) const;
+  // The summing rule for any text, the one getSummingRequest applies to the
+  // token text: 1 and the summed token in `token` when `text` holds
+  // "%SumBy:"; else 0 with `token` untouched. For the tokens of tuples.
+  static int summingRequestOf(const QelString& text, QelString& token);
   // For a sorting directive: removes every space from the whole text, splits it
   // at commas while the comma is not at index 0, appends the pieces (the first
   // keeps its prefix; the remainder, possibly empty, is the last piece) to

@@ -38,15 +38,6 @@ QelString intText(int value) {
   return text;
 }
 
-bool isSumAccumulator(const QelString& token) {
-  return token.find(QelBomDataToken::kSumPrefix) != -1;
-}
-
-// The token a "%SumBy:" tuple sums: its token without the prefix's length.
-QelString summedToken(const QelString& token) {
-  return token.right(token.length() - QelBomDataToken::kSumPrefix.length());
-}
-
 // The accumulator as an int when an int is added to it. A real is truncated
 // towards zero and clamped to the int range (NaN gives 0); a text or no value
 // counts as 0.
@@ -141,8 +132,9 @@ QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, RowAr
   std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
   QelArray<QelBomDataTuple>& tuples = item->getData();
   bool sums = false;
+  QelString summed;
   for (int i = 0; i < tuples.count() && !sums; ++i)
-    sums = isSumAccumulator(tuples[i].token().token());
+    sums = QelBomDataToken::summingRequestOf(tuples[i].token().token(), summed) == 1;
 
   for (int r = 0; sums && r < rows.count(); ++r) {
     const QelBomDataRow* row = rows[r];
@@ -165,8 +157,10 @@ void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
     if (value.type() == QelBomDataValue::kIntDataValue) {
       value.set(intText(intValueOf(value)));
     } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
+      // A sum is shown in the unit of the token it sums.
       const QelString& token = tuples[i].token().token();
-      const QelString name = isSumAccumulator(token) ? summedToken(token) : token;
+      QelString name(token);
+      QelBomDataToken::summingRequestOf(token, name);
       QelString text;
       if (units != nullptr) {
         text = units->getDisplayString(name, doubleValueOf(value));

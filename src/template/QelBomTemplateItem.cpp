@@ -100,13 +100,9 @@ int QelBomTemplateItem::findFilterObjTypes() {
 
 void QelBomTemplateItem::rebuildGroupingTokens() {
   m_arrGroupingTokens.removeAll();
-  const QelString& prefix = QelBomDataToken::kGroupPrefix;
   for (int i = 0; i < m_arrData.count(); ++i) {
-    const QelString& token = m_arrData[i].token().token();
-    // The argument is cut from the end by length, wherever the prefix stood.
-    if (token.find(prefix) != -1) {
-      m_arrGroupingTokens.append(token.right(token.length() - prefix.length()));
-    }
+    QelString token;
+    if (m_arrData[i].token().getGroupingRequest(token) == 1) m_arrGroupingTokens.append(token);
   }
 }
 
