@@ -8,6 +8,7 @@
 
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomTupleLookup.h"
+#include "model/QelBomComparison.h"
 
 using qel_bom_engine::TupleLookup;
 
@@ -88,20 +89,6 @@ void addToAccumulator(QelBomDataValue& accumulator, const QelBomDataValue& adden
   }
 }
 
-bool valuesEqualAsEvaluated(const QelBomDataValue& a, const QelBomDataValue& b) {
-  if (a.type() != b.type()) return false;
-  switch (a.type()) {
-    case QelBomDataValue::kIntDataValue:
-      return intValueOf(a) == intValueOf(b);
-    case QelBomDataValue::kDoubleDataValue:
-      return !(doubleValueOf(a) > doubleValueOf(b)) && !(doubleValueOf(b) > doubleValueOf(a));
-    case QelBomDataValue::kStringDataValue:
-      return QelString::compare(textValueOf(a), textValueOf(b)) == 0;
-    default:
-      return true;
-  }
-}
-
 }  // namespace
 
 QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, QelBomDataRow* row) {
@@ -177,8 +164,12 @@ int QelBomEvaluator2::isEqualAsEvaluated(QelBomTemplateItem* a, QelBomTemplateIt
   const QelArray<QelBomDataTuple>& left = a->getData();
   const QelArray<QelBomDataTuple>& right = b->getData();
   if (left.count() != right.count()) return 0;
+  // Equal in the order of values: a NaN equals every real.
   for (int i = 0; i < left.count(); ++i) {
-    if (!valuesEqualAsEvaluated(left[i].value(), right[i].value())) return 0;
+    if (qel_bom_model::compareValues<qel_bom_model::ValueOrder>(left[i].value(),
+                                                                right[i].value()) != 0) {
+      return 0;
+    }
   }
   return 1;
 }

@@ -1,10 +1,10 @@
 #include "engine/QelBomRepeatedLine.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "engine/QelBomTupleLookup.h"
+#include "model/QelBomComparison.h"
 
 namespace qel_bom_engine {
 namespace {
@@ -21,15 +21,7 @@ const QelBomDataValue* sourceValue(const QelArray<QelBomDataTuple>& tuples, int 
 // the same content (reals bit for bit, so that -0 and 0 stay apart).
 bool sameSource(const QelBomDataValue* a, const QelBomDataValue* b) {
   if (a == nullptr || b == nullptr) return a == b;
-  if (a->type() != b->type()) return false;
-  switch (a->type()) {
-    case QelBomDataValue::kIntDataValue:
-      return intValueOf(*a) == intValueOf(*b);
-    case QelBomDataValue::kDoubleDataValue:
-      return std::memcmp(a->data(), b->data(), sizeof(double)) == 0;
-    default:
-      return textValueOf(*a) == textValueOf(*b);
-  }
+  return qel_bom_model::compareValues<qel_bom_model::SameContent>(*a, *b) == 0;
 }
 
 }  // namespace
