@@ -3,17 +3,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/QelBomComparison.h"
+
 namespace qel_bom_engine {
 namespace {
 
 constexpr int kHeadUnits = 8;  // code units held in Key::head
 
-int sign(bool less, bool greater) { return less ? -1 : (greater ? 1 : 0); }
+// -1, 0 or 1 as `difference` is negative, zero or positive.
+int signOf(int difference) { return (difference > 0) - (difference < 0); }
 
 }  // namespace
 
-SortKeyTable::SortKeyTable(const QelArray<QelString>& keys, const QelIntArray& orders)
-    : m_keyNames(keys), m_keyCount(keys.count()), m_rowCount(0) {
+SortKeyTable::SortKeyTable(const QelArray<QelString>& keys, const QelIntArray& orders,
+                           bool textsByCodeUnits)
+    : m_keyNames(keys),
+      m_textsByCodeUnits(textsByCodeUnits),
+      m_keyCount(keys.count()),
+      m_rowCount(0) {
   for (int k = 0; k < m_keyCount; ++k) {
     m_descending.push_back(k < orders.count() && orders[k] != 1 ? 1 : 0);
   }
@@ -24,7 +31,7 @@ void SortKeyTable::add(const QelBomDataRow* row) {
   ++m_rowCount;
 }
 
-SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelString& key) {
+SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelString& key) const {
   Key result;
   result.type = QelBomDataValue::kUnkDataValueType;
   result.present = false;
@@ -45,8 +52,12 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
       break;
     case QelBomDataValue::kStringDataValue: {
       const QelString& text = textValueOf(value);
-      result.text = text.getStringW();
       result.length = text.length();
+      if (!m_textsByCodeUnits) {
+        result.string = &text;
+        break;
+      }
+      result.text = text.getStringW();
       for (int i = 0; i < result.length && i < kHeadUnits; ++i) {
         result.head[i / 4] |= static_cast<unsigned long long>(result.text[i])
                               << (48 - 16 * (i % 4));
@@ -59,16 +70,23 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
   return result;
 }
 
-int SortKeyTable::compareKeys(const Key& a, const Key& b) {
+// Per key the verdict of qel_bom_model::compareOnToken, from the copies: ints
+// and reals by the order of values itself, texts by their code units when
+// that is the order of values.
+int SortKeyTable::compareKeys(const Key& a, const Key& b) const {
+  using qel_bom_model::ValueOrder;
   if (!a.present) return b.present ? -1 : 0;
   if (!b.present) return 1;
   if (a.type != b.type) return -1;
   switch (a.type) {
     case QelBomDataValue::kIntDataValue:
-      return sign(a.intValue<b.intValue, a.intValue> b.intValue);
+      return ValueOrder::ints(a.intValue, b.intValue);
     case QelBomDataValue::kDoubleDataValue:
-      return sign(b.doubleValue > a.doubleValue, a.doubleValue > b.doubleValue);
+      return ValueOrder::reals(a.doubleValue, b.doubleValue);
     case QelBomDataValue::kStringDataValue: {
+      if (!m_textsByCodeUnits) {
+        return signOf(ValueOrder::texts(*a.string, *b.string));
+      }
       if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
       if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
       if (a.length > kHeadUnits || b.length > kHeadUnits) {
@@ -77,7 +95,7 @@ int SortKeyTable::compareKeys(const Key& a, const Key& b) {
           if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
         }
       }
-      return sign(a.length<b.length, a.length> b.length);
+      return signOf(a.length - b.length);
     }
     default:
       return 0;
@@ -139,12 +157,13 @@ bool SortKeyTable::keysAreConsistent() const {
       if (key->type == QelBomDataValue::kDoubleDataValue && key->doubleValue != key->doubleValue) {
         return false;  // a NaN equals every real
       }
+      if (key->type == QelBomDataValue::kStringDataValue && !m_textsByCodeUnits) {
+        return false;  // equal texts need not hash alike
+      }
     }
   }
   return true;
 }
-
-bool SortKeyTable::sameKey(const Key& a, const Key& b) { return compareKeys(a, b) == 0; }
 
 unsigned long long SortKeyTable::hashKey(const Key& key) {
   if (!key.present) return 0x51ed27;

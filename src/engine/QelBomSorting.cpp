@@ -13,6 +13,7 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomSortKeyTable.h"
+#include "model/QelBomComparison.h"
 
 namespace qel_bom_engine {
 
@@ -26,23 +27,10 @@ void collectSortKeys(const QelArray<QelString>& sortingTokens, QelArray<QelStrin
   }
 }
 
-namespace {
-
-// One key: a row lacking it orders first; different value types give -1.
-int compareOnKey(const QelBomDataRow* a, const QelBomDataRow* b, const QelString& key) {
-  const QelBomDataTuple* ta = a != nullptr ? a->getTupleAt(key) : nullptr;
-  const QelBomDataTuple* tb = b != nullptr ? b->getTupleAt(key) : nullptr;
-  if (ta == nullptr) return tb == nullptr ? 0 : -1;
-  if (tb == nullptr) return 1;
-  return ta->value().compare(tb->value());
-}
-
-}  // namespace
-
 int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
                       const QelArray<QelString>& keys, const QelIntArray& orders) {
   for (int i = 0; i < keys.count(); ++i) {
-    int result = compareOnKey(a, b, keys[i]);
+    int result = qel_bom_model::compareOnToken(a, b, keys[i]);
     if (result == 0) continue;
     if (i < orders.count() && orders[i] != 1) result = result == INT_MIN ? INT_MAX : -result;
     return result;

@@ -1,4 +1,5 @@
-// The comparison rules of the data model, each written once. Not exported.
+// The comparison rules of the data model, each written once: of two values,
+// and of two rows on one token. Not exported.
 //
 // compareValues holds the one dispatch on the value type. Its uses differ
 // only in how two contents of the same type compare, which a named policy
@@ -15,6 +16,7 @@
 
 #include <cstring>
 
+#include "QelBomItems.h"
 #include "QelBomValues.h"
 #include "QelString.h"
 
@@ -52,6 +54,19 @@ int compareValues(const QelBomDataValue& a, const QelBomDataValue& b) {
       break;
   }
   return 0;
+}
+
+// The verdict of `token` on row `a` against row `b`, by the first tuple of
+// each that carries the token (as getTupleAt finds it): 0 when neither does,
+// -1 when only `b` does, 1 when only `a` does, else the order of the two
+// values. A null row carries no token. Grouping (QelBomDataRow::compare) and
+// sorting (key by key, each in its direction) both ask this.
+inline int compareOnToken(const QelBomDataRow* a, const QelBomDataRow* b, const QelString& token) {
+  const QelBomDataTuple* tupleA = a != nullptr ? a->getTupleAt(token) : nullptr;
+  const QelBomDataTuple* tupleB = b != nullptr ? b->getTupleAt(token) : nullptr;
+  if (tupleA == nullptr) return tupleB == nullptr ? 0 : -1;
+  if (tupleB == nullptr) return 1;
+  return compareValues<ValueOrder>(tupleA->value(), tupleB->value());
 }
 
 }  // namespace qel_bom_model

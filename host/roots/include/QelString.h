@@ -66,6 +66,11 @@ class VRK_ROOTS_API QelString {
     return compareUnits(a.getStringW(), a.length(), b.getStringW(), b.length());
   }
   static int compare(const QelString& a, const QelString& b, int n) noexcept;
+  // Whether compare() orders texts by their code units alone, as above: true
+  // for now. Code that orders texts by their code units itself, to be fast,
+  // gives compare()'s order only while this holds, and must otherwise fall
+  // back to compare() (a later collation may order "a9" before "a10").
+  static bool comparesByCodeUnits() noexcept { return true; }
   // Unicode case-insensitive order (default case folding) of two QelString
   // objects given by address; a qsort/bsearch comparator.
   static int strCompareNoCase(const void* a, const void* b);
