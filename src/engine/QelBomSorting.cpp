@@ -1,5 +1,6 @@
 // Sorting of the input rows by the sort keys of all levels, and of chains of
-// evaluated items (each header with the closing item that follows it).
+// evaluated items (each header with the closing item that follows it); the
+// static arrays that hold the keys of the last sort of each kind.
 //
 // Both sorts use std::stable_sort: the row sort over keys looked up once per
 // row (SortKeyTable, the same verdicts as compareDataRow), the item sort with
@@ -42,6 +43,13 @@ int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
 
 using qel_bom_engine::collectSortKeys;
 using qel_bom_engine::compareRowsByKeys;
+
+// The keys of the last sort of each kind, filled by the sort and read by its
+// comparator; empty from the loading of the library.
+QelArray<QelString> QelBomEvaluator2::m_arrTokensToSortDataRow;
+QelIntArray QelBomEvaluator2::m_arrSortOrderForDataRow;
+QelArray<QelString> QelBomEvaluator2::m_arrTokensToSortEvaluatedItems;
+QelIntArray QelBomEvaluator2::m_arrSortOrderForEvaluatedItems;
 
 namespace {
 
