@@ -5,20 +5,8 @@
 
 QelBomDataRow::QelBomDataRow() : m_useThisDataForSums(1) {}
 
-QelBomDataRow::QelBomDataRow(const QelBomDataRow& other)
-    : QelBomItemBase(other),
-      m_objectHandle(other.m_objectHandle),
-      m_arrEqualPartObjectHandles(other.m_arrEqualPartObjectHandles),
-      m_useThisDataForSums(other.m_useThisDataForSums) {}
-
-QelBomDataRow& QelBomDataRow::operator=(const QelBomDataRow& other) {
-  if (this == &other) return *this;
-  QelBomItemBase::operator=(other);
-  m_objectHandle = other.m_objectHandle;
-  m_arrEqualPartObjectHandles = other.m_arrEqualPartObjectHandles;
-  m_useThisDataForSums = other.m_useThisDataForSums;
-  return *this;
-}
+QelBomDataRow::QelBomDataRow(const QelBomDataRow& other) = default;
+QelBomDataRow& QelBomDataRow::operator=(const QelBomDataRow& other) = default;
 
 QelBomDataRow::~QelBomDataRow() = default;
 

@@ -111,7 +111,8 @@ void TraceBuilder::addLists(const QelBomTemplateItem& section) {
 QelBomTemplate::QelBomTemplate()
     : QelBomTemplateItem(kBomTemplate), m_pTemplateUnits(new QelBomTemplateUnits()) {}
 
-// Each template owns a units object of its own: a copy gets a deep copy.
+// Written out because each template owns a units object of its own: a copy
+// gets a deep copy, where a defaulted copy would share the pointer.
 QelBomTemplate::QelBomTemplate(const QelBomTemplate& other)
     : QelBomTemplateItem(other),
       m_pTemplateUnits(new QelBomTemplateUnits(*other.m_pTemplateUnits)) {}
