@@ -115,6 +115,34 @@ class UnlinkedItemsReleaser {
   bool m_armed = true;
 };
 
+// The one place where a details line of the deepest `level` is dropped as a
+// repetition of the last line under its parent, whether that was recognised
+// before the line was made or after: the line's rows (`rows`, `count`) leave
+// every later sum, the line's item `made` (null when it was not made) is
+// deleted, and the level is left closed without an item.
+void dropRepeatedLine(EngineStack& stack, int level, QelBomTemplateItem* made,
+                      QelBomDataRow* const* rows, int count) {
+  for (int i = 0; i < count; ++i) rows[i]->setUseThisDataForSums(0);
+  delete made;
+  setEvaluatedItem(stack, level, nullptr);
+  QelBomEngineState& state = stack[level];
+  state.m_groupOpen = 0;
+  state.m_arrGroupRows.removeAll();
+}
+
+// The line the details item just made at the deepest `level` may repeat:
+// the last line under its parent. Null when the item is no details line, or
+// there is no parent or no line before it.
+QelBomTemplateItem* lineBefore(EngineStack& stack, int level) {
+  const QelBomTemplateItem* line = stack[level].m_pEvaluatedItem;
+  if (level != stack.count() - 1 || level == 0 || line == nullptr ||
+      line->type() != QelBomTemplateItem::kDetails) {
+    return nullptr;
+  }
+  const QelBomItemBase* parent = stack[level - 1].m_pEvaluatedItem;
+  return parent != nullptr ? static_cast<QelBomTemplateItem*>(parent->lastChild()) : nullptr;
+}
+
 // After the sort the rows are visited in an order unrelated to where they lie
 // in memory: asks for the tuples of the next row and for the row after it
 // while this one is evaluated.
@@ -185,8 +213,10 @@ int QelBomEvaluator2::evaluateData(QelBomDataRow* row, EngineStack& stack,
     QelBomEngineState& state = stack[level];
     if (state.m_arrGroupRows.count() == 0) {
       if (level == deepest && qel_bom_engine::repeatsLastLine(*row, stack, level)) {
-        qel_bom_engine::dropRepeatedLine(*row, state);
-        setEvaluatedItem(stack, level, nullptr);
+        // The line is dropped without being made; the row gets the used
+        // marks that making it would have left.
+        qel_bom_engine::markCopiedTuplesUsed(*row, *state.m_pTemplateItem);
+        dropRepeatedLine(stack, level, nullptr, &row, 1);
         continue;
       }
       beginGroup(row, stack, level);
@@ -255,20 +285,11 @@ int QelBomEvaluator2::groupIsCompleted(EngineStack& stack, int level,
   }
 
   // A details line that shows the same texts as the line before it under the
-  // same parent is dropped, and its rows leave every later sum.
-  const int deepest = stack.count() - 1;
-  if (level == deepest && level != 0 && state.m_pEvaluatedItem != nullptr &&
-      state.m_pEvaluatedItem->type() == QelBomTemplateItem::kDetails) {
-    QelBomTemplateItem* parent = stack[level - 1].m_pEvaluatedItem;
-    if (parent != nullptr && parent->lastChild() != nullptr &&
-        isEqualAsEvaluated(state.m_pEvaluatedItem,
-                           static_cast<QelBomTemplateItem*>(parent->lastChild())) == 1) {
-      for (int i = 0; i < state.m_arrGroupRows.count(); ++i) {
-        state.m_arrGroupRows[i]->setUseThisDataForSums(0);
-      }
-      delete state.m_pEvaluatedItem;
-      setEvaluatedItem(stack, level, nullptr);
-    }
+  // same parent is dropped.
+  QelBomTemplateItem* before = lineBefore(stack, level);
+  if (before != nullptr && isEqualAsEvaluated(state.m_pEvaluatedItem, before) == 1) {
+    dropRepeatedLine(stack, level, state.m_pEvaluatedItem, state.m_arrGroupRows.data(),
+                     state.m_arrGroupRows.count());
   }
 
   QelBomItemBase* target = linkTarget(stack, level);

@@ -57,14 +57,12 @@ bool repeatsLastLine(const QelBomDataRow& row, const QelArray<QelBomEngineState>
   return true;
 }
 
-void dropRepeatedLine(QelBomDataRow& row, QelBomEngineState& state) {
-  const std::vector<int>& found = TupleLookup::planFor(*state.m_pTemplateItem, row).valueIndex;
+void markCopiedTuplesUsed(QelBomDataRow& row, const QelBomTemplateItem& section) {
+  const std::vector<int>& found = TupleLookup::planFor(section, row).valueIndex;
   QelArray<QelBomDataTuple>& tuples = row.getData();
   for (int at : found) {
     if (sourceValue(tuples, at) != nullptr) tuples[at].setUsed(1);
   }
-  row.setUseThisDataForSums(0);
-  state.m_pEvaluatedItem = nullptr;
 }
 
 }  // namespace qel_bom_engine
