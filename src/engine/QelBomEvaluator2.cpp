@@ -71,14 +71,20 @@ class LinkRecord {
 };
 
 // Every change of a level's item pointers goes through these two, which keep
-// the link record in step: the new item (or null) is not linked.
+// the link record in step: a new item (or null) is not linked. Setting the
+// item a pointer already names changes nothing (a new item never has the
+// address of one a level still names, which is alive).
 void setEvaluatedItem(EngineStack& stack, int level, QelBomTemplateItem* item) {
-  stack[level].m_pEvaluatedItem = item;
+  QelBomTemplateItem*& pointer = stack[level].m_pEvaluatedItem;
+  if (pointer == item) return;
+  pointer = item;
   if (LinkRecord* record = LinkRecord::of(stack)) record->clearItem(level);
 }
 
 void setEvaluatedNextItem(EngineStack& stack, int level, QelBomTemplateItem* item) {
-  stack[level].m_pEvaluatedNextItem = item;
+  QelBomTemplateItem*& pointer = stack[level].m_pEvaluatedNextItem;
+  if (pointer == item) return;
+  pointer = item;
   if (LinkRecord* record = LinkRecord::of(stack)) record->clearClosingItem(level);
 }
 

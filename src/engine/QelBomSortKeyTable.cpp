@@ -54,6 +54,7 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
       const QelString& text = textValueOf(value);
       result.length = text.length();
       if (!m_textsByCodeUnits) {
+        result.type = kTextByCompare;
         result.string = &text;
         break;
       }
@@ -73,7 +74,7 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
 // Per key the verdict of qel_bom_model::compareOnToken, from the copies: ints
 // and reals by the order of values itself, texts by their code units when
 // that is the order of values.
-int SortKeyTable::compareKeys(const Key& a, const Key& b) const {
+int SortKeyTable::compareKeys(const Key& a, const Key& b) {
   using qel_bom_model::ValueOrder;
   if (!a.present) return b.present ? -1 : 0;
   if (!b.present) return 1;
@@ -84,9 +85,6 @@ int SortKeyTable::compareKeys(const Key& a, const Key& b) const {
     case QelBomDataValue::kDoubleDataValue:
       return ValueOrder::reals(a.doubleValue, b.doubleValue);
     case QelBomDataValue::kStringDataValue: {
-      if (!m_textsByCodeUnits) {
-        return signOf(ValueOrder::texts(*a.string, *b.string));
-      }
       if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
       if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
       if (a.length > kHeadUnits || b.length > kHeadUnits) {
@@ -95,8 +93,10 @@ int SortKeyTable::compareKeys(const Key& a, const Key& b) const {
           if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
         }
       }
-      return signOf(a.length - b.length);
+      return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
     }
+    case kTextByCompare:
+      return signOf(ValueOrder::texts(*a.string, *b.string));
     default:
       return 0;
   }
@@ -152,13 +152,13 @@ bool SortKeyTable::keysAreConsistent() const {
     for (int k = 0; k < m_keyCount; ++k, ++key) {
       if (!key->present) continue;
       int& type = types[static_cast<size_t>(k)];
-      if (type == -1) type = key->type;
+      if (type == -1) {
+        if (key->type == kTextByCompare) return false;  // equal texts need not hash alike
+        type = key->type;
+      }
       if (key->type != type) return false;
       if (key->type == QelBomDataValue::kDoubleDataValue && key->doubleValue != key->doubleValue) {
         return false;  // a NaN equals every real
-      }
-      if (key->type == QelBomDataValue::kStringDataValue && !m_textsByCodeUnits) {
-        return false;  // equal texts need not hash alike
       }
     }
   }

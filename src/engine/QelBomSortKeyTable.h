@@ -46,21 +46,24 @@ class SortKeyTable {
   int compareRows(int a, int b) const { return compareFrom(a, b, 0); }
 
  private:
+  // The type of a key holding a text that is compared with QelString::compare
+  // (not a value type).
+  static constexpr unsigned char kTextByCompare = 4;
   struct Key {
-    // A QelBomDataValue::eBomDataValueType; kUnkDataValueType with present
-    // false when the row lacks the key.
+    // A QelBomDataValue::eBomDataValueType, or kTextByCompare;
+    // kUnkDataValueType with present false when the row lacks the key.
     unsigned char type;
     bool present;
     int length;  // code units of a text
     // A text's first eight code units, four per word, the first unit in the
     // high bits and zeros past the end: comparing the words compares the units.
-    // Zeros when texts are not compared by code units.
+    // Zeros for kTextByCompare.
     unsigned long long head[2];
     union {
       int intValue;
       double doubleValue;
-      const char16_t* text;     // when texts are compared by code units
-      const QelString* string;  // otherwise
+      const char16_t* text;     // kStringDataValue
+      const QelString* string;  // kTextByCompare
     };
   };
   // The element that is sorted: a row's first keys with the row's number.
@@ -70,10 +73,9 @@ class SortKeyTable {
     int row;
   };
 
-  // Whether every key column holds values of one type only, no NaN, and
-  // texts only when they are compared by code units: then the order is a
-  // strict weak order, rows with equal keys are equivalent and can be found
-  // by hashing.
+  // Whether every key column holds values of one type only, no NaN, and no
+  // text compared by QelString::compare: then the order is a strict weak
+  // order, rows with equal keys are equivalent and can be found by hashing.
   bool keysAreConsistent() const;
   // The stable order by sorting each distinct key tuple once (REQUIRES:
   // keysAreConsistent()).
@@ -82,14 +84,14 @@ class SortKeyTable {
   std::vector<int> orderByRows() const;
   // The given rows (row numbers) in their stable order.
   std::vector<int> sortRows(const std::vector<int>& rows) const;
-  bool sameKey(const Key& a, const Key& b) const { return compareKeys(a, b) == 0; }
+  static bool sameKey(const Key& a, const Key& b) { return compareKeys(a, b) == 0; }
   static unsigned long long hashKey(const Key& key);
   bool sameKeys(int a, int b) const;
   unsigned long long hashKeys(int row) const;
 
   Key extract(const QelBomDataRow* row, const QelString& key) const;
   // The verdict of one key: -1, 0 or 1.
-  int compareKeys(const Key& a, const Key& b) const;
+  static int compareKeys(const Key& a, const Key& b);
   // Compares rows a and b from key `from` on.
   int compareFrom(int a, int b, int from) const;
   int directed(int result, int key) const { return m_descending[key] ? -result : result; }

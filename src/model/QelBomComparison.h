@@ -41,7 +41,7 @@ struct SameContent {
 // types give -1 whichever comes first, two empty values 0; two contents of
 // one type are compared by the policy.
 template <class Policy>
-int compareValues(const QelBomDataValue& a, const QelBomDataValue& b) {
+inline int compareValues(const QelBomDataValue& a, const QelBomDataValue& b) {
   if (a.type() != b.type()) return -1;
   switch (a.type()) {
     case QelBomDataValue::kIntDataValue:
