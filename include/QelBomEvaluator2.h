@@ -83,7 +83,9 @@ class VRK_BOM_ENGINE_API QelBomEvaluator2 {
   using EngineStack = QelArray<QelBomEngineState>;
   using RowArray = QelArray<QelBomDataRow*>;
 
-  // Stack building and the driver's level operations.
+  // Stack building and the driver's level operations. evaluate() calls them
+  // all: evaluateData() tests each row against an open group with
+  // dataMatchGroup and appends a joining row with addedInGroup.
   static EngineStack getTemplateStack(QelBomTemplate* templ);
   static int evaluateData(QelBomDataRow* row, EngineStack& stack, const QelBomTemplateUnits* units);
   static int beginGroup(QelBomDataRow* row, EngineStack& stack, int level);
@@ -99,11 +101,20 @@ class VRK_BOM_ENGINE_API QelBomEvaluator2 {
   static void applyUnitsForData(const QelBomTemplateUnits* units,
                                 QelArray<QelBomDataTuple>& tuples);
   static int isEqualAsEvaluated(QelBomTemplateItem* a, QelBomTemplateItem* b);
+  // Adds every tuple of `row` to `out`. Offered with the class; evaluate()
+  // does not call it.
   static void fillGenericString(QelGenericString& out, const QelBomDataRow* row);
 
-  // Sorting.
+  // Sorting. evaluate() sorts the input rows with sortInpuDataBySortingTokens,
+  // which orders them by the same verdicts as compareDataRow without calling
+  // it.
   static int sortInpuDataBySortingTokens(QelBomData* data, EngineStack& stack);
+  // Offered with the class; evaluate() does not call it.
   static int compareDataRow(const void* a, const void* b);
+  // Sorting a chain of evaluated items (sortItemList, with the comparator
+  // compareEvaluatedItems), and every level of an evaluated tree
+  // (sortSubGroupsOnLevels, which calls sortItemList). Offered with the class;
+  // evaluate() does not call them.
   static int sortItemList(QelBomTemplateItem*& first, const QelArray<QelString>& sortingTokens);
   static int compareEvaluatedItems(const void* a, const void* b);
   static int sortSubGroupsOnLevels(QelBomTemplateItem* item, EngineStack& stack, int level);

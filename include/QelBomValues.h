@@ -80,6 +80,23 @@ class VRK_BOM_ENGINE_API QelBomDataValue {
   };
 };
 
+// Typed reads of a value's content, for the engine and for hosts. Reading a
+// content as another type than type() says is undefined.
+
+// REQUIRES: value.type() == QelBomDataValue::kIntDataValue.
+inline int intValueOf(const QelBomDataValue& value) noexcept {
+  return *static_cast<const int*>(value.data());
+}
+// REQUIRES: value.type() == QelBomDataValue::kDoubleDataValue.
+inline double doubleValueOf(const QelBomDataValue& value) noexcept {
+  return *static_cast<const double*>(value.data());
+}
+// REQUIRES: value.type() == QelBomDataValue::kStringDataValue. The text is
+// valid until the value next changes.
+inline const QelString& textValueOf(const QelBomDataValue& value) noexcept {
+  return *static_cast<const QelString*>(value.data());
+}
+
 class VRK_BOM_ENGINE_API QelBomDataToken {
  public:
   // Directive prefixes, built when the library is loaded.
@@ -109,6 +126,10 @@ class VRK_BOM_ENGINE_API QelBomDataToken {
   // with `token` untouched. Spaces stay in the argument.
   int getGroupingRequest(QelString& token) const;
   int getSummingRequest(QelString& token) const;
+  // The summing rule for any text, the one getSummingRequest applies to the
+  // token text: 1 and the summed token in `token` when `text` holds
+  // "%SumBy:"; else 0 with `token` untouched. For the tokens of tuples.
+  static int summingRequestOf(const QelString& text, QelString& token);
   // For a sorting directive: removes every space from the whole text, splits it
   // at commas while the comma is not at index 0, appends the pieces (the first
   // keeps its prefix; the remainder, possibly empty, is the last piece) to

@@ -24,9 +24,9 @@ void collectSortKeys(const QelArray<QelString>& sortingTokens, QelArray<QelStrin
                      QelIntArray& orders, int& ascending);
 
 // Orders row `a` against row `b` by `keys` (most significant first) in the
-// directions of `orders`; a qsort-style result. Per key: a row lacking the key
-// orders first, values of different types give -1 whichever row is `a`, else
-// QelBomDataValue::compare; descending keys negate. A null row lacks every key.
+// directions of `orders`; a qsort-style result. Each key's verdict is that of
+// qel_bom_model::compareOnToken (a null row lacks every key), negated for a
+// descending key.
 int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
                       const QelArray<QelString>& keys, const QelIntArray& orders);
 

@@ -1,5 +1,5 @@
-// The engine state record, the building of the state stack, the static sort
-// key arrays and the allocation-free tree deletion used on error paths.
+// The engine state record, the building of the state stack and the
+// allocation-free tree deletion used on error paths.
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 
@@ -11,11 +11,6 @@ QelBomEngineState::QelBomEngineState()
       m_pEvaluatedNextItem(nullptr),
       m_pOutputParent(nullptr),
       m_groupOpen(0) {}
-
-QelArray<QelString> QelBomEvaluator2::m_arrTokensToSortDataRow;
-QelIntArray QelBomEvaluator2::m_arrSortOrderForDataRow;
-QelArray<QelString> QelBomEvaluator2::m_arrTokensToSortEvaluatedItems;
-QelIntArray QelBomEvaluator2::m_arrSortOrderForEvaluatedItems;
 
 // One level per section on the chain of first children below the root, each
 // closed by the section's next sibling. Section types play no part.

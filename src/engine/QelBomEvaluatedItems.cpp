@@ -8,16 +8,11 @@
 
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomTupleLookup.h"
+#include "model/QelBomComparison.h"
 
 using qel_bom_engine::TupleLookup;
 
 namespace {
-
-int intOf(const QelBomDataValue& value) { return *static_cast<const int*>(value.data()); }
-double doubleOf(const QelBomDataValue& value) { return *static_cast<const double*>(value.data()); }
-const QelString& textOf(const QelBomDataValue& value) {
-  return *static_cast<const QelString*>(value.data());
-}
 
 // A new item copied from `section` (type, tuples, lists, first data row) with
 // no links. The caller owns it.
@@ -44,24 +39,15 @@ QelString intText(int value) {
   return text;
 }
 
-bool isSumAccumulator(const QelString& token) {
-  return token.find(QelBomDataToken::kSumPrefix) != -1;
-}
-
-// The token a "%SumBy:" tuple sums: its token without the prefix's length.
-QelString summedToken(const QelString& token) {
-  return token.right(token.length() - QelBomDataToken::kSumPrefix.length());
-}
-
 // The accumulator as an int when an int is added to it. A real is truncated
 // towards zero and clamped to the int range (NaN gives 0); a text or no value
 // counts as 0.
 int accumulatorAsInt(const QelBomDataValue& value) {
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      return intOf(value);
+      return intValueOf(value);
     case QelBomDataValue::kDoubleDataValue: {
-      const double d = doubleOf(value);
+      const double d = doubleValueOf(value);
       if (std::isnan(d)) return 0;
       if (d >= static_cast<double>(INT_MAX)) return INT_MAX;
       if (d <= static_cast<double>(INT_MIN)) return INT_MIN;
@@ -77,9 +63,9 @@ int accumulatorAsInt(const QelBomDataValue& value) {
 double accumulatorAsDouble(const QelBomDataValue& value) {
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      return static_cast<double>(intOf(value));
+      return static_cast<double>(intValueOf(value));
     case QelBomDataValue::kDoubleDataValue:
-      return doubleOf(value);
+      return doubleValueOf(value);
     default:
       return 0.0;
   }
@@ -93,27 +79,13 @@ int wrappingAdd(int a, int b) {
 void addToAccumulator(QelBomDataValue& accumulator, const QelBomDataValue& addend) {
   switch (addend.type()) {
     case QelBomDataValue::kIntDataValue:
-      accumulator.set(wrappingAdd(accumulatorAsInt(accumulator), intOf(addend)));
+      accumulator.set(wrappingAdd(accumulatorAsInt(accumulator), intValueOf(addend)));
       break;
     case QelBomDataValue::kDoubleDataValue:
-      accumulator.set(accumulatorAsDouble(accumulator) + doubleOf(addend));
+      accumulator.set(accumulatorAsDouble(accumulator) + doubleValueOf(addend));
       break;
     default:  // texts and empty values are not summed
       break;
-  }
-}
-
-bool valuesEqualAsEvaluated(const QelBomDataValue& a, const QelBomDataValue& b) {
-  if (a.type() != b.type()) return false;
-  switch (a.type()) {
-    case QelBomDataValue::kIntDataValue:
-      return intOf(a) == intOf(b);
-    case QelBomDataValue::kDoubleDataValue:
-      return !(doubleOf(a) > doubleOf(b)) && !(doubleOf(b) > doubleOf(a));
-    case QelBomDataValue::kStringDataValue:
-      return QelString::compare(textOf(a), textOf(b)) == 0;
-    default:
-      return true;
   }
 }
 
@@ -147,8 +119,9 @@ QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, RowAr
   std::unique_ptr<QelBomTemplateItem> item = copySection(*section);
   QelArray<QelBomDataTuple>& tuples = item->getData();
   bool sums = false;
+  QelString summed;
   for (int i = 0; i < tuples.count() && !sums; ++i)
-    sums = isSumAccumulator(tuples[i].token().token());
+    sums = QelBomDataToken::summingRequestOf(tuples[i].token().token(), summed) == 1;
 
   for (int r = 0; sums && r < rows.count(); ++r) {
     const QelBomDataRow* row = rows[r];
@@ -169,15 +142,17 @@ void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
   for (int i = 0; i < tuples.count(); ++i) {
     QelBomDataValue& value = tuples[i].value();
     if (value.type() == QelBomDataValue::kIntDataValue) {
-      value.set(intText(intOf(value)));
+      value.set(intText(intValueOf(value)));
     } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
+      // A sum is shown in the unit of the token it sums.
       const QelString& token = tuples[i].token().token();
-      const QelString name = isSumAccumulator(token) ? summedToken(token) : token;
+      QelString name(token);
+      QelBomDataToken::summingRequestOf(token, name);
       QelString text;
       if (units != nullptr) {
-        text = units->getDisplayString(name, doubleOf(value));
+        text = units->getDisplayString(name, doubleValueOf(value));
       } else {
-        text.format("%g", doubleOf(value));  // no units table: plain notation
+        text.format("%g", doubleValueOf(value));  // no units table: plain notation
       }
       value.set(text);
     }
@@ -189,8 +164,12 @@ int QelBomEvaluator2::isEqualAsEvaluated(QelBomTemplateItem* a, QelBomTemplateIt
   const QelArray<QelBomDataTuple>& left = a->getData();
   const QelArray<QelBomDataTuple>& right = b->getData();
   if (left.count() != right.count()) return 0;
+  // Equal in the order of values: a NaN equals every real.
   for (int i = 0; i < left.count(); ++i) {
-    if (!valuesEqualAsEvaluated(left[i].value(), right[i].value())) return 0;
+    if (qel_bom_model::compareValues<qel_bom_model::ValueOrder>(left[i].value(),
+                                                                right[i].value()) != 0) {
+      return 0;
+    }
   }
   return 1;
 }
@@ -205,13 +184,13 @@ void QelBomEvaluator2::fillGenericString(QelGenericString& out, const QelBomData
     out.addToken(token);
     switch (value.type()) {
       case QelBomDataValue::kIntDataValue:
-        out.addEntry(token, intOf(value), 0);
+        out.addEntry(token, intValueOf(value), 0);
         break;
       case QelBomDataValue::kDoubleDataValue:
-        out.addEntry(token, doubleOf(value), 0, realFormat);
+        out.addEntry(token, doubleValueOf(value), 0, realFormat);
         break;
       case QelBomDataValue::kStringDataValue:
-        out.addEntry(token, textOf(value), 0);
+        out.addEntry(token, textValueOf(value), 0);
         break;
       default:
         break;

@@ -1,6 +1,8 @@
 // The evaluation driver: feeds the sorted rows through the levels of the engine
 // state stack, opening, joining and closing groups, and links the evaluated
 // items below the output in report order.
+#include <vector>
+
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomRepeatedLine.h"
@@ -12,40 +14,88 @@ using EngineStack = QelArray<QelBomEngineState>;
 
 // Appends `row` to the rows of an open group. A group may hold every row of
 // the data set: past its first grow step the array doubles.
-void appendGroupRow(QelArray<QelBomDataRow*>& rows, QelBomDataRow* row) {
-  rows.appendGrowing(row);
-}
+void appendGroupRow(QelArray<QelBomDataRow*>& rows, QelBomDataRow* row) { rows.appendGrowing(row); }
 
 // The node that receives the evaluated items of `level` when they are linked.
 QelBomItemBase* linkTarget(EngineStack& stack, int level) {
   return level == 0 ? stack[0].m_pOutputParent : stack[level - 1].m_pEvaluatedItem;
 }
 
-// Whether the evaluated item of `state` hangs below `target`. groupIsCompleted
-// appends the item and then the closing item as the target's last children,
-// and nothing else is appended to that target before the level's pointers are
-// replaced, so a linked item is the target's last child or is followed by the
-// closing item that is.
-bool itemIsLinked(const QelBomEngineState& state, const QelBomItemBase* target) {
-  const QelBomItemBase* item = state.m_pEvaluatedItem;
-  if (item == nullptr || target == nullptr) return false;
-  if (target->lastChild() == item) return true;
-  const QelBomItemBase* closing = state.m_pEvaluatedNextItem;
-  return closing != nullptr && item->next() == closing && target->lastChild() == closing;
+// Which evaluated items of each level the output tree holds, for the
+// evaluation of one stack in progress on this thread. The engine state
+// record has no room for it, so it is kept beside the stack.
+//
+// An item that a level's pointer names belongs to the level until
+// groupIsCompleted links it, and to the output tree from then on. The record
+// is set when groupIsCompleted links a level's items and cleared for a
+// pointer whenever the pointer is replaced (setEvaluatedItem,
+// setEvaluatedNextItem), by a new item or by null. So an item the record
+// does not mark as linked is one the level alone holds.
+class LinkRecord {
+ public:
+  explicit LinkRecord(const EngineStack& stack)
+      : m_stack(stack), m_marks(static_cast<size_t>(stack.count()), 0), m_outer(current()) {
+    current() = this;
+  }
+  LinkRecord(const LinkRecord&) = delete;
+  LinkRecord& operator=(const LinkRecord&) = delete;
+  ~LinkRecord() { current() = m_outer; }
+
+  // The record of `stack`, or null when no evaluation of it is in progress
+  // (a level operation called on its own).
+  static LinkRecord* of(const EngineStack& stack) {
+    LinkRecord* record = current();
+    return record != nullptr && &record->m_stack == &stack ? record : nullptr;
+  }
+
+  bool itemLinked(int level) const { return (mark(level) & kItem) != 0; }
+  bool closingItemLinked(int level) const { return (mark(level) & kClosingItem) != 0; }
+  void setLinked(int level) { mark(level) = kItem | kClosingItem; }
+  void clearItem(int level) { mark(level) &= static_cast<unsigned char>(~kItem); }
+  void clearClosingItem(int level) { mark(level) &= static_cast<unsigned char>(~kClosingItem); }
+
+ private:
+  static constexpr unsigned char kItem = 1;
+  static constexpr unsigned char kClosingItem = 2;
+
+  static LinkRecord*& current() {
+    thread_local LinkRecord* record = nullptr;
+    return record;
+  }
+  unsigned char& mark(int level) { return m_marks[static_cast<size_t>(level)]; }
+  unsigned char mark(int level) const { return m_marks[static_cast<size_t>(level)]; }
+
+  const EngineStack& m_stack;
+  std::vector<unsigned char> m_marks;  // per level: kItem, kClosingItem
+  LinkRecord* m_outer;
+};
+
+// Every change of a level's item pointers goes through these two, which keep
+// the link record in step: a new item (or null) is not linked. Setting the
+// item a pointer already names changes nothing (a new item never has the
+// address of one a level still names, which is alive).
+void setEvaluatedItem(EngineStack& stack, int level, QelBomTemplateItem* item) {
+  QelBomTemplateItem*& pointer = stack[level].m_pEvaluatedItem;
+  if (pointer == item) return;
+  pointer = item;
+  if (LinkRecord* record = LinkRecord::of(stack)) record->clearItem(level);
 }
 
-bool closingItemIsLinked(const QelBomEngineState& state, const QelBomItemBase* target) {
-  const QelBomItemBase* closing = state.m_pEvaluatedNextItem;
-  return closing != nullptr && target != nullptr && target->lastChild() == closing;
+void setEvaluatedNextItem(EngineStack& stack, int level, QelBomTemplateItem* item) {
+  QelBomTemplateItem*& pointer = stack[level].m_pEvaluatedNextItem;
+  if (pointer == item) return;
+  pointer = item;
+  if (LinkRecord* record = LinkRecord::of(stack)) record->clearClosingItem(level);
 }
 
-// Deletes, when an evaluation is left by an exception, the evaluated items that
-// the stack holds but that are linked nowhere. Levels are handled deepest
-// first: deleting an unlinked item also deletes the deeper items linked below
-// it, and never an item that a shallower level's decision looks at.
+// Deletes, when an evaluation is left by an exception, the evaluated items
+// that the levels hold and the link record does not mark as linked. Levels
+// are handled deepest first: deleting an unlinked item also deletes the
+// deeper items linked below it, which their own levels have left alone.
 class UnlinkedItemsReleaser {
  public:
-  explicit UnlinkedItemsReleaser(EngineStack& stack) : m_stack(stack) {}
+  UnlinkedItemsReleaser(EngineStack& stack, const LinkRecord& record)
+      : m_stack(stack), m_record(record) {}
   UnlinkedItemsReleaser(const UnlinkedItemsReleaser&) = delete;
   UnlinkedItemsReleaser& operator=(const UnlinkedItemsReleaser&) = delete;
   ~UnlinkedItemsReleaser() {
@@ -57,19 +107,47 @@ class UnlinkedItemsReleaser {
   void release() noexcept {
     for (int level = m_stack.count() - 1; level >= 0; --level) {
       QelBomEngineState& state = m_stack[level];
-      const QelBomItemBase* target = linkTarget(m_stack, level);
-      const bool itemLinked = itemIsLinked(state, target);
-      const bool closingLinked = closingItemIsLinked(state, target);
-      if (!closingLinked) qel_bom_engine::deleteItemTree(state.m_pEvaluatedNextItem);
-      if (!itemLinked) qel_bom_engine::deleteItemTree(state.m_pEvaluatedItem);
+      if (!m_record.closingItemLinked(level)) {
+        qel_bom_engine::deleteItemTree(state.m_pEvaluatedNextItem);
+      }
+      if (!m_record.itemLinked(level)) qel_bom_engine::deleteItemTree(state.m_pEvaluatedItem);
       state.m_pEvaluatedItem = nullptr;
       state.m_pEvaluatedNextItem = nullptr;
     }
   }
 
   EngineStack& m_stack;
+  const LinkRecord& m_record;
   bool m_armed = true;
 };
+
+// The one place where a details line of the deepest `level` is dropped as a
+// repetition of the last line under its parent, whether that was recognised
+// before the line was made or after: the line's rows (`rows`, `count`) leave
+// every later sum, the line's item `made` (null when it was not made) is
+// deleted, and the level is left closed without an item.
+void dropRepeatedLine(EngineStack& stack, int level, QelBomTemplateItem* made,
+                      QelBomDataRow* const* rows, int count) {
+  for (int i = 0; i < count; ++i) rows[i]->setUseThisDataForSums(0);
+  delete made;
+  setEvaluatedItem(stack, level, nullptr);
+  QelBomEngineState& state = stack[level];
+  state.m_groupOpen = 0;
+  state.m_arrGroupRows.removeAll();
+}
+
+// The line the details item just made at the deepest `level` may repeat:
+// the last line under its parent. Null when the item is no details line, or
+// there is no parent or no line before it.
+QelBomTemplateItem* lineBefore(EngineStack& stack, int level) {
+  const QelBomTemplateItem* line = stack[level].m_pEvaluatedItem;
+  if (level != stack.count() - 1 || level == 0 || line == nullptr ||
+      line->type() != QelBomTemplateItem::kDetails) {
+    return nullptr;
+  }
+  const QelBomItemBase* parent = stack[level - 1].m_pEvaluatedItem;
+  return parent != nullptr ? static_cast<QelBomTemplateItem*>(parent->lastChild()) : nullptr;
+}
 
 // After the sort the rows are visited in an order unrelated to where they lie
 // in memory: asks for the tuples of the next row and for the row after it
@@ -115,7 +193,8 @@ int QelBomEvaluator2::evaluate(QelBomTemplate* templ, QelBomData* data, QelBomTe
   QelBomTemplateItem standIn(QelBomTemplateItem::kBomTemplate);
   DescendantsReleaser standInReleaser(standIn);
   TupleLookupReleaser lookupReleaser;
-  UnlinkedItemsReleaser unlinkedReleaser(stack);
+  LinkRecord linkRecord(stack);
+  UnlinkedItemsReleaser unlinkedReleaser(stack, linkRecord);
 
   stack[0].m_pOutputParent = output != nullptr ? output : &standIn;
   sortInpuDataBySortingTokens(data, stack);
@@ -140,7 +219,10 @@ int QelBomEvaluator2::evaluateData(QelBomDataRow* row, EngineStack& stack,
     QelBomEngineState& state = stack[level];
     if (state.m_arrGroupRows.count() == 0) {
       if (level == deepest && qel_bom_engine::repeatsLastLine(*row, stack, level)) {
-        qel_bom_engine::dropRepeatedLine(*row, state);
+        // The line is dropped without being made; the row gets the used
+        // marks that making it would have left.
+        qel_bom_engine::markCopiedTuplesUsed(*row, *state.m_pTemplateItem);
+        dropRepeatedLine(stack, level, nullptr, &row, 1);
         continue;
       }
       beginGroup(row, stack, level);
@@ -156,8 +238,8 @@ int QelBomEvaluator2::evaluateData(QelBomDataRow* row, EngineStack& stack,
     for (int k = level; k <= deepest; ++k) endGroup(stack, k, units);
     for (int k = level; k <= deepest; ++k) {
       stack[k].m_arrGroupRows.removeAll();
-      stack[k].m_pEvaluatedItem = nullptr;
-      stack[k].m_pEvaluatedNextItem = nullptr;
+      setEvaluatedItem(stack, k, nullptr);
+      setEvaluatedNextItem(stack, k, nullptr);
     }
     beginGroup(row, stack, level);
   }
@@ -167,7 +249,7 @@ int QelBomEvaluator2::evaluateData(QelBomDataRow* row, EngineStack& stack,
 int QelBomEvaluator2::beginGroup(QelBomDataRow* row, EngineStack& stack, int level) {
   QelBomEngineState& state = stack[level];
   state.m_groupOpen = 1;
-  state.m_pEvaluatedItem = process(state.m_pTemplateItem, row);
+  setEvaluatedItem(stack, level, process(state.m_pTemplateItem, row));
   if (state.m_pEvaluatedItem != nullptr) state.m_pEvaluatedItem->setFirstDataRow(row);
   appendGroupRow(state.m_arrGroupRows, row);
   return 1;
@@ -185,7 +267,8 @@ int QelBomEvaluator2::endGroup(EngineStack& stack, int level, const QelBomTempla
   if (state.m_pNextTemplateItem != nullptr) {
     // The closing section is evaluated over a copy: the state keeps its rows
     // for groupIsCompleted.
-    state.m_pEvaluatedNextItem = process(state.m_pNextTemplateItem, RowArray(state.m_arrGroupRows));
+    setEvaluatedNextItem(stack, level,
+                         process(state.m_pNextTemplateItem, RowArray(state.m_arrGroupRows)));
   }
   return groupIsCompleted(stack, level, units);
 }
@@ -208,26 +291,18 @@ int QelBomEvaluator2::groupIsCompleted(EngineStack& stack, int level,
   }
 
   // A details line that shows the same texts as the line before it under the
-  // same parent is dropped, and its rows leave every later sum.
-  const int deepest = stack.count() - 1;
-  if (level == deepest && level != 0 && state.m_pEvaluatedItem != nullptr &&
-      state.m_pEvaluatedItem->type() == QelBomTemplateItem::kDetails) {
-    QelBomTemplateItem* parent = stack[level - 1].m_pEvaluatedItem;
-    if (parent != nullptr && parent->lastChild() != nullptr &&
-        isEqualAsEvaluated(state.m_pEvaluatedItem,
-                           static_cast<QelBomTemplateItem*>(parent->lastChild())) == 1) {
-      for (int i = 0; i < state.m_arrGroupRows.count(); ++i) {
-        state.m_arrGroupRows[i]->setUseThisDataForSums(0);
-      }
-      delete state.m_pEvaluatedItem;
-      state.m_pEvaluatedItem = nullptr;
-    }
+  // same parent is dropped.
+  QelBomTemplateItem* before = lineBefore(stack, level);
+  if (before != nullptr && isEqualAsEvaluated(state.m_pEvaluatedItem, before) == 1) {
+    dropRepeatedLine(stack, level, state.m_pEvaluatedItem, state.m_arrGroupRows.data(),
+                     state.m_arrGroupRows.count());
   }
 
   QelBomItemBase* target = linkTarget(stack, level);
   if (target != nullptr) {
     target->addChild(state.m_pEvaluatedItem);
     target->addChild(state.m_pEvaluatedNextItem);
+    if (LinkRecord* record = LinkRecord::of(stack)) record->setLinked(level);
   }
   state.m_arrGroupRows.removeAll();
   return 1;

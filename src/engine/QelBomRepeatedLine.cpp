@@ -1,10 +1,10 @@
 #include "engine/QelBomRepeatedLine.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "engine/QelBomTupleLookup.h"
+#include "model/QelBomComparison.h"
 
 namespace qel_bom_engine {
 namespace {
@@ -21,15 +21,7 @@ const QelBomDataValue* sourceValue(const QelArray<QelBomDataTuple>& tuples, int 
 // the same content (reals bit for bit, so that -0 and 0 stay apart).
 bool sameSource(const QelBomDataValue* a, const QelBomDataValue* b) {
   if (a == nullptr || b == nullptr) return a == b;
-  if (a->type() != b->type()) return false;
-  switch (a->type()) {
-    case QelBomDataValue::kIntDataValue:
-      return *static_cast<const int*>(a->data()) == *static_cast<const int*>(b->data());
-    case QelBomDataValue::kDoubleDataValue:
-      return std::memcmp(a->data(), b->data(), sizeof(double)) == 0;
-    default:
-      return *static_cast<const QelString*>(a->data()) == *static_cast<const QelString*>(b->data());
-  }
+  return qel_bom_model::compareValues<qel_bom_model::SameContent>(*a, *b) == 0;
 }
 
 }  // namespace
@@ -65,14 +57,12 @@ bool repeatsLastLine(const QelBomDataRow& row, const QelArray<QelBomEngineState>
   return true;
 }
 
-void dropRepeatedLine(QelBomDataRow& row, QelBomEngineState& state) {
-  const std::vector<int>& found = TupleLookup::planFor(*state.m_pTemplateItem, row).valueIndex;
+void markCopiedTuplesUsed(QelBomDataRow& row, const QelBomTemplateItem& section) {
+  const std::vector<int>& found = TupleLookup::planFor(section, row).valueIndex;
   QelArray<QelBomDataTuple>& tuples = row.getData();
   for (int at : found) {
     if (sourceValue(tuples, at) != nullptr) tuples[at].setUsed(1);
   }
-  row.setUseThisDataForSums(0);
-  state.m_pEvaluatedItem = nullptr;
 }
 
 }  // namespace qel_bom_engine

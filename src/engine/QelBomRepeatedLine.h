@@ -1,6 +1,7 @@
 // Recognising, from the row values alone, a details line that would repeat
 // the last line under its parent, so that the driver can drop it without
-// making it. Not exported.
+// making it (the driver drops it as it drops any repeated line). Not
+// exported.
 #ifndef QEL_BOM_REPEATED_LINE_H_
 #define QEL_BOM_REPEATED_LINE_H_
 
@@ -19,10 +20,9 @@ namespace qel_bom_engine {
 // comparison of display texts.
 bool repeatsLastLine(const QelBomDataRow& row, const QelArray<QelBomEngineState>& stack, int level);
 
-// Leaves what making, comparing and dropping the repeated line of `row`
-// leaves: the used marks of the tuples it would have copied, the row out of
-// the sums, and the level closed without an item.
-void dropRepeatedLine(QelBomDataRow& row, QelBomEngineState& state);
+// Leaves on `row` the used marks that making the line of `section` from it
+// would leave: on the first tuple of each section token that has a value.
+void markCopiedTuplesUsed(QelBomDataRow& row, const QelBomTemplateItem& section);
 
 }  // namespace qel_bom_engine
 

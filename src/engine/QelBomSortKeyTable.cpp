@@ -3,18 +3,22 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/QelBomComparison.h"
+
 namespace qel_bom_engine {
 namespace {
 
 constexpr int kHeadUnits = 8;  // code units held in Key::head
 
-int sign(bool less, bool greater) { return less ? -1 : (greater ? 1 : 0); }
+// -1, 0 or 1 as `difference` is negative, zero or positive.
+int signOf(int difference) { return (difference > 0) - (difference < 0); }
 
 }  // namespace
 
-SortKeyTable::SortKeyTable(const QelArray<QelString>& keys, const QelIntArray& orders)
+SortKeyTable::SortKeyTable(const QelArray<QelString>& keys, const QelIntArray& orders,
+                           bool textsByCodeUnits)
     : m_keyNames(keys),
-      m_byCodeUnits(QelString::comparesByCodeUnits()),
+      m_textsByCodeUnits(textsByCodeUnits),
       m_keyCount(keys.count()),
       m_rowCount(0) {
   for (int k = 0; k < m_keyCount; ++k) {
@@ -41,22 +45,23 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
   result.type = static_cast<unsigned char>(value.type());
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      result.intValue = *static_cast<const int*>(value.data());
+      result.intValue = intValueOf(value);
       break;
     case QelBomDataValue::kDoubleDataValue:
-      result.doubleValue = *static_cast<const double*>(value.data());
+      result.doubleValue = doubleValueOf(value);
       break;
     case QelBomDataValue::kStringDataValue: {
-      const QelString& text = *static_cast<const QelString*>(value.data());
-      const char16_t* units = text.getStringW();
+      const QelString& text = textValueOf(value);
       result.length = text.length();
-      for (int i = 0; i < result.length && i < kHeadUnits; ++i) {
-        result.head[i / 4] |= static_cast<unsigned long long>(units[i]) << (48 - 16 * (i % 4));
-      }
-      if (m_byCodeUnits) {
-        result.text = units;
-      } else {
+      if (!m_textsByCodeUnits) {
+        result.type = kTextByCompare;
         result.string = &text;
+        break;
+      }
+      result.text = text.getStringW();
+      for (int i = 0; i < result.length && i < kHeadUnits; ++i) {
+        result.head[i / 4] |= static_cast<unsigned long long>(result.text[i])
+                              << (48 - 16 * (i % 4));
       }
       break;
     }
@@ -66,32 +71,35 @@ SortKeyTable::Key SortKeyTable::extract(const QelBomDataRow* row, const QelStrin
   return result;
 }
 
-int SortKeyTable::compareKeys(const Key& a, const Key& b) const {
+// Per key the verdict of qel_bom_model::compareOnToken, from the copies: ints
+// and reals by the order of values itself, texts by their code units when
+// that is the order of values.
+int SortKeyTable::compareKeys(const Key& a, const Key& b) {
+  using qel_bom_model::ValueOrder;
   if (!a.present) return b.present ? -1 : 0;
   if (!b.present) return 1;
   if (a.type != b.type) return -1;
   switch (a.type) {
     case QelBomDataValue::kIntDataValue:
-      return sign(a.intValue<b.intValue, a.intValue> b.intValue);
+      return ValueOrder::ints(a.intValue, b.intValue);
     case QelBomDataValue::kDoubleDataValue:
-      return sign(b.doubleValue > a.doubleValue, a.doubleValue > b.doubleValue);
-    case QelBomDataValue::kStringDataValue:
-      return m_byCodeUnits ? compareTextsByUnits(a, b) : QelString::compare(*a.string, *b.string);
+      return ValueOrder::reals(a.doubleValue, b.doubleValue);
+    case QelBomDataValue::kStringDataValue: {
+      if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+      if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
+      if (a.length > kHeadUnits || b.length > kHeadUnits) {
+        const int common = std::min(a.length, b.length);
+        for (int i = kHeadUnits; i < common; ++i) {
+          if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
+        }
+      }
+      return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+    }
+    case kTextByCompare:
+      return signOf(ValueOrder::texts(*a.string, *b.string));
     default:
       return 0;
   }
-}
-
-int SortKeyTable::compareTextsByUnits(const Key& a, const Key& b) {
-  if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
-  if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
-  if (a.length > kHeadUnits || b.length > kHeadUnits) {
-    const int common = std::min(a.length, b.length);
-    for (int i = kHeadUnits; i < common; ++i) {
-      if (a.text[i] != b.text[i]) return a.text[i] < b.text[i] ? -1 : 1;
-    }
-  }
-  return sign(a.length<b.length, a.length> b.length);
 }
 
 int SortKeyTable::compareFrom(int a, int b, int from) const {
@@ -144,7 +152,10 @@ bool SortKeyTable::keysAreConsistent() const {
     for (int k = 0; k < m_keyCount; ++k, ++key) {
       if (!key->present) continue;
       int& type = types[static_cast<size_t>(k)];
-      if (type == -1) type = key->type;
+      if (type == -1) {
+        if (key->type == kTextByCompare) return false;  // equal texts need not hash alike
+        type = key->type;
+      }
       if (key->type != type) return false;
       if (key->type == QelBomDataValue::kDoubleDataValue && key->doubleValue != key->doubleValue) {
         return false;  // a NaN equals every real

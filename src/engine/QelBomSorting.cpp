@@ -1,5 +1,6 @@
 // Sorting of the input rows by the sort keys of all levels, and of chains of
-// evaluated items (each header with the closing item that follows it).
+// evaluated items (each header with the closing item that follows it); the
+// static arrays that hold the keys of the last sort of each kind.
 //
 // Both sorts use std::stable_sort: the row sort over keys looked up once per
 // row (SortKeyTable, the same verdicts as compareDataRow), the item sort with
@@ -13,6 +14,7 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomSortKeyTable.h"
+#include "model/QelBomComparison.h"
 
 namespace qel_bom_engine {
 
@@ -26,23 +28,10 @@ void collectSortKeys(const QelArray<QelString>& sortingTokens, QelArray<QelStrin
   }
 }
 
-namespace {
-
-// One key: a row lacking it orders first; different value types give -1.
-int compareOnKey(const QelBomDataRow* a, const QelBomDataRow* b, const QelString& key) {
-  const QelBomDataTuple* ta = a != nullptr ? a->getTupleAt(key) : nullptr;
-  const QelBomDataTuple* tb = b != nullptr ? b->getTupleAt(key) : nullptr;
-  if (ta == nullptr) return tb == nullptr ? 0 : -1;
-  if (tb == nullptr) return 1;
-  return ta->value().compare(tb->value());
-}
-
-}  // namespace
-
 int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
                       const QelArray<QelString>& keys, const QelIntArray& orders) {
   for (int i = 0; i < keys.count(); ++i) {
-    int result = compareOnKey(a, b, keys[i]);
+    int result = qel_bom_model::compareOnToken(a, b, keys[i]);
     if (result == 0) continue;
     if (i < orders.count() && orders[i] != 1) result = result == INT_MIN ? INT_MAX : -result;
     return result;
@@ -54,6 +43,13 @@ int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
 
 using qel_bom_engine::collectSortKeys;
 using qel_bom_engine::compareRowsByKeys;
+
+// The keys of the last sort of each kind, filled by the sort and read by its
+// comparator; empty from the loading of the library.
+QelArray<QelString> QelBomEvaluator2::m_arrTokensToSortDataRow;
+QelIntArray QelBomEvaluator2::m_arrSortOrderForDataRow;
+QelArray<QelString> QelBomEvaluator2::m_arrTokensToSortEvaluatedItems;
+QelIntArray QelBomEvaluator2::m_arrSortOrderForEvaluatedItems;
 
 namespace {
 

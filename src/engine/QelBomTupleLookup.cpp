@@ -43,13 +43,12 @@ Slot build(const QelBomTemplateItem& section, const QelBomDataRow& row) {
   Slot slot;
   for (const QelBomDataTuple& tuple : wanted) slot.sectionTokens.push_back(tuple.token().token());
   for (const QelBomDataTuple& tuple : present) slot.rowTokens.push_back(tuple.token().token());
-  const QelString& sumPrefix = QelBomDataToken::kSumPrefix;
   for (const QelBomDataTuple& tuple : wanted) {
     const QelString& token = tuple.token().token();
     slot.plan.valueIndex.push_back(firstIndexOf(present, token));
-    const bool sums = token.find(sumPrefix) != -1;
-    slot.plan.sumIndex.push_back(
-        sums ? firstIndexOf(present, token.right(token.length() - sumPrefix.length())) : -1);
+    QelString summed;
+    const bool sums = QelBomDataToken::summingRequestOf(token, summed) == 1;
+    slot.plan.sumIndex.push_back(sums ? firstIndexOf(present, summed) : -1);
   }
   return slot;
 }

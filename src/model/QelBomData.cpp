@@ -9,18 +9,8 @@
 
 QelBomData::QelBomData() = default;
 
-QelBomData::QelBomData(const QelBomData& other)
-    : QelBomItemBase(other),
-      m_arrTemplUsedTokens(other.m_arrTemplUsedTokens),
-      m_arrTemplUsedObjTypes(other.m_arrTemplUsedObjTypes) {}
-
-QelBomData& QelBomData::operator=(const QelBomData& other) {
-  if (this == &other) return *this;
-  QelBomItemBase::operator=(other);
-  m_arrTemplUsedTokens = other.m_arrTemplUsedTokens;
-  m_arrTemplUsedObjTypes = other.m_arrTemplUsedObjTypes;
-  return *this;
-}
+QelBomData::QelBomData(const QelBomData& other) = default;
+QelBomData& QelBomData::operator=(const QelBomData& other) = default;
 
 QelBomData::~QelBomData() = default;
 

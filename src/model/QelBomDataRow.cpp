@@ -1,23 +1,12 @@
 // QelBomDataRow: one model object's tuples, handles and sums flag, and the
 // row ordering used for grouping.
 #include "QelBomItems.h"
+#include "model/QelBomComparison.h"
 
 QelBomDataRow::QelBomDataRow() : m_useThisDataForSums(1) {}
 
-QelBomDataRow::QelBomDataRow(const QelBomDataRow& other)
-    : QelBomItemBase(other),
-      m_objectHandle(other.m_objectHandle),
-      m_arrEqualPartObjectHandles(other.m_arrEqualPartObjectHandles),
-      m_useThisDataForSums(other.m_useThisDataForSums) {}
-
-QelBomDataRow& QelBomDataRow::operator=(const QelBomDataRow& other) {
-  if (this == &other) return *this;
-  QelBomItemBase::operator=(other);
-  m_objectHandle = other.m_objectHandle;
-  m_arrEqualPartObjectHandles = other.m_arrEqualPartObjectHandles;
-  m_useThisDataForSums = other.m_useThisDataForSums;
-  return *this;
-}
+QelBomDataRow::QelBomDataRow(const QelBomDataRow& other) = default;
+QelBomDataRow& QelBomDataRow::operator=(const QelBomDataRow& other) = default;
 
 QelBomDataRow::~QelBomDataRow() = default;
 
@@ -31,18 +20,7 @@ void QelBomDataRow::setFrom(QelBomDataRow* other) {
 
 int QelBomDataRow::compare(QelBomDataRow* other, const QelArray<QelString>& tokens) const {
   for (const QelString& token : tokens) {
-    const QelBomDataTuple* mine = getTupleAt(token);
-    const QelBomDataTuple* theirs = static_cast<const QelBomDataRow*>(other)->getTupleAt(token);
-    int verdict = 0;
-    if (mine == nullptr) {
-      verdict = theirs == nullptr ? 0 : -1;
-    } else if (theirs == nullptr) {
-      verdict = 1;
-    } else {
-      // Different value types give -1 in both directions; equal types compare
-      // by their content.
-      verdict = mine->value().compare(theirs->value());
-    }
+    const int verdict = qel_bom_model::compareOnToken(this, other, token);
     if (verdict != 0) return verdict;
   }
   return 0;

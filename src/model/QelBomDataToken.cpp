@@ -59,8 +59,12 @@ int QelBomDataToken::getGroupingRequest(QelString& token) const {
 }
 
 int QelBomDataToken::getSummingRequest(QelString& token) const {
-  if (!contains(m_strToken, kSumPrefix)) return 0;
-  token = argumentOf(m_strToken, kSumPrefix);
+  return summingRequestOf(m_strToken, token);
+}
+
+int QelBomDataToken::summingRequestOf(const QelString& text, QelString& token) {
+  if (!contains(text, kSumPrefix)) return 0;
+  token = argumentOf(text, kSumPrefix);
   return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "QelBomValues.h"
+#include "model/QelBomComparison.h"
 
 QelBomDataValue::QelBomDataValue() noexcept : m_eValueType(kUnkDataValueType), m_nValue(0) {}
 
@@ -105,21 +106,7 @@ void QelBomDataValue::empty() noexcept {
 }
 
 int QelBomDataValue::compare(const QelBomDataValue& other) const {
-  if (m_eValueType != other.m_eValueType) return -1;
-  switch (m_eValueType) {
-    case kIntDataValue:
-      if (m_nValue < other.m_nValue) return -1;
-      return m_nValue > other.m_nValue ? 1 : 0;
-    case kDoubleDataValue:
-      // Written so that any pair involving a NaN gives 0.
-      if (other.m_dValue > m_dValue) return -1;
-      return m_dValue > other.m_dValue ? 1 : 0;
-    case kStringDataValue:
-      return QelString::compare(m_string, other.m_string);
-    case kUnkDataValueType:
-      break;
-  }
-  return 0;
+  return qel_bom_model::compareValues<qel_bom_model::ValueOrder>(*this, other);
 }
 
 QelString QelBomDataValue::asString() const {

@@ -10,20 +10,10 @@
 QelBomItemBase::QelBomItemBase() noexcept
     : m_pNext(nullptr), m_pChild(nullptr), m_pLastChild(nullptr) {}
 
-QelBomItemBase::QelBomItemBase(const QelBomItemBase& other)
-    : m_pNext(other.m_pNext),
-      m_pChild(other.m_pChild),
-      m_pLastChild(other.m_pLastChild),
-      m_arrData(other.m_arrData) {}
-
-QelBomItemBase& QelBomItemBase::operator=(const QelBomItemBase& other) {
-  if (this == &other) return *this;
-  m_pNext = other.m_pNext;
-  m_pChild = other.m_pChild;
-  m_pLastChild = other.m_pLastChild;
-  m_arrData = other.m_arrData;
-  return *this;
-}
+// Member by member: the links as plain pointers, the tuples by QelArray's
+// copy (capacity equal to the count, the source's grow step).
+QelBomItemBase::QelBomItemBase(const QelBomItemBase& other) = default;
+QelBomItemBase& QelBomItemBase::operator=(const QelBomItemBase& other) = default;
 
 QelBomItemBase::~QelBomItemBase() = default;
 

@@ -118,11 +118,10 @@ const ExactTable& exactTable() {
 
 QelBomDataValue::eBomDataValueType QelBomDataToken::getTokenType(const QelString& token) {
   QelString name(token);
-  // A summing directive answers with the type of the token it sums; the bare
-  // prefix is looked up as it is (and found nowhere).
-  if (token.find(kSumPrefix, 0) != -1 && token.length() > kSumPrefix.length()) {
-    name = token.right(token.length() - kSumPrefix.length());
-  }
+  // A summing directive answers with the type of the token it sums; a text no
+  // longer than the prefix (the bare prefix) is looked up as it is (and found
+  // nowhere).
+  if (token.length() > kSumPrefix.length()) summingRequestOf(token, name);
   if (name.isEmpty()) return QelBomDataValue::kUnkDataValueType;
 
   const ExactTable& table = exactTable();

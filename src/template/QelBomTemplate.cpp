@@ -87,20 +87,13 @@ class TraceBuilder {
   QelArray<QelString> m_added;
 };
 
-// A directive's argument: the text without its first (prefix length)
-// characters.
-QelString argumentOf(const QelString& token, const QelString& prefix) {
-  return token.right(token.length() - prefix.length());
-}
-
 void TraceBuilder::addTuples(const QelBomTemplateItem& section) {
   for (const QelBomDataTuple& tuple : section.getData()) {
     const QelString& token = tuple.token().token();
     // A token already traced contributes nothing, not even its summed token.
     if (!add(token)) continue;
-    if (token.find(QelBomDataToken::kSumPrefix) != -1) {
-      add(argumentOf(token, QelBomDataToken::kSumPrefix));
-    }
+    QelString summed;
+    if (QelBomDataToken::summingRequestOf(token, summed) == 1) add(summed);
   }
 }
 
@@ -118,7 +111,8 @@ void TraceBuilder::addLists(const QelBomTemplateItem& section) {
 QelBomTemplate::QelBomTemplate()
     : QelBomTemplateItem(kBomTemplate), m_pTemplateUnits(new QelBomTemplateUnits()) {}
 
-// Each template owns a units object of its own: a copy gets a deep copy.
+// Written out because each template owns a units object of its own: a copy
+// gets a deep copy, where a defaulted copy would share the pointer.
 QelBomTemplate::QelBomTemplate(const QelBomTemplate& other)
     : QelBomTemplateItem(other),
       m_pTemplateUnits(new QelBomTemplateUnits(*other.m_pTemplateUnits)) {}

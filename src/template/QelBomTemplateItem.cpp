@@ -28,26 +28,10 @@ QelBomTemplateItem::QelBomTemplateItem() : QelBomTemplateItem(kUnkTemplateItemTy
 QelBomTemplateItem::QelBomTemplateItem(eTemplateItemType type)
     : m_eType(type), m_pFirstDataRow(nullptr) {}
 
-QelBomTemplateItem::QelBomTemplateItem(const QelBomTemplateItem& other)
-    : QelBomItemBase(other),
-      m_eType(other.m_eType),
-      m_arrGroupingTokens(other.m_arrGroupingTokens),
-      m_arrSortingTokens(other.m_arrSortingTokens),
-      m_arrFilterObjTypes(other.m_arrFilterObjTypes),
-      m_pFirstDataRow(other.m_pFirstDataRow) {}
-
-QelBomTemplateItem& QelBomTemplateItem::operator=(const QelBomTemplateItem& other) {
-  if (this == &other) return *this;
-  QelBomItemBase::operator=(other);
-  m_eType = other.m_eType;
-  // QelArray assignment gives up the old storage and takes the source's
-  // count, grow step and elements.
-  m_arrGroupingTokens = other.m_arrGroupingTokens;
-  m_arrSortingTokens = other.m_arrSortingTokens;
-  m_arrFilterObjTypes = other.m_arrFilterObjTypes;
-  m_pFirstDataRow = other.m_pFirstDataRow;
-  return *this;
-}
+// Member by member. QelArray's copy gives up the old storage and takes the
+// source's count, grow step and elements.
+QelBomTemplateItem::QelBomTemplateItem(const QelBomTemplateItem& other) = default;
+QelBomTemplateItem& QelBomTemplateItem::operator=(const QelBomTemplateItem& other) = default;
 
 QelBomTemplateItem::~QelBomTemplateItem() = default;
 
@@ -100,13 +84,9 @@ int QelBomTemplateItem::findFilterObjTypes() {
 
 void QelBomTemplateItem::rebuildGroupingTokens() {
   m_arrGroupingTokens.removeAll();
-  const QelString& prefix = QelBomDataToken::kGroupPrefix;
   for (int i = 0; i < m_arrData.count(); ++i) {
-    const QelString& token = m_arrData[i].token().token();
-    // The argument is cut from the end by length, wherever the prefix stood.
-    if (token.find(prefix) != -1) {
-      m_arrGroupingTokens.append(token.right(token.length() - prefix.length()));
-    }
+    QelString token;
+    if (m_arrData[i].token().getGroupingRequest(token) == 1) m_arrGroupingTokens.append(token);
   }
 }
 

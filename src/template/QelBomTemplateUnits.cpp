@@ -19,7 +19,8 @@ QelBomTemplateUnits::QelBomTemplateUnits()
   VRKUnitsCommon::getUnitOfAngle(m_unitAngle);
 }
 
-// Copies start without cached texts; a copy fills its own cache.
+// Written out rather than defaulted because the cache is not copied: a copy
+// starts without cached texts and fills its own.
 QelBomTemplateUnits::QelBomTemplateUnits(const QelBomTemplateUnits& other)
     : m_mapTokenUnitTypes(other.m_mapTokenUnitTypes),
       m_unitDistance(other.m_unitDistance),
@@ -36,7 +37,7 @@ QelBomTemplateUnits& QelBomTemplateUnits::operator=(const QelBomTemplateUnits& o
   m_unitArea = other.m_unitArea;
   m_unitAngle = other.m_unitAngle;
   m_nSuppressLastZeros = other.m_nSuppressLastZeros;
-  m_pDisplayCache.reset();
+  m_pDisplayCache.reset();  // its texts were made for the former units
   return *this;
 }
 

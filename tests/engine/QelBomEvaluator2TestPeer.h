@@ -10,6 +10,16 @@ class QelBomEvaluator2TestPeer {
   using E = QelBomEvaluator2;
 
   static EngineStack getTemplateStack(QelBomTemplate* templ) { return E::getTemplateStack(templ); }
+  static QelBomTemplateItem* process(QelBomTemplateItem* section, QelBomDataRow* row) {
+    return E::process(section, row);
+  }
+  static void applyUnitsForData(const QelBomTemplateUnits* units,
+                                QelArray<QelBomDataTuple>& tuples) {
+    E::applyUnitsForData(units, tuples);
+  }
+  static int isEqualAsEvaluated(QelBomTemplateItem* a, QelBomTemplateItem* b) {
+    return E::isEqualAsEvaluated(a, b);
+  }
   static void fillGenericString(QelGenericString& out, const QelBomDataRow* row) {
     E::fillGenericString(out, row);
   }

@@ -113,6 +113,21 @@ TEST(QelStringTest, NaturalCollationSortsAsPeopleRead) {
             (std::vector<std::string>{"b3", "B12", "P01", "P1", "P1.5", "P2", "p2", "P10"}));
 }
 
+// comparesByCodeUnits() says whether compare() gives the order of the code
+// units, which std::u16string's comparison gives.
+TEST(QelStringTest, ComparesByCodeUnitsTellsTheTruth) {
+  const char16_t* const texts[] = {u"",    u"a",      u"a9", u"a10",        u"A10",
+                                   u"a 9", u"\u00e4", u"z",  u"\U0001F600", u"\uFF00"};
+  bool byCodeUnits = true;
+  for (const char16_t* a : texts) {
+    for (const char16_t* b : texts) {
+      const int expected = sign(std::u16string(a).compare(b));
+      byCodeUnits = byCodeUnits && sign(QelString::compare(QelString(a), QelString(b))) == expected;
+    }
+  }
+  EXPECT_EQ(QelString::comparesByCodeUnits(), byCodeUnits);
+}
+
 TEST(QelStringTest, CaseInsensitiveSortAndSearch) {
   QelString names[] = {u"beta", u"\u00c4BC", u"gamma", u"ALPHA2", u"Alpha"};
   std::qsort(names, 5, sizeof(QelString), QelString::strCompareNoCase);

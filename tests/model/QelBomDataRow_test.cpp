@@ -101,4 +101,33 @@ TEST(QelBomDataRowTest, CopyAssignAndSetFrom) {
   set.empty();
 }
 
+// Assigning a row or a data set to itself changes nothing.
+TEST(QelBomDataRowTest, SelfAssignmentChangesNothing) {
+  QelBomDataRow next;
+  QelBomDataRow row = rowWith({{QelString(u"%P"), 3}, {QelString(u"%M"), QelString(u"S355")}});
+  row.setNext(&next);
+  row.setObjectHandle(QelString(u"7"));
+  row.setEqualPartObjectHandles(tokens({u"8", u"9"}));
+  row.setUseThisDataForSums(0);
+  QelBomDataRow& alias = row;
+  row = alias;
+  EXPECT_EQ(row.next(), &next);
+  EXPECT_EQ(row.getData().count(), 2);
+  EXPECT_EQ(row.getData()[1].value().asString().toUtf8(), "S355");
+  EXPECT_EQ(row.objectHandle().toUtf8(), "7");
+  EXPECT_EQ(row.EqualPartObjectHandles().count(), 2);
+  EXPECT_EQ(row.getUseThisDataForSums(), 0);
+
+  QelBomData data;
+  data.addData(QelBomDataTuple(QelString(u"%Title"), QelString(u"BOM")));
+  QelIntArray types;
+  types.append(4);
+  data.setTemplUsedTokensAndObjTypes(tokens({u"%P"}), types);
+  QelBomData& same = data;
+  data = same;
+  EXPECT_EQ(data.getData()[0].value().asString().toUtf8(), "BOM");
+  EXPECT_TRUE(data.isTokenRequired(QelString(u"%P")));
+  EXPECT_TRUE(data.isItemPresent(static_cast<QelBomData::eSteelObjects>(4)));
+}
+
 }  // namespace

@@ -47,6 +47,25 @@ TEST(QelBomDataTokenTest, GroupingAndSummingRequests) {
   }
 }
 
+TEST(QelBomDataTokenTest, SummingRuleForAnyText) {
+  // Text, result, summed token (counted from the end, spaces kept).
+  // clang-format off
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"%SumBy:%Weight", 1, "%Weight"}, {"%SumBy: %Weight", 1, " %Weight"},
+      {"ab%SumBy:%Weight", 1, "y:%Weight"}, {"%SumBy:", 1, ""},
+      {"%Weight", 0, "untouched"}, {"%sumBy:%Weight", 0, "untouched"}, {"", 0, "untouched"}};
+  // clang-format on
+  for (const auto& [text, result, summed] : cases) {
+    QelString token(u"untouched");
+    EXPECT_EQ(Token::summingRequestOf(q(text), token), result) << text;
+    EXPECT_EQ(token.toUtf8(), summed) << text;
+  }
+  // The text and the result may be the same string.
+  QelString same = q("%SumBy:%Length");
+  EXPECT_EQ(Token::summingRequestOf(same, same), 1);
+  EXPECT_EQ(same.toUtf8(), "%Length");
+}
+
 TEST(QelBomDataTokenTest, SortingRequestsAndPrefixes) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"%SortAscBy:%Material,%SortDescBy:%Weight", {"%SortAscBy:%Material", "%SortDescBy:%Weight"}},

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -77,6 +78,18 @@ TEST(QelBomDataValueTest, AssignmentAndOwnership) {
   EXPECT_EQ(number.type(), Value::kUnkDataValueType);  // NOLINT(bugprone-use-after-move)
   target = Value();  // moving an empty value changes nothing either
   EXPECT_EQ(intOf(target), 4);
+}
+
+TEST(QelBomDataValueTest, TypedAccessorsReadTheCurrentContent) {
+  Value value(-12);
+  EXPECT_EQ(intValueOf(value), -12);
+  value.set(-0.0);
+  EXPECT_TRUE(std::signbit(doubleValueOf(value)));
+  value.set(QelString(u"S355"));
+  EXPECT_EQ(textValueOf(value).toUtf8(), "S355");
+  EXPECT_EQ(&textValueOf(value), value.data());  // the value's own text, not a copy
+  value.set(2147483647);
+  EXPECT_EQ(intValueOf(value), 2147483647);
 }
 
 TEST(QelBomDataTupleTest, Assignment) {

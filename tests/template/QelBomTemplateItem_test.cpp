@@ -142,4 +142,43 @@ TEST(QelBomTemplateItemTest, CopiesHaveTheirOwnLists) {
   EXPECT_EQ("%GroupBy:%PosNum", source.getData()[0].token().token().toUtf8());
 }
 
+// A copy's tuples and lists hold exactly the source's elements: capacity
+// equal to the count, the source's grow step. Assigning an item to itself
+// changes nothing.
+TEST(QelBomTemplateItemTest, CopiesAreExactAndSelfAssignmentChangesNothing) {
+  Item child(Item::kDetails);
+  QelBomDataRow row;
+  Item source(Item::kGroupHeader);
+  source.addChild(&child);
+  source.setFirstDataRow(&row);
+  source.getData().setGrowBy(5);
+  addTexts(&source, {"%GroupBy:%PosNum", "%SortAscBy:%Material,%Name", "%FilterBy:4"});
+  findAll(&source);
+  ASSERT_GT(source.getData().capacity(), source.getData().count());
+
+  Item copy(source);
+  Item assigned(Item::kDetails);
+  addTexts(&assigned, {"%GroupBy:%A", "%GroupBy:%B", "%GroupBy:%C", "%GroupBy:%D"});
+  findAll(&assigned);
+  assigned = source;
+  for (const Item* target : {&copy, &assigned}) {
+    EXPECT_EQ(3, target->getData().count());
+    EXPECT_EQ(3, target->getData().capacity());
+    EXPECT_EQ(5, target->getData().growBy());
+    EXPECT_EQ(1, target->groupingTokens().capacity());
+    EXPECT_EQ(2, target->sortingTokens().capacity());
+    EXPECT_EQ(1, target->filterObjTypes().capacity());
+    EXPECT_EQ(8, target->groupingTokens().growBy());
+  }
+
+  Item& alias = source;
+  source = alias;
+  EXPECT_EQ(Item::kGroupHeader, source.type());
+  EXPECT_EQ(&child, source.child());
+  EXPECT_EQ(&row, source.getFirstDataRow());
+  EXPECT_EQ(3, source.getData().count());
+  EXPECT_EQ("%GroupBy:%PosNum", source.getData()[0].token().token().toUtf8());
+  EXPECT_EQ("%PosNum|%SortAscBy:%Material,%Name|4", lists(source));
+}
+
 }  // namespace

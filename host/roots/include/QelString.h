@@ -89,8 +89,9 @@ class VRK_ROOTS_API QelString {
   enum class Collation { kCodeUnits, kNatural };
   static void setCollation(Collation collation) noexcept { s_collation = collation; }
   static Collation collation() noexcept { return s_collation; }
-  // Whether compare() is the plain code-unit order, which callers that compare
-  // code units directly (sort keys) may then use in its place.
+  // Whether compare() is the plain code-unit order. Code that orders texts by
+  // their code units itself, to be fast, gives compare()'s order only while
+  // this holds, and must otherwise fall back to compare().
   static bool comparesByCodeUnits() noexcept { return s_collation == Collation::kCodeUnits; }
 
   // Negative, zero or positive as `a` orders before, equal to or after `b`
