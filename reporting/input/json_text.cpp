@@ -15,11 +15,11 @@ std::string jsonString(const QelString& text) { return jsonString(toUtf8(text));
 std::string jsonValue(const QelBomDataValue& value) {
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      return std::to_string(*static_cast<const int*>(value.data()));
+      return std::to_string(intValueOf(value));
     case QelBomDataValue::kDoubleDataValue:
-      return nlohmann::json(*static_cast<const double*>(value.data())).dump();
+      return nlohmann::json(doubleValueOf(value)).dump();
     case QelBomDataValue::kStringDataValue:
-      return jsonString(*static_cast<const QelString*>(value.data()));
+      return jsonString(textValueOf(value));
     case QelBomDataValue::kUnkDataValueType:
       break;
   }

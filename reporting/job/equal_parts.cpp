@@ -97,16 +97,16 @@ std::uint64_t hashValue(const QelBomDataValue& value) {
   std::uint64_t h = static_cast<std::uint64_t>(value.type());
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
-      return mix(h, static_cast<std::uint32_t>(*static_cast<const int*>(value.data())));
+      return mix(h, static_cast<std::uint32_t>(intValueOf(value)));
     case QelBomDataValue::kDoubleDataValue: {
-      double real = *static_cast<const double*>(value.data());
+      double real = doubleValueOf(value);
       if (real == 0.0) real = 0.0;  // -0 equals 0
       std::uint64_t bits;
       std::memcpy(&bits, &real, sizeof(bits));
       return mix(h, bits);
     }
     case QelBomDataValue::kStringDataValue: {
-      const QelString& text = *static_cast<const QelString*>(value.data());
+      const QelString& text = textValueOf(value);
       const char16_t* units = text.getStringW();
       for (int i = 0; i < text.length(); ++i) h = (h ^ units[i]) * 0x100000001b3ull;
       return mix(h, static_cast<std::uint64_t>(text.length()));
@@ -120,11 +120,11 @@ bool sameValue(const QelBomDataValue& a, const QelBomDataValue& b) {
   if (a.type() != b.type()) return false;
   switch (a.type()) {
     case QelBomDataValue::kIntDataValue:
-      return *static_cast<const int*>(a.data()) == *static_cast<const int*>(b.data());
+      return intValueOf(a) == intValueOf(b);
     case QelBomDataValue::kDoubleDataValue:
-      return *static_cast<const double*>(a.data()) == *static_cast<const double*>(b.data());
+      return doubleValueOf(a) == doubleValueOf(b);
     case QelBomDataValue::kStringDataValue:
-      return *static_cast<const QelString*>(a.data()) == *static_cast<const QelString*>(b.data());
+      return textValueOf(a) == textValueOf(b);
     default:
       return true;
   }
@@ -132,11 +132,11 @@ bool sameValue(const QelBomDataValue& a, const QelBomDataValue& b) {
 
 bool numberOf(const QelBomDataValue& value, double& number) {
   if (value.type() == QelBomDataValue::kDoubleDataValue) {
-    number = *static_cast<const double*>(value.data());
+    number = doubleValueOf(value);
     return true;
   }
   if (value.type() == QelBomDataValue::kIntDataValue) {
-    number = *static_cast<const int*>(value.data());
+    number = intValueOf(value);
     return true;
   }
   return false;
@@ -146,7 +146,7 @@ bool numberOf(const QelBomDataValue& value, double& number) {
 std::u16string valueKey(const QelBomDataValue& value) {
   std::u16string key(1, static_cast<char16_t>(u'0' + value.type()));
   if (value.type() == QelBomDataValue::kStringDataValue) {
-    const QelString& text = *static_cast<const QelString*>(value.data());
+    const QelString& text = textValueOf(value);
     key.append(text.getStringW(), static_cast<std::size_t>(text.length()));
   } else {
     double number = 0.0;
@@ -198,7 +198,7 @@ class RowReader {
   static void readFigures(const TokenRole& role, const QelBomDataValue& value, RowFacts& facts) {
     double number = 0.0;
     if (role.quantity && value.type() == QelBomDataValue::kIntDataValue) {
-      facts.quantity = *static_cast<const int*>(value.data());
+      facts.quantity = intValueOf(value);
     }
     if (role.sumIndex >= 0 && !facts.hasSum[role.sumIndex] && numberOf(value, number)) {
       facts.sums[role.sumIndex] = number;

@@ -8,9 +8,9 @@ namespace {
 
 void scale(QelBomDataValue& value, double factor) {
   if (value.type() == QelBomDataValue::kDoubleDataValue) {
-    value.set(*static_cast<const double*>(value.data()) * factor);
+    value.set(doubleValueOf(value) * factor);
   } else if (value.type() == QelBomDataValue::kIntDataValue) {
-    value.set(static_cast<double>(*static_cast<const int*>(value.data())) * factor);
+    value.set(static_cast<double>(intValueOf(value)) * factor);
   }
 }
 

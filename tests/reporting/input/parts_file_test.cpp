@@ -101,7 +101,7 @@ TEST(PartsFileTest, ShortTextsShareOneBuffer) {
   ASSERT_NE(first, nullptr);
   ASSERT_NE(first->next(), nullptr);
   auto text = [](const QelBomItemBase* row) {
-    return static_cast<const QelString*>(row->getData()[0].value().data())->getStringW();
+    return textValueOf(row->getData()[0].value()).getStringW();
   };
   EXPECT_EQ(text(first), text(first->next()));
 }
