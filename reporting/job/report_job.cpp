@@ -69,6 +69,21 @@ EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits u
       dataName_(std::move(dataName)),
       warnings_(std::move(warnings)) {}
 
+EvaluatedReport::~EvaluatedReport() {
+  if (!keepUntilExit_) return;  // the handles release the trees
+  static_cast<void>(output_.release());
+  static_cast<void>(data_.release());
+}
+
+EvaluatedReport::EvaluatedReport(EvaluatedReport&& other) noexcept
+    : output_(std::move(other.output_)),
+      data_(std::move(other.data_)),
+      units_(std::move(other.units_)),
+      templateName_(std::move(other.templateName_)),
+      dataName_(std::move(other.dataName_)),
+      warnings_(std::move(other.warnings_)),
+      keepUntilExit_(other.keepUntilExit_) {}
+
 Report EvaluatedReport::view(bool withUsed) {
   return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_, &units_};
 }

@@ -17,13 +17,13 @@ struct Slot {
   TupleLookupPlan plan;
 };
 
-// Whether `tuples` carry exactly the texts of `tokens` (by identity).
+// Whether `tuples` carry the texts of `tokens`, in order. Usually they are the
+// very same texts, which compare equal at once; rows whose tokens were made
+// apart (by another thread of the host, say) compare text by text.
 bool sameTexts(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelString>& tokens) {
   if (static_cast<size_t>(tuples.count()) != tokens.size()) return false;
   for (int i = 0; i < tuples.count(); ++i) {
-    if (tuples[i].token().token().getStringW() != tokens[static_cast<size_t>(i)].getStringW()) {
-      return false;
-    }
+    if (!(tuples[i].token().token() == tokens[static_cast<size_t>(i)])) return false;
   }
   return true;
 }

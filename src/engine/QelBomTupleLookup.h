@@ -5,9 +5,9 @@
 // as copies of the same texts. A plan records, for a section and one row
 // layout, the index of the first row tuple equal to each section token (the
 // same tuple getTupleAt finds) and to each summed token. It is reused while
-// both the section's and the row's token texts are the very same texts
-// (compared by identity); the plan holds copies of them, so no text it
-// compares against can be freed and reused while it is kept.
+// the section's and the row's token texts are equal to those it was made for
+// (the very same texts are equal at once, without reading them); the plan
+// holds copies of them.
 //
 // Plans live per thread and are dropped by clear() (at the end of every
 // evaluation).

@@ -23,6 +23,18 @@
 namespace bomreport {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeakChecked = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+constexpr bool kLeakChecked = true;
+#else
+constexpr bool kLeakChecked = false;
+#endif
+#else
+constexpr bool kLeakChecked = false;
+#endif
+
 char delimiterOf(const std::string& option) {
   if (option == "tab" || option == "\\t") return '\t';
   if (option.size() != 1) {
@@ -76,6 +88,10 @@ int run(const Options& options) {
     return 0;
   }
   EvaluatedReport report = job.evaluate();
+  // bomreport exits once the report is written: the system takes the trees'
+  // memory back at once. Builds with a leak checker release them, so that it
+  // sees every tree released.
+  if (!kLeakChecked) report.keepUntilExit();
   if (!passesWarnings(report.warnings(), options.strict)) return 2;
   OutputTarget target(options.outputPath);
   findReportWriter(options.format)->write(target.stream(), report.view(options.used));
