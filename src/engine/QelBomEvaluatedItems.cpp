@@ -2,6 +2,7 @@
 // sums over a group of rows, their numbers turned into display texts, and the
 // comparison of two evaluated lines.
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -37,6 +38,28 @@ QelString intText(int value) {
   QelString text;
   text.format("%d", value);
   return text;
+}
+
+// The token whose unit a real of `token` is shown in: for a sum the token it
+// sums, else `token` itself. Evaluated items carry the very texts of their
+// sections' tokens, so the answer is kept per text (the entries hold copies,
+// so a text they name cannot be freed and its memory reused meanwhile).
+const QelString& displayNameOf(const QelString& token) {
+  struct Entry {
+    QelString token;
+    QelString name;
+  };
+  constexpr std::size_t kEntries = 64;  // a power of two
+  thread_local Entry entries[kEntries];
+  const auto key = reinterpret_cast<std::uintptr_t>(token.getStringW());
+  Entry& entry = entries[(key >> 4) & (kEntries - 1)];
+  if (entry.token.getStringW() != token.getStringW() || token.isEmpty()) {
+    QelString name(token);
+    QelBomDataToken::summingRequestOf(token, name);
+    entry.name = name;
+    entry.token = token;
+  }
+  return entry.name;
 }
 
 // The accumulator as an int when an int is added to it. A real is truncated
@@ -144,13 +167,10 @@ void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
     if (value.type() == QelBomDataValue::kIntDataValue) {
       value.set(intText(intValueOf(value)));
     } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
-      // A sum is shown in the unit of the token it sums.
-      const QelString& token = tuples[i].token().token();
-      QelString name(token);
-      QelBomDataToken::summingRequestOf(token, name);
       QelString text;
       if (units != nullptr) {
-        text = units->getDisplayString(name, doubleValueOf(value));
+        text = units->getDisplayString(displayNameOf(tuples[i].token().token()),
+                                       doubleValueOf(value));
       } else {
         text.format("%g", doubleValueOf(value));  // no units table: plain notation
       }
