@@ -9,6 +9,7 @@
 
 #include "input/names.h"
 #include "input/text_util.h"
+#include "output/display_number.h"
 #include "output/report_html.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
@@ -104,10 +105,11 @@ void writeRow(std::ostream& out, const ReportLine& line, const std::vector<int>&
     if (column < 0) continue;
     const std::string value = toUtf8(tuples[i].value().asString());
     QelString summed;
+    DisplayNumber number;
     const char* cls = nullptr;
     if (tuples[i].token().getSummingRequest(summed) == 1) {
       cls = "sum";
-    } else if (looksNumeric(value)) {
+    } else if (readDisplayNumber(value, number)) {
       cls = "num";
     }
     std::string& cell = cells[static_cast<std::size_t>(column)];

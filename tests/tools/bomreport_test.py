@@ -187,13 +187,13 @@ def default_text(ctx):
     lines = out.decode("utf-8").split("\n")
     expect(lines[-1] == "", "the report does not end with a line feed")
     lines = lines[:-1]
-    expect(lines[:2] == ["Report header", "  Group header    %PosNum 0"], "head: %r" % lines[:2])
-    expect(lines[-2:] == ["  Group footer    \u03a3 %Weight 0", "Report footer"],
+    expect(lines[:2] == ["Report header", "  Group header    PosNum 0"], "head: %r" % lines[:2])
+    expect(lines[-2:] == ["  Group footer    \u03a3 Weight [kg] 0", "Report footer"],
            "tail: %r" % lines[-2:])
     inner = lines[2:-2]
-    group = ["    Group header  %Material 0",
-             "      Details     %posNum 0   %Weight 0   %Material 0",
-             "    Group footer  \u03a3 %Weight 0"]
+    group = ["    Group header  Material 0",
+             "      Details     posNum 0   Weight [kg] 0   Material 0",
+             "    Group footer  \u03a3 Weight [kg] 0"]
     expect(len(inner) % 3 == 0 and len(inner) >= 12, "%d inner lines" % len(inner))
     for i in range(0, len(inner), 3):
         expect(inner[i:i + 3] == group, "inner group at line %d: %r" % (i + 3, inner[i:i + 3]))
@@ -749,7 +749,7 @@ def numbers(ctx):
                        "P5,4.9e-324,4.9e-324,007\nP6,1e999,.5,1\nP7,0x10,5.,2\n"
                        "P8,NaN,2147483648,-2147483648\nP9,99999999999,1e2,2147483647\n")
     out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv")
-    expect(out == b"depth,type,%PNum,X,%Weight,%Quantity\n"
+    expect(out == b"depth,type,%PNum,X,%Weight [kg],%Quantity\n"
                   b"0,kDetails,P1,5,5,5\n0,kDetails,P2,0,0,0\n0,kDetails,P3,0,0,0\n"
                   b"0,kDetails,P4,0,0,7\n0,kDetails,P5,4.94066e-324,0,7\n"
                   b"0,kDetails,P6,1e999,0.5,1\n0,kDetails,P7,0x10,5,2\n"
@@ -761,7 +761,7 @@ def numbers(ctx):
                         ' {"tuples": [["%PNum", "P3"], ["X", 123456789012345678901234567890],'
                         ' ["%Weight", 2147483648], ["%Quantity", 2147483647]]}]')
     out, _ = ctx.run("--template", "t.json", "--data", "p.json", "--format", "csv")
-    expect(out == b"depth,type,%PNum,X,%Weight,%Quantity\n"
+    expect(out == b"depth,type,%PNum,X,%Weight [kg],%Quantity\n"
                   b"0,kDetails,P1,0,0,0\n0,kDetails,P2,0,0,\n"
                   b"0,kDetails,P3,1.23457e+29,2147483648,2147483647\n", "JSON: %r" % out)
     ctx.write("t.json", '{"tuples": [["A", -0.0], ["B", -1e-999], ["C", 4.9e-324], ["D", -0],'

@@ -45,13 +45,13 @@ TEST_F(ReportWriterTest, EveryFormatIsRegisteredTextFirst) {
 TEST_F(ReportWriterTest, TextAlignsCellsOfOneSection) {
   bomreport::EvaluatedReport report = evaluate();
   EXPECT_EQ(bomtest::written("text", report.view(true)),
-            "Group header  %MNum A1\n"
-            "  Details     %Pos P1    %Weight 10.5\n"
-            "  Details     %Pos P10   %Weight    2\n"
-            "Group footer  \xCE\xA3 %Weight 12.5\n"
-            "Group header  %MNum B2\n"
-            "  Details     %Pos P,2   %Weight 1.25\n"
-            "Group footer  \xCE\xA3 %Weight 1.25\n"
+            "Group header  MNum A1\n"
+            "  Details     Pos P1    Weight [kg] 10.5\n"
+            "  Details     Pos P10   Weight [kg]    2\n"
+            "Group footer  \xCE\xA3 Weight [kg] 12.5\n"
+            "Group header  MNum B2\n"
+            "  Details     Pos P,2   Weight [kg] 1.25\n"
+            "Group footer  \xCE\xA3 Weight [kg] 1.25\n"
             "\n"
             "Used handles and tokens:\n"
             "h1 e1: %MNum %Pos %Weight\n"
@@ -59,10 +59,10 @@ TEST_F(ReportWriterTest, TextAlignsCellsOfOneSection) {
             "h3: %MNum %Pos %Weight\n");
 }
 
-TEST_F(ReportWriterTest, CsvHasAColumnPerToken) {
+TEST_F(ReportWriterTest, CsvHasAColumnPerTokenWithItsUnit) {
   bomreport::EvaluatedReport report = evaluate();
   EXPECT_EQ(bomtest::written("csv", report.view(false)),
-            "depth,type,%MNum,%Pos,%Weight,%SumBy:%Weight\n"
+            "depth,type,%MNum,%Pos,%Weight [kg],%SumBy:%Weight [kg]\n"
             "0,kGroupHeader,A1,,,\n"
             "1,kDetails,,P1,10.5,\n"
             "1,kDetails,,P10,2,\n"
@@ -70,6 +70,19 @@ TEST_F(ReportWriterTest, CsvHasAColumnPerToken) {
             "0,kGroupHeader,B2,,,\n"
             "1,kDetails,,\"P,2\",1.25,\n"
             "0,kGroupFooter,,,,1.25\n");
+  bomreport::WriterOptions options;
+  options.csvSumsUnderToken = true;
+  bomreport::Report view = report.view(false);
+  view.options = &options;
+  EXPECT_EQ(bomtest::written("csv", view),
+            "depth,type,%MNum,%Pos,%Weight [kg]\n"
+            "0,kGroupHeader,A1,,\n"
+            "1,kDetails,,P1,10.5\n"
+            "1,kDetails,,P10,2\n"
+            "0,kGroupFooter,,,12.5\n"
+            "0,kGroupHeader,B2,,\n"
+            "1,kDetails,,\"P,2\",1.25\n"
+            "0,kGroupFooter,,,1.25\n");
 }
 
 TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
