@@ -85,6 +85,27 @@ TEST_F(ReportWriterTest, CsvHasAColumnPerTokenWithItsUnit) {
             "0,kGroupFooter,,,1.25\n");
 }
 
+TEST_F(ReportWriterTest, JsonWritesNumbersAsNumbersAndNamesTheirUnits) {
+  const std::string parts = dir_.write(
+      "parts.json", R"([{"tuples": [["%MNum", "007"], ["%Pos", "4.20"], ["%Weight", 2.5]]},)"
+                    R"( {"tuples": [["%MNum", "-3"], ["%Pos", "=1+2"], ["%Weight", 1234.5]]}])");
+  bomreport::ReportJobOptions options;
+  options.partsPath = parts;
+  bomreport::ReportJob job(bomreport::readTemplateText("t.json", kTemplate), options);
+  bomreport::EvaluatedReport report = job.evaluate();
+  const std::string json = bomtest::written("json", report.view(false));
+  for (const char* expected : {
+           R"([["%GroupBy:%MNum", ""], ["%MNum", "007"]])",  // a text a number would change
+           R"([["%Pos", 4.2, {"text": "4.20"}], ["%Weight", 2.5]])",
+           R"([["%GroupBy:%MNum", ""], ["%MNum", -3]])",
+           R"([["%Pos", "=1+2"], ["%Weight", 1234.5]])",
+           R"([["%SumBy:%Weight", 2.5]])",
+           R"("units": {"%Weight": "kg", "%SumBy:%Weight": "kg"})",
+       }) {
+    EXPECT_NE(json.find(expected), std::string::npos) << expected << "\nin\n" << json;
+  }
+}
+
 TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
   bomreport::EvaluatedReport report = evaluate();
   EXPECT_EQ(bomtest::written("list", report.view(false)), bomtest::listing(report.output()));
