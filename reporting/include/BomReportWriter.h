@@ -84,8 +84,8 @@ class BOM_REPORT_API ReportWriter {
   virtual void write(std::ostream& out, const Report& report) const = 0;
 };
 
-// The writer of the format `name` ("text", "list", "csv", "json", "html"); null
-// for a name no format has.
+// The writer of the format `name` ("text", "list", "csv", "json", "html",
+// "xlsx"); null for a name no format has.
 BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
 
 // Every format's name, in the order the formats are registered (the first is

@@ -8,6 +8,7 @@
 #include "output/report_json.h"
 #include "output/report_list.h"
 #include "output/report_text.h"
+#include "output/report_xlsx.h"
 
 namespace bomreport {
 namespace {
@@ -36,6 +37,7 @@ const std::vector<Format>& formats() {
       {"csv", FunctionReportWriter(writeCsvReport)},
       {"json", FunctionReportWriter(writeJsonReport)},
       {"html", FunctionReportWriter(writeHtmlReport)},
+      {"xlsx", FunctionReportWriter(writeXlsxReport)},
   }};
   return kFormats;
 }

@@ -405,8 +405,8 @@ BAD_INPUT = [
      '--units: unknown kind "volume" (length, weight, area or angle)'),
     ("setting_malformed", {}, ["--setting", "C0_BOMSuppressLastZeros=no"],
      '--setting: "C0_BOMSuppressLastZeros=no" is not NAME=INTEGER'),
-    ("unknown_format", {}, ["--format", "pdf"],
-     "--format: pdf not in {text,list,csv,json,html} (see bomreport --help)"),
+    ("unknown_format", {}, ["--format", "docx"],
+     "--format: docx not in {text,list,csv,json,html,xlsx} (see bomreport --help)"),
 ]
 
 

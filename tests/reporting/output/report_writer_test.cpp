@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "output/report_tree.h"
+#include "output/report_xlsx.h"
 #include "reporting/ReportingTestSupport.h"
 
 namespace {
@@ -117,6 +118,32 @@ TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
   const std::string html = bomtest::written("html", report.view(false));
   EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_NE(html.find("P10"), std::string::npos);
+}
+
+TEST_F(ReportWriterTest, XlsxIsOneWorkbookThatGoesOnInFurtherSheets) {
+  bomreport::EvaluatedReport report = evaluate();
+  const std::string xlsx = bomtest::written("xlsx", report.view(false));
+  ASSERT_EQ(xlsx.rfind("PK\x03\x04", 0), 0u);  // a zip archive
+  // The central directory names the sheets uncompressed.
+  EXPECT_NE(xlsx.find("xl/worksheets/sheet1.xml"), std::string::npos);
+  EXPECT_EQ(xlsx.find("xl/worksheets/sheet2.xml"), std::string::npos);
+  // Title, source, an empty row, headings and one row fill five rows; the six
+  // other rows follow four to a sheet, after the headings.
+  std::ostringstream out;
+  bomreport::writeXlsxReport(out, report.view(false), 5);
+  EXPECT_NE(out.str().find("xl/worksheets/sheet3.xml"), std::string::npos);
+  EXPECT_EQ(out.str().find("xl/worksheets/sheet4.xml"), std::string::npos);
+}
+
+TEST_F(ReportWriterTest, XlsxRefusesATextNoCellHolds) {
+  bomreport::ReportJobOptions options;
+  options.partsPath = dir_.write("long.csv", "%MNum,%Pos\nA1," + std::string(32768, 'x') + "\n");
+  bomreport::ReportJob job(bomreport::readTemplateText("t.json", kTemplate), options);
+  bomreport::EvaluatedReport report = job.evaluate();
+  std::ostringstream out;
+  EXPECT_THROW(bomreport::findReportWriter("xlsx")->write(out, report.view(false)),
+               bomreport::OutputError);
+  EXPECT_EQ(out.str(), "");
 }
 
 TEST(ColumnIndexTest, SumsGoUnderTheirTokenOnRequest) {
