@@ -85,7 +85,7 @@ class BOM_REPORT_API ReportWriter {
 };
 
 // The writer of the format `name` ("text", "list", "csv", "json", "html",
-// "xlsx"); null for a name no format has.
+// "xlsx", "pdf"); null for a name no format has.
 BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
 
 // Every format's name, in the order the formats are registered (the first is

@@ -7,6 +7,7 @@
 #include "output/report_html.h"
 #include "output/report_json.h"
 #include "output/report_list.h"
+#include "output/report_pdf.h"
 #include "output/report_text.h"
 #include "output/report_xlsx.h"
 
@@ -38,6 +39,7 @@ const std::vector<Format>& formats() {
       {"json", FunctionReportWriter(writeJsonReport)},
       {"html", FunctionReportWriter(writeHtmlReport)},
       {"xlsx", FunctionReportWriter(writeXlsxReport)},
+      {"pdf", FunctionReportWriter(writePdfReport)},
   }};
   return kFormats;
 }

@@ -406,7 +406,7 @@ BAD_INPUT = [
     ("setting_malformed", {}, ["--setting", "C0_BOMSuppressLastZeros=no"],
      '--setting: "C0_BOMSuppressLastZeros=no" is not NAME=INTEGER'),
     ("unknown_format", {}, ["--format", "docx"],
-     "--format: docx not in {text,list,csv,json,html,xlsx} (see bomreport --help)"),
+     "--format: docx not in {text,list,csv,json,html,xlsx,pdf} (see bomreport --help)"),
 ]
 
 

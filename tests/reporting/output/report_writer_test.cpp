@@ -146,6 +146,30 @@ TEST_F(ReportWriterTest, XlsxRefusesATextNoCellHolds) {
   EXPECT_EQ(out.str(), "");
 }
 
+TEST_F(ReportWriterTest, PdfPrintsOnThePaperAsked) {
+  bomreport::EvaluatedReport report = evaluate();
+  const struct {
+    bomreport::Paper paper;
+    bool landscape;
+    const char* mediaBox;
+  } papers[] = {
+      {bomreport::Paper::kA4, false, "/MediaBox [ 0 0 595.275591 841.889764 ]"},
+      {bomreport::Paper::kA3, true, "/MediaBox [ 0 0 1190.551181 841.889764 ]"},
+      {bomreport::Paper::kLetter, false, "/MediaBox [ 0 0 612 792 ]"},
+  };
+  for (const auto& paper : papers) {
+    bomreport::WriterOptions options;
+    options.paper = paper.paper;
+    options.landscape = paper.landscape;
+    bomreport::Report view = report.view(false);
+    view.options = &options;
+    const std::string pdf = bomtest::written("pdf", view);
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(pdf.find("%%EOF", pdf.size() - 8), std::string::npos);
+    EXPECT_NE(pdf.find(paper.mediaBox), std::string::npos) << paper.mediaBox;
+  }
+}
+
 TEST(ColumnIndexTest, SumsGoUnderTheirTokenOnRequest) {
   QelBomTemplateItem item(QelBomTemplateItem::kGroupFooter);
   item.addData(QelBomDataTuple(QelString("%GroupBy:%A"), QelString("")));
