@@ -5,20 +5,28 @@
 #include <string>
 #include <vector>
 
+#include "BomReportWriter.h"
+
 namespace bomreport {
 
 struct Options {
   std::string templatePath;  // empty: the default template
   std::string dataPath;      // empty: the sample data set
-  std::string format = "text";
-  std::string outputPath;  // empty: standard output
+  // Without --format, the output's extension decides (text for none or another).
+  std::string format;
+  std::string outputPath;  // empty (or "-" on the command line): standard output
   std::string units;       // empty: the units library's current units
   std::vector<std::string> settings;
   bool trace = false;
   bool used = false;
   bool exportTemplate = false;
   bool allTokens = false;
+  WriterOptions writer;  // --paper, --landscape, --csv-sums-under-token
 };
+
+// The format an output file's extension names: "pdf" for "bom.PDF"; "text"
+// for standard output and for an extension no format has.
+std::string formatForOutput(const std::string& outputPath);
 
 // Parses the command line into `options`. Returns -1 when the run goes on,
 // otherwise the exit status: 0 after --help or --version, 2 after a usage

@@ -42,7 +42,9 @@ int run(const Options& options) {
     writeTokenTrace(target.stream(), job.trace().tokens, job.trace().filterObjTypes);
   } else {
     EvaluatedReport report = job.evaluate();
-    findReportWriter(options.format)->write(target.stream(), report.view(options.used));
+    Report view = report.view(options.used);
+    view.options = &options.writer;
+    findReportWriter(options.format)->write(target.stream(), view);
   }
   target.commit();
   return 0;
