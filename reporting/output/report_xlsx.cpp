@@ -44,7 +44,10 @@ namespace {
 
 constexpr int kMaxCellCharacters = 32767;
 constexpr int kMaxOutlineLevel = 7;
-constexpr int kMaxHeaderCharacters = 120;  // of each text in a page header or footer
+// A printed page header holds 255 characters: the left part (the title or the
+// template's page header) and the right (the parts file) are cut to these.
+constexpr int kHeadLeftCharacters = 160;
+constexpr int kHeadRightCharacters = 80;
 const char kSheetName[] = "Bill of materials";
 
 // A scratch file in TMPDIR, removed with the object.
@@ -83,15 +86,18 @@ enum class Style {
   kInfo
 };
 
-// The header and footer language of the page setup takes "&" doubled.
-std::string pageText(const std::string& text) {
+// `text` in the header language of the page setup ("&" doubled), cut to at
+// most `most` characters of that language.
+std::string pageText(const std::string& text, int most) {
   std::string out;
   int characters = 0;
-  for (char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0u) != 0x80u && ++characters > kMaxHeaderCharacters) {
-      break;
-    }
-    out += c == '&' ? std::string("&&") : std::string(1, c);
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t end = i + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) ++end;
+    characters += text[i] == '&' ? 2 : 1;
+    if (characters > most) break;
+    out += text[i] == '&' ? std::string("&&") : text.substr(i, end - i);
+    i = end;
   }
   return out;
 }
@@ -221,10 +227,12 @@ void XlsxReport::setUpPage(Sheet& sheet) {
   worksheet_fit_to_pages(ws, 1, 0);
   std::string head;
   for (const LabelledText& text : table_.pageHeader()) {
-    head += (head.empty() ? "" : " \xC2\xB7 ") + pageText(text.label + ": " + text.text);
+    head += (head.empty() ? "" : " \xC2\xB7 ") + text.label + ": " + text.text;
   }
-  if (head.empty()) head = pageText(table_.title());
-  check(worksheet_set_header(ws, ("&L" + head + "&R" + pageText(report_.dataName)).c_str()),
+  if (head.empty()) head = table_.title();
+  check(worksheet_set_header(ws, ("&L" + pageText(head, kHeadLeftCharacters) + "&R" +
+                                  pageText(report_.dataName, kHeadRightCharacters))
+                                     .c_str()),
         "page header");
   check(worksheet_set_footer(ws, "&RPage &P of &N"), "page footer");
   worksheet_outline_settings(ws, LXW_TRUE, table_.hasFooters() ? LXW_TRUE : LXW_FALSE, LXW_FALSE,
