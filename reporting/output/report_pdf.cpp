@@ -192,6 +192,8 @@ class Pages {
 
  private:
   bool fits(double height) const { return y_ + height <= layout_.bodyBottom + 1e-6; }
+  // The headings' row, its rule below it and a point of space.
+  double headingHeight() const { return layout_.rowHeight + 3; }
   double top(double lineSize, double boxHeight) const {
     return y_ + (boxHeight - fonts_.lineHeight() * lineSize) / 2;
   }
@@ -202,6 +204,7 @@ class Pages {
   void placeHeadings();
   void placeContinued(const std::vector<TableRow>& groups);
   void placeRow(const TableRow& row, bool continued);
+  void drawInColumn(std::size_t column, double textTop, const std::string& text, FontStyle style);
   void drawCells(const TableRow& row);
   void drawMarks(const TableRow& row, bool continued);
 
@@ -226,7 +229,7 @@ int Pages::run() {
       const TableRow& row = rows.row();
       double need = layout_.rowHeight;
       if (row.kind == RowKind::kHeader && row.opensGroup) need += layout_.rowHeight;
-      if (!started) need += layout_.rowHeight + 2;
+      if (!started) need += headingHeight();
       if (!fits(need) && y_ > layout_.bodyTop) {
         startPage();
         if (started) {
@@ -257,7 +260,7 @@ void Pages::drawHeadAndFoot() {
   const double left = kMarginX;
   const double right = layout_.page.width - kMarginX;
   const double headTop = layout_.headTop;
-  const std::string& lead = table_.pageHeader().empty() ? table_.title() : pageHeader_;
+  const std::string lead = table_.pageHeader().empty() ? table_.title() : pageHeader_;
   canvas_->text(left, headTop, width * 0.6, lead, kHeadSize,
                 table_.pageHeader().empty() ? FontStyle::kBold : FontStyle::kRegular, Align::kLeft,
                 kGrey);
@@ -307,14 +310,11 @@ void Pages::placeHeadings() {
   if (canvas_ != nullptr) {
     const std::vector<TableColumn>& columns = table_.columns();
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      const bool right = columns[c].numeric;
-      canvas_->text(right ? layout_.x[c] + layout_.width[c] - kPadding : layout_.x[c] + kPadding,
-                    top(layout_.size, height), layout_.width[c] - kPadding, columns[c].heading,
-                    layout_.size, FontStyle::kBold, right ? Align::kRight : Align::kLeft, kInk);
+      drawInColumn(c, top(layout_.size, height), columns[c].heading, FontStyle::kBold);
     }
     canvas_->rule(layout_.left, layout_.right, y_ + height, 0.8, kInk);
   }
-  y_ += height + 1;
+  y_ += headingHeight();
 }
 
 // The header rows of the groups a page starts inside, the innermost that fit
@@ -341,17 +341,23 @@ void Pages::placeRow(const TableRow& row, bool continued) {
   y_ += layout_.rowHeight;
 }
 
+// A column of numbers is right-aligned, any other left-aligned.
+void Pages::drawInColumn(std::size_t column, double textTop, const std::string& text,
+                         FontStyle style) {
+  const bool right = table_.columns()[column].numeric;
+  const double x = layout_.x[column];
+  const double width = layout_.width[column];
+  canvas_->text(right ? x + width - kPadding : x + kPadding, textTop, width - kPadding, text,
+                layout_.size, style, right ? Align::kRight : Align::kLeft, kInk);
+}
+
 void Pages::drawCells(const TableRow& row) {
   const double textTop = top(layout_.size, layout_.rowHeight);
   for (std::size_t c = 0; c < row.cells.size(); ++c) {
     const TableCell& cell = row.cells[c];
     if (cell.text.empty()) continue;
-    const bool right = table_.columns()[c].numeric;
     const bool bold = row.kind == RowKind::kHeader || cell.sum;
-    canvas_->text(right ? layout_.x[c] + layout_.width[c] - kPadding : layout_.x[c] + kPadding,
-                  textTop, layout_.width[c] - kPadding, cell.text, layout_.size,
-                  bold ? FontStyle::kBold : FontStyle::kRegular,
-                  right ? Align::kRight : Align::kLeft, kInk);
+    drawInColumn(c, textTop, cell.text, bold ? FontStyle::kBold : FontStyle::kRegular);
   }
 }
 
