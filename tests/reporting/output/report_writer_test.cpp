@@ -135,9 +135,18 @@ TEST_F(ReportWriterTest, XlsxIsOneWorkbookThatGoesOnInFurtherSheets) {
   EXPECT_EQ(out.str().find("xl/worksheets/sheet4.xml"), std::string::npos);
 }
 
-TEST_F(ReportWriterTest, XlsxRefusesATextNoCellHolds) {
+TEST_F(ReportWriterTest, XlsxRefusesOnlyATextNoCellHolds) {
+  // A title longer than a printed page header holds is cut there, not refused.
+  const std::string title = std::string(300, '&');
   bomreport::ReportJobOptions options;
   options.partsPath = dir_.write("long.csv", "%MNum,%Pos\nA1," + std::string(32768, 'x') + "\n");
+  bomreport::ReportJob titled(
+      bomreport::readTemplateText("t.json", R"({"children": [{"type": "kReportHeader", )"
+                                            R"("tuples": [["Title", ")" +
+                                                title + R"("]]}]})"),
+      options);
+  EXPECT_NO_THROW(bomtest::written("xlsx", titled.evaluate().view(false)));
+
   bomreport::ReportJob job(bomreport::readTemplateText("t.json", kTemplate), options);
   bomreport::EvaluatedReport report = job.evaluate();
   std::ostringstream out;
