@@ -124,14 +124,8 @@ void writeHead(std::ostream& out, const Report& report, const ReportTable& table
       << "  @bottom-right { content: \"Page \" counter(page) \" of \" counter(pages); "
       << kMarginFont << " }\n}\n"
       << kStyle << "</style>\n</head>\n<body>\n<h1>" << title << "</h1>\n";
-  // The title block's other texts; the title itself is the heading.
   std::string info;
-  bool titleShown = false;
-  for (const LabelledText& line : table.titleBlock()) {
-    if (!titleShown && line.text == table.title()) {
-      titleShown = true;
-      continue;
-    }
+  for (const LabelledText& line : table.titleDetails()) {
     info += "<tr><th>" + escape(line.label) + "</th><td>" + escape(line.text) + "</td></tr>\n";
   }
   if (!info.empty()) out << "<table class=\"info\">\n" << info << "</table>\n";

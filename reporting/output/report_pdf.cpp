@@ -290,14 +290,8 @@ void Pages::placeLine(const std::string& text, double size, FontStyle style, Col
 }
 
 void Pages::placeTitle() {
-  const std::string title = table_.title();
-  placeLine(title, kTitleSize, FontStyle::kBold, kInk, kTitleSize * 1.5);
-  bool titleShown = false;
-  for (const LabelledText& line : table_.titleBlock()) {
-    if (!titleShown && line.text == title) {
-      titleShown = true;
-      continue;
-    }
+  placeLine(table_.title(), kTitleSize, FontStyle::kBold, kInk, kTitleSize * 1.5);
+  for (const LabelledText& line : table_.titleDetails()) {
     placeLine(line.label + ": " + line.text, kInfoSize, FontStyle::kRegular, kInk, kInfoSize * 1.5);
   }
   placeLine("Template: " + report_.templateName + "  \xC2\xB7  Parts: " + report_.dataName,

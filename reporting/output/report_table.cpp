@@ -62,7 +62,7 @@ int TableRow::lastFilled() const {
 }
 
 ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
-    : units_(report.units), lines_(collectLines(*report.output)) {
+    : units_(report.units), lines_(collectLines(*report.output)), title_("Bill of materials") {
   titleLine_ = pageHeaderLine_ = pageFooterLine_ = lines_.size();
   for (std::size_t l = 0; l < lines_.size(); ++l) {
     const int type = lines_[l].item->type();
@@ -74,17 +74,20 @@ ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
       pageFooterLine_ = l;
     }
   }
-  if (titleLine_ < lines_.size()) title_ = texts(*lines_[titleLine_].item, units_);
+  if (titleLine_ < lines_.size()) splitTitle(texts(*lines_[titleLine_].item, units_));
   if (pageHeaderLine_ < lines_.size()) pageHeader_ = texts(*lines_[pageHeaderLine_].item, units_);
   if (pageFooterLine_ < lines_.size()) pageFooter_ = texts(*lines_[pageFooterLine_].item, units_);
   readTree(measure);
 }
 
-std::string ReportTable::title() const {
-  for (const LabelledText& line : title_) {
-    if (!line.text.empty()) return line.text;
+void ReportTable::splitTitle(std::vector<LabelledText> block) {
+  const auto first = std::find_if(block.begin(), block.end(),
+                                  [](const LabelledText& line) { return !line.text.empty(); });
+  if (first != block.end()) {
+    title_ = first->text;
+    block.erase(first);
   }
-  return "Bill of materials";
+  titleDetails_ = std::move(block);
 }
 
 std::vector<LabelledText> ReportTable::texts(const Item& item, const ReportUnits* units) {

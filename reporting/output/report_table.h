@@ -71,9 +71,10 @@ class ReportTable {
   // the columns. The report's tree and units must outlive the table.
   ReportTable(const Report& report, const TextMeasure* measure);
 
-  const std::vector<LabelledText>& titleBlock() const { return title_; }
   // The first text of the title block; "Bill of materials" without one.
-  std::string title() const;
+  const std::string& title() const { return title_; }
+  // The title block's other texts.
+  const std::vector<LabelledText>& titleDetails() const { return titleDetails_; }
   const std::vector<LabelledText>& pageHeader() const { return pageHeader_; }
   const std::vector<LabelledText>& pageFooter() const { return pageFooter_; }
   const std::vector<TableColumn>& columns() const { return columns_; }
@@ -110,13 +111,16 @@ class ReportTable {
 
   Role roleOf(std::size_t line) const;
   void readTree(const TextMeasure* measure);
+  // The first text of the title block is the title, the others its details.
+  void splitTitle(std::vector<LabelledText> block);
   void fillCells(const QelBomTemplateItem& item, TableRow& row) const;
   static std::vector<LabelledText> texts(const QelBomTemplateItem& item, const ReportUnits* units);
 
   const ReportUnits* units_;
   std::vector<ReportLine> lines_;
   std::size_t titleLine_, pageHeaderLine_, pageFooterLine_;  // lines_.size(): none
-  std::vector<LabelledText> title_, pageHeader_, pageFooter_;
+  std::string title_;
+  std::vector<LabelledText> titleDetails_, pageHeader_, pageFooter_;
   mutable ColumnIndex index_{true};  // mapping tuples to columns
   mutable std::vector<int> cellColumns_;
   std::vector<TableColumn> columns_;

@@ -282,19 +282,9 @@ void XlsxReport::writeCell(lxw_col_t column, const TableCell& cell, Style style,
 // value; then where the report comes from.
 void XlsxReport::writeTitle() {
   Sheet& sheet = sheets_.back();
-  const std::string title = table_.title();
-  writeString(0, title, Style::kTitle);
+  writeString(0, table_.title(), Style::kTitle);
   ++sheet.row;
-  bool titleShown = false;
-  std::vector<LabelledText> others;
-  for (const LabelledText& text : table_.titleBlock()) {
-    if (!titleShown && text.text == title) {
-      titleShown = true;
-    } else {
-      others.push_back(text);
-    }
-  }
-  writeLabelled(others);
+  writeLabelled(table_.titleDetails());
   writeLabelled(table_.pageHeader());
   writeString(0, "Template: " + report_.templateName + " \xC2\xB7 Parts: " + report_.dataName,
               Style::kInfo);

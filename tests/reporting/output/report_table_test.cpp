@@ -61,9 +61,9 @@ TEST_F(ReportTableTest, LiftsTitleAndPageSectionsAndLabelsFooters) {
   const bomreport::ReportTable table(report_->view(false), nullptr);
 
   EXPECT_EQ(table.title(), "Frame");
-  ASSERT_EQ(table.titleBlock().size(), 2u);  // the filter is hidden
-  EXPECT_EQ(table.titleBlock()[1].label, "Site");
-  EXPECT_EQ(table.titleBlock()[1].text, "Hall 1");
+  ASSERT_EQ(table.titleDetails().size(), 1u);  // the filter is hidden
+  EXPECT_EQ(table.titleDetails()[0].label, "Site");
+  EXPECT_EQ(table.titleDetails()[0].text, "Hall 1");
   ASSERT_EQ(table.pageHeader().size(), 1u);
   EXPECT_EQ(table.pageHeader()[0].text, "P-7");
   ASSERT_EQ(table.pageFooter().size(), 1u);
