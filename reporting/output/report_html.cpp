@@ -21,6 +21,8 @@
 namespace bomreport {
 namespace {
 
+const char kDot[] = " \xC2\xB7 ";  // between the texts of a page header or footer
+
 // The running head and the page numbers, in the page's margins.
 const char kMarginFont[] = "font: 8pt \"DejaVu Sans\", sans-serif; color: #555;";
 
@@ -100,16 +102,6 @@ std::string cssString(std::string_view text) {
   return out;
 }
 
-// "Label: text · Label: text" for a page header or footer.
-std::string joined(const std::vector<LabelledText>& texts) {
-  std::string line;
-  for (const LabelledText& text : texts) {
-    if (!line.empty()) line += " &middot; ";
-    line += escape(text.label) + ": " + escape(text.text);
-  }
-  return line;
-}
-
 void writeHead(std::ostream& out, const Report& report, const ReportTable& table) {
   const WriterOptions defaults;
   const WriterOptions& options = report.options != nullptr ? *report.options : defaults;
@@ -137,8 +129,8 @@ void writeHeadings(std::ostream& out, const ReportTable& table) {
   const std::size_t span = std::max<std::size_t>(table.columns().size(), 1);
   out << "<table class=\"report\">\n<thead>\n";
   if (!table.pageHeader().empty()) {
-    out << "<tr class=\"page\"><th colspan=\"" << span << "\">" << joined(table.pageHeader())
-        << "</th></tr>\n";
+    out << "<tr class=\"page\"><th colspan=\"" << span << "\">"
+        << escape(joinLabelled(table.pageHeader(), kDot)) << "</th></tr>\n";
   }
   out << "<tr>";
   for (const TableColumn& column : table.columns()) {
@@ -147,7 +139,7 @@ void writeHeadings(std::ostream& out, const ReportTable& table) {
   out << "</tr>\n</thead>\n";
   if (!table.pageFooter().empty()) {
     out << "<tfoot>\n<tr class=\"page\"><td colspan=\"" << span << "\">"
-        << joined(table.pageFooter()) << "</td></tr>\n</tfoot>\n";
+        << escape(joinLabelled(table.pageFooter(), kDot)) << "</td></tr>\n</tfoot>\n";
   }
 }
 

@@ -162,15 +162,6 @@ std::string today() {
   return text;
 }
 
-std::string joined(const std::vector<LabelledText>& texts) {
-  std::string line;
-  for (const LabelledText& text : texts) {
-    if (!line.empty()) line += "  \xC2\xB7  ";
-    line += text.label + ": " + text.text;
-  }
-  return line;
-}
-
 // Lays the report out on pages; with a canvas it draws them, without one it
 // only counts them.
 class Pages {
@@ -184,8 +175,8 @@ class Pages {
         canvas_(canvas),
         pageCount_(pageCount),
         date_(std::move(date)),
-        pageHeader_(joined(table.pageHeader())),
-        pageFooter_(joined(table.pageFooter())) {}
+        pageHeader_(joinLabelled(table.pageHeader(), "  \xC2\xB7  ")),
+        pageFooter_(joinLabelled(table.pageFooter(), "  \xC2\xB7  ")) {}
 
   // Returns the number of pages.
   int run();

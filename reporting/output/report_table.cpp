@@ -47,6 +47,15 @@ std::string footerLabel(const TableRow& header) {
 
 }  // namespace
 
+std::string joinLabelled(const std::vector<LabelledText>& texts, std::string_view separator) {
+  std::string line;
+  for (const LabelledText& text : texts) {
+    if (!line.empty()) line += separator;
+    line += text.label + ": " + text.text;
+  }
+  return line;
+}
+
 int TableRow::firstFilled() const {
   for (std::size_t c = 0; c < cells.size(); ++c) {
     if (!cells[c].text.empty()) return static_cast<int>(c);

@@ -57,6 +57,10 @@ struct LabelledText {
   std::string text;
 };
 
+// "Label: text", one after the other with `separator` between them: a page
+// header or footer on one line.
+std::string joinLabelled(const std::vector<LabelledText>& texts, std::string_view separator);
+
 // How wide a writer sets a text; bold for headings, header rows and sums.
 class TextMeasure {
  public:

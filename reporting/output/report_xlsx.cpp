@@ -225,10 +225,7 @@ void XlsxReport::setUpPage(Sheet& sheet) {
   worksheet_set_paper(ws, static_cast<uint8_t>(spreadsheetPaperCode(options_.paper)));
   if (options_.landscape) worksheet_set_landscape(ws);
   worksheet_fit_to_pages(ws, 1, 0);
-  std::string head;
-  for (const LabelledText& text : table_.pageHeader()) {
-    head += (head.empty() ? "" : " \xC2\xB7 ") + text.label + ": " + text.text;
-  }
+  std::string head = joinLabelled(table_.pageHeader(), " \xC2\xB7 ");
   if (head.empty()) head = table_.title();
   check(worksheet_set_header(ws, ("&L" + pageText(head, kHeadLeftCharacters) + "&R" +
                                   pageText(report_.dataName, kHeadRightCharacters))

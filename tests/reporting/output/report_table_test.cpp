@@ -110,4 +110,21 @@ TEST_F(ReportTableTest, ReadsCellsAsNumbersAndMeasuresColumns) {
   EXPECT_FALSE(rows.row().cells[2].isNumber);
 }
 
+// The HTML page lays the table out: the title as its heading, the page header
+// and footer around the table (a printer repeats them on every page), the
+// report footer labelled.
+TEST_F(ReportTableTest, HtmlPutsTheTitleAndPageSectionsAroundTheTable) {
+  const std::string html = bomtest::written("html", report_->view(false));
+  for (const char* expected : {
+           "<h1>Frame</h1>",
+           "<tr><th>Site</th><td>Hall 1</td></tr>",
+           "<thead>\n<tr class=\"page\"><th colspan=\"4\">Project: P-7</th></tr>\n"
+           "<tr><th>MNum</th><th>PNum</th><th>Code</th><th class=\"num\">Weight [kg]</th></tr>",
+           "<tfoot>\n<tr class=\"page\"><td colspan=\"4\">Checked: JS</td></tr>\n</tfoot>",
+           "<td class=\"label\" colspan=\"3\">\xCE\xA3 Total</td><td class=\"num sum\">13.75</td>",
+       }) {
+    EXPECT_NE(html.find(expected), std::string::npos) << expected;
+  }
+}
+
 }  // namespace
