@@ -49,3 +49,11 @@ function(bom_add_library target)
             DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${ARG_INSTALL_SUBDIR})
   endif()
 endfunction()
+
+# In sanitizer builds, the LeakSanitizer suppressions of cmake/lsan_suppressions.cpp
+# for a program (a hook the runtime calls; it must be in the executable).
+function(bom_sanitizer_hooks target)
+  if(BOM_SANITIZE OR BOM_FUZZ)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/lsan_suppressions.cpp)
+  endif()
+endfunction()

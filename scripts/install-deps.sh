@@ -2,8 +2,10 @@
 # Installs the Debian packages the build needs, skipping those already present.
 # With --fuzz, also clang and its sanitizer runtime for the libFuzzer targets.
 set -euo pipefail
-packages=(cmake g++ make python3 libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev sqlite3)
+packages=(cmake g++ make pkg-config python3 libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libcli11-dev nlohmann-json3-dev sqlite3
+          libxlsxwriter-dev python3-openpyxl
+          libcairo2-dev libpango1.0-dev fonts-dejavu-core poppler-utils chromium)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

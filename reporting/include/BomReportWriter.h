@@ -45,6 +45,22 @@ class BOM_REPORT_API ReportUnits {
   bool suppressLastZeros_;
 };
 
+// The paper a paginated format (PDF) prints on, and the page that HTML and
+// XLSX ask their printers for.
+enum class Paper { kA4, kA3, kLetter };
+
+// What some formats let the caller choose; every member has a default.
+struct WriterOptions {
+  Paper paper = Paper::kA4;
+  bool landscape = false;
+  // CSV: a sum ("%SumBy:%Weight") in the column of the token it sums, as HTML,
+  // XLSX and PDF place it, instead of a column of its own.
+  bool csvSumsUnderToken = false;
+  // The date a PDF's running head shows, as it is to be printed; empty: today's,
+  // as YYYY-MM-DD.
+  std::string date;
+};
+
 // What a writer reads. Nothing here is owned; everything must outlive write().
 struct Report {
   const QelBomTemplate* output;  // the evaluated tree
@@ -53,20 +69,23 @@ struct Report {
   QelBomData* used;
   std::string templateName;  // for the document's caption
   std::string dataName;
-  const ReportUnits* units = nullptr;  // null: no token has a unit
+  const ReportUnits* units = nullptr;      // null: no token has a unit
+  const WriterOptions* options = nullptr;  // null: the defaults
 };
 
 class BOM_REPORT_API ReportWriter {
  public:
   virtual ~ReportWriter();
   // Writes the whole document to `out`. Stream failures are left in `out`'s
-  // state for the caller (OutputTarget::commit reports them).
+  // state for the caller (OutputTarget::commit reports them). Throws
+  // OutputError when the format cannot hold the report (a spreadsheet cell of
+  // more than 32767 characters) or its scratch files fail.
   // REQUIRES: report.output is non-null.
   virtual void write(std::ostream& out, const Report& report) const = 0;
 };
 
-// The writer of the format `name` ("text", "list", "csv", "json", "html"); null
-// for a name no format has.
+// The writer of the format `name` ("text", "list", "csv", "json", "html",
+// "xlsx", "pdf"); null for a name no format has.
 BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
 
 // Every format's name, in the order the formats are registered (the first is

@@ -20,6 +20,7 @@
 #ifndef BOM_TEMPLATE_FILE_H_
 #define BOM_TEMPLATE_FILE_H_
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -54,6 +55,9 @@ struct TreeJsonOptions {
   // Further members of the root, already rendered (`"name": value` lines
   // indented by two spaces), written after its children.
   std::string extraRootMembers;
+  // What follows a tuple's token in its array, rendered (`4.2` or
+  // `4.2, {"text": "4.20"}`); empty: the value as its type gives it.
+  std::function<std::string(const QelBomDataValue&)> tupleValue;
 };
 
 // Writes a tree of template items (a template, or an evaluated output tree) in

@@ -22,12 +22,14 @@ const QelBomTemplateItem* asItem(const QelBomItemBase* node) {
   return static_cast<const QelBomTemplateItem*>(node);
 }
 
-void writeTuples(std::ostream& out, const QelArray<QelBomDataTuple>& tuples) {
+void writeTuples(std::ostream& out, const QelArray<QelBomDataTuple>& tuples,
+                 const TreeJsonOptions& options) {
   out << "\"tuples\": [";
   for (int i = 0; i < tuples.count(); ++i) {
     if (i > 0) out << ", ";
-    out << '[' << jsonString(tuples[i].token().token()) << ", " << jsonValue(tuples[i].value())
-        << ']';
+    const QelBomDataValue& value = tuples[i].value();
+    out << '[' << jsonString(tuples[i].token().token()) << ", "
+        << (options.tupleValue ? options.tupleValue(value) : jsonValue(value)) << ']';
   }
   out << ']';
 }
@@ -65,7 +67,7 @@ void openItem(std::ostream& out, const QelBomTemplateItem& item, int depth, bool
   if (item.getData().count() > 0) {
     out << ",\n";
     indent(out, inner);
-    writeTuples(out, item.getData());
+    writeTuples(out, item.getData(), options);
   }
   if (item.child() != nullptr) {
     out << ",\n";

@@ -197,9 +197,4 @@ std::string quoteForMessage(std::string_view text) {
   return out + "\"";
 }
 
-bool looksNumeric(std::string_view text) {
-  double ignored = 0.0;
-  return parseReal(text, ignored);
-}
-
 }  // namespace bomreport

@@ -42,9 +42,6 @@ void lineColumnAt(std::string_view text, std::size_t offset, long long& line, lo
 // `text` in double quotes for a message, cut to a sensible length.
 std::string quoteForMessage(std::string_view text);
 
-// True when a display text reads as a number (for right alignment).
-bool looksNumeric(std::string_view text);
-
 }  // namespace bomreport
 
 #endif  // BOMREPORT_INPUT_TEXT_UTIL_H_

@@ -1,14 +1,18 @@
-// The CSV report: a header "depth,type,TOKEN,..." and one record per evaluated
-// item in report order with its depth (0 directly below the output template),
-// its section type by enumerator name and, in the column of each visible
-// token, the item's value. Columns come in order of first appearance; records
-// end with LF; fields are quoted as RFC 4180 requires.
+// The CSV report: a header "depth,type,TOKEN [UNIT],..." and one record per
+// evaluated item in report order with its depth (0 directly below the output
+// template), its section type by enumerator name and, in the column of each
+// visible token, the item's display text. A column is headed by its token as
+// written and, for a token with a unit, the unit in brackets ("%Weight [kg]").
+// Columns come in order of first appearance; a sum has a column of its own
+// ("%SumBy:%Weight [kg]") unless the options put sums under the token they
+// sum. Records end with LF; fields are quoted as RFC 4180 requires.
 #include <string>
 #include <vector>
 
 #include "input/names.h"
 #include "input/text_util.h"
 #include "output/report_csv.h"
+#include "output/report_labels.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
 
@@ -50,7 +54,7 @@ void writeUsedCsv(std::ostream& out, QelBomData& data) {
 
 void writeCsvReport(std::ostream& out, const Report& report) {
   const std::vector<ReportLine> lines = collectLines(*report.output);
-  ColumnIndex index(false);
+  ColumnIndex index(report.options != nullptr && report.options->csvSumsUnderToken);
   std::vector<int> cellColumns;
   for (const ReportLine& line : lines) index.map(*line.item, cellColumns);
 
@@ -58,8 +62,7 @@ void writeCsvReport(std::ostream& out, const Report& report) {
   std::string text = "depth,type";
   for (const ColumnIndex::Column& column : columns) {
     text += ',';
-    appendField(text,
-                toUtf8(QelString(column.token.data(), static_cast<int>(column.token.size()))));
+    appendField(text, tokenWithUnit(column.token, report.units));
   }
   out << text << '\n';
 

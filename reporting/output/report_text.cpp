@@ -1,13 +1,13 @@
 // The text report: one line per evaluated item,
 //
-//   Group header      %MNum A1   %MName COLUMN
-//     Details         %PNum P12   %Length  3200
+//   Group header      MNum A1   MName COLUMN
+//     Details         PNum P12   Length [mm]  3200
 //
 // indented by two spaces per depth, the section's title padded to one width,
 // then the visible tuples as "label value" cells separated by three spaces.
-// A sum is labelled "Σ token". Lines made from the same section (same depth,
-// type and tokens) share their cell widths; a column whose values all read as
-// numbers is right-aligned.
+// Labels name the unit ("Length [mm]"); a sum is labelled "Σ Length [mm]".
+// Lines made from the same section (same depth, type and tokens) share their
+// cell widths; a column whose values all read as numbers is right-aligned.
 #include <algorithm>
 #include <string>
 #include <unordered_map>
@@ -15,6 +15,8 @@
 
 #include "input/names.h"
 #include "input/text_util.h"
+#include "output/display_number.h"
+#include "output/report_labels.h"
 #include "output/report_text.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
@@ -57,37 +59,29 @@ struct ShapeEqual {
 };
 
 struct Shape {
-  std::vector<std::string> labels;  // per tuple; empty for hidden tuples
+  std::vector<std::string> labels;  // per tuple
+  std::vector<bool> visible;        // per tuple
   std::vector<int> widths;          // widest value per tuple
   std::vector<bool> numeric;        // every value reads as a number
 };
 
-std::string cellLabel(const QelBomDataTuple& tuple) {
-  QelString summed;
-  if (tuple.token().getSummingRequest(summed) == 1) return oneLine("\xCE\xA3 " + toUtf8(summed));
-  return oneLine(toUtf8(tuple.token().token()));
-}
-
-Shape makeShape(const QelBomTemplateItem& item) {
+Shape makeShape(const QelBomTemplateItem& item, const ReportUnits* units) {
   Shape shape;
   const QelArray<QelBomDataTuple>& tuples = item.getData();
   for (int i = 0; i < tuples.count(); ++i) {
-    shape.labels.push_back(isVisible(tuples[i]) ? cellLabel(tuples[i]) : std::string());
+    shape.labels.push_back(isVisible(tuples[i]) ? oneLine(valueLabel(tuples[i].token(), units))
+                                                : std::string());
+    shape.visible.push_back(isVisible(tuples[i]));
   }
   shape.widths.assign(shape.labels.size(), 0);
   shape.numeric.assign(shape.labels.size(), true);
   return shape;
 }
 
+// Empty cells do not keep a column from being aligned as numbers.
 bool numericText(const QelString& text) {
-  const int n = text.length();
-  if (n == 0 || n > 64) return n == 0;
-  std::string ascii;
-  for (int i = 0; i < n; ++i) {
-    if (text[i] > 0x7F) return false;
-    ascii += static_cast<char>(text[i]);
-  }
-  return looksNumeric(ascii);
+  DisplayNumber number;
+  return text.length() == 0 || readDisplayNumber(text, number);
 }
 
 void pad(std::string& line, int count) {
@@ -109,13 +103,13 @@ void writeTextReport(std::ostream& out, const Report& report) {
     auto found = shapeIndex.find(line);
     if (found == shapeIndex.end()) {
       found = shapeIndex.emplace(line, static_cast<int>(shapes.size())).first;
-      shapes.push_back(makeShape(*line.item));
+      shapes.push_back(makeShape(*line.item, report.units));
     }
     lineShape[l] = found->second;
     Shape& shape = shapes[static_cast<std::size_t>(found->second)];
     const QelArray<QelBomDataTuple>& tuples = line.item->getData();
     for (int i = 0; i < tuples.count(); ++i) {
-      if (shape.labels[i].empty()) continue;
+      if (!shape.visible[i]) continue;
       const QelString text = tuples[i].value().asString();
       shape.widths[i] = std::max(shape.widths[i], displayWidth(text));
       if (shape.numeric[i] && !numericText(text)) shape.numeric[i] = false;
@@ -138,7 +132,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
     const QelArray<QelBomDataTuple>& tuples = line.item->getData();
     bool firstCell = true;
     for (int i = 0; i < tuples.count(); ++i) {
-      if (shape.labels[i].empty()) continue;
+      if (!shape.visible[i]) continue;
       text += firstCell ? "  " : "   ";
       firstCell = false;
       text += shape.labels[i];

@@ -7,7 +7,9 @@
 #include "output/report_html.h"
 #include "output/report_json.h"
 #include "output/report_list.h"
+#include "output/report_pdf.h"
 #include "output/report_text.h"
+#include "output/report_xlsx.h"
 
 namespace bomreport {
 namespace {
@@ -36,6 +38,8 @@ const std::vector<Format>& formats() {
       {"csv", FunctionReportWriter(writeCsvReport)},
       {"json", FunctionReportWriter(writeJsonReport)},
       {"html", FunctionReportWriter(writeHtmlReport)},
+      {"xlsx", FunctionReportWriter(writeXlsxReport)},
+      {"pdf", FunctionReportWriter(writePdfReport)},
   }};
   return kFormats;
 }

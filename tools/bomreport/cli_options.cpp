@@ -1,12 +1,35 @@
 #include "cli_options.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <iostream>
+#include <map>
 
 #include <CLI/CLI.hpp>
 
 #include "BomReportWriter.h"
 
 namespace bomreport {
+namespace {
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+std::string formatForOutput(const std::string& outputPath) {
+  static const std::map<std::string, std::string> kFormats{
+      {".txt", "text"}, {".csv", "csv"},   {".json", "json"}, {".html", "html"},
+      {".htm", "html"}, {".xlsx", "xlsx"}, {".pdf", "pdf"}};
+  const auto found =
+      kFormats.find(lowerCase(std::filesystem::path(outputPath).extension().string()));
+  return found != kFormats.end() ? found->second : "text";
+}
+
 namespace {
 
 // What a bare "bomreport" prints.
@@ -50,11 +73,19 @@ void addInputOptions(CLI::App& app, Options& options) {
 }
 
 void addReportOptions(CLI::App& app, Options& options) {
-  app.add_option("--format", options.format, "report format (default text)")
+  app.add_option("--format", options.format,
+                 "report format (default: as the output's extension says, else text)")
       ->check(CLI::IsMember(reportFormatNames()))
       ->type_name("FORMAT");
-  app.add_option("-o,--output", options.outputPath, "write the report to FILE (atomically)")
+  app.add_option("-o,--output", options.outputPath,
+                 "write the report to FILE (atomically); - is standard output")
       ->type_name("FILE");
+  app.add_option("--paper", options.paper, "paper of the PDF, and of HTML and XLSX printed (default a4)")
+      ->check(CLI::IsMember({"a4", "a3", "letter"}, CLI::ignore_case))
+      ->type_name("PAPER");
+  app.add_flag("--landscape", options.writer.landscape, "print in landscape");
+  app.add_flag("--csv-sums-under-token", options.writer.csvSumsUnderToken,
+               "CSV: a sum in the column of the token it sums");
   app.add_option("--units", options.units,
                  "display units, e.g. length=mm,weight=kg,area=m2,angle=deg")
       ->type_name("KIND=UNIT,...");
@@ -110,6 +141,11 @@ int parseOptions(int argc, char** argv, Options& options) {
     std::cerr << "bomreport: " << e.what() << " (see bomreport --help)\n";
     return 2;
   }
+  static const std::map<std::string, Paper> kPapers{
+      {"a4", Paper::kA4}, {"a3", Paper::kA3}, {"letter", Paper::kLetter}};
+  options.writer.paper = kPapers.at(lowerCase(options.paper));
+  if (options.outputPath == "-") options.outputPath.clear();
+  if (options.format.empty()) options.format = formatForOutput(options.outputPath);
   return -1;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "BomReportWriter.h"
+
 namespace bomreport {
 
 struct Options {
@@ -12,8 +14,10 @@ struct Options {
   std::string dataPath;      // empty: the sample data set; "-": standard input
   std::string dataFormat;    // "csv", "json"; empty: by name or content
   std::string delimiter = ",";
-  std::string format = "text";
-  std::string outputPath;  // empty: standard output
+  // Without --format, the output's extension decides (text for none or another).
+  std::string format;
+  std::string outputPath;  // empty (or "-" on the command line): standard output
+  std::string paper = "a4";  // as written: a4, a3 or letter in any case
   std::string units;       // empty: the units library's current units
   std::string inputUnits;  // empty: internal units
   std::vector<std::string> settings;
@@ -27,7 +31,12 @@ struct Options {
   bool used = false;
   bool exportTemplate = false;
   bool allTokens = false;
+  WriterOptions writer;  // --paper, --landscape, --csv-sums-under-token
 };
+
+// The format an output file's extension names: "pdf" for "bom.PDF"; "text"
+// for standard output and for an extension no format has.
+std::string formatForOutput(const std::string& outputPath);
 
 // Parses the command line into `options`. Returns -1 when the run goes on,
 // otherwise the exit status: 0 after --help, --version or a bare command

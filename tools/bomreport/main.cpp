@@ -94,7 +94,9 @@ int run(const Options& options) {
   if (!kLeakChecked) report.keepUntilExit();
   if (!passesWarnings(report.warnings(), options.strict)) return 2;
   OutputTarget target(options.outputPath);
-  findReportWriter(options.format)->write(target.stream(), report.view(options.used));
+  Report view = report.view(options.used);
+  view.options = &options.writer;
+  findReportWriter(options.format)->write(target.stream(), view);
   target.commit();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "output/report_tree.h"
+#include "output/report_xlsx.h"
 #include "reporting/ReportingTestSupport.h"
 
 namespace {
@@ -45,13 +46,13 @@ TEST_F(ReportWriterTest, EveryFormatIsRegisteredTextFirst) {
 TEST_F(ReportWriterTest, TextAlignsCellsOfOneSection) {
   bomreport::EvaluatedReport report = evaluate();
   EXPECT_EQ(bomtest::written("text", report.view(true)),
-            "Group header  %MNum A1\n"
-            "  Details     %Pos P1    %Weight 10.5\n"
-            "  Details     %Pos P10   %Weight    2\n"
-            "Group footer  \xCE\xA3 %Weight 12.5\n"
-            "Group header  %MNum B2\n"
-            "  Details     %Pos P,2   %Weight 1.25\n"
-            "Group footer  \xCE\xA3 %Weight 1.25\n"
+            "Group header  MNum A1\n"
+            "  Details     Pos P1    Weight [kg] 10.5\n"
+            "  Details     Pos P10   Weight [kg]    2\n"
+            "Group footer  \xCE\xA3 Weight [kg] 12.5\n"
+            "Group header  MNum B2\n"
+            "  Details     Pos P,2   Weight [kg] 1.25\n"
+            "Group footer  \xCE\xA3 Weight [kg] 1.25\n"
             "\n"
             "Used handles and tokens:\n"
             "h1 e1: %MNum %Pos %Weight\n"
@@ -59,10 +60,10 @@ TEST_F(ReportWriterTest, TextAlignsCellsOfOneSection) {
             "h3: %MNum %Pos %Weight\n");
 }
 
-TEST_F(ReportWriterTest, CsvHasAColumnPerToken) {
+TEST_F(ReportWriterTest, CsvHasAColumnPerTokenWithItsUnit) {
   bomreport::EvaluatedReport report = evaluate();
   EXPECT_EQ(bomtest::written("csv", report.view(false)),
-            "depth,type,%MNum,%Pos,%Weight,%SumBy:%Weight\n"
+            "depth,type,%MNum,%Pos,%Weight [kg],%SumBy:%Weight [kg]\n"
             "0,kGroupHeader,A1,,,\n"
             "1,kDetails,,P1,10.5,\n"
             "1,kDetails,,P10,2,\n"
@@ -70,6 +71,40 @@ TEST_F(ReportWriterTest, CsvHasAColumnPerToken) {
             "0,kGroupHeader,B2,,,\n"
             "1,kDetails,,\"P,2\",1.25,\n"
             "0,kGroupFooter,,,,1.25\n");
+  bomreport::WriterOptions options;
+  options.csvSumsUnderToken = true;
+  bomreport::Report view = report.view(false);
+  view.options = &options;
+  EXPECT_EQ(bomtest::written("csv", view),
+            "depth,type,%MNum,%Pos,%Weight [kg]\n"
+            "0,kGroupHeader,A1,,\n"
+            "1,kDetails,,P1,10.5\n"
+            "1,kDetails,,P10,2\n"
+            "0,kGroupFooter,,,12.5\n"
+            "0,kGroupHeader,B2,,\n"
+            "1,kDetails,,\"P,2\",1.25\n"
+            "0,kGroupFooter,,,1.25\n");
+}
+
+TEST_F(ReportWriterTest, JsonWritesNumbersAsNumbersAndNamesTheirUnits) {
+  const std::string parts = dir_.write(
+      "parts.json", R"([{"tuples": [["%MNum", "007"], ["%Pos", "4.20"], ["%Weight", 2.5]]},)"
+                    R"( {"tuples": [["%MNum", "-3"], ["%Pos", "=1+2"], ["%Weight", 1234.5]]}])");
+  bomreport::ReportJobOptions options;
+  options.partsPath = parts;
+  bomreport::ReportJob job(bomreport::readTemplateText("t.json", kTemplate), options);
+  bomreport::EvaluatedReport report = job.evaluate();
+  const std::string json = bomtest::written("json", report.view(false));
+  for (const char* expected : {
+           R"([["%GroupBy:%MNum", ""], ["%MNum", "007"]])",  // a text a number would change
+           R"([["%Pos", 4.2, {"text": "4.20"}], ["%Weight", 2.5]])",
+           R"([["%GroupBy:%MNum", ""], ["%MNum", -3]])",
+           R"([["%Pos", "=1+2"], ["%Weight", 1234.5]])",
+           R"([["%SumBy:%Weight", 2.5]])",
+           R"("units": {"%Weight": "kg", "%SumBy:%Weight": "kg"})",
+       }) {
+    EXPECT_NE(json.find(expected), std::string::npos) << expected << "\nin\n" << json;
+  }
 }
 
 TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
@@ -83,6 +118,65 @@ TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
   const std::string html = bomtest::written("html", report.view(false));
   EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_NE(html.find("P10"), std::string::npos);
+}
+
+TEST_F(ReportWriterTest, XlsxIsOneWorkbookThatGoesOnInFurtherSheets) {
+  bomreport::EvaluatedReport report = evaluate();
+  const std::string xlsx = bomtest::written("xlsx", report.view(false));
+  ASSERT_EQ(xlsx.rfind("PK\x03\x04", 0), 0u);  // a zip archive
+  // The central directory names the sheets uncompressed.
+  EXPECT_NE(xlsx.find("xl/worksheets/sheet1.xml"), std::string::npos);
+  EXPECT_EQ(xlsx.find("xl/worksheets/sheet2.xml"), std::string::npos);
+  // Title, source, an empty row, headings and one row fill five rows; the six
+  // other rows follow four to a sheet, after the headings.
+  std::ostringstream out;
+  bomreport::writeXlsxReport(out, report.view(false), 5);
+  EXPECT_NE(out.str().find("xl/worksheets/sheet3.xml"), std::string::npos);
+  EXPECT_EQ(out.str().find("xl/worksheets/sheet4.xml"), std::string::npos);
+}
+
+TEST_F(ReportWriterTest, XlsxRefusesOnlyATextNoCellHolds) {
+  // A title longer than a printed page header holds is cut there, not refused.
+  const std::string title = std::string(300, '&');
+  bomreport::ReportJobOptions options;
+  options.partsPath = dir_.write("long.csv", "%MNum,%Pos\nA1," + std::string(32768, 'x') + "\n");
+  bomreport::ReportJob titled(
+      bomreport::readTemplateText("t.json", R"({"children": [{"type": "kReportHeader", )"
+                                            R"("tuples": [["Title", ")" +
+                                                title + R"("]]}]})"),
+      options);
+  EXPECT_NO_THROW(bomtest::written("xlsx", titled.evaluate().view(false)));
+
+  bomreport::ReportJob job(bomreport::readTemplateText("t.json", kTemplate), options);
+  bomreport::EvaluatedReport report = job.evaluate();
+  std::ostringstream out;
+  EXPECT_THROW(bomreport::findReportWriter("xlsx")->write(out, report.view(false)),
+               bomreport::OutputError);
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(ReportWriterTest, PdfPrintsOnThePaperAsked) {
+  bomreport::EvaluatedReport report = evaluate();
+  const struct {
+    bomreport::Paper paper;
+    bool landscape;
+    const char* mediaBox;
+  } papers[] = {
+      {bomreport::Paper::kA4, false, "/MediaBox [ 0 0 595.275591 841.889764 ]"},
+      {bomreport::Paper::kA3, true, "/MediaBox [ 0 0 1190.551181 841.889764 ]"},
+      {bomreport::Paper::kLetter, false, "/MediaBox [ 0 0 612 792 ]"},
+  };
+  for (const auto& paper : papers) {
+    bomreport::WriterOptions options;
+    options.paper = paper.paper;
+    options.landscape = paper.landscape;
+    bomreport::Report view = report.view(false);
+    view.options = &options;
+    const std::string pdf = bomtest::written("pdf", view);
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(pdf.find("%%EOF", pdf.size() - 8), std::string::npos);
+    EXPECT_NE(pdf.find(paper.mediaBox), std::string::npos) << paper.mediaBox;
+  }
 }
 
 TEST(ColumnIndexTest, SumsGoUnderTheirTokenOnRequest) {

@@ -1,0 +1,225 @@
+#include "output/report_table.h"
+
+#include <algorithm>
+
+#include "input/text_util.h"
+#include "output/report_labels.h"
+
+namespace bomreport {
+namespace {
+
+using Item = QelBomTemplateItem;
+
+RowKind kindOf(int type) {
+  switch (type) {
+    case Item::kReportHeader:
+    case Item::kPageHeader:
+    case Item::kGroupHeader:
+      return RowKind::kHeader;
+    case Item::kGroupFooter:
+    case Item::kPageFooter:
+    case Item::kReportFooter:
+      return RowKind::kFooter;
+    default:
+      return RowKind::kDetails;
+  }
+}
+
+bool isSum(const QelBomDataToken& token) {
+  const std::u16string_view prefix = view(QelBomDataToken::kSumPrefix);
+  return view(token.token()).substr(0, prefix.size()) == prefix;
+}
+
+std::string headingOf(const ColumnIndex::Column& column, const ReportUnits* units) {
+  std::string heading = tokenHeading(column.token, units);
+  if (column.occurrence > 0) heading += " (" + std::to_string(column.occurrence + 1) + ')';
+  return heading;
+}
+
+// "Σ" and the texts of the header a footer closes: "Σ B1 BEAM".
+std::string footerLabel(const TableRow& header) {
+  std::string label = "\xCE\xA3";
+  for (const TableCell& cell : header.cells) {
+    if (!cell.text.empty()) label += ' ' + cell.text;
+  }
+  return label;
+}
+
+}  // namespace
+
+std::string joinLabelled(const std::vector<LabelledText>& texts, std::string_view separator) {
+  std::string line;
+  for (const LabelledText& text : texts) {
+    if (!line.empty()) line += separator;
+    line += text.label + ": " + text.text;
+  }
+  return line;
+}
+
+int TableRow::firstFilled() const {
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    if (!cells[c].text.empty()) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+int TableRow::lastFilled() const {
+  for (std::size_t c = cells.size(); c > 0; --c) {
+    if (!cells[c - 1].text.empty()) return static_cast<int>(c - 1);
+  }
+  return -1;
+}
+
+ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
+    : units_(report.units), lines_(collectLines(*report.output)), title_("Bill of materials") {
+  titleLine_ = pageHeaderLine_ = pageFooterLine_ = lines_.size();
+  for (std::size_t l = 0; l < lines_.size(); ++l) {
+    const int type = lines_[l].item->type();
+    if (type == Item::kReportHeader && lines_[l].depth == 0 && titleLine_ == lines_.size()) {
+      titleLine_ = l;
+    } else if (type == Item::kPageHeader && pageHeaderLine_ == lines_.size()) {
+      pageHeaderLine_ = l;
+    } else if (type == Item::kPageFooter && pageFooterLine_ == lines_.size()) {
+      pageFooterLine_ = l;
+    }
+  }
+  if (titleLine_ < lines_.size()) splitTitle(texts(*lines_[titleLine_].item, units_));
+  if (pageHeaderLine_ < lines_.size()) pageHeader_ = texts(*lines_[pageHeaderLine_].item, units_);
+  if (pageFooterLine_ < lines_.size()) pageFooter_ = texts(*lines_[pageFooterLine_].item, units_);
+  readTree(measure);
+}
+
+void ReportTable::splitTitle(std::vector<LabelledText> block) {
+  const auto first = std::find_if(block.begin(), block.end(),
+                                  [](const LabelledText& line) { return !line.text.empty(); });
+  if (first != block.end()) {
+    title_ = first->text;
+    block.erase(first);
+  }
+  titleDetails_ = std::move(block);
+}
+
+std::vector<LabelledText> ReportTable::texts(const Item& item, const ReportUnits* units) {
+  std::vector<LabelledText> texts;
+  for (const QelBomDataTuple& tuple : item.getData()) {
+    if (isVisible(tuple)) {
+      texts.push_back(
+          LabelledText{valueLabel(tuple.token(), units), toUtf8(tuple.value().asString())});
+    }
+  }
+  return texts;
+}
+
+ReportTable::Role ReportTable::roleOf(std::size_t line) const {
+  if (line == titleLine_) return Role::kTitle;
+  if (line == pageHeaderLine_) return Role::kPageHeader;
+  if (line == pageFooterLine_) return Role::kPageFooter;
+  return Role::kRow;
+}
+
+// Columns, their alignment and their widths, from every row's cells.
+void ReportTable::readTree(const TextMeasure* measure) {
+  for (std::size_t l = 0; l < lines_.size(); ++l) {
+    if (roleOf(l) != Role::kRow) continue;
+    const Item& item = *lines_[l].item;
+    const RowKind kind = kindOf(item.type());
+    hasFooters_ = hasFooters_ || kind == RowKind::kFooter;
+    index_.map(item, cellColumns_);
+    columns_.resize(index_.columns().size());
+    const QelArray<QelBomDataTuple>& tuples = item.getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      if (cellColumns_[i] < 0) continue;
+      TableColumn& column = columns_[static_cast<std::size_t>(cellColumns_[i])];
+      const QelString text = tuples[i].value().asString();
+      DisplayNumber number;
+      if (text.length() == 0) continue;
+      if (column.numeric && !readDisplayNumber(text, number)) column.numeric = false;
+      if (measure != nullptr) {
+        const bool bold = kind == RowKind::kHeader || isSum(tuples[i].token());
+        column.width = std::max(column.width, measure->width(toUtf8(text), bold));
+      }
+    }
+  }
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    columns_[c].heading = headingOf(index_.columns()[c], units_);
+    if (measure != nullptr) {
+      columns_[c].width = std::max(columns_[c].width, measure->width(columns_[c].heading, true));
+    }
+  }
+}
+
+void ReportTable::fillCells(const Item& item, TableRow& row) const {
+  row.cells.assign(columns_.size(), TableCell());
+  index_.map(item, cellColumns_);
+  const QelArray<QelBomDataTuple>& tuples = item.getData();
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (cellColumns_[i] < 0) continue;
+    TableCell& cell = row.cells[static_cast<std::size_t>(cellColumns_[i])];
+    cell.text = toUtf8(tuples[i].value().asString());
+    cell.sum = isSum(tuples[i].token());
+    cell.isNumber = readDisplayNumber(cell.text, cell.number);
+  }
+}
+
+bool ReportTable::Cursor::advance() {
+  const std::vector<ReportLine>& lines = table_.lines_;
+  while (next_ < lines.size()) {
+    const std::size_t l = next_++;
+    const int depth = lines[l].depth;
+    levelAbove_.resize(static_cast<std::size_t>(depth));
+    const int level = depth == 0 ? 0 : levelAbove_.back();
+    const bool isRow = table_.roleOf(l) == Role::kRow;
+    levelAbove_.push_back(level + (isRow ? 1 : 0));
+    if (!isRow) continue;
+    depth_ = depth;
+    row_.level = level;
+    row_.type = lines[l].item->type();
+    row_.kind = kindOf(row_.type);
+    row_.opensGroup = lines[l].item->child() != nullptr;
+    table_.fillCells(*lines[l].item, row_);
+    return true;
+  }
+  return false;
+}
+
+void ReportTable::Cursor::finishRow() {
+  if (closesGroup_) {
+    openDepths_.pop_back();
+    openRows_.pop_back();
+  }
+  if (row_.opensGroup) {
+    openDepths_.push_back(depth_);
+    openRows_.push_back(row_);
+  }
+}
+
+bool ReportTable::Cursor::next() {
+  if (started_) finishRow();
+  started_ = true;
+  closesGroup_ = false;
+  if (!advance()) return false;
+  while (!openDepths_.empty() && openDepths_.back() > depth_) {
+    openDepths_.pop_back();
+    openRows_.pop_back();
+  }
+  // A row beside an open group's header closes it when it is a footer, and
+  // otherwise follows a group that ended without one.
+  if (!openDepths_.empty() && openDepths_.back() == depth_) {
+    closesGroup_ = row_.kind == RowKind::kFooter;
+    if (!closesGroup_) {
+      openDepths_.pop_back();
+      openRows_.pop_back();
+    }
+  }
+  row_.label.clear();
+  if (row_.kind == RowKind::kFooter && row_.firstFilled() >= 0) {
+    if (closesGroup_) {
+      row_.label = footerLabel(openRows_.back());
+    } else {
+      row_.label = row_.type == Item::kReportFooter ? "\xCE\xA3 Total" : "\xCE\xA3";
+    }
+  }
+  return true;
+}
+
+}  // namespace bomreport
