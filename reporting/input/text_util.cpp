@@ -197,4 +197,19 @@ std::string quoteForMessage(std::string_view text) {
   return out + "\"";
 }
 
+void appendUtf8(std::string& out, const QelString& text) {
+  const char16_t* units = text.getStringW();
+  const int length = text.length();
+  for (int i = 0; i < length; ++i) {
+    if (units[i] >= 0x80) {
+      out += text.toUtf8();
+      return;
+    }
+  }
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(length));
+  for (int i = 0; i < length; ++i)
+    out[at + static_cast<std::size_t>(i)] = static_cast<char>(units[i]);
+}
+
 }  // namespace bomreport

@@ -17,6 +17,8 @@ constexpr std::size_t kMaxTextBytes = 0x7FFFFFFE;
 
 inline QelString toQel(std::string_view utf8) { return QelString::fromUtf8(utf8); }
 inline std::string toUtf8(const QelString& text) { return text.toUtf8(); }
+// Appends the UTF-8 form of `text` to `out` (without a temporary for ASCII).
+void appendUtf8(std::string& out, const QelString& text);
 
 // A 32-bit integer written as [+-]digits, nothing else (no spaces).
 bool parseInt32(std::string_view text, int& value);

@@ -6,6 +6,7 @@
 // Columns come in order of first appearance; a sum has a column of its own
 // ("%SumBy:%Weight [kg]") unless the options put sums under the token they
 // sum. Records end with LF; fields are quoted as RFC 4180 requires.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@
 namespace bomreport {
 namespace {
 
+// Reports are written in blocks of about this size.
+constexpr std::size_t kBlock = 1 << 20;
+
 void appendField(std::string& line, const std::string& field) {
   if (field.find_first_of(",\"\r\n") == std::string::npos) {
     line += field;
@@ -31,6 +35,38 @@ void appendField(std::string& line, const std::string& field) {
   }
   line += '"';
 }
+
+// A display text as a field: as it is unless it needs quotes.
+void appendTextField(std::string& line, const QelString& text) {
+  const char16_t* units = text.getStringW();
+  for (int i = 0; i < text.length(); ++i) {
+    const char16_t c = units[i];
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+      appendField(line, toUtf8(text));
+      return;
+    }
+  }
+  appendUtf8(line, text);
+}
+
+// "DEPTH,TYPE" of each line, made once per pair.
+class LineStarts {
+ public:
+  const std::string& of(int depth, int type) {
+    const std::size_t key =
+        static_cast<std::size_t>(depth) * 16 + static_cast<std::size_t>(type & 15);
+    if (key >= starts_.size()) starts_.resize(key + 1);
+    std::string& start = starts_[key];
+    if (start.empty()) {
+      const char* name = sectionTypeName(type);
+      start = std::to_string(depth) + ',' + (name != nullptr ? name : "kUnkTemplateItemType");
+    }
+    return start;
+  }
+
+ private:
+  std::vector<std::string> starts_;
+};
 
 std::string joinHandles(const std::vector<std::string>& items) {
   std::string text;
@@ -66,22 +102,31 @@ void writeCsvReport(std::ostream& out, const Report& report) {
   }
   out << text << '\n';
 
-  std::vector<std::string> cells(columns.size());
+  // A cell holds the display text of its column's tuple, or nothing.
+  std::vector<const QelBomDataValue*> cells(columns.size());
+  LineStarts starts;
+  text.clear();
   for (const ReportLine& line : lines) {
     index.map(*line.item, cellColumns);
-    for (std::string& cell : cells) cell.clear();
+    std::fill(cells.begin(), cells.end(), nullptr);
     const QelArray<QelBomDataTuple>& tuples = line.item->getData();
     for (int i = 0; i < tuples.count(); ++i) {
-      if (cellColumns[i] >= 0) cells[cellColumns[i]] = toUtf8(tuples[i].value().asString());
+      if (cellColumns[i] >= 0) cells[cellColumns[i]] = &tuples[i].value();
     }
-    const char* type = sectionTypeName(line.item->type());
-    text = std::to_string(line.depth) + ',' + (type != nullptr ? type : "kUnkTemplateItemType");
-    for (const std::string& cell : cells) {
+    text += starts.of(line.depth, line.item->type());
+    for (const QelBomDataValue* cell : cells) {
       text += ',';
-      appendField(text, cell);
+      if (cell == nullptr) continue;
+      appendTextField(text, cell->type() == QelBomDataValue::kStringDataValue ? textValueOf(*cell)
+                                                                              : cell->asString());
     }
-    out << text << '\n';
+    text += '\n';
+    if (text.size() >= kBlock) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
   }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
   if (report.used != nullptr) {
     out << '\n';
     writeUsedCsv(out, *report.used);

@@ -1,6 +1,7 @@
 #include "output/report_tree.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "BomReportTrees.h"
 
@@ -48,10 +49,47 @@ int ColumnIndex::columnFor(std::u16string_view key, int occurrence) {
   return static_cast<int>(columns_.size()) - 1;
 }
 
+std::size_t ColumnIndex::hashTexts(const QelArray<QelBomDataTuple>& tuples) {
+  std::size_t h = static_cast<std::size_t>(tuples.count());
+  for (int i = 0; i < tuples.count(); ++i) {
+    h = (h ^ reinterpret_cast<std::uintptr_t>(tuples[i].token().token().getStringW())) *
+        0x9E3779B97F4A7C15ull;
+  }
+  return h ^ (h >> 31);
+}
+
+bool ColumnIndex::sameTexts(const Shape& shape, const QelArray<QelBomDataTuple>& tuples) {
+  if (shape.texts.size() != static_cast<std::size_t>(tuples.count())) return false;
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (shape.texts[static_cast<std::size_t>(i)] != tuples[i].token().token().getStringW()) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void ColumnIndex::map(const QelBomTemplateItem& item, std::vector<int>& out) {
+  const QelArray<QelBomDataTuple>& tuples = item.getData();
+  const std::size_t hash = hashTexts(tuples);
+  const auto range = shapes_.equal_range(hash);
+  for (auto it = range.first; it != range.second; ++it) {
+    if (sameTexts(it->second, tuples)) {
+      out = it->second.columns;
+      return;
+    }
+  }
+  mapTokens(tuples, out);
+  Shape shape;
+  for (int i = 0; i < tuples.count(); ++i) {
+    shape.texts.push_back(tuples[i].token().token().getStringW());
+  }
+  shape.columns = out;
+  shapes_.emplace(hash, std::move(shape));
+}
+
+void ColumnIndex::mapTokens(const QelArray<QelBomDataTuple>& tuples, std::vector<int>& out) {
   out.clear();
   itemKeys_.clear();
-  const QelArray<QelBomDataTuple>& tuples = item.getData();
   for (int i = 0; i < tuples.count(); ++i) {
     if (!isVisible(tuples[i])) {
       out.push_back(-1);

@@ -40,6 +40,10 @@ inline std::u16string_view view(const QelString& text) {
 // one item gets a second column for its second occurrence. With
 // `sumsUnderSummedToken`, a "%SumBy:%Weight" tuple goes into the "%Weight"
 // column. The tokens must outlive the index (they are viewed, not copied).
+//
+// Items made from one section carry the very texts of its tokens, so an item
+// whose token texts are those of an item mapped before (the same texts, not
+// only equal ones) takes that item's columns without reading its tokens.
 class ColumnIndex {
  public:
   struct Column {
@@ -54,6 +58,15 @@ class ColumnIndex {
   const std::vector<Column>& columns() const { return columns_; }
 
  private:
+  // The columns of one shape of item: the texts of its tokens, in order.
+  struct Shape {
+    std::vector<const char16_t*> texts;
+    std::vector<int> columns;
+  };
+  static std::size_t hashTexts(const QelArray<QelBomDataTuple>& tuples);
+  static bool sameTexts(const Shape& shape, const QelArray<QelBomDataTuple>& tuples);
+  // Maps the tuples one by one.
+  void mapTokens(const QelArray<QelBomDataTuple>& tuples, std::vector<int>& out);
   int columnFor(std::u16string_view key, int occurrence);
   // The column key of a visible token: the token, or the summed token of a sum
   // when sums go under it.
@@ -68,6 +81,7 @@ class ColumnIndex {
   // kept in a deque so that the views stay valid as it grows.
   std::unordered_map<std::u16string_view, std::u16string_view> summedKeys_;
   std::deque<QelString> summedTokens_;
+  std::unordered_multimap<std::size_t, Shape> shapes_;  // by hashTexts
 };
 
 }  // namespace bomreport
