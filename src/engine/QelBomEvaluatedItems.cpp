@@ -2,28 +2,21 @@
 // sums over a group of rows, their numbers turned into display texts, and the
 // comparison of two evaluated lines.
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "QelBomEvaluator2.h"
+#include "engine/QelBomGroupSums.h"
 #include "engine/QelBomTupleLookup.h"
 #include "model/QelBomComparison.h"
 
+using qel_bom_engine::addRowToSums;
+using qel_bom_engine::copySection;
 using qel_bom_engine::TupleLookup;
 
 namespace {
-
-// A new item copied from `section` (type, tuples, lists, first data row) with
-// no links. The caller owns it.
-std::unique_ptr<QelBomTemplateItem> copySection(const QelBomTemplateItem& section) {
-  std::unique_ptr<QelBomTemplateItem> item(new QelBomTemplateItem());
-  *item = section;
-  item->setNext(nullptr);
-  item->setChild(nullptr);
-  return item;
-}
 
 // The "%d" text of `value`. Reports show the same small counts again and
 // again, so the texts of 0 to 9999 are made once and shared.
@@ -62,56 +55,6 @@ const QelString& displayNameOf(const QelString& token) {
   return entry.name;
 }
 
-// The accumulator as an int when an int is added to it. A real is truncated
-// towards zero and clamped to the int range (NaN gives 0); a text or no value
-// counts as 0.
-int accumulatorAsInt(const QelBomDataValue& value) {
-  switch (value.type()) {
-    case QelBomDataValue::kIntDataValue:
-      return intValueOf(value);
-    case QelBomDataValue::kDoubleDataValue: {
-      const double d = doubleValueOf(value);
-      if (std::isnan(d)) return 0;
-      if (d >= static_cast<double>(INT_MAX)) return INT_MAX;
-      if (d <= static_cast<double>(INT_MIN)) return INT_MIN;
-      return static_cast<int>(d);
-    }
-    default:
-      return 0;
-  }
-}
-
-// The accumulator as a real when a real is added to it; a text or no value
-// counts as 0.
-double accumulatorAsDouble(const QelBomDataValue& value) {
-  switch (value.type()) {
-    case QelBomDataValue::kIntDataValue:
-      return static_cast<double>(intValueOf(value));
-    case QelBomDataValue::kDoubleDataValue:
-      return doubleValueOf(value);
-    default:
-      return 0.0;
-  }
-}
-
-// Integer sums wrap around in two's complement instead of overflowing.
-int wrappingAdd(int a, int b) {
-  return static_cast<int>(static_cast<unsigned int>(a) + static_cast<unsigned int>(b));
-}
-
-void addToAccumulator(QelBomDataValue& accumulator, const QelBomDataValue& addend) {
-  switch (addend.type()) {
-    case QelBomDataValue::kIntDataValue:
-      accumulator.set(wrappingAdd(accumulatorAsInt(accumulator), intValueOf(addend)));
-      break;
-    case QelBomDataValue::kDoubleDataValue:
-      accumulator.set(accumulatorAsDouble(accumulator) + doubleValueOf(addend));
-      break;
-    default:  // texts and empty values are not summed
-      break;
-  }
-}
-
 }  // namespace
 
 QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, QelBomDataRow* row) {
@@ -145,16 +88,8 @@ QelBomTemplateItem* QelBomEvaluator2::process(QelBomTemplateItem* section, RowAr
   QelString summed;
   for (int i = 0; i < tuples.count() && !sums; ++i)
     sums = QelBomDataToken::summingRequestOf(tuples[i].token().token(), summed) == 1;
-
   for (int r = 0; sums && r < rows.count(); ++r) {
-    const QelBomDataRow* row = rows[r];
-    if (row == nullptr || row->getUseThisDataForSums() == 0) continue;
-    const std::vector<int>& found = TupleLookup::planFor(*section, *row).sumIndex;
-    const QelArray<QelBomDataTuple>& rowTuples = row->getData();
-    for (int i = 0; i < tuples.count(); ++i) {
-      const int at = found[static_cast<size_t>(i)];
-      if (at >= 0) addToAccumulator(tuples[i].value(), rowTuples[at].value());
-    }
+    if (rows[r] != nullptr) addRowToSums(*section, *rows[r], tuples);
   }
   rows.setCapacity(0);
   return item.release();
@@ -169,8 +104,8 @@ void QelBomEvaluator2::applyUnitsForData(const QelBomTemplateUnits* units,
     } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
       QelString text;
       if (units != nullptr) {
-        text = units->getDisplayString(displayNameOf(tuples[i].token().token()),
-                                       doubleValueOf(value));
+        text =
+            units->getDisplayString(displayNameOf(tuples[i].token().token()), doubleValueOf(value));
       } else {
         text.format("%g", doubleValueOf(value));  // no units table: plain notation
       }

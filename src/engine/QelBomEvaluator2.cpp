@@ -5,6 +5,7 @@
 
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
+#include "engine/QelBomGroupSums.h"
 #include "engine/QelBomRepeatedLine.h"
 #include "engine/QelBomTupleLookup.h"
 
@@ -195,6 +196,7 @@ int QelBomEvaluator2::evaluate(QelBomTemplate* templ, QelBomData* data, QelBomTe
   TupleLookupReleaser lookupReleaser;
   LinkRecord linkRecord(stack);
   UnlinkedItemsReleaser unlinkedReleaser(stack, linkRecord);
+  qel_bom_engine::RunningSums runningSums(stack);
 
   stack[0].m_pOutputParent = output != nullptr ? output : &standIn;
   sortInpuDataBySortingTokens(data, stack);
@@ -243,6 +245,7 @@ int QelBomEvaluator2::evaluateData(QelBomDataRow* row, EngineStack& stack,
     }
     beginGroup(row, stack, level);
   }
+  if (qel_bom_engine::RunningSums* sums = qel_bom_engine::RunningSums::of(stack)) sums->add(*row);
   return 1;
 }
 
@@ -252,6 +255,8 @@ int QelBomEvaluator2::beginGroup(QelBomDataRow* row, EngineStack& stack, int lev
   setEvaluatedItem(stack, level, process(state.m_pTemplateItem, row));
   if (state.m_pEvaluatedItem != nullptr) state.m_pEvaluatedItem->setFirstDataRow(row);
   appendGroupRow(state.m_arrGroupRows, row);
+  qel_bom_engine::RunningSums* sums = qel_bom_engine::RunningSums::of(stack);
+  if (sums != nullptr && sums->covers(level)) sums->open(level);
   return 1;
 }
 
@@ -264,7 +269,11 @@ int QelBomEvaluator2::endGroup(EngineStack& stack, int level, const QelBomTempla
   QelBomEngineState& state = stack[level];
   if (state.m_groupOpen != 1) return 1;
   state.m_groupOpen = 0;
-  if (state.m_pNextTemplateItem != nullptr) {
+  qel_bom_engine::RunningSums* sums = qel_bom_engine::RunningSums::of(stack);
+  if (sums != nullptr && sums->covers(level)) {
+    // Summed row by row as the group's rows arrived.
+    setEvaluatedNextItem(stack, level, sums->take(level));
+  } else if (state.m_pNextTemplateItem != nullptr) {
     // The closing section is evaluated over a copy: the state keeps its rows
     // for groupIsCompleted.
     setEvaluatedNextItem(stack, level,
