@@ -6,6 +6,12 @@
 // Direct-mapped: each (unit type, value) pair has one slot, and a new text
 // replaces whatever the slot held. The owner clears the cache whenever what
 // the texts depend on (units, suppress-last-zeros flag) changes.
+//
+// It also keeps the unit type of the tokens asked about most recently, by
+// token text: evaluated items carry their sections' token texts, so the same
+// few texts are asked about again and again. The entries hold copies of the
+// texts, so a text they name cannot be freed and its memory reused meanwhile.
+// The owner forgets them whenever a token's type may change (forgetTypes).
 #ifndef QEL_BOM_DISPLAY_CACHE_H_
 #define QEL_BOM_DISPLAY_CACHE_H_
 
@@ -26,6 +32,21 @@ class QelBomDisplayCache {
                                                                                 : nullptr;
   }
 
+  // The unit type kept for the very text of `token`, or null.
+  const int* findType(const QelString& token) const {
+    const TypeSlot& slot = m_types[typeIndexOf(token)];
+    return slot.used && slot.token.getStringW() == token.getStringW() ? &slot.type : nullptr;
+  }
+  void storeType(const QelString& token, int type) {
+    TypeSlot& slot = m_types[typeIndexOf(token)];
+    slot.used = true;
+    slot.token = token;
+    slot.type = type;
+  }
+  void forgetTypes() {
+    for (TypeSlot& slot : m_types) slot = TypeSlot();
+  }
+
   void store(int unitType, double value, const QelString& text) {
     Slot& slot = m_slots[indexOf(unitType, value)];
     slot.used = true;
@@ -35,7 +56,19 @@ class QelBomDisplayCache {
   }
 
  private:
-  static constexpr size_t kSlots = 4096;  // a power of two
+  // Powers of two. A report shows the lengths and weights of tens of
+  // thousands of positions.
+  static constexpr size_t kSlots = 1 << 16;
+  static constexpr size_t kTypeSlots = 64;
+
+  struct TypeSlot {
+    bool used = false;
+    QelString token;
+    int type = 0;
+  };
+  static size_t typeIndexOf(const QelString& token) {
+    return (reinterpret_cast<std::uintptr_t>(token.getStringW()) >> 4) & (kTypeSlots - 1);
+  }
 
   struct Slot {
     bool used = false;
@@ -56,6 +89,7 @@ class QelBomDisplayCache {
   }
 
   std::vector<Slot> m_slots;
+  TypeSlot m_types[kTypeSlots];
 };
 
 #endif  // QEL_BOM_DISPLAY_CACHE_H_

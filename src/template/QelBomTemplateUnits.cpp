@@ -55,6 +55,7 @@ void QelBomTemplateUnits::setUnits(const QelUnitsManager* manager) {
 
 void QelBomTemplateUnits::AddTokenType(QelString token, eTokenUnitType type) {
   m_mapTokenUnitTypes.insert(token, type);  // an entered token keeps its type
+  if (m_pDisplayCache != nullptr) m_pDisplayCache->forgetTypes();
 }
 
 int QelBomTemplateUnits::tokenUnitType(const QelString& token) const {
@@ -63,9 +64,11 @@ int QelBomTemplateUnits::tokenUnitType(const QelString& token) const {
 }
 
 QelString QelBomTemplateUnits::getDisplayString(QelString token, double value) const {
-  const int unitType = tokenUnitType(token);
-  if (unitType < kUnkTokenUnitType || unitType > kAngleUnit) return QelString();  // shows nothing
   if (m_pDisplayCache == nullptr) m_pDisplayCache.reset(new QelBomDisplayCache());
+  const int* known = m_pDisplayCache->findType(token);
+  const int unitType = known != nullptr ? *known : tokenUnitType(token);
+  if (known == nullptr) m_pDisplayCache->storeType(token, unitType);
+  if (unitType < kUnkTokenUnitType || unitType > kAngleUnit) return QelString();  // shows nothing
   if (const QelString* cached = m_pDisplayCache->find(unitType, value)) return *cached;
   const QelString text = formatDisplay(unitType, value);
   m_pDisplayCache->store(unitType, value, text);
