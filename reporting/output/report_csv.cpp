@@ -12,6 +12,7 @@
 
 #include "input/names.h"
 #include "input/text_util.h"
+#include "output/ordered_blocks.h"
 #include "output/report_csv.h"
 #include "output/report_labels.h"
 #include "output/report_tree.h"
@@ -20,8 +21,8 @@
 namespace bomreport {
 namespace {
 
-// Reports are written in blocks of about this size.
-constexpr std::size_t kBlock = 1 << 20;
+// Lines are formatted and written in blocks of this many.
+constexpr std::size_t kLinesPerBlock = 16384;
 
 void appendField(std::string& line, const std::string& field) {
   if (field.find_first_of(",\"\r\n") == std::string::npos) {
@@ -68,6 +69,36 @@ class LineStarts {
   std::vector<std::string> starts_;
 };
 
+// Formats lines of the report.
+class CsvLines {
+ public:
+  explicit CsvLines(std::size_t columnCount) : cells_(columnCount) {}
+
+  // Appends `line`, whose tuples go into `columns`, to `text`.
+  void append(const ReportLine& line, const std::vector<int>& columns, std::string& text) {
+    std::fill(cells_.begin(), cells_.end(), nullptr);
+    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      if (columns[static_cast<std::size_t>(i)] >= 0) {
+        cells_[static_cast<std::size_t>(columns[static_cast<std::size_t>(i)])] = &tuples[i].value();
+      }
+    }
+    text += starts_.of(line.depth, line.item->type());
+    for (const QelBomDataValue* cell : cells_) {
+      text += ',';
+      if (cell == nullptr) continue;
+      appendTextField(text, cell->type() == QelBomDataValue::kStringDataValue ? textValueOf(*cell)
+                                                                              : cell->asString());
+    }
+    text += '\n';
+  }
+
+ private:
+  // A cell holds the display text of its column's tuple, or nothing.
+  std::vector<const QelBomDataValue*> cells_;
+  LineStarts starts_;
+};
+
 std::string joinHandles(const std::vector<std::string>& items) {
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : " ") + item;
@@ -91,8 +122,11 @@ void writeUsedCsv(std::ostream& out, QelBomData& data) {
 void writeCsvReport(std::ostream& out, const Report& report) {
   const std::vector<ReportLine> lines = collectLines(*report.output);
   ColumnIndex index(report.options != nullptr && report.options->csvSumsUnderToken);
-  std::vector<int> cellColumns;
-  for (const ReportLine& line : lines) index.map(*line.item, cellColumns);
+  // The columns come in order of first appearance, so every line is mapped
+  // before the heading is written.
+  std::vector<const std::vector<int>*> lineColumns;
+  lineColumns.reserve(lines.size());
+  for (const ReportLine& line : lines) lineColumns.push_back(&index.columnsOf(*line.item));
 
   const std::vector<ColumnIndex::Column>& columns = index.columns();
   std::string text = "depth,type";
@@ -100,33 +134,20 @@ void writeCsvReport(std::ostream& out, const Report& report) {
     text += ',';
     appendField(text, tokenWithUnit(column.token, report.units));
   }
-  out << text << '\n';
-
-  // A cell holds the display text of its column's tuple, or nothing.
-  std::vector<const QelBomDataValue*> cells(columns.size());
-  LineStarts starts;
-  text.clear();
-  for (const ReportLine& line : lines) {
-    index.map(*line.item, cellColumns);
-    std::fill(cells.begin(), cells.end(), nullptr);
-    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-    for (int i = 0; i < tuples.count(); ++i) {
-      if (cellColumns[i] >= 0) cells[cellColumns[i]] = &tuples[i].value();
-    }
-    text += starts.of(line.depth, line.item->type());
-    for (const QelBomDataValue* cell : cells) {
-      text += ',';
-      if (cell == nullptr) continue;
-      appendTextField(text, cell->type() == QelBomDataValue::kStringDataValue ? textValueOf(*cell)
-                                                                              : cell->asString());
-    }
-    text += '\n';
-    if (text.size() >= kBlock) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
-    }
-  }
+  text += '\n';
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
+
+  const std::size_t blocks = (lines.size() + kLinesPerBlock - 1) / kLinesPerBlock;
+  writeBlocksInOrder(
+      blocks,
+      [&](std::size_t block, std::string& blockText) {
+        CsvLines formatter(columns.size());
+        const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
+        for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
+          formatter.append(lines[l], *lineColumns[l], blockText);
+        }
+      },
+      out);
   if (report.used != nullptr) {
     out << '\n';
     writeUsedCsv(out, *report.used);

@@ -68,23 +68,19 @@ bool ColumnIndex::sameTexts(const Shape& shape, const QelArray<QelBomDataTuple>&
   return true;
 }
 
-void ColumnIndex::map(const QelBomTemplateItem& item, std::vector<int>& out) {
+const std::vector<int>& ColumnIndex::columnsOf(const QelBomTemplateItem& item) {
   const QelArray<QelBomDataTuple>& tuples = item.getData();
   const std::size_t hash = hashTexts(tuples);
   const auto range = shapes_.equal_range(hash);
   for (auto it = range.first; it != range.second; ++it) {
-    if (sameTexts(it->second, tuples)) {
-      out = it->second.columns;
-      return;
-    }
+    if (sameTexts(it->second, tuples)) return it->second.columns;
   }
-  mapTokens(tuples, out);
   Shape shape;
+  mapTokens(tuples, shape.columns);
   for (int i = 0; i < tuples.count(); ++i) {
     shape.texts.push_back(tuples[i].token().token().getStringW());
   }
-  shape.columns = out;
-  shapes_.emplace(hash, std::move(shape));
+  return shapes_.emplace(hash, std::move(shape))->second.columns;
 }
 
 void ColumnIndex::mapTokens(const QelArray<QelBomDataTuple>& tuples, std::vector<int>& out) {

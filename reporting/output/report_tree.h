@@ -54,7 +54,9 @@ class ColumnIndex {
   explicit ColumnIndex(bool sumsUnderSummedToken) : sumsUnderSummed_(sumsUnderSummedToken) {}
 
   // The column of each tuple of `item` (-1 for hidden tuples) into `out`.
-  void map(const QelBomTemplateItem& item, std::vector<int>& out);
+  void map(const QelBomTemplateItem& item, std::vector<int>& out) { out = columnsOf(item); }
+  // The same, kept by the index: valid while the index lives.
+  const std::vector<int>& columnsOf(const QelBomTemplateItem& item);
   const std::vector<Column>& columns() const { return columns_; }
 
  private:
