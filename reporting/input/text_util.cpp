@@ -1,7 +1,10 @@
 #include "input/text_util.h"
 
+#include <cstdint>
+
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 namespace bomreport {
@@ -75,7 +78,43 @@ bool isDecimalNumber(std::string_view text) {
   return pos == text.size();
 }
 
+namespace {
+
+// The common short case, [+-]digits[.digits] with at most 15 digits in all:
+// the digits as an integer are exact in a double, and so is the power of ten
+// that divides them, so the quotient is the correctly rounded value, the one
+// from_chars gives. False for anything else.
+bool parseShortDecimal(std::string_view text, double& value) {
+  static const double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t pos = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++pos;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fraction = -1;  // digits after the point, -1 before it
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return false;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      if (fraction >= 0) ++fraction;
+    } else if (c == '.' && fraction < 0) {
+      fraction = 0;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  const double quotient = static_cast<double>(mantissa) / kPowersOfTen[fraction < 0 ? 0 : fraction];
+  value = negative && quotient != 0.0 ? -quotient : quotient;  // never -0
+  return true;
+}
+
+}  // namespace
+
 bool parseReal(std::string_view text, double& value) {
+  if (parseShortDecimal(text, value)) return true;
   if (!isDecimalNumber(text)) return false;
   // from_chars takes no leading '+'.
   std::string_view digits = text;
