@@ -1,6 +1,7 @@
 // The reporting library: everything a front end includes.
 //
 //   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
+//   BomPartsTable.h    parts held in memory, for a job instead of a parts file
 //   BomReportWriter.h  the report formats (text, list, csv, json, html)
 //   BomOutputTarget.h  writing a report to a file atomically, or to standard output
 //   BomTemplateFile.h  template files read and written
@@ -12,6 +13,7 @@
 #define BOM_REPORT_H_
 
 #include "BomOutputTarget.h"
+#include "BomPartsTable.h"
 #include "BomReportErrors.h"
 #include "BomReportJob.h"
 #include "BomReportTrees.h"
