@@ -2,6 +2,7 @@
 //
 //   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
 //   BomPartsTable.h    parts held in memory, for a job instead of a parts file
+//   BomSettingsScope.h stored settings that last one report
 //   BomReportWriter.h  the report formats (text, list, csv, json, html)
 //   BomOutputTarget.h  writing a report to a file atomically, or to standard output
 //   BomTemplateFile.h  template files read and written
@@ -18,6 +19,7 @@
 #include "BomReportJob.h"
 #include "BomReportTrees.h"
 #include "BomReportWriter.h"
+#include "BomSettingsScope.h"
 #include "BomTemplateFile.h"
 
 #endif  // BOM_REPORT_H_

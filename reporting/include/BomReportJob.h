@@ -30,12 +30,13 @@
 // Thread-safety: the engine evaluates one report at a time per process, and
 // the stored settings and the string collation are process-wide. A process
 // that makes reports on several threads serialises every construction of a
-// ReportJob and every evaluate(); an EvaluatedReport may then be written on
-// any one thread.
+// ReportJob and every evaluate() (reportEngineMutex() below is the lock for
+// that); an EvaluatedReport may then be written on any one thread.
 #ifndef BOM_REPORT_JOB_H_
 #define BOM_REPORT_JOB_H_
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,12 @@ class BOM_REPORT_API ReportJob {
 // whether parts are valid does not depend on the template. Checks nothing for
 // the sample data set.
 BOM_REPORT_API void checkParts(const ReportJobOptions& options);
+
+// The lock that serialises reports in this process (see "Thread-safety"
+// above): one mutex per process. Neither ReportJob nor the writers take it; a
+// front end that makes reports on several threads holds it around each job's
+// construction and evaluate(), and may around writing.
+BOM_REPORT_API std::mutex& reportEngineMutex();
 
 }  // namespace bomreport
 

@@ -182,4 +182,9 @@ void checkParts(const ReportJobOptions& options) {
   readParts(options, builder);
 }
 
+std::mutex& reportEngineMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 }  // namespace bomreport
