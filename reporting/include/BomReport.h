@@ -2,6 +2,7 @@
 //
 //   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
 //   BomPartsTable.h    parts held in memory, for a job instead of a parts file
+//   BomReportItems.h   an evaluated report's items, tuples and numbers, for programs
 //   BomSettingsScope.h stored settings that last one report
 //   BomReportWriter.h  the report formats (text, list, csv, json, html)
 //   BomOutputTarget.h  writing a report to a file atomically, or to standard output
@@ -16,6 +17,7 @@
 #include "BomOutputTarget.h"
 #include "BomPartsTable.h"
 #include "BomReportErrors.h"
+#include "BomReportItems.h"
 #include "BomReportJob.h"
 #include "BomReportTrees.h"
 #include "BomReportWriter.h"
