@@ -60,7 +60,16 @@ std::string unitsOption(py::handle units, const char* argument) {
 std::vector<std::string> settingsOption(py::handle settings) {
   std::vector<std::string> option;
   if (settings.is_none()) return option;
-  if (!py::isinstance<py::dict>(settings)) return settings.cast<std::vector<std::string>>();
+  if (!py::isinstance<py::dict>(settings)) {
+    try {
+      return settings.cast<std::vector<std::string>>();
+    } catch (const py::cast_error&) {
+      throw py::type_error(
+          "settings is a dict such as {\"C0_BOMSuppressLastZeros\": 0} or a "
+          "list of \"NAME=INT\", not " +
+          typeName(settings));
+    }
+  }
   for (const auto& item : settings.cast<py::dict>()) {
     if (!py::isinstance<py::int_>(item.second) || py::isinstance<py::bool_>(item.second)) {
       throw py::type_error("settings: a setting's value is an int, not " + typeName(item.second));

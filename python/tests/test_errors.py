@@ -167,6 +167,8 @@ def test_a_bad_template_dict_is_refused():
     (dict(units={"length": "m,weight=t"}), ValueError),
     (dict(settings={"C0_BOMSuppressLastZeros": "0"}), TypeError),
     (dict(settings={"C0_BOMSuppressLastZeros": 2 ** 40}), vrkbom.InputError),
+    (dict(settings=[0]), TypeError),
+    (dict(settings=5), TypeError),
     (dict(instance_tokens="%ElementID"), TypeError),
     (dict(merge_equal="yes"), TypeError),
 ])
