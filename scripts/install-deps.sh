@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config python3 libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev sqlite3
           libxlsxwriter-dev python3-openpyxl
-          libcairo2-dev libpango1.0-dev fonts-dejavu-core poppler-utils chromium)
+          libcairo2-dev libpango1.0-dev fonts-dejavu-core poppler-utils chromium
+          pybind11-dev python3-dev python3-pytest python3-pandas)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

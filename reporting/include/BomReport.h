@@ -1,6 +1,9 @@
 // The reporting library: everything a front end includes.
 //
 //   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
+//   BomPartsTable.h    parts held in memory, for a job instead of a parts file
+//   BomReportItems.h   an evaluated report's items, tuples and numbers, for programs
+//   BomSettingsScope.h stored settings that last one report
 //   BomReportWriter.h  the report formats (text, list, csv, json, html)
 //   BomOutputTarget.h  writing a report to a file atomically, or to standard output
 //   BomTemplateFile.h  template files read and written
@@ -12,10 +15,13 @@
 #define BOM_REPORT_H_
 
 #include "BomOutputTarget.h"
+#include "BomPartsTable.h"
 #include "BomReportErrors.h"
+#include "BomReportItems.h"
 #include "BomReportJob.h"
 #include "BomReportTrees.h"
 #include "BomReportWriter.h"
+#include "BomSettingsScope.h"
 #include "BomTemplateFile.h"
 
 #endif  // BOM_REPORT_H_

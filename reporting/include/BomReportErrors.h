@@ -21,9 +21,20 @@ class BOM_REPORT_API InputError : public std::runtime_error {
   // `line` and `column` are 1-based; 0 leaves them out of the message. They are
   // 64-bit: a file of several gigabytes may have more lines than an int counts.
   InputError(const std::string& where, long long line, long long column, const std::string& reason)
-      : std::runtime_error(compose(where, line, column, reason)) {}
+      : std::runtime_error(compose(where, line, column, reason)),
+        where_(where),
+        reason_(reason),
+        line_(line),
+        column_(column) {}
   InputError(const std::string& where, const std::string& reason)
       : InputError(where, 0, 0, reason) {}
+
+  // The parts of the message, for a front end that shows them apart: the file
+  // or option, the 1-based line and column (0 where unknown), the reason.
+  const std::string& where() const noexcept { return where_; }
+  long long line() const noexcept { return line_; }
+  long long column() const noexcept { return column_; }
+  const std::string& reason() const noexcept { return reason_; }
 
  private:
   static std::string compose(const std::string& where, long long line, long long column,
@@ -35,6 +46,11 @@ class BOM_REPORT_API InputError : public std::runtime_error {
     }
     return text + ": " + reason;
   }
+
+  std::string where_;
+  std::string reason_;
+  long long line_;
+  long long column_;
 };
 
 class BOM_REPORT_API OutputError : public std::runtime_error {

@@ -30,15 +30,17 @@
 // Thread-safety: the engine evaluates one report at a time per process, and
 // the stored settings and the string collation are process-wide. A process
 // that makes reports on several threads serialises every construction of a
-// ReportJob and every evaluate(); an EvaluatedReport may then be written on
-// any one thread.
+// ReportJob and every evaluate() (reportEngineMutex() below is the lock for
+// that); an EvaluatedReport may then be written on any one thread.
 #ifndef BOM_REPORT_JOB_H_
 #define BOM_REPORT_JOB_H_
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "BomPartsTable.h"
 #include "BomReportExport.h"
 #include "BomReportTrees.h"
 #include "BomReportWriter.h"
@@ -51,8 +53,11 @@ struct ReportJobOptions {
   // template is given loaded, only names it in reports.
   std::string templatePath;
   // The parts file, "-" for standard input; it may be gzip-compressed. Empty:
-  // the engine's sample data set.
+  // the engine's sample data set (unless partsTable is given).
   std::string partsPath;
+  // Parts held in memory, read instead of a parts file (partsPath is then not
+  // read); shared with the caller, never changed by the job.
+  std::shared_ptr<const PartsTable> partsTable;
   // "csv" or "json"; empty: by the name's ending (".csv", ".json", also before
   // ".gz"), else JSON when the text starts with '[' or '{', CSV otherwise.
   std::string partsFormat;
@@ -153,8 +158,8 @@ class BOM_REPORT_API ReportJob {
   // The token unit types the template entered, for writing it back.
   const TokenUnitList& tokenUnits() const { return template_.tokenUnits; }
   const TokenTrace& trace() const { return trace_; }
-  // How reports name the template and the parts ("steel.json", or "built-in
-  // default template").
+  // How reports name the template and the parts ("steel.json", the table's
+  // name, or "built-in default template").
   std::string templateName() const;
   std::string dataName() const;
   // The warnings of steps 1 to 3 (the options).
@@ -174,6 +179,18 @@ class BOM_REPORT_API ReportJob {
   LoadedTemplate template_;
   TokenTrace trace_;
 };
+
+// Reads the parts that `options` names (its parts file or table) in full,
+// keeping none, and throws InputError where evaluate() would refuse them:
+// whether parts are valid does not depend on the template. Checks nothing for
+// the sample data set.
+BOM_REPORT_API void checkParts(const ReportJobOptions& options);
+
+// The lock that serialises reports in this process (see "Thread-safety"
+// above): one mutex per process. Neither ReportJob nor the writers take it; a
+// front end that makes reports on several threads holds it around each job's
+// construction and evaluate(), and may around writing.
+BOM_REPORT_API std::mutex& reportEngineMutex();
 
 }  // namespace bomreport
 

@@ -92,6 +92,11 @@ BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
 // the default).
 BOM_REPORT_API std::vector<std::string> reportFormatNames();
 
+// The format an output file's extension names, in any case: ".txt" text,
+// ".csv", ".json", ".html" and ".htm", ".xlsx", ".pdf"; "text" for an empty
+// path (standard output) and for an extension no format has.
+BOM_REPORT_API std::string formatForOutputPath(const std::string& outputPath);
+
 // The token trace and filter object types of a template as text:
 //   Token trace:
 //   %PosNum

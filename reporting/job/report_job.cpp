@@ -8,6 +8,7 @@
 #include "input/input_bytes.h"
 #include "input/parts_builder.h"
 #include "input/parts_file.h"
+#include "input/parts_table.h"
 #include "input/text_util.h"
 #include "job/equal_parts.h"
 #include "job/input_units.h"
@@ -52,6 +53,15 @@ class CollationScope {
  private:
   QelString::Collation previous_;
 };
+
+// Reads the parts of `options`, a table or a file, into `builder`.
+void readParts(const ReportJobOptions& options, PartsBuilder& builder) {
+  if (options.partsTable != nullptr) {
+    readPartsTable(*options.partsTable, builder);
+  } else {
+    readPartsFile(options.partsPath, builder, partsFileOptions(options));
+  }
+}
 
 void append(std::vector<std::string>& to, std::vector<std::string> more) {
   to.insert(to.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
@@ -117,13 +127,14 @@ std::string ReportJob::templateName() const {
 }
 
 std::string ReportJob::dataName() const {
+  if (options_.partsTable != nullptr) return options_.partsTable->name;
   return displayName(options_.partsPath, "built-in sample data");
 }
 
 // Step 4: the host extracts only what the template uses, in internal units,
 // and fills in what it derives.
 DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
-  const bool sample = options_.partsPath.empty();
+  const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
   if (sample) return data;  // the sample set comes ready
@@ -136,7 +147,7 @@ DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
   std::vector<std::string> watched = dataTokens;
   append(watched, host.inputTokens());
   builder.watchTokens(std::move(watched));
-  readPartsFile(options_.partsPath, builder, partsFileOptions(options_));
+  readParts(options_, builder);
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
   append(warnings,
@@ -158,6 +169,22 @@ EvaluatedReport ReportJob::evaluate() {
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   return EvaluatedReport(std::move(output), std::move(data), std::move(units), templateName(),
                          dataName(), std::move(warnings));
+}
+
+void checkParts(const ReportJobOptions& options) {
+  if (options.partsPath.empty() && options.partsTable == nullptr) return;
+  partsFileOptions(options);  // checked before any file is read
+  DataPtr data(new QelBomData());
+  // No token is required and the filter wants no type: every part is read in
+  // full and checked, and nothing is kept but untyped parts' empty rows.
+  data->setTemplUsedTokensAndObjTypes(QelArray<QelString>(), QelIntArray());
+  PartsBuilder builder(data.get(), false, true);
+  readParts(options, builder);
+}
+
+std::mutex& reportEngineMutex() {
+  static std::mutex mutex;
+  return mutex;
 }
 
 }  // namespace bomreport

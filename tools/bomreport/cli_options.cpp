@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <iostream>
 #include <map>
 
@@ -18,19 +17,6 @@ std::string lowerCase(std::string text) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
 }
-
-}  // namespace
-
-std::string formatForOutput(const std::string& outputPath) {
-  static const std::map<std::string, std::string> kFormats{
-      {".txt", "text"}, {".csv", "csv"},   {".json", "json"}, {".html", "html"},
-      {".htm", "html"}, {".xlsx", "xlsx"}, {".pdf", "pdf"}};
-  const auto found =
-      kFormats.find(lowerCase(std::filesystem::path(outputPath).extension().string()));
-  return found != kFormats.end() ? found->second : "text";
-}
-
-namespace {
 
 // What a bare "bomreport" prints.
 const char kUsage[] =
@@ -145,7 +131,7 @@ int parseOptions(int argc, char** argv, Options& options) {
       {"a4", Paper::kA4}, {"a3", Paper::kA3}, {"letter", Paper::kLetter}};
   options.writer.paper = kPapers.at(lowerCase(options.paper));
   if (options.outputPath == "-") options.outputPath.clear();
-  if (options.format.empty()) options.format = formatForOutput(options.outputPath);
+  if (options.format.empty()) options.format = formatForOutputPath(options.outputPath);
   return -1;
 }
 

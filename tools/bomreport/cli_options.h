@@ -34,10 +34,6 @@ struct Options {
   WriterOptions writer;  // --paper, --landscape, --csv-sums-under-token
 };
 
-// The format an output file's extension names: "pdf" for "bom.PDF"; "text"
-// for standard output and for an extension no format has.
-std::string formatForOutput(const std::string& outputPath);
-
 // Parses the command line into `options`. Returns -1 when the run goes on,
 // otherwise the exit status: 0 after --help, --version or a bare command
 // (which prints a short usage), 2 after a usage error (reported on standard

@@ -1,0 +1,31 @@
+// The module's exceptions and warnings.
+//
+//   InputError(ValueError)  bad input: the library's InputError, with the
+//                           attributes file, line, column (None where
+//                           unknown) and reason; str() is the message
+//                           bomreport prints after "bomreport: ".
+//   OutputError(OSError)    a report that cannot be written.
+//   ReportWarning(UserWarning)  what makes a report's figures suspect.
+//
+// std::bad_alloc becomes MemoryError (pybind11's own translation), any other
+// C++ exception RuntimeError: none reaches the interpreter unconverted.
+#ifndef VRKBOM_ERRORS_H_
+#define VRKBOM_ERRORS_H_
+
+#include <pybind11/pybind11.h>
+
+#include <string>
+
+namespace vrkbom {
+
+// Adds the exception and warning classes to `module` and registers the
+// translation of the library's exceptions.
+void registerErrors(pybind11::module_& module);
+
+// Issues `message` as a ReportWarning from the caller's line. Raises what a
+// warnings filter makes of it ("error": the warning as an exception).
+void warn(const std::string& message);
+
+}  // namespace vrkbom
+
+#endif  // VRKBOM_ERRORS_H_

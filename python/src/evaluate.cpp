@@ -1,0 +1,176 @@
+#include "evaluate.h"
+
+#include <pybind11/stl.h>
+
+#include "conversions.h"
+#include "engine_lock.h"
+#include "errors.h"
+#include "parts.h"
+#include "report.h"
+#include "template.h"
+
+namespace vrkbom {
+
+namespace py = pybind11;
+
+namespace {
+
+// What evaluate() takes besides the template and the parts.
+struct EvaluateOptions {
+  py::object units;
+  py::object inputUnits;
+  py::object settings;
+  bool mergeEqual = false;
+  std::optional<std::vector<std::string>> instanceTokens;
+  std::string assemblyToken;
+  std::string collation;
+  bool allTokens = false;
+};
+
+std::string checkedName(py::handle name, const char* argument, const char* refused) {
+  if (!py::isinstance<py::str>(name)) {
+    throw py::type_error(std::string(argument) + ": a name is a str, not " + typeName(name));
+  }
+  const std::string text = name.cast<std::string>();
+  if (text.find_first_of(refused) != std::string::npos) {
+    throw py::value_error(std::string(argument) + ": \"" + text + "\" is not a name");
+  }
+  return text;
+}
+
+// {"length": "m", "weight": "t"} (or the option's text "length=m,weight=t") as
+// the units option of a job; None: "".
+std::string unitsOption(py::handle units, const char* argument) {
+  if (units.is_none()) return std::string();
+  if (py::isinstance<py::str>(units)) return units.cast<std::string>();
+  if (!py::isinstance<py::dict>(units)) {
+    throw py::type_error(std::string(argument) + " is a dict such as {\"length\": \"m\"}, not " +
+                         typeName(units));
+  }
+  std::string option;
+  for (const auto& item : units.cast<py::dict>()) {
+    option += option.empty() ? "" : ",";
+    option +=
+        checkedName(item.first, argument, ",=") + '=' + checkedName(item.second, argument, ",=");
+  }
+  return option;
+}
+
+// {"C0_BOMSuppressLastZeros": 0} (or a list of "NAME=INT") as stored settings.
+std::vector<std::string> settingsOption(py::handle settings) {
+  std::vector<std::string> option;
+  if (settings.is_none()) return option;
+  if (!py::isinstance<py::dict>(settings)) {
+    try {
+      return settings.cast<std::vector<std::string>>();
+    } catch (const py::cast_error&) {
+      throw py::type_error(
+          "settings is a dict such as {\"C0_BOMSuppressLastZeros\": 0} or a "
+          "list of \"NAME=INT\", not " +
+          typeName(settings));
+    }
+  }
+  for (const auto& item : settings.cast<py::dict>()) {
+    if (!py::isinstance<py::int_>(item.second) || py::isinstance<py::bool_>(item.second)) {
+      throw py::type_error("settings: a setting's value is an int, not " + typeName(item.second));
+    }
+    option.push_back(checkedName(item.first, "settings", "=") + '=' +
+                     py::str(item.second).cast<std::string>());
+  }
+  return option;
+}
+
+QelString::Collation collationOption(const std::string& collation) {
+  if (collation == "binary") return QelString::Collation::kCodeUnits;
+  if (collation == "natural") return QelString::Collation::kNatural;
+  throw py::value_error("collation must be \"binary\" or \"natural\", not \"" + collation + '"');
+}
+
+bomreport::ReportJobOptions jobOptions(const TemplateSource* templ, const PartsSource* parts,
+                                       const EvaluateOptions& given) {
+  bomreport::ReportJobOptions options;
+  if (templ != nullptr && !templ->builtIn) options.templatePath = templ->name;  // names it
+  if (parts != nullptr) parts->applyTo(options);
+  options.units = unitsOption(given.units, "units");
+  options.inputUnits = unitsOption(given.inputUnits, "input_units");
+  options.settings = settingsOption(given.settings);
+  options.mergeEqualParts = given.mergeEqual;
+  if (given.instanceTokens) options.instanceTokens = *given.instanceTokens;
+  options.assemblyToken = given.assemblyToken;
+  options.collation = collationOption(given.collation);
+  options.keepAllTokens = given.allTokens;
+  return options;
+}
+
+TraceInfo traceOf(const bomreport::TokenTrace& trace) {
+  TraceInfo info;
+  for (const QelString& token : trace.tokens) info.tokens.push_back(token.toUtf8());
+  for (const int type : trace.filterObjTypes) info.filterObjectTypes.push_back(type);
+  return info;
+}
+
+std::vector<std::string> inputPaths(const TemplateSource* templ, const PartsSource* parts) {
+  std::vector<std::string> paths;
+  if (templ != nullptr && !templ->path.empty()) paths.push_back(templ->path);
+  if (parts != nullptr && !parts->path.empty()) paths.push_back(parts->path);
+  return paths;
+}
+
+std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsSource* parts,
+                                       const EvaluateOptions& given) {
+  const bomreport::ReportJobOptions options = jobOptions(templ, parts, given);
+  std::unique_ptr<bomreport::EvaluatedReport> evaluated;
+  TraceInfo trace;
+  withEngine([&] {
+    const bomreport::StoredSettingsScope settings(options.settings);
+    const std::unique_ptr<bomreport::ReportJob> job =
+        templ != nullptr && !templ->builtIn
+            ? std::make_unique<bomreport::ReportJob>(templ->load(), options)
+            : std::make_unique<bomreport::ReportJob>(options);
+    trace = traceOf(job->trace());
+    evaluated = std::make_unique<bomreport::EvaluatedReport>(job->evaluate());
+  });
+  auto report = std::make_unique<ReportObject>(std::move(evaluated), std::move(trace),
+                                               inputPaths(templ, parts));
+  for (const std::string& warning : report->report().warnings()) warn(warning);
+  return report;
+}
+
+}  // namespace
+
+void bindEvaluate(py::module_& module) {
+  module.def(
+      "evaluate",
+      [](const TemplateSource* templ, const PartsSource* parts, py::object units,
+         py::object inputUnits, py::object settings, bool mergeEqual,
+         std::optional<std::vector<std::string>> instanceTokens, std::string assemblyToken,
+         std::string collation, bool allTokens) {
+        return evaluate(templ, parts,
+                        EvaluateOptions{std::move(units), std::move(inputUnits),
+                                        std::move(settings), mergeEqual, std::move(instanceTokens),
+                                        std::move(assemblyToken), std::move(collation), allTokens});
+      },
+      py::arg("template") = py::none(), py::arg("parts") = py::none(), py::kw_only(),
+      py::arg("units") = py::none(), py::arg("input_units") = py::none(),
+      py::arg("settings") = py::none(), py::arg("merge_equal") = false,
+      py::arg("instance_tokens") = py::none(), py::arg("assembly_token") = "Assembly",
+      py::arg("collation") = "binary", py::arg("all_tokens") = false,
+      "Evaluates `template` (None: the built-in default template) over `parts` (None:\n"
+      "the built-in sample data set) as bomreport does, and returns the Report.\n\n"
+      "units: the display units, e.g. {\"length\": \"m\", \"weight\": \"t\"} (kinds length,\n"
+      "    weight, area, angle; units m cm mm in ft, kg t lb, mm2 cm2 m2 ft2, deg rad).\n"
+      "input_units: the units the parts' numbers are in (default mm, kg, mm2, rad).\n"
+      "settings: stored settings for this evaluation, e.g. {\"C0_BOMSuppressLastZeros\": 0};\n"
+      "    put back as they were afterwards.\n"
+      "merge_equal: merge the parts equal on every token the template uses into one row\n"
+      "    with their quantity; instance_tokens (default [\"%ElementID\"]) are each part's\n"
+      "    own; assembly_token names the column of a part's assembly, for %MQuantity.\n"
+      "collation: \"binary\" (UTF-16 code units) or \"natural\" (P2 before P10).\n"
+      "all_tokens: keep every token of the parts, not only those the template uses.\n\n"
+      "Warnings are issued as ReportWarning (a warnings filter \"error\" makes them\n"
+      "errors, as bomreport --strict does) and kept in Report.warnings. Bad input raises\n"
+      "InputError. Evaluations are serialised process-wide; the GIL is released while\n"
+      "one runs.");
+}
+
+}  // namespace vrkbom

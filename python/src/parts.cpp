@@ -1,0 +1,96 @@
+#include "parts.h"
+
+#include <pybind11/stl.h>
+
+#include <optional>
+
+#include "conversions.h"
+#include "engine_lock.h"
+#include "records.h"
+
+namespace vrkbom {
+
+namespace py = pybind11;
+
+namespace {
+
+using SourcePtr = std::shared_ptr<PartsSource>;
+
+void check(const PartsSource& source) {
+  bomreport::ReportJobOptions options;
+  source.applyTo(options);
+  withEngine([&] { bomreport::checkParts(options); });
+}
+
+SourcePtr loadParts(const py::object& path, const std::optional<std::string>& format,
+                    const std::string& delimiter) {
+  auto source = std::make_shared<PartsSource>();
+  source->path = pathArgument(path, "path");
+  if (source->path == "-") {
+    throw py::value_error("Parts.load reads files; give standard input's parts as records");
+  }
+  if (format && *format != "csv" && *format != "json") {
+    throw py::value_error("format must be \"csv\", \"json\" or None, not \"" + *format + '"');
+  }
+  source->format = format.value_or("");
+  if (delimiter.size() != 1) {
+    throw py::value_error("delimiter must be one character, not \"" + delimiter + '"');
+  }
+  source->delimiter = delimiter[0];
+  check(*source);
+  return source;
+}
+
+SourcePtr partsFromRecords(const py::object& records, std::string name) {
+  auto source = std::make_shared<PartsSource>();
+  source->table = tableFromRecords(records, std::move(name));
+  check(*source);
+  return source;
+}
+
+py::str displayName(const PartsSource& source) {
+  return systemText(source.table != nullptr ? source.table->name : source.path);
+}
+
+}  // namespace
+
+void PartsSource::applyTo(bomreport::ReportJobOptions& options) const {
+  options.partsPath = path;
+  options.partsFormat = format;
+  options.delimiter = delimiter;
+  options.partsTable = table;
+}
+
+void bindParts(py::module_& module) {
+  py::class_<PartsSource, std::shared_ptr<PartsSource>>(
+      module, "Parts",
+      "The parts a report is evaluated over: a parts file, or parts held in memory.\n"
+      "Immutable; one Parts serves any number of evaluations, also on several threads.")
+      .def_static(
+          "load", &loadParts, py::arg("path"), py::kw_only(), py::arg("format") = py::none(),
+          py::arg("delimiter") = ",",
+          "A parts file, CSV or JSON as bomreport reads it: `format` \"csv\" or \"json\", or\n"
+          "None to go by the name's ending, else by the content; `delimiter` separates CSV\n"
+          "fields. The file is read and checked now (InputError with its file, line and\n"
+          "column) and read again by every evaluation, which thus sees it as it is then.")
+      .def_static(
+          "from_records", &partsFromRecords, py::arg("records"), py::kw_only(),
+          py::arg("name") = "records",
+          "Parts from an iterable of dicts or a pandas DataFrame. A record's keys are\n"
+          "tokens (\"%Weight\") and the optional \"handle\" (str or int; default the part's\n"
+          "number from 1), \"type\" (the object type, an int) and \"equal\" (the handles of\n"
+          "equal parts: a list, or a str separated by ';' or spaces); \"#handle\", \"#type\"\n"
+          "and \"#equal\" as the CSV columns are named, too. A value is a str, int or float;\n"
+          "None, NaN and pandas.NA are no value. A token of the engine's catalogue takes its\n"
+          "type (2.0 for an integer token, a number for a text token, a str that is a\n"
+          "number for a number token); other tokens keep the type given. Raises TypeError\n"
+          "for another type of value, InputError for a value the token cannot take.\n"
+          "`name` names the parts in reports and messages.")
+      .def_property_readonly("name", &displayName,
+                             "The parts file's path, or the name of parts held in memory.")
+      .def("__repr__", [](const PartsSource& source) {
+        return py::str("<vrkbom.Parts {}>").format(displayName(source));
+      });
+}
+
+}  // namespace vrkbom

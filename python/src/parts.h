@@ -1,0 +1,31 @@
+// vrkbom.Parts: the parts a report is evaluated over.
+#ifndef VRKBOM_PARTS_H_
+#define VRKBOM_PARTS_H_
+
+#include <pybind11/pybind11.h>
+
+#include <memory>
+#include <string>
+
+#include "BomReportJob.h"
+
+namespace vrkbom {
+
+// Parts from a file, read anew by every evaluation as bomreport reads it (and
+// checked when loaded), or parts held in memory. Immutable once made; shared by
+// the Python objects that refer to it.
+struct PartsSource {
+  std::string path;    // the parts file; empty for a table
+  std::string format;  // "csv", "json"; empty: by the name, else by the content
+  char delimiter = ',';
+  std::shared_ptr<const bomreport::PartsTable> table;  // parts held in memory
+
+  // Puts the parts into a job's options.
+  void applyTo(bomreport::ReportJobOptions& options) const;
+};
+
+void bindParts(pybind11::module_& module);
+
+}  // namespace vrkbom
+
+#endif  // VRKBOM_PARTS_H_

@@ -1,0 +1,311 @@
+#include "report.h"
+
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "conversions.h"
+#include "engine_lock.h"
+
+namespace vrkbom {
+
+namespace py = pybind11;
+
+using bomreport::ReportItem;
+using bomreport::ReportValue;
+
+ReportObject::ReportObject(std::unique_ptr<bomreport::EvaluatedReport> report, TraceInfo trace,
+                           std::vector<std::string> inputPaths)
+    : report_(std::move(report)), trace_(std::move(trace)), inputPaths_(std::move(inputPaths)) {}
+
+const std::vector<ReportItem>& ReportObject::items() {
+  if (!items_) items_ = bomreport::reportItems(report_->output());
+  return *items_;
+}
+
+std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> ReportObject::used() {
+  QelArray<QelArray<QelString>> handles;
+  QelArray<QelArray<QelString>> tokens;
+  report_->data().getUsedHandlesAndTokens(handles, tokens);
+  std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> rows;
+  for (int i = 0; i < handles.count() && i < tokens.count(); ++i) {
+    rows.emplace_back();
+    for (const QelString& handle : handles[i]) rows.back().first.push_back(handle.toUtf8());
+    for (const QelString& token : tokens[i]) rows.back().second.push_back(token.toUtf8());
+  }
+  return rows;
+}
+
+void ReportObject::write(std::ostream& out, const bomreport::ReportWriter& writer,
+                         const bomreport::WriterOptions& options, bool used) {
+  bomreport::Report view = report_->view(used);
+  view.options = &options;
+  writer.write(out, view);
+}
+
+std::optional<std::string> ReportObject::unitOf(const std::string& token) const {
+  const bomreport::DisplayUnit* unit = report_->units().unitOf(QelString::fromUtf8(token));
+  if (unit == nullptr) return std::nullopt;
+  return unit->symbol;
+}
+
+namespace {
+
+// A value as Python reads it: an int or float where the display text reads as
+// a number (the JSON report's rule), else the text; None for no value.
+py::object pythonValue(const ReportValue& value) {
+  switch (value.kind) {
+    case ReportValue::Kind::kNone:
+      return py::none();
+    case ReportValue::Kind::kText:
+      return py::str(value.text);
+    case ReportValue::Kind::kInteger:
+      return py::int_(static_cast<long long>(value.number));
+    case ReportValue::Kind::kReal:
+      return py::float_(value.number);
+  }
+  return py::none();
+}
+
+py::list tuplesOf(const ReportItem& item) {
+  py::list tuples;
+  for (const ReportValue& value : item.values)
+    tuples.append(py::make_tuple(value.token, value.text));
+  return tuples;
+}
+
+// Token to value; of a token that occurs twice in the item, the first.
+void addValues(const ReportItem& item, py::dict& values) {
+  for (const ReportValue& value : item.values) {
+    const py::str token(value.token);
+    if (!values.contains(token)) values[token] = pythonValue(value);
+  }
+}
+
+py::dict valuesOf(const ReportItem& item) {
+  py::dict values;
+  addValues(item, values);
+  return values;
+}
+
+py::dict recordOf(const ReportItem& item) {
+  py::dict record;
+  record["depth"] = item.depth;
+  record["type"] = item.typeName;
+  record["row"] = item.row ? py::object(py::str(*item.row)) : py::object(py::none());
+  addValues(item, record);
+  return record;
+}
+
+std::string itemRepr(const ReportItem& item) {
+  std::string text = "Item(depth=" + std::to_string(item.depth) + ", type=" + item.typeName;
+  text += ", row=" + item.row.value_or("None") + ",";
+  for (const ReportValue& value : item.values) text += ' ' + value.token + '=' + value.text;
+  return text + ')';
+}
+
+const bomreport::ReportWriter& writerFor(const std::string& format) {
+  const bomreport::ReportWriter* writer = bomreport::findReportWriter(format);
+  if (writer != nullptr) return *writer;
+  std::string names;
+  for (const std::string& name : bomreport::reportFormatNames()) {
+    names += (names.empty() ? "" : ", ") + name;
+  }
+  throw py::value_error("unknown format \"" + format + "\" (" + names + ")");
+}
+
+bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool csvSumsUnderToken,
+                                       const std::optional<std::string>& date) {
+  std::transform(paper.begin(), paper.end(), paper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  bomreport::WriterOptions options;
+  if (paper == "a4") {
+    options.paper = bomreport::Paper::kA4;
+  } else if (paper == "a3") {
+    options.paper = bomreport::Paper::kA3;
+  } else if (paper == "letter") {
+    options.paper = bomreport::Paper::kLetter;
+  } else {
+    throw py::value_error("paper must be \"a4\", \"a3\" or \"letter\", not \"" + paper + '"');
+  }
+  options.landscape = landscape;
+  options.csvSumsUnderToken = csvSumsUnderToken;
+  options.date = date.value_or("");
+  return options;
+}
+
+void writeFile(ReportObject& self, const py::object& path, const std::optional<std::string>& format,
+               const std::string& paper, bool landscape, bool csvSumsUnderToken, bool used,
+               const std::optional<std::string>& date) {
+  const std::string file = pathArgument(path, "path");
+  const bomreport::ReportWriter& writer =
+      writerFor(format.value_or(bomreport::formatForOutputPath(file)));
+  const bomreport::WriterOptions options = writerOptions(paper, landscape, csvSumsUnderToken, date);
+  withEngine([&] {
+    bomreport::checkOutputIsNoInput(file, self.inputPaths());
+    bomreport::OutputTarget target(file);
+    self.write(target.stream(), writer, options, used);
+    target.commit();
+  });
+}
+
+py::bytes toBytes(ReportObject& self, const std::string& format, const std::string& paper,
+                  bool landscape, bool csvSumsUnderToken, bool used,
+                  const std::optional<std::string>& date) {
+  const bomreport::ReportWriter& writer = writerFor(format);
+  const bomreport::WriterOptions options = writerOptions(paper, landscape, csvSumsUnderToken, date);
+  const std::string document = withEngine([&] {
+    std::ostringstream out;
+    self.write(out, writer, options, used);
+    return std::move(out).str();
+  });
+  return py::bytes(document);
+}
+
+std::vector<ReportItem> itemsOf(ReportObject& self) {
+  return withEngine([&] { return self.items(); });
+}
+
+py::list toRecords(ReportObject& self) {
+  py::list records;
+  for (const ReportItem& item : itemsOf(self)) records.append(recordOf(item));
+  return records;
+}
+
+py::object toPandas(ReportObject& self) {
+  py::module_ pandas;
+  try {
+    pandas = py::module_::import("pandas");
+  } catch (py::error_already_set& missing) {
+    if (!missing.matches(PyExc_ImportError)) throw;
+    py::raise_from(missing, PyExc_ImportError,
+                   "Report.to_pandas needs pandas (Debian: python3-pandas)");
+    throw py::error_already_set();
+  }
+  return pandas.attr("DataFrame")(toRecords(self));
+}
+
+ReportItem itemAt(ReportObject& self, long long index) {
+  return withEngine([&] {
+    const std::vector<ReportItem>& items = self.items();
+    const auto count = static_cast<long long>(items.size());
+    if (index < 0) index += count;
+    if (index < 0 || index >= count) throw py::index_error("report item index out of range");
+    return items[static_cast<std::size_t>(index)];
+  });
+}
+
+py::list warningsOf(const ReportObject& self) {
+  py::list warnings;
+  for (const std::string& warning : self.report().warnings()) warnings.append(systemText(warning));
+  return warnings;
+}
+
+const char kWriteOptionsDoc[] =
+    "`paper` (\"a4\", \"a3\", \"letter\") and `landscape`: the PDF's pages and the page\n"
+    "HTML and XLSX ask their printers for; `csv_sums_under_token`: CSV puts a sum in the\n"
+    "column of the token it sums; `used`: the used handles and tokens follow the report\n"
+    "(text, list, csv, json, html); `date`: the date a PDF's running head shows (default\n"
+    "today's).";
+
+void bindItem(py::module_& module) {
+  py::class_<ReportItem>(module, "Item",
+                         "One evaluated item of a report: a copy of a template section filled "
+                         "with a row's values or a group's sums.")
+      .def_readonly("depth", &ReportItem::depth,
+                    "0 for the items directly below the report, 1 for those inside them, ...")
+      .def_readonly("type", &ReportItem::typeName,
+                    "The section type by enumerator name: \"kGroupHeader\", \"kDetails\", ...")
+      .def_readonly("row", &ReportItem::row,
+                    "The handle of the row that opened the item's group; None for sums.")
+      .def_property_readonly("tuples", &tuplesOf,
+                             "The visible tuples as (token, display text), in order: grouping, "
+                             "sorting and filter directives are left out.")
+      .def_property_readonly(
+          "values", &valuesOf,
+          "Token to value: an int or float where the display text reads as a number (as the\n"
+          "JSON report writes it; in the unit shown), else the text. Of a token that occurs\n"
+          "twice in the item, the first.")
+      .def("__repr__", &itemRepr);
+}
+
+void bindTrace(py::module_& module) {
+  py::class_<TraceInfo>(module, "Trace", "What a template asks of the data.")
+      .def_readonly("tokens", &TraceInfo::tokens,
+                    "The template's token trace: every token it uses, directives included.")
+      .def_readonly("filter_object_types", &TraceInfo::filterObjectTypes,
+                    "The object types its filters keep; empty when it does not filter.")
+      .def("__repr__", [](const TraceInfo& trace) {
+        return py::str("Trace(tokens={!r}, filter_object_types={!r})")
+            .format(trace.tokens, trace.filterObjectTypes);
+      });
+}
+
+}  // namespace
+
+void bindReport(py::module_& module) {
+  bindItem(module);
+  bindTrace(module);
+  py::class_<ReportObject>(
+      module, "Report",
+      "An evaluated report: its items in report order (iterate, index, len), and every\n"
+      "format of bomreport. Holds the evaluated trees until it is released.")
+      .def("__len__",
+           [](ReportObject& self) { return withEngine([&] { return self.items().size(); }); })
+      .def("__getitem__", &itemAt, py::arg("index"))
+      .def("__iter__", [](ReportObject& self) { return py::iter(py::cast(itemsOf(self))); })
+      .def("write", &writeFile, py::arg("path"), py::arg("format") = py::none(), py::kw_only(),
+           py::arg("paper") = "a4", py::arg("landscape") = false,
+           py::arg("csv_sums_under_token") = false, py::arg("used") = false,
+           py::arg("date") = py::none(),
+           (std::string("Writes the report to `path` (atomically: a failed write leaves no\n"
+                        "file). `format` is one of vrkbom.formats; None: as the path's\n"
+                        "extension says (.txt, .csv, .json, .html, .htm, .xlsx, .pdf), text\n"
+                        "for any other. Raises OutputError when it cannot be written, and\n"
+                        "InputError for a path that names an input of the report.\n") +
+            kWriteOptionsDoc)
+               .c_str())
+      .def(
+          "to_bytes", &toBytes, py::arg("format") = "text", py::kw_only(), py::arg("paper") = "a4",
+          py::arg("landscape") = false, py::arg("csv_sums_under_token") = false,
+          py::arg("used") = false, py::arg("date") = py::none(),
+          (std::string("The document `write` would write, as bytes.\n") + kWriteOptionsDoc).c_str())
+      .def("to_records", &toRecords,
+           "One dict per item: \"depth\", \"type\", \"row\", then token to value as in\n"
+           "Item.values.")
+      .def("to_pandas", &toPandas,
+           "The records as a pandas DataFrame, a column per key in order of first\n"
+           "appearance. Raises ImportError without pandas.")
+      .def(
+          "used", [](ReportObject& self) { return withEngine([&] { return self.used(); }); },
+          "Per row whose values reached the report: (handles, tokens), the row's handle\n"
+          "and its equal parts' handles, and the tokens used.")
+      .def(
+          "unit_of",
+          [](const ReportObject& self, const std::string& token) {
+            return withEngine([&] { return self.unitOf(token); });
+          },
+          py::arg("token"),
+          "The unit symbol `token`'s numbers are shown in (\"mm\", \"kg\"; a sum in its\n"
+          "token's), or None.")
+      .def_property_readonly(
+          "trace", [](const ReportObject& self) { return self.trace(); },
+          "The template's token trace and filter object types (a Trace).")
+      .def_property_readonly("warnings", &warningsOf,
+                             "The warnings of the evaluation, also issued as ReportWarning.")
+      .def_property_readonly(
+          "template_name",
+          [](const ReportObject& self) { return systemText(self.report().templateName()); },
+          "How the report names its template.")
+      .def_property_readonly(
+          "data_name",
+          [](const ReportObject& self) { return systemText(self.report().dataName()); },
+          "How the report names its parts.")
+      .def("__repr__", [](const ReportObject& self) {
+        return py::str("<vrkbom.Report {} over {}>")
+            .format(systemText(self.report().templateName()), systemText(self.report().dataName()));
+      });
+}
+
+}  // namespace vrkbom

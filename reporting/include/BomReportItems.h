@@ -1,0 +1,53 @@
+// The items of an evaluated report as a program reads them: in report order,
+// each with its depth, its section type, the row that opened it and the
+// tuples a reader sees, every value with its display text and, where that
+// text reads as a number, the number the JSON report writes for it.
+//
+// Thread-safety: reads the tree only; see BomReportJob.h for the engine's
+// rules.
+#ifndef BOM_REPORT_ITEMS_H_
+#define BOM_REPORT_ITEMS_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "BomReportExport.h"
+#include "VRKBomEngine.h"
+
+namespace bomreport {
+
+// One visible tuple of an evaluated item.
+struct ReportValue {
+  enum class Kind {
+    kNone,     // the tuple has no value
+    kText,     // a text that does not read as a number
+    kInteger,  // a number written without a point or an exponent ("5400")
+    kReal      // any other number ("4.20", "1e+11")
+  };
+  std::string token;  // as written: "%Weight", "%SumBy:%Weight", "Title"
+  std::string text;   // the display text, as the text, CSV and table formats show it
+  Kind kind = Kind::kNone;
+  // kInteger, kReal: the number in the unit shown (4.2 for "4.20").
+  double number = 0.0;
+};
+
+struct ReportItem {
+  int depth = 0;  // 0 for the items directly below the output template
+  QelBomTemplateItem::eTemplateItemType type = QelBomTemplateItem::kUnkTemplateItemType;
+  std::string typeName;  // the enumerator's name: "kGroupHeader"
+  // The handle of the row that opened the item's group; none for an item
+  // without one.
+  std::optional<std::string> row;
+  // The tuples a reader sees, in order: grouping, sorting and filter
+  // directives are left out, as every format for people and CSV leave them.
+  std::vector<ReportValue> values;
+};
+
+// Every item below `output` in report order (each item before its children).
+// Any depth of nesting is safe.
+BOM_REPORT_API std::vector<ReportItem> reportItems(const QelBomTemplateItem& output);
+
+}  // namespace bomreport
+
+#endif  // BOM_REPORT_ITEMS_H_

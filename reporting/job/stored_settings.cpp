@@ -1,0 +1,29 @@
+#include "BomSettingsScope.h"
+
+#include "input/text_util.h"
+#include "qel_odbc.h"
+
+namespace bomreport {
+
+StoredSettingsScope::StoredSettingsScope(const std::vector<std::string>& settings) {
+  saved_.reserve(settings.size());
+  for (const std::string& setting : settings) {
+    const std::size_t eq = setting.find('=');
+    if (eq == std::string::npos) continue;
+    Saved saved{toQel(std::string_view(setting).substr(0, eq)), false, 0};
+    saved.present = qel_odbc_getDefault(saved.name, saved.value, true) == 1;
+    saved_.push_back(std::move(saved));
+  }
+}
+
+StoredSettingsScope::~StoredSettingsScope() {
+  for (auto saved = saved_.rbegin(); saved != saved_.rend(); ++saved) {
+    if (saved->present) {
+      qel_odbc_setDefault(saved->name, saved->value);
+    } else {
+      qel_odbc_clearDefault(saved->name);
+    }
+  }
+}
+
+}  // namespace bomreport
