@@ -7,6 +7,7 @@
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomGroupSums.h"
 #include "engine/QelBomRepeatedLine.h"
+#include "engine/QelBomSortedRows.h"
 #include "engine/QelBomTupleLookup.h"
 
 namespace {
@@ -151,9 +152,18 @@ QelBomTemplateItem* lineBefore(EngineStack& stack, int level) {
 }
 
 // After the sort the rows are visited in an order unrelated to where they lie
-// in memory: asks for the tuples of the next row and for the row after it
-// while this one is evaluated.
-void prefetchAhead(const QelBomItemBase* row) {
+// in memory: asks for the rows a few places ahead, and for the tuples of the
+// rows a little nearer, while this one is evaluated.
+void prefetchAhead(const std::vector<QelBomDataRow*>& rows, size_t at) {
+  constexpr size_t kRowsAhead = 8;
+  constexpr size_t kTuplesAhead = 4;
+  if (at + kRowsAhead < rows.size()) __builtin_prefetch(rows[at + kRowsAhead]);
+  if (at + kTuplesAhead < rows.size())
+    __builtin_prefetch(rows[at + kTuplesAhead]->getData().data());
+}
+
+// The same where the rows are met by their links: the next row and its tuples.
+void prefetchNext(const QelBomItemBase* row) {
   const QelBomItemBase* next = row->next();
   if (next == nullptr) return;
   __builtin_prefetch(next->getData().data());
@@ -199,12 +209,20 @@ int QelBomEvaluator2::evaluate(QelBomTemplate* templ, QelBomData* data, QelBomTe
   qel_bom_engine::RunningSums runningSums(stack);
 
   stack[0].m_pOutputParent = output != nullptr ? output : &standIn;
+  qel_bom_engine::SortedRows sortedRows(stack);
   sortInpuDataBySortingTokens(data, stack);
 
+  // The rows in their order: the sort's, when it reordered them, is that of
+  // the links it left.
   const QelBomTemplateUnits* units = templ->getBomTemplateUnits();
-  if (data != nullptr) {
+  const std::vector<QelBomDataRow*>& sorted = sortedRows.rows();
+  for (size_t at = 0; at < sorted.size(); ++at) {
+    prefetchAhead(sorted, at);
+    evaluateData(sorted[at], stack, units);
+  }
+  if (sorted.empty() && data != nullptr) {
     for (QelBomItemBase* row = data->child(); row != nullptr; row = row->next()) {
-      prefetchAhead(row);
+      prefetchNext(row);
       evaluateData(static_cast<QelBomDataRow*>(row), stack, units);
     }
   }

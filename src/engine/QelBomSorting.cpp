@@ -14,6 +14,7 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomEngineInternal.h"
 #include "engine/QelBomSortKeyTable.h"
+#include "engine/QelBomSortedRows.h"
 #include "model/QelBomComparison.h"
 
 namespace qel_bom_engine {
@@ -93,6 +94,11 @@ int QelBomEvaluator2::sortInpuDataBySortingTokens(QelBomData* data, EngineStack&
   rows[static_cast<size_t>(order.back())]->setNext(nullptr);
   data->setChild(nullptr);
   for (int index : order) data->addChild(rows[static_cast<size_t>(index)]);
+  if (qel_bom_engine::SortedRows* sorted = qel_bom_engine::SortedRows::of(stack)) {
+    std::vector<QelBomDataRow*>& inOrder = sorted->rows();
+    inOrder.reserve(order.size());
+    for (int index : order) inOrder.push_back(rows[static_cast<size_t>(index)]);
+  }
   return 1;
 }
 
