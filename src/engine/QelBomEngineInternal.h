@@ -3,6 +3,7 @@
 #define QEL_BOM_ENGINE_INTERNAL_H_
 
 #include "QelArray.h"
+#include "QelBomEvaluator2.h"
 #include "QelBomItems.h"
 #include "QelString.h"
 
@@ -29,6 +30,41 @@ void collectSortKeys(const QelArray<QelString>& sortingTokens, QelArray<QelStrin
 // descending key.
 int compareRowsByKeys(const QelBomDataRow* a, const QelBomDataRow* b,
                       const QelArray<QelString>& keys, const QelIntArray& orders);
+
+// A record the evaluation of one stack keeps beside the stack (the engine
+// state record has no room for it), found by the level operations through the
+// stack they are given. A record registers itself for its thread while it
+// lives; T derives from StackRecord<T>.
+template <class T>
+class StackRecord {
+ public:
+  StackRecord(const StackRecord&) = delete;
+  StackRecord& operator=(const StackRecord&) = delete;
+
+  // The record of `stack`, or null when no evaluation of it is in progress on
+  // this thread (a level operation called on its own).
+  static T* of(const QelArray<QelBomEngineState>& stack) {
+    T* record = current();
+    return record != nullptr && &record->m_stack == &stack ? record : nullptr;
+  }
+
+ protected:
+  explicit StackRecord(const QelArray<QelBomEngineState>& stack)
+      : m_stack(stack), m_outer(current()) {
+    current() = static_cast<T*>(this);
+  }
+  ~StackRecord() { current() = m_outer; }
+  const QelArray<QelBomEngineState>& stack() const { return m_stack; }
+
+ private:
+  static T*& current() {
+    thread_local T* record = nullptr;
+    return record;
+  }
+
+  const QelArray<QelBomEngineState>& m_stack;
+  T* m_outer;
+};
 
 // Deletes every descendant of `parent` and clears its child links; `parent`
 // itself and its next link stay. Needs no memory of its own, so it is safe

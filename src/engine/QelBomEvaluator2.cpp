@@ -33,22 +33,10 @@ QelBomItemBase* linkTarget(EngineStack& stack, int level) {
 // pointer whenever the pointer is replaced (setEvaluatedItem,
 // setEvaluatedNextItem), by a new item or by null. So an item the record
 // does not mark as linked is one the level alone holds.
-class LinkRecord {
+class LinkRecord : public qel_bom_engine::StackRecord<LinkRecord> {
  public:
   explicit LinkRecord(const EngineStack& stack)
-      : m_stack(stack), m_marks(static_cast<size_t>(stack.count()), 0), m_outer(current()) {
-    current() = this;
-  }
-  LinkRecord(const LinkRecord&) = delete;
-  LinkRecord& operator=(const LinkRecord&) = delete;
-  ~LinkRecord() { current() = m_outer; }
-
-  // The record of `stack`, or null when no evaluation of it is in progress
-  // (a level operation called on its own).
-  static LinkRecord* of(const EngineStack& stack) {
-    LinkRecord* record = current();
-    return record != nullptr && &record->m_stack == &stack ? record : nullptr;
-  }
+      : StackRecord(stack), m_marks(static_cast<size_t>(stack.count()), 0) {}
 
   bool itemLinked(int level) const { return (mark(level) & kItem) != 0; }
   bool closingItemLinked(int level) const { return (mark(level) & kClosingItem) != 0; }
@@ -60,16 +48,10 @@ class LinkRecord {
   static constexpr unsigned char kItem = 1;
   static constexpr unsigned char kClosingItem = 2;
 
-  static LinkRecord*& current() {
-    thread_local LinkRecord* record = nullptr;
-    return record;
-  }
   unsigned char& mark(int level) { return m_marks[static_cast<size_t>(level)]; }
   unsigned char mark(int level) const { return m_marks[static_cast<size_t>(level)]; }
 
-  const EngineStack& m_stack;
   std::vector<unsigned char> m_marks;  // per level: kItem, kClosingItem
-  LinkRecord* m_outer;
 };
 
 // Every change of a level's item pointers goes through these two, which keep

@@ -87,7 +87,7 @@ std::unique_ptr<QelBomTemplateItem> copySection(const QelBomTemplateItem& sectio
 }
 
 RunningSums::RunningSums(const QelArray<QelBomEngineState>& stack)
-    : m_stack(stack), m_levels(static_cast<size_t>(stack.count())), m_outer(current()) {
+    : StackRecord(stack), m_levels(static_cast<size_t>(stack.count())) {
   for (int level = 0; level + 1 < stack.count(); ++level) {
     const QelBomTemplateItem* section = stack[level].m_pNextTemplateItem;
     if (section == nullptr) continue;
@@ -95,19 +95,6 @@ RunningSums::RunningSums(const QelArray<QelBomEngineState>& stack)
     entry.section = section;
     entry.sums = hasSumTuple(*section);
   }
-  current() = this;
-}
-
-RunningSums::~RunningSums() { current() = m_outer; }
-
-RunningSums*& RunningSums::current() {
-  thread_local RunningSums* sums = nullptr;
-  return sums;
-}
-
-RunningSums* RunningSums::of(const QelArray<QelBomEngineState>& stack) {
-  RunningSums* sums = current();
-  return sums != nullptr && &sums->m_stack == &stack ? sums : nullptr;
 }
 
 void RunningSums::open(int level) {
@@ -119,7 +106,7 @@ void RunningSums::add(const QelBomDataRow& row) {
   if (row.getUseThisDataForSums() == 0) return;
   for (size_t level = 0; level < m_levels.size(); ++level) {
     Level& entry = m_levels[level];
-    if (entry.sums && entry.item != nullptr && m_stack[static_cast<int>(level)].m_groupOpen == 1) {
+    if (entry.sums && entry.item != nullptr && stack()[static_cast<int>(level)].m_groupOpen == 1) {
       addRowToSums(*entry.section, row, entry.item->getData());
     }
   }

@@ -18,6 +18,7 @@
 #include "QelBomEvaluator2.h"
 #include "QelBomItems.h"
 #include "QelBomTemplateItem.h"
+#include "engine/QelBomEngineInternal.h"
 
 namespace qel_bom_engine {
 
@@ -30,18 +31,12 @@ void addRowToSums(const QelBomTemplateItem& section, const QelBomDataRow& row,
 // without links. The caller owns it.
 std::unique_ptr<QelBomTemplateItem> copySection(const QelBomTemplateItem& section);
 
-class RunningSums {
+class RunningSums : public StackRecord<RunningSums> {
  public:
   // Sums for the levels of `stack` above the deepest that have a closing
-  // section, for the evaluation of `stack` in progress on this thread.
+  // section, for the evaluation of `stack` in progress on this thread. The
+  // closing items not taken are deleted with the record.
   explicit RunningSums(const QelArray<QelBomEngineState>& stack);
-  RunningSums(const RunningSums&) = delete;
-  RunningSums& operator=(const RunningSums&) = delete;
-  ~RunningSums();  // deletes the closing items not taken
-
-  // The running sums of `stack`, or null when no evaluation of it is in
-  // progress (a level operation called on its own).
-  static RunningSums* of(const QelArray<QelBomEngineState>& stack);
 
   // Whether `level`'s closing item is summed here.
   bool covers(int level) const { return m_levels[static_cast<size_t>(level)].section != nullptr; }
@@ -60,11 +55,7 @@ class RunningSums {
     bool sums = false;                            // it has a "%SumBy:" tuple
     std::unique_ptr<QelBomTemplateItem> item;     // the open group's closing item
   };
-  static RunningSums*& current();
-
-  const QelArray<QelBomEngineState>& m_stack;
   std::vector<Level> m_levels;
-  RunningSums* m_outer;
 };
 
 }  // namespace qel_bom_engine

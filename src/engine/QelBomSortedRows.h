@@ -9,28 +9,19 @@
 #include <vector>
 
 #include "QelBomEvaluator2.h"
+#include "engine/QelBomEngineInternal.h"
 
 namespace qel_bom_engine {
 
-class SortedRows {
+class SortedRows : public StackRecord<SortedRows> {
  public:
-  explicit SortedRows(const QelArray<QelBomEngineState>& stack);
-  SortedRows(const SortedRows&) = delete;
-  SortedRows& operator=(const SortedRows&) = delete;
-  ~SortedRows();
-
-  // The record of `stack`, or null when no evaluation of it is in progress.
-  static SortedRows* of(const QelArray<QelBomEngineState>& stack);
+  explicit SortedRows(const QelArray<QelBomEngineState>& stack) : StackRecord(stack) {}
 
   // The rows in their new order when the sort reordered them, else empty.
   std::vector<QelBomDataRow*>& rows() { return m_rows; }
 
  private:
-  static SortedRows*& current();
-
-  const QelArray<QelBomEngineState>& m_stack;
   std::vector<QelBomDataRow*> m_rows;
-  SortedRows* m_outer;
 };
 
 }  // namespace qel_bom_engine
