@@ -8,14 +8,7 @@
 #
 # SHAPE is repetitive, catalogue (default) or flat. The DuckDB package is
 # installed with npm into BUILD_DIR/duckdb on first use. Not part of CI.
-set -euo pipefail
-build=$(cd "${1:?usage: compare_duckdb.sh BUILD_DIR [PARTS] [SHAPE] [ROUNDS]}" && pwd)
-parts=${2:-1000000}
-shape=${3:-catalogue}
-rounds=${4:-5}
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/compare_common.sh"
 
 duck="$build/duckdb"
 if [ ! -d "$duck/node_modules/@duckdb/node-api" ]; then
@@ -23,8 +16,6 @@ if [ ! -d "$duck/node_modules/@duckdb/node-api" ]; then
   (cd "$duck" && npm init -y > /dev/null && npm install --silent @duckdb/node-api > /dev/null)
 fi
 cp "$here/compare_duckdb.mjs" "$duck/"
-
-"$build/bench/bomgen" "$parts" 1 --shape "$shape" > "$work/parts.csv"
 
 # Wall time and peak memory (KiB) of a command: "SECONDS KIB".
 measure() {
@@ -41,7 +32,6 @@ for ((i = 0; i < rounds; i++)); do
   bom_times+=("$bom") duck_times+=("$duck_s")
   ratios+=("$(echo "scale=3; $bom / $duck_s" | bc)")
 done
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 echo "parts: $parts, shape: $shape, rounds: $rounds"
 echo "bomreport: $(median "${bom_times[@]}") s, peak $((bom_kib / 1024)) MiB," \
      "$(grep -c ',kDetails,' "$work/report.csv") details lines"

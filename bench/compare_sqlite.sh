@@ -8,16 +8,7 @@
 #   bench/compare_sqlite.sh BUILD_DIR [PARTS] [SHAPE] [ROUNDS]
 #
 # SHAPE is repetitive, catalogue (default) or flat. Not part of CI.
-set -euo pipefail
-build=$(cd "${1:?usage: compare_sqlite.sh BUILD_DIR [PARTS] [SHAPE] [ROUNDS]}" && pwd)
-parts=${2:-1000000}
-shape=${3:-catalogue}
-rounds=${4:-5}
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-"$build/bench/bomgen" "$parts" 1 --shape "$shape" > "$work/parts.csv"
+source "$(dirname "$0")/compare_common.sh"
 
 # Every line of a position group shows the same values in these models, so the
 # report keeps one details line per group: SQL's DISTINCT lines per group give
@@ -52,7 +43,6 @@ for ((i = 0; i < rounds; i++)); do
   bom_times+=("$bom") sql_times+=("$sql")
   ratios+=("$(echo "scale=3; $bom / $sql" | bc)")
 done
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 echo "parts: $parts, shape: $shape, rounds: $rounds"
 echo "bomreport: $(median "${bom_times[@]}") s ($(grep -c ',kDetails,' "$work/report.csv") details lines)"
 echo "sqlite3:   $(median "${sql_times[@]}") s ($(($(wc -l < "$work/details.csv") - 1)) details lines)"

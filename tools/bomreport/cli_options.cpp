@@ -66,7 +66,8 @@ void addReportOptions(CLI::App& app, Options& options) {
   app.add_option("-o,--output", options.outputPath,
                  "write the report to FILE (atomically); - is standard output")
       ->type_name("FILE");
-  app.add_option("--paper", options.paper, "paper of the PDF, and of HTML and XLSX printed (default a4)")
+  app.add_option("--paper", options.paper,
+                 "paper of the PDF, and of HTML and XLSX printed (default a4)")
       ->check(CLI::IsMember({"a4", "a3", "letter"}, CLI::ignore_case))
       ->type_name("PAPER");
   app.add_flag("--landscape", options.writer.landscape, "print in landscape");
