@@ -5,6 +5,7 @@
 #include <memory>
 #include <numeric>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -261,12 +262,22 @@ bool readBody(std::vector<Stretch>& stretches, std::string_view text, long long 
     const bool own = k > 0;
     if (own) stretch.ownLayout.reset(new Layout(ownCopy(layout)));
     stretch.chunk.reset(new PartsChunk(own ? *stretch.ownLayout : layout, builder));
-    const bool last = k + 1 == stretches.size();
-    if (own) {
-      threads.emplace_back(readStretch, std::ref(stretch), delimiter, last);
+  }
+  // A stretch whose thread cannot be started is read here, after the first.
+  // (Nothing below allocates once a thread runs: a throw would leave it
+  // unjoined.)
+  std::vector<std::size_t> here{0};
+  here.reserve(stretches.size());
+  threads.reserve(stretches.size());
+  for (std::size_t k = 1; k < stretches.size(); ++k) {
+    try {
+      threads.emplace_back(readStretch, std::ref(stretches[k]), delimiter,
+                           k + 1 == stretches.size());
+    } catch (const std::system_error&) {
+      here.push_back(k);
     }
   }
-  readStretch(stretches[0], delimiter, stretches.size() == 1);
+  for (std::size_t k : here) readStretch(stretches[k], delimiter, k + 1 == stretches.size());
   for (std::thread& thread : threads) thread.join();
   for (Stretch& stretch : stretches) {
     if (!stretch.failed) continue;

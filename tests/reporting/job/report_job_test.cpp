@@ -86,22 +86,6 @@ TEST(ReportJobTest, TakesATemplateAlreadyLoaded) {
   EXPECT_EQ(job.trace().tokens.count(), 5);
 }
 
-TEST(ReportJobTest, RefusesBadOptionsBeforeReadingFiles) {
-  bomreport::ReportJobOptions options;
-  options.templatePath = "/nonexistent/template.json";
-  options.units = "length=furlong";
-  EXPECT_EQ(refusal(options), "--units: unknown unit name \"furlong\"");
-  options.units = "weight=mm";
-  EXPECT_EQ(refusal(options), "--units: \"mm\" is not a unit of weight");
-  options.units = "mass=kg";
-  EXPECT_EQ(refusal(options), "--units: unknown kind \"mass\" (length, weight, area or angle)");
-  options.units = "";
-  options.settings = {"C0_BOMSuppressLastZeros"};
-  EXPECT_EQ(refusal(options), "--setting: \"C0_BOMSuppressLastZeros\" is not NAME=INTEGER");
-  options.settings.clear();
-  EXPECT_EQ(refusal(options).find("/nonexistent/template.json: cannot open"), 0u);
-}
-
 }  // namespace
 
 namespace {

@@ -43,23 +43,6 @@ TEST_F(ReportWriterTest, EveryFormatIsRegisteredTextFirst) {
   EXPECT_EQ(bomreport::findReportWriter("pdfx"), nullptr);
 }
 
-TEST_F(ReportWriterTest, TextAlignsCellsOfOneSection) {
-  bomreport::EvaluatedReport report = evaluate();
-  EXPECT_EQ(bomtest::written("text", report.view(true)),
-            "Group header  MNum A1\n"
-            "  Details     Pos P1    Weight [kg] 10.5\n"
-            "  Details     Pos P10   Weight [kg]    2\n"
-            "Group footer  \xCE\xA3 Weight [kg] 12.5\n"
-            "Group header  MNum B2\n"
-            "  Details     Pos P,2   Weight [kg] 1.25\n"
-            "Group footer  \xCE\xA3 Weight [kg] 1.25\n"
-            "\n"
-            "Used handles and tokens:\n"
-            "h1 e1: %MNum %Pos %Weight\n"
-            "h2: %Pos %Weight\n"
-            "h3: %MNum %Pos %Weight\n");
-}
-
 TEST_F(ReportWriterTest, CsvHasAColumnPerTokenWithItsUnit) {
   bomreport::EvaluatedReport report = evaluate();
   EXPECT_EQ(bomtest::written("csv", report.view(false)),
@@ -105,19 +88,6 @@ TEST_F(ReportWriterTest, JsonWritesNumbersAsNumbersAndNamesTheirUnits) {
        }) {
     EXPECT_NE(json.find(expected), std::string::npos) << expected << "\nin\n" << json;
   }
-}
-
-TEST_F(ReportWriterTest, ListAndJsonFollowTheTree) {
-  bomreport::EvaluatedReport report = evaluate();
-  EXPECT_EQ(bomtest::written("list", report.view(false)), bomtest::listing(report.output()));
-  const std::string json = bomtest::written("json", report.view(true));
-  EXPECT_NE(json.find("\"row\": \"h3\""), std::string::npos);
-  EXPECT_NE(json.find("{\"handles\": [\"h1\", \"e1\"], \"tokens\": [\"%MNum\", \"%Pos\", "
-                      "\"%Weight\"]}"),
-            std::string::npos);
-  const std::string html = bomtest::written("html", report.view(false));
-  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
-  EXPECT_NE(html.find("P10"), std::string::npos);
 }
 
 TEST_F(ReportWriterTest, XlsxIsOneWorkbookThatGoesOnInFurtherSheets) {
