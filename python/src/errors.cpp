@@ -69,9 +69,29 @@ void registerErrors(py::module_& module) {
   py::register_exception_translator(translate);
 }
 
-void warn(const std::string& message) {
+namespace {
+
+// The options bomreport's warnings name, as evaluate() and Report.write take them.
+std::string pythonSpelling(std::string_view option) {
+  if (option == "setting") return "settings";
+  if (option == "data") return "parts";
+  std::string name(option);
+  for (char& c : name) c = c == '-' ? '_' : c;
+  const bool flag = option == "merge-equal" || option == "strict" || option == "csv-raw" ||
+                    option == "all-tokens" || option == "preview";
+  return flag ? name + "=True" : name;
+}
+
+}  // namespace
+
+std::string pythonWords(const bomreport::ReportWarning& warning) {
+  return bomreport::wordWarning(warning, pythonSpelling);
+}
+
+void warn(const bomreport::ReportWarning& warning) {
   // Level 1 is the Python line that called into the module.
-  py::module_::import("warnings").attr("warn")(systemText(message), reportWarningType, 1);
+  py::module_::import("warnings").attr("warn")(systemText(pythonWords(warning)),
+                                               reportWarningType, 1);
 }
 
 }  // namespace vrkbom

@@ -16,6 +16,8 @@
 
 #include <string>
 
+#include "BomReportWarnings.h"
+
 namespace vrkbom {
 
 // Adds the exception and warning classes to `module` and registers the
@@ -24,7 +26,10 @@ void registerErrors(pybind11::module_& module);
 
 // Issues `message` as a ReportWarning from the caller's line. Raises what a
 // warnings filter makes of it ("error": the warning as an exception).
-void warn(const std::string& message);
+void warn(const bomreport::ReportWarning& warning);
+
+// A warning's words, its options named as evaluate() takes them.
+std::string pythonWords(const bomreport::ReportWarning& warning);
 
 }  // namespace vrkbom
 

@@ -132,7 +132,7 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
   });
   auto report = std::make_unique<ReportObject>(std::move(evaluated), std::move(trace),
                                                inputPaths(templ, parts));
-  for (const std::string& warning : report->report().warnings()) warn(warning);
+  for (const bomreport::ReportWarning& warning : report->report().warnings()) warn(warning);
   return report;
 }
 

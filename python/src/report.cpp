@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "conversions.h"
+#include "errors.h"
 #include "engine_lock.h"
 
 namespace vrkbom {
@@ -198,7 +199,9 @@ ReportItem itemAt(ReportObject& self, long long index) {
 
 py::list warningsOf(const ReportObject& self) {
   py::list warnings;
-  for (const std::string& warning : self.report().warnings()) warnings.append(systemText(warning));
+  for (const bomreport::ReportWarning& warning : self.report().warnings()) {
+    warnings.append(systemText(pythonWords(warning)));
+  }
   return warnings;
 }
 

@@ -8,6 +8,7 @@
 //   BomOutputTarget.h  writing a report to a file atomically, or to standard output
 //   BomTemplateFile.h  template files read and written
 //   BomReportErrors.h  InputError and OutputError
+//   BomReportWarnings.h ReportWarning: what a report left out or finds suspect
 //   BomReportTrees.h   owning handles of the engine's trees
 //
 // The engine's own headers come with it (VRKBomEngine.h).
@@ -20,6 +21,7 @@
 #include "BomReportItems.h"
 #include "BomReportJob.h"
 #include "BomReportTrees.h"
+#include "BomReportWarnings.h"
 #include "BomReportWriter.h"
 #include "BomSettingsScope.h"
 #include "BomTemplateFile.h"

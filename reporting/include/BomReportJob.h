@@ -43,6 +43,7 @@
 #include "BomPartsTable.h"
 #include "BomReportExport.h"
 #include "BomReportTrees.h"
+#include "BomReportWarnings.h"
 #include "BomReportWriter.h"
 #include "BomTemplateFile.h"
 
@@ -63,6 +64,10 @@ struct ReportJobOptions {
   std::string partsFormat;
   // The field delimiter of CSV parts (',' ';' or a tab are common).
   char delimiter = ',';
+  // The most bytes a parts file may bring into memory when it is read from
+  // standard input or a pipe, or decompressed; 0: a quarter of the machine's
+  // physical memory (at least 1 GiB). Regular files are mapped, not copied.
+  std::size_t maxInputSize = 0;
   // The display units, "length=mm,weight=kg,area=m2,angle=deg" (any of the
   // four). Empty: the units library's current units.
   std::string units;
@@ -102,7 +107,7 @@ struct TokenTrace {
 class BOM_REPORT_API EvaluatedReport {
  public:
   EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units, std::string templateName,
-                  std::string dataName, std::vector<std::string> warnings = {});
+                  std::string dataName, std::vector<ReportWarning> warnings = {});
   // Releases both trees node by node, unless they are kept until the end of
   // the process.
   ~EvaluatedReport();
@@ -117,7 +122,7 @@ class BOM_REPORT_API EvaluatedReport {
   const std::string& templateName() const { return templateName_; }
   const std::string& dataName() const { return dataName_; }
   // The warnings of the job and of this evaluation, in the order they arose.
-  const std::vector<std::string>& warnings() const { return warnings_; }
+  const std::vector<ReportWarning>& warnings() const { return warnings_; }
 
   // What a writer reads; with `withUsed` the used handles and tokens follow the
   // report. Valid while this report lives.
@@ -136,7 +141,7 @@ class BOM_REPORT_API EvaluatedReport {
   ReportUnits units_;
   std::string templateName_;
   std::string dataName_;
-  std::vector<std::string> warnings_;
+  std::vector<ReportWarning> warnings_;
   bool keepUntilExit_ = false;
 };
 
@@ -163,7 +168,7 @@ class BOM_REPORT_API ReportJob {
   std::string templateName() const;
   std::string dataName() const;
   // The warnings of steps 1 to 3 (the options).
-  const std::vector<std::string>& warnings() const { return warnings_; }
+  const std::vector<ReportWarning>& warnings() const { return warnings_; }
 
   // Steps 4 and 5: reads the parts anew and evaluates the template over them.
   // Throws InputError for a bad parts file.
@@ -171,10 +176,10 @@ class BOM_REPORT_API ReportJob {
 
  private:
   void prepare();
-  DataPtr loadData(std::vector<std::string>& warnings) const;
+  DataPtr loadData(std::vector<ReportWarning>& warnings) const;
 
   ReportJobOptions options_;
-  std::vector<std::string> warnings_;
+  std::vector<ReportWarning> warnings_;
   QelUnitsManager units_;  // the display units the template is bound to
   LoadedTemplate template_;
   TokenTrace trace_;

@@ -10,11 +10,13 @@
 #include <cstring>
 
 #include "BomReportErrors.h"
+#include "input/gzip_stream.h"
 
 namespace bomreport {
 namespace {
 
 constexpr std::size_t kBlock = 1 << 16;
+constexpr std::string_view kGzipMagic = "\x1F\x8B";
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -42,7 +44,8 @@ class FileDescriptor {
 
 }  // namespace
 
-InputBytes::InputBytes(const std::string& path) : name_(path == "-" ? kStandardInputName : path) {
+InputBytes::InputBytes(const std::string& path, const InputLimits& limits)
+    : name_(path == "-" ? kStandardInputName : path), limits_(limits) {
   const bool standardInput = path == "-";
   FileDescriptor fd(standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC),
                     !standardInput);
@@ -51,14 +54,29 @@ InputBytes::InputBytes(const std::string& path) : name_(path == "-" ? kStandardI
   if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
     map(fd.get(), static_cast<std::size_t>(info.st_size));
   }
-  if (mapped_ == nullptr) readStream(fd.get());
-  if (startsWith(text_, "\x1F\x8B")) inflateGzip();
+  if (mapped_ == nullptr) {
+    readStream(fd.get());
+  } else if (startsWith(text_, kGzipMagic)) {
+    GzipStream gzip(name_, limits_);
+    gzip.feed(text_.data(), text_.size());
+    gzip.finish();
+    keep(std::move(gzip.text()));
+  }
   checkEncoding();
   if (startsWith(text_, "\xEF\xBB\xBF")) text_.remove_prefix(3);
 }
 
-InputBytes::~InputBytes() {
+InputBytes::~InputBytes() { unmap(); }
+
+void InputBytes::unmap() {
   if (mapped_ != nullptr) ::munmap(mapped_, mappedSize_);
+  mapped_ = nullptr;
+}
+
+void InputBytes::keep(std::string text) {
+  unmap();
+  buffer_ = std::move(text);
+  text_ = buffer_;
 }
 
 void InputBytes::map(int fd, std::size_t size) {
@@ -70,58 +88,49 @@ void InputBytes::map(int fd, std::size_t size) {
   text_ = std::string_view(static_cast<const char*>(address), size);
 }
 
-void InputBytes::readStream(int fd) {
+// Reads one block onto `into`; false at the end of the input.
+bool InputBytes::readBlock(int fd, std::string& into) const {
   for (;;) {
-    const std::size_t old = buffer_.size();
-    buffer_.resize(old + kBlock);
-    const ssize_t n = ::read(fd, &buffer_[old], kBlock);
-    if (n < 0 && errno == EINTR) {
-      buffer_.resize(old);
-      continue;
-    }
+    const std::size_t old = into.size();
+    into.resize(old + kBlock);
+    const ssize_t n = ::read(fd, &into[old], kBlock);
+    into.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+    if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw InputError(name_, systemReason("cannot read"));
-    buffer_.resize(old + static_cast<std::size_t>(n));
-    // Nothing after a NUL byte is read: it may be a device that never ends.
-    if (n == 0 || std::memchr(&buffer_[old], 0, static_cast<std::size_t>(n)) != nullptr) break;
+    return n > 0;
   }
-  text_ = buffer_;
 }
 
-// Every member of the gzip stream, one after the other.
-void InputBytes::inflateGzip() {
-  z_stream stream{};
-  if (inflateInit2(&stream, 15 + 16) != Z_OK) throw InputError(name_, "gzip: cannot start zlib");
-  std::string out;
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text_.data()));
-  std::size_t left = text_.size();
-  int status = Z_OK;
-  while (true) {
-    const uInt chunk = left > (1u << 30) ? (1u << 30) : static_cast<uInt>(left);
-    stream.avail_in = chunk;
-    const std::size_t old = out.size();
-    out.resize(old + (1 << 20));
-    stream.next_out = reinterpret_cast<Bytef*>(&out[old]);
-    stream.avail_out = 1 << 20;
-    status = inflate(&stream, Z_NO_FLUSH);
-    out.resize(old + (1 << 20) - stream.avail_out);
-    left -= chunk - stream.avail_in;
-    if (status == Z_STREAM_END) {
-      if (left == 0) break;
-      inflateReset(&stream);  // a further member
-      continue;
+// Standard input, a pipe or a device: read as it comes, decompressed when it
+// starts like gzip, never past the limits. Nothing after a NUL byte is read: it
+// may be a device that never ends.
+void InputBytes::readStream(int fd) {
+  const std::size_t maxBytes = limits_.effectiveMaxBytes();
+  std::string head;
+  bool more = true;
+  while (more && head.size() < kGzipMagic.size()) more = readBlock(fd, head);
+  if (startsWith(head, kGzipMagic)) {
+    GzipStream gzip(name_, limits_);
+    bool wanted = gzip.feed(head.data(), head.size());
+    std::string block;
+    while (wanted && more) {
+      block.clear();
+      more = readBlock(fd, block);
+      wanted = gzip.feed(block.data(), block.size());
     }
-    if (status != Z_OK && status != Z_BUF_ERROR) break;
-    if (status == Z_BUF_ERROR && left == 0) break;  // cut short
+    gzip.finish();
+    keep(std::move(gzip.text()));
+    return;
   }
-  const char* message = stream.msg;
-  inflateEnd(&stream);
-  if (status != Z_STREAM_END) {
-    throw InputError(name_, std::string("not a complete gzip file") +
-                                (message != nullptr ? std::string(" (") + message + ")" : ""));
+  buffer_ = std::move(head);
+  std::size_t checked = 0;
+  while (more && std::memchr(&buffer_[checked], 0, buffer_.size() - checked) == nullptr) {
+    if (buffer_.size() > maxBytes) {
+      throw InputError(name_, "more than the input size limit of " + sizeText(maxBytes));
+    }
+    checked = buffer_.size();
+    more = readBlock(fd, buffer_);
   }
-  if (mapped_ != nullptr) ::munmap(mapped_, mappedSize_);
-  mapped_ = nullptr;
-  buffer_ = std::move(out);
   text_ = buffer_;
 }
 

@@ -1,11 +1,13 @@
 // InputBytes: the content of an input file as one read-only range of bytes.
 //
 // A regular file is mapped into memory; standard input (the path "-"), pipes
-// and devices are read into a buffer, up to the end or up to the block that
-// holds the first NUL byte (no text input holds one, and a device such as
-// /dev/zero would never end). A file that starts like gzip is decompressed,
-// whatever its name. A file that looks like UTF-16 or UTF-32 text is refused
-// with a message that says so: every reader takes UTF-8.
+// and devices are read into a buffer as the data arrives, up to the end or up
+// to the block that holds the first NUL byte (no text input holds one, and a
+// device such as /dev/zero would never end). An input that starts like gzip is
+// decompressed as it is read, every member, whatever its name (GzipStream).
+// What is read or decompressed into memory never exceeds InputLimits. A file
+// that looks like UTF-16 or UTF-32 text is refused with a message that says
+// so: every reader takes UTF-8.
 //
 // Thread-safety: an InputBytes is read-only once made; any number of threads
 // may read its bytes at once.
@@ -16,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "input/input_limits.h"
+
 namespace bomreport {
 
 class InputBytes {
@@ -24,8 +28,9 @@ class InputBytes {
   static constexpr const char* kStandardInputName = "standard input";
 
   // Reads `path` ("-": standard input). Throws InputError "NAME: reason" when
-  // it cannot be opened or read, or does not hold UTF-8 text.
-  explicit InputBytes(const std::string& path);
+  // it cannot be opened or read, is past the limits, or does not hold UTF-8
+  // text.
+  explicit InputBytes(const std::string& path, const InputLimits& limits = InputLimits());
   ~InputBytes();
   InputBytes(const InputBytes&) = delete;
   InputBytes& operator=(const InputBytes&) = delete;
@@ -37,11 +42,14 @@ class InputBytes {
 
  private:
   void readStream(int fd);
+  bool readBlock(int fd, std::string& into) const;
   void map(int fd, std::size_t size);
-  void inflateGzip();
+  void unmap();
+  void keep(std::string text);  // the text replaces the mapping
   void checkEncoding() const;
 
   std::string name_;
+  InputLimits limits_;
   std::string buffer_;      // the content when it is not mapped
   void* mapped_ = nullptr;  // the mapping of a regular file, or null
   std::size_t mappedSize_ = 0;

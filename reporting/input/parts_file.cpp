@@ -31,7 +31,7 @@ PartsFormat formatOf(const std::string& path, std::string_view text) {
 
 void readPartsFile(const std::string& path, PartsBuilder& builder,
                    const PartsFileOptions& options) {
-  const InputBytes input(path);
+  const InputBytes input(path, options.limits);
   const PartsFormat format =
       options.format == PartsFormat::kAuto ? formatOf(path, input.text()) : options.format;
   if (format == PartsFormat::kJson) {

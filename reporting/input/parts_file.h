@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "input/input_limits.h"
 #include "input/parts_builder.h"
 
 namespace bomreport {
@@ -16,6 +17,7 @@ struct PartsFileOptions {
   // (after white space), CSV otherwise.
   PartsFormat format = PartsFormat::kAuto;
   char delimiter = ',';  // of CSV
+  InputLimits limits;    // of standard input, pipes and compressed files
 };
 
 // Reads `path` ("-": standard input) into `builder`. Throws InputError

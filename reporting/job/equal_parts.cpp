@@ -425,10 +425,10 @@ std::vector<std::string> HostTokens::inputTokens() const {
   return tokens;
 }
 
-std::vector<std::string> HostTokens::apply(QelBomData& data,
-                                           const std::unordered_set<std::string>& named,
-                                           const std::string& fileName) const {
-  std::vector<std::string> warnings;
+std::vector<ReportWarning> HostTokens::apply(QelBomData& data,
+                                             const std::unordered_set<std::string>& named,
+                                             const std::string& fileName) const {
+  std::vector<ReportWarning> warnings;
   Plan plan;
   plan.merge = options_.mergeEqualParts;
   plan.instanceTokens = options_.instanceTokens;
@@ -451,8 +451,11 @@ std::vector<std::string> HostTokens::apply(QelBomData& data,
     if (lacking.empty()) {
       plan.fill[i] = true;
     } else {
-      warnings.push_back("cannot fill in the template's token " + quoteForMessage(derived.name) +
-                         ": " + fileName + " has no " + quoteForMessage(lacking));
+      ReportWarning warning{WarningKind::kCannotDerive};
+      warning.token = derived.name;
+      warning.text = "cannot fill in the template's token " + quoteForMessage(derived.name) + ": " +
+                     fileName + " has no " + quoteForMessage(lacking);
+      warnings.push_back(std::move(warning));
     }
   }
 

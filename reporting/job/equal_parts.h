@@ -33,6 +33,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
@@ -56,8 +57,8 @@ class HostTokens {
   // Merges and fills in the rows of `data`; `named` is what the parts file
   // named (PartsBuilder::namedTokens). Returns a warning per derived token
   // that cannot be filled in (its source is not in the file).
-  std::vector<std::string> apply(QelBomData& data, const std::unordered_set<std::string>& named,
-                                 const std::string& fileName) const;
+  std::vector<ReportWarning> apply(QelBomData& data, const std::unordered_set<std::string>& named,
+                                   const std::string& fileName) const;
 
  private:
   bool uses(const std::string& token) const;

@@ -37,6 +37,7 @@ PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
     throw InputError("--delimiter", "a quote or a line break cannot separate fields");
   }
   parts.delimiter = d;
+  parts.limits.maxBytes = options.maxInputSize;
   return parts;
 }
 
@@ -63,7 +64,8 @@ void readParts(const ReportJobOptions& options, PartsBuilder& builder) {
   }
 }
 
-void append(std::vector<std::string>& to, std::vector<std::string> more) {
+template <typename T>
+void append(std::vector<T>& to, std::vector<T> more) {
   to.insert(to.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
 }
 
@@ -71,7 +73,7 @@ void append(std::vector<std::string>& to, std::vector<std::string> more) {
 
 EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
                                  std::string templateName, std::string dataName,
-                                 std::vector<std::string> warnings)
+                                 std::vector<ReportWarning> warnings)
     : output_(std::move(output)),
       data_(std::move(data)),
       units_(std::move(units)),
@@ -133,7 +135,7 @@ std::string ReportJob::dataName() const {
 
 // Step 4: the host extracts only what the template uses, in internal units,
 // and fills in what it derives.
-DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
+DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
   const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
@@ -159,7 +161,7 @@ DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
 
 // Step 5.
 EvaluatedReport ReportJob::evaluate() {
-  std::vector<std::string> warnings = warnings_;
+  std::vector<ReportWarning> warnings = warnings_;
   DataPtr data = loadData(warnings);
   TemplatePtr output(new QelBomTemplate());
   {

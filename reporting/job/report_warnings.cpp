@@ -131,11 +131,11 @@ std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace) {
   return tokens;
 }
 
-std::vector<std::string> partsFileWarnings(const std::vector<std::string>& dataTokens,
-                                           const std::vector<std::string>& derived,
-                                           const QelIntArray& filterTypes,
-                                           const PartsFileFacts& file) {
-  std::vector<std::string> warnings;
+std::vector<ReportWarning> partsFileWarnings(const std::vector<std::string>& dataTokens,
+                                             const std::vector<std::string>& derived,
+                                             const QelIntArray& filterTypes,
+                                             const PartsFileFacts& file) {
+  std::vector<ReportWarning> warnings;
   std::vector<std::string> missing;
   bool anyNamed = false;
   for (const std::string& token : dataTokens) {
@@ -148,21 +148,29 @@ std::vector<std::string> partsFileWarnings(const std::vector<std::string>& dataT
   std::vector<std::string> columns(file.named->begin(), file.named->end());
   std::sort(columns.begin(), columns.end());
   if (!anyNamed && !missing.empty() && !columns.empty()) {
-    warnings.push_back("the template names none of the tokens of " + file.name + " (it uses " +
-                       quotedList(missing) + "; the file has " + quotedList(columns) + ")");
+    ReportWarning warning{WarningKind::kNoTokenNamed};
+    warning.text = "the template names none of the tokens of " + file.name + " (it uses " +
+                   quotedList(missing) + "; the file has " + quotedList(columns) + ")";
+    warnings.push_back(std::move(warning));
   }
   std::vector<std::string> candidates = columns;
   candidates.insert(candidates.end(), catalogueTokenNames().begin(), catalogueTokenNames().end());
   for (const std::string& token : missing) {
-    warnings.push_back("no part of " + file.name + " has the template's token " +
-                       quoteForMessage(token) + didYouMean(token, candidates));
+    ReportWarning warning{WarningKind::kTokenMissing};
+    warning.token = token;
+    warning.text = "no part of " + file.name + " has the template's token " +
+                   quoteForMessage(token) + didYouMean(token, candidates);
+    warnings.push_back(std::move(warning));
   }
   if (filterTypes.count() > 0 && file.partsRead > 0 && file.partsKept == 0) {
     std::set<int> wanted(filterTypes.begin(), filterTypes.end());
-    warnings.push_back("the template's filter keeps object types " + typeList(wanted) +
-                       ", and none of the " + std::to_string(file.partsRead) + " parts of " +
-                       file.name + " is of those types (they are of types " +
-                       typeList(*file.objectTypes) + ")");
+    ReportWarning warning{WarningKind::kFilterKeepsNothing};
+    warning.rows = file.partsRead;
+    warning.text = "the template's filter keeps object types " + typeList(wanted) +
+                   ", and none of the " + std::to_string(file.partsRead) + " parts of " +
+                   file.name + " is of those types (they are of types " +
+                   typeList(*file.objectTypes) + ")";
+    warnings.push_back(std::move(warning));
   }
   return warnings;
 }

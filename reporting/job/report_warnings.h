@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
@@ -46,7 +47,7 @@ struct PartsFileFacts {
 // names and that is not in `derived` (what the host fills in), with the
 // closest of the file's tokens and the catalogue's; one when the filter
 // (`filterTypes`, when the template filters) keeps none of the file's parts.
-std::vector<std::string> partsFileWarnings(const std::vector<std::string>& dataTokens,
+std::vector<ReportWarning> partsFileWarnings(const std::vector<std::string>& dataTokens,
                                            const std::vector<std::string>& derived,
                                            const QelIntArray& filterTypes,
                                            const PartsFileFacts& file);

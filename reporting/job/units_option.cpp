@@ -74,8 +74,8 @@ void applyUnitsOption(const std::string& option, QelUnitsManager& manager) {
   }
 }
 
-std::vector<std::string> applySettings(const std::vector<std::string>& settings) {
-  std::vector<std::string> warnings;
+std::vector<ReportWarning> applySettings(const std::vector<std::string>& settings) {
+  std::vector<ReportWarning> warnings;
   const std::vector<std::string> known(std::begin(kKnownSettings), std::end(kKnownSettings));
   for (const std::string& setting : settings) {
     const std::size_t eq = setting.find('=');
@@ -86,8 +86,10 @@ std::vector<std::string> applySettings(const std::vector<std::string>& settings)
     }
     const std::string name = setting.substr(0, eq);
     if (std::find(known.begin(), known.end(), name) == known.end()) {
-      warnings.push_back("--setting: no part of the system reads the setting " +
-                         quoteForMessage(name) + didYouMean(name, known));
+      ReportWarning warning{WarningKind::kUnknownSetting};
+      warning.text = optionReference("setting") + ": no part of the system reads the setting " +
+                     quoteForMessage(name) + didYouMean(name, known);
+      warnings.push_back(std::move(warning));
     }
     qel_odbc_setDefault(toQel(name), value);
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
@@ -28,7 +29,7 @@ void applyUnitsOption(const std::string& option, QelUnitsManager& manager);
 // Stores every "NAME=INT" with qel_odbc_setDefault. Throws InputError
 // "--setting: reason" for a malformed setting. Returns a warning for each name
 // that no part of the system reads.
-std::vector<std::string> applySettings(const std::vector<std::string>& settings);
+std::vector<ReportWarning> applySettings(const std::vector<std::string>& settings);
 
 }  // namespace bomreport
 

@@ -49,6 +49,13 @@ class ScratchDir {
   std::vector<std::string> files_;
 };
 
+// The warnings as bomreport words them.
+inline std::vector<std::string> worded(const std::vector<bomreport::ReportWarning>& warnings) {
+  std::vector<std::string> words;
+  for (const bomreport::ReportWarning& warning : warnings) words.push_back(wordWarning(warning));
+  return words;
+}
+
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

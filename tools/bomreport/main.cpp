@@ -62,9 +62,9 @@ ReportJobOptions jobOptions(const Options& options) {
 }
 
 // Prints the warnings; false when --strict makes them stop the run.
-bool passesWarnings(const std::vector<std::string>& warnings, bool strict) {
-  for (const std::string& warning : warnings)
-    std::cerr << "bomreport: warning: " << warning << '\n';
+bool passesWarnings(const std::vector<ReportWarning>& warnings, bool strict) {
+  for (const ReportWarning& warning : warnings)
+    std::cerr << "bomreport: warning: " << wordWarning(warning) << '\n';
   if (!strict || warnings.empty()) return true;
   std::cerr << "bomreport: --strict: " << warnings.size()
             << (warnings.size() == 1 ? " warning" : " warnings") << ", nothing written\n";

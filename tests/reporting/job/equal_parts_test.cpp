@@ -42,7 +42,7 @@ Evaluated evaluate(const char* templ, const std::string& partsName, const std::s
   options.mergeEqualParts = merge;
   bomreport::ReportJob job(options);
   bomreport::EvaluatedReport report = job.evaluate();
-  Evaluated result{bomtest::dumpRows(report.data()), "", report.warnings(), ""};
+  Evaluated result{bomtest::dumpRows(report.data()), "", bomtest::worded(report.warnings()), ""};
   const std::string listing = bomtest::listing(report.output());
   const std::size_t footer = listing.find("[ kReportFooter]");
   if (footer != std::string::npos) result.footer = listing.substr(footer);

@@ -60,7 +60,7 @@ Evaluated evaluate(const bomreport::ReportJobOptions& options) {
   bomreport::ReportJob job(bomreport::readTemplateText("t.json", kTemplate), options);
   bomreport::EvaluatedReport report = job.evaluate();
   Evaluated result{bomtest::listing(report.output()), bomtest::dumpRows(report.data()), ""};
-  for (const std::string& warning : report.warnings()) result.warnings += warning + '\n';
+  for (const std::string& warning : bomtest::worded(report.warnings())) result.warnings += warning + '\n';
   return result;
 }
 
