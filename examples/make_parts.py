@@ -92,7 +92,7 @@ class Model:
         return self.add(4, **{"%Phase": phase, "%MNum": "BOLTS", "%MName": "Bolts and anchors",
                               "%PNum": pnum, "%Name": name, "%Material": material,
                               "%Quantity": count, "%Length": length,
-                              "%Weight": round(piece * count, 3), "%Coating": "Hot-dip galvanized",
+                              "%Weight": piece, "%Coating": "Hot-dip galvanized",
                               "%Standard": standard, "Grid": grid})
 
     def weld(self, phase, mark, grid):

@@ -75,6 +75,7 @@ namespace {
 std::string pythonSpelling(std::string_view option) {
   if (option == "setting") return "settings";
   if (option == "data") return "parts";
+  if (option == "preview") return "template=None";
   std::string name(option);
   for (char& c : name) c = c == '-' ? '_' : c;
   const bool flag = option == "merge-equal" || option == "strict" || option == "csv-raw" ||
@@ -86,6 +87,14 @@ std::string pythonSpelling(std::string_view option) {
 
 std::string pythonWords(const bomreport::ReportWarning& warning) {
   return bomreport::wordWarning(warning, pythonSpelling);
+}
+
+void raiseStrict(const std::vector<bomreport::ReportWarning>& warnings) {
+  std::string message = "strict: " + std::to_string(warnings.size()) +
+                        (warnings.size() == 1 ? " warning" : " warnings") + ", no report";
+  for (const bomreport::ReportWarning& warning : warnings) message += "\n" + pythonWords(warning);
+  PyErr_SetObject(reportWarningType.ptr(), systemText(message).ptr());
+  throw py::error_already_set();
 }
 
 void warn(const bomreport::ReportWarning& warning) {

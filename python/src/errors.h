@@ -15,6 +15,7 @@
 #include <pybind11/pybind11.h>
 
 #include <string>
+#include <vector>
 
 #include "BomReportWarnings.h"
 
@@ -27,6 +28,10 @@ void registerErrors(pybind11::module_& module);
 // Issues `message` as a ReportWarning from the caller's line. Raises what a
 // warnings filter makes of it ("error": the warning as an exception).
 void warn(const bomreport::ReportWarning& warning);
+
+// Raises ReportWarning as an exception whose message holds every warning's
+// words, one per line (strict=True).
+[[noreturn]] void raiseStrict(const std::vector<bomreport::ReportWarning>& warnings);
 
 // A warning's words, its options named as evaluate() takes them.
 std::string pythonWords(const bomreport::ReportWarning& warning);

@@ -2,6 +2,8 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
+
 #include "conversions.h"
 #include "engine_lock.h"
 #include "errors.h"
@@ -25,6 +27,7 @@ struct EvaluateOptions {
   std::string assemblyToken;
   std::string collation;
   bool allTokens = false;
+  bool strict = false;
 };
 
 std::string checkedName(py::handle name, const char* argument, const char* refused) {
@@ -80,7 +83,9 @@ std::vector<std::string> settingsOption(py::handle settings) {
   return option;
 }
 
-QelString::Collation collationOption(const std::string& collation) {
+QelString::Collation collationOption(std::string collation) {
+  std::transform(collation.begin(), collation.end(), collation.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (collation == "binary") return QelString::Collation::kCodeUnits;
   if (collation == "natural") return QelString::Collation::kNatural;
   throw py::value_error("collation must be \"binary\" or \"natural\", not \"" + collation + '"');
@@ -99,6 +104,7 @@ bomreport::ReportJobOptions jobOptions(const TemplateSource* templ, const PartsS
   options.assemblyToken = given.assemblyToken;
   options.collation = collationOption(given.collation);
   options.keepAllTokens = given.allTokens;
+  options.sampleDataWanted = templ == nullptr && parts == nullptr;
   return options;
 }
 
@@ -130,6 +136,8 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
     trace = traceOf(job->trace());
     evaluated = std::make_unique<bomreport::EvaluatedReport>(job->evaluate());
   });
+  const std::vector<bomreport::ReportWarning>& warnings = evaluated->warnings();
+  if (given.strict && !warnings.empty()) raiseStrict(warnings);
   auto report = std::make_unique<ReportObject>(std::move(evaluated), std::move(trace),
                                                inputPaths(templ, parts));
   for (const bomreport::ReportWarning& warning : report->report().warnings()) warn(warning);
@@ -144,17 +152,18 @@ void bindEvaluate(py::module_& module) {
       [](const TemplateSource* templ, const PartsSource* parts, py::object units,
          py::object inputUnits, py::object settings, bool mergeEqual,
          std::optional<std::vector<std::string>> instanceTokens, std::string assemblyToken,
-         std::string collation, bool allTokens) {
+         std::string collation, bool allTokens, bool strict) {
         return evaluate(templ, parts,
                         EvaluateOptions{std::move(units), std::move(inputUnits),
                                         std::move(settings), mergeEqual, std::move(instanceTokens),
-                                        std::move(assemblyToken), std::move(collation), allTokens});
+                                        std::move(assemblyToken), std::move(collation), allTokens,
+                                        strict});
       },
       py::arg("template") = py::none(), py::arg("parts") = py::none(), py::kw_only(),
       py::arg("units") = py::none(), py::arg("input_units") = py::none(),
       py::arg("settings") = py::none(), py::arg("merge_equal") = false,
       py::arg("instance_tokens") = py::none(), py::arg("assembly_token") = "Assembly",
-      py::arg("collation") = "binary", py::arg("all_tokens") = false,
+      py::arg("collation") = "binary", py::arg("all_tokens") = false, py::arg("strict") = false,
       "Evaluates `template` (None: the built-in default template) over `parts` (None:\n"
       "the built-in sample data set) as bomreport does, and returns the Report.\n\n"
       "units: the display units, e.g. {\"length\": \"m\", \"weight\": \"t\"} (kinds length,\n"
@@ -166,10 +175,11 @@ void bindEvaluate(py::module_& module) {
       "    with their quantity; instance_tokens (default [\"%ElementID\"]) are each part's\n"
       "    own; assembly_token names the column of a part's assembly, for %MQuantity.\n"
       "collation: \"binary\" (UTF-16 code units) or \"natural\" (P2 before P10).\n"
-      "all_tokens: keep every token of the parts, not only those the template uses.\n\n"
+      "all_tokens: keep every token of the parts, not only those the template uses.\n"
+      "strict: any warning raises ReportWarning (with every warning's words) and no\n"
+      "report is returned, as bomreport --strict refuses to write one.\n\n"
       "Warnings are issued as ReportWarning (a warnings filter \"error\" makes them\n"
-      "errors, as bomreport --strict does) and kept in Report.warnings. Bad input raises\n"
-      "InputError. Evaluations are serialised process-wide; the GIL is released while\n"
+      "errors too) and kept in Report.warnings. Bad input raises InputError. Evaluations are serialised process-wide; the GIL is released while\n"
       "one runs.");
 }
 

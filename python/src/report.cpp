@@ -21,7 +21,7 @@ ReportObject::ReportObject(std::unique_ptr<bomreport::EvaluatedReport> report, T
     : report_(std::move(report)), trace_(std::move(trace)), inputPaths_(std::move(inputPaths)) {}
 
 const std::vector<ReportItem>& ReportObject::items() {
-  if (!items_) items_ = bomreport::reportItems(report_->output());
+  if (!items_) items_ = bomreport::reportItems(report_->view(false));
   return *items_;
 }
 
@@ -106,8 +106,14 @@ std::string itemRepr(const ReportItem& item) {
   return text + ')';
 }
 
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
 const bomreport::ReportWriter& writerFor(const std::string& format) {
-  const bomreport::ReportWriter* writer = bomreport::findReportWriter(format);
+  const bomreport::ReportWriter* writer = bomreport::findReportWriter(lowerCase(format));
   if (writer != nullptr) return *writer;
   std::string names;
   for (const std::string& name : bomreport::reportFormatNames()) {
@@ -117,9 +123,8 @@ const bomreport::ReportWriter& writerFor(const std::string& format) {
 }
 
 bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool csvSumsUnderToken,
-                                       const std::optional<std::string>& date) {
-  std::transform(paper.begin(), paper.end(), paper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                                       bool csvRaw, const std::optional<std::string>& date) {
+  paper = lowerCase(std::move(paper));
   bomreport::WriterOptions options;
   if (paper == "a4") {
     options.paper = bomreport::Paper::kA4;
@@ -132,17 +137,24 @@ bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool c
   }
   options.landscape = landscape;
   options.csvSumsUnderToken = csvSumsUnderToken;
+  options.csvRaw = csvRaw;
   options.date = date.value_or("");
   return options;
 }
 
 void writeFile(ReportObject& self, const py::object& path, const std::optional<std::string>& format,
-               const std::string& paper, bool landscape, bool csvSumsUnderToken, bool used,
-               const std::optional<std::string>& date) {
+               const std::string& paper, bool landscape, bool csvSumsUnderToken, bool csvRaw,
+               bool used, const std::optional<std::string>& date) {
   const std::string file = pathArgument(path, "path");
-  const bomreport::ReportWriter& writer =
-      writerFor(format.value_or(bomreport::formatForOutputPath(file)));
-  const bomreport::WriterOptions options = writerOptions(paper, landscape, csvSumsUnderToken, date);
+  const std::string named = format.value_or(bomreport::formatForOutputPath(file));
+  if (named.empty()) {
+    throw py::value_error(file +
+                          ": its extension names no report format (.txt, .csv, .json, .html, "
+                          ".htm, .xlsx, .pdf); name one with format=");
+  }
+  const bomreport::ReportWriter& writer = writerFor(named);
+  const bomreport::WriterOptions options =
+      writerOptions(paper, landscape, csvSumsUnderToken, csvRaw, date);
   withEngine([&] {
     bomreport::checkOutputIsNoInput(file, self.inputPaths());
     bomreport::OutputTarget target(file);
@@ -152,10 +164,11 @@ void writeFile(ReportObject& self, const py::object& path, const std::optional<s
 }
 
 py::bytes toBytes(ReportObject& self, const std::string& format, const std::string& paper,
-                  bool landscape, bool csvSumsUnderToken, bool used,
+                  bool landscape, bool csvSumsUnderToken, bool csvRaw, bool used,
                   const std::optional<std::string>& date) {
   const bomreport::ReportWriter& writer = writerFor(format);
-  const bomreport::WriterOptions options = writerOptions(paper, landscape, csvSumsUnderToken, date);
+  const bomreport::WriterOptions options =
+      writerOptions(paper, landscape, csvSumsUnderToken, csvRaw, date);
   const std::string document = withEngine([&] {
     std::ostringstream out;
     self.write(out, writer, options, used);
@@ -208,7 +221,9 @@ py::list warningsOf(const ReportObject& self) {
 const char kWriteOptionsDoc[] =
     "`paper` (\"a4\", \"a3\", \"letter\") and `landscape`: the PDF's pages and the page\n"
     "HTML and XLSX ask their printers for; `csv_sums_under_token`: CSV puts a sum in the\n"
-    "column of the token it sums; `used`: the used handles and tokens follow the report\n"
+    "column of the token it sums; `csv_raw`: CSV writes texts as they are, even those a\n"
+    "spreadsheet would run as formulas (by default they get a quote before them); `used`:\n"
+    "the used handles and tokens follow the report\n"
     "(text, list, csv, json, html); `date`: the date a PDF's running head shows (default\n"
     "today's).";
 
@@ -260,19 +275,20 @@ void bindReport(py::module_& module) {
       .def("__iter__", [](ReportObject& self) { return py::iter(py::cast(itemsOf(self))); })
       .def("write", &writeFile, py::arg("path"), py::arg("format") = py::none(), py::kw_only(),
            py::arg("paper") = "a4", py::arg("landscape") = false,
-           py::arg("csv_sums_under_token") = false, py::arg("used") = false,
-           py::arg("date") = py::none(),
+           py::arg("csv_sums_under_token") = false, py::arg("csv_raw") = false,
+           py::arg("used") = false, py::arg("date") = py::none(),
            (std::string("Writes the report to `path` (atomically: a failed write leaves no\n"
-                        "file). `format` is one of vrkbom.formats; None: as the path's\n"
-                        "extension says (.txt, .csv, .json, .html, .htm, .xlsx, .pdf), text\n"
-                        "for any other. Raises OutputError when it cannot be written, and\n"
-                        "InputError for a path that names an input of the report.\n") +
+                        "file). `format` is one of vrkbom.formats, in any case; None: as the\n"
+                        "path's extension says (.txt, .csv, .json, .html, .htm, .xlsx, .pdf;\n"
+                        "text without one; ValueError for any other). Raises OutputError when\n"
+                        "it cannot be written, and InputError for a path that names an input\n"
+                        "of the report.\n") +
             kWriteOptionsDoc)
                .c_str())
       .def(
           "to_bytes", &toBytes, py::arg("format") = "text", py::kw_only(), py::arg("paper") = "a4",
           py::arg("landscape") = false, py::arg("csv_sums_under_token") = false,
-          py::arg("used") = false, py::arg("date") = py::none(),
+          py::arg("csv_raw") = false, py::arg("used") = false, py::arg("date") = py::none(),
           (std::string("The document `write` would write, as bytes.\n") + kWriteOptionsDoc).c_str())
       .def("to_records", &toRecords,
            "One dict per item: \"depth\", \"type\", \"row\", then token to value as in\n"

@@ -136,10 +136,12 @@ def test_pdf_has_the_pages_of_bomreports(bomreport, case):
 def test_the_format_follows_the_extension_in_any_case(tmp_path):
     report = evaluate(CASES["steel"][1])
     names = {"a.TXT": "text", "a.csv": "csv", "a.Json": "json", "a.htm": "html",
-             "a.html": "html", "a.dat": "text", "a": "text"}
+             "a.html": "html", "A.PDF.txt": "text", "a": "text"}
     for name, fmt in names.items():
         report.write(tmp_path / name)
         assert (tmp_path / name).read_bytes() == report.to_bytes(fmt), name
+    with pytest.raises(ValueError, match="names no report format"):
+        report.write(tmp_path / "a.xls")
     report.write(str(tmp_path / "a.PDF"))
     assert (tmp_path / "a.PDF").read_bytes().startswith(b"%PDF-")
     report.write(tmp_path / "a.xlsx")

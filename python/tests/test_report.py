@@ -44,14 +44,14 @@ def json_items(document):
 
 def test_items_are_the_json_reports_without_directives(bomreport, report):
     expected = json_items(bomreport.output(*STEEL, "--format", "json"))
-    assert len(report) == len(expected) == 350
+    assert len(report) == len(expected) == 254
     for item, (depth, type_, row, tuples) in zip(report, expected):
         visible = [t for t in tuples if not t[0].startswith(DIRECTIVES)]
         assert (item.depth, item.type, item.row) == (depth, type_, row)
         assert item.tuples == [(token, text) for token, _, text in visible]
         assert item.values == {token: value for token, value, _ in reversed(visible)}
-        for token, value, _ in visible:  # an int where JSON has one, a float where it has one
-            assert type(item.values[token]) is type(value), (token, value)
+        for token, value, _ in visible:  # JSON writes a whole real as 300: a float here
+            assert type(value) is not float or type(item.values[token]) is float, (token, value)
 
 
 def test_items_by_index_and_their_values(report):
@@ -61,7 +61,7 @@ def test_items_by_index_and_their_values(report):
     assert details.tuples == [("%ElementID", "E0122"), ("%Phase", "1"), ("%Quantity", "1"),
                               ("%Length", "300"), ("%Weight", "4.24")]
     assert details.values == {"%ElementID": "E0122", "%Phase": 1, "%Quantity": 1,
-                              "%Length": 300, "%Weight": 4.24}
+                              "%Length": 300, "%Weight": 4.239}
     last = report[-1]
     assert (last.depth, last.type, last.row) == (0, "kReportFooter", None)
     assert report[len(report) - 1].tuples == last.tuples
@@ -76,7 +76,7 @@ def test_records_and_the_data_frame(report):
     records = report.to_records()
     assert len(records) == len(report)
     assert records[3] == {"depth": 3, "type": "kDetails", "row": "2D8F", "%ElementID": "E0122",
-                          "%Phase": 1, "%Quantity": 1, "%Length": 300, "%Weight": 4.24}
+                          "%Phase": 1, "%Quantity": 1, "%Length": 300, "%Weight": 4.239}
     for record, item in zip(records, report):
         assert record == {"depth": item.depth, "type": item.type, "row": item.row, **item.values}
     frame = report.to_pandas()
@@ -104,10 +104,10 @@ def test_used_handles_and_tokens_are_bomreports(bomreport, report):
 def test_trace_is_bomreports(bomreport, report):
     lines = bomreport.output("--template", example("steel-template.json"), "--trace")
     lines = lines.decode().splitlines()
-    assert lines[0] == "Token trace:" and lines[-1] == "Filter object types: 1 2 3 4"
+    assert lines[0] == "Token trace:" and lines[-1] == "Filter object types: 1 2 3"
     assert report.trace.tokens == lines[1:-1]
-    assert report.trace.filter_object_types == [1, 2, 3, 4]
-    assert "filter_object_types=[1, 2, 3, 4]" in repr(report.trace)
+    assert report.trace.filter_object_types == [1, 2, 3]
+    assert "filter_object_types=[1, 2, 3]" in repr(report.trace)
 
 
 def test_units_of_tokens_and_sums(report):

@@ -19,11 +19,23 @@
 
 namespace bomreport {
 
+class TemporaryFile;
+
 // Throws InputError "OUTPUT: refusing to write the output over an input file"
-// when `outputPath` names the same file as one of `inputPaths` (empty paths,
-// standard output and files that do not exist yet never do).
+// when `outputPath` names the same file as one of `inputPaths` ("-" is
+// standard input, whatever file or pipe it is; empty paths, standard output
+// and files that do not exist yet never do), and "OUTPUT: is a symbolic link
+// to ... which does not exist" for a link that names no file: writing through
+// it would make a file wherever the link points.
 BOM_REPORT_API void checkOutputIsNoInput(const std::string& outputPath,
                                          const std::vector<std::string>& inputPaths);
+
+// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove the
+// temporary files of the reports being written (an OutputTarget's, a
+// spreadsheet's scratch file) and then end the process as the signal would
+// have. For a front end that owns its process; signals it ignores stay
+// ignored.
+BOM_REPORT_API void removeTemporaryFilesOnSignals();
 
 class BOM_REPORT_API OutputTarget {
  public:
@@ -47,6 +59,7 @@ class BOM_REPORT_API OutputTarget {
   std::string finalPath_;  // the regular file that the temporary file replaces
   std::string tempPath_;
   std::unique_ptr<std::ofstream> file_;
+  std::unique_ptr<TemporaryFile> guard_;  // tempPath_ against signals
   std::unique_ptr<char[]> buffer_;
   bool committed_ = false;
   bool direct_ = false;  // writing straight to path_

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BomReportExport.h"
+#include "BomReportWriter.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
@@ -28,7 +29,8 @@ struct ReportValue {
   std::string token;  // as written: "%Weight", "%SumBy:%Weight", "Title"
   std::string text;   // the display text, as the text, CSV and table formats show it
   Kind kind = Kind::kNone;
-  // kInteger, kReal: the number in the unit shown (4.2 for "4.20").
+  // kInteger, kReal: the number in the unit shown (4.2 for "4.20"; 4.196 for
+  // "4.20" when the rows hold 4.196).
   double number = 0.0;
 };
 
@@ -44,8 +46,12 @@ struct ReportItem {
   std::vector<ReportValue> values;
 };
 
-// Every item below `output` in report order (each item before its children).
-// Any depth of nesting is safe.
+// Every item of `report` in report order (each item before its children). A
+// number is the exact value behind its display text where the report's rows
+// give it (as the JSON report writes it: the row's value, a group's sum), else
+// the number the text shows. Any depth of nesting is safe.
+BOM_REPORT_API std::vector<ReportItem> reportItems(const Report& report);
+// The same with the numbers the display texts show.
 BOM_REPORT_API std::vector<ReportItem> reportItems(const QelBomTemplateItem& output);
 
 }  // namespace bomreport

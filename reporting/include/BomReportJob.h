@@ -74,6 +74,9 @@ struct ReportJobOptions {
   // Stored settings "NAME=INTEGER", written before the units are bound. They
   // stay set for the rest of the process.
   std::vector<std::string> settings;
+  // No parts are given on purpose: the engine's sample data set is wanted as a
+  // preview. Otherwise a job without parts warns that it shows the sample.
+  bool sampleDataWanted = false;
   // Keep every token of the parts file, not only those the template uses.
   bool keepAllTokens = false;
   // The units the parts file's numbers are in, "length=m,weight=t,area=m2,
@@ -107,7 +110,8 @@ struct TokenTrace {
 class BOM_REPORT_API EvaluatedReport {
  public:
   EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units, std::string templateName,
-                  std::string dataName, std::vector<ReportWarning> warnings = {});
+                  std::string dataName, std::vector<ReportWarning> warnings = {},
+                  std::vector<ReportLevel> levels = {});
   // Releases both trees node by node, unless they are kept until the end of
   // the process.
   ~EvaluatedReport();
@@ -142,6 +146,7 @@ class BOM_REPORT_API EvaluatedReport {
   std::string templateName_;
   std::string dataName_;
   std::vector<ReportWarning> warnings_;
+  std::vector<ReportLevel> levels_;  // of the evaluated template, for exact sums
   bool keepUntilExit_ = false;
 };
 

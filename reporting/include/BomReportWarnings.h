@@ -42,6 +42,8 @@ enum class WarningKind {
 BOM_REPORT_API const char* warningKindName(WarningKind kind);
 
 struct ReportWarning {
+  explicit ReportWarning(WarningKind of) : kind(of) {}
+
   WarningKind kind;
   std::string file;     // the file it concerns (template or parts); empty for none
   long long line = 0;   // 1-based line in `file`; 0 when unknown
@@ -67,6 +69,12 @@ using OptionSpelling = std::string (*)(std::string_view option);
 
 // The command line's spelling: "--" and the name.
 BOM_REPORT_API std::string commandLineSpelling(std::string_view option);
+
+// " (did you mean \"NAME\"?)" for the candidate closest to `name` when it is
+// close enough to be a slip (at most 2 edits, fewer than half the name), else
+// an empty string. Ties go to the earlier candidate.
+BOM_REPORT_API std::string didYouMean(std::string_view name,
+                                      const std::vector<std::string>& candidates);
 
 // "FILE:LINE: TEXT; CURE" (the file and line when known), with the options of
 // the cure spelled by `spelling`.

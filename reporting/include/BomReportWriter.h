@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BomReportExport.h"
+#include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
@@ -36,12 +37,19 @@ class BOM_REPORT_API ReportUnits {
   // The unit the values of `token` are shown in, null for a token without
   // one. A sum ("%SumBy:%Weight") is shown in the unit of the token it sums.
   const DisplayUnit* unitOf(const QelString& token) const;
+  // A real of `token` (in internal units) as the number its display text
+  // shows, in the unit it is shown in, not rounded; unchanged for a token
+  // without a unit.
+  double shownValue(const QelString& token, double internal) const;
   // Whether display texts drop trailing zeros ("C0_BOMSuppressLastZeros").
   bool suppressLastZeros() const { return suppressLastZeros_; }
 
  private:
+  int unitTypeOf(const QelString& token) const;
+
   QelBomTemplateUnits table_;
   DisplayUnit units_[5];  // by QelBomTemplateUnits::eTokenUnitType; [0] unused
+  VRKUnit transforms_[5];
   bool suppressLastZeros_;
 };
 
@@ -56,9 +64,26 @@ struct WriterOptions {
   // CSV: a sum ("%SumBy:%Weight") in the column of the token it sums, as HTML,
   // XLSX and PDF place it, instead of a column of its own.
   bool csvSumsUnderToken = false;
+  // CSV: every text as it is. By default a text that a spreadsheet would take
+  // for a formula (it begins with = + - @, a tab or a carriage return, and is
+  // no number) is written with a quote before it, so that it stays a text.
+  bool csvRaw = false;
   // The date a PDF's running head shows, as it is to be printed; empty: today's,
   // as YYYY-MM-DD.
   std::string date;
+};
+
+// One level of an evaluated report (a section on the template's chain of first
+// children): what a writer needs to recompute a group's sums from the rows.
+struct ReportLevel {
+  // A sum of the level's closing section.
+  struct Sum {
+    int tuple;                // its index among the closing section's tuples
+    QelString summed;         // the token it sums
+    QelBomDataValue start;    // the value it starts from
+  };
+  std::vector<QelString> groupingTokens;  // of the level's section
+  std::vector<Sum> sums;                  // of its closing section
 };
 
 // What a writer reads. Nothing here is owned; everything must outlive write().
@@ -71,6 +96,13 @@ struct Report {
   std::string dataName;
   const ReportUnits* units = nullptr;      // null: no token has a unit
   const WriterOptions* options = nullptr;  // null: the defaults
+  // The rows the report was evaluated over, in their evaluated order with the
+  // marks the evaluation left, and the template's levels: where a writer for
+  // programs takes exact numbers from. Null: the display texts are all there is.
+  const QelBomData* rows = nullptr;
+  const std::vector<ReportLevel>* levels = nullptr;
+  // What the report left out or finds suspect; null for none.
+  const std::vector<ReportWarning>* warnings = nullptr;
 };
 
 class BOM_REPORT_API ReportWriter {
@@ -94,7 +126,8 @@ BOM_REPORT_API std::vector<std::string> reportFormatNames();
 
 // The format an output file's extension names, in any case: ".txt" text,
 // ".csv", ".json", ".html" and ".htm", ".xlsx", ".pdf"; "text" for an empty
-// path (standard output) and for an extension no format has.
+// path (standard output) and a name without an extension; an empty string for
+// an extension no format has (".xls"), which a front end refuses.
 BOM_REPORT_API std::string formatForOutputPath(const std::string& outputPath);
 
 // The token trace and filter object types of a template as text:

@@ -24,6 +24,8 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "BomReportExport.h"
 #include "BomReportTrees.h"
@@ -32,12 +34,28 @@ namespace bomreport {
 
 constexpr int kMaxSectionDepth = 1000;
 
+// Where a template file holds its sections and tuples, for messages. Keyed by
+// the sections of the tree it was read with.
+struct TemplateLines {
+  // The line of each section's "{" (the root's included).
+  std::unordered_map<const QelBomItemBase*, long long> sections;
+  // The line of each tuple's "[", by section, in the order of its tuples.
+  std::unordered_map<const QelBomItemBase*, std::vector<long long>> tuples;
+
+  // 0 where unknown (a template not read from a file).
+  long long sectionLine(const QelBomItemBase* section) const;
+  long long tupleLine(const QelBomItemBase* section, int index) const;
+};
+
 // A template as a file gives it.
 struct LoadedTemplate {
   TemplatePtr root;  // owns the whole section tree
   // The token unit types the template enters (already entered into its units
   // object); kept to write the template back.
   TokenUnitList tokenUnits;
+  // Where its sections and tuples stand in the file; empty for the default
+  // template.
+  TemplateLines lines;
 };
 
 // Throws InputError "FILE:LINE:COL: reason".
@@ -55,9 +73,12 @@ struct TreeJsonOptions {
   // Further members of the root, already rendered (`"name": value` lines
   // indented by two spaces), written after its children.
   std::string extraRootMembers;
-  // What follows a tuple's token in its array, rendered (`4.2` or
-  // `4.2, {"text": "4.20"}`); empty: the value as its type gives it.
-  std::function<std::string(const QelBomDataValue&)> tupleValue;
+  // Called for every item below the root before it is written, in the order
+  // they are written; `depth` is 0 for the root's children.
+  std::function<void(const QelBomTemplateItem& item, int depth)> onItem;
+  // What follows the token of tuple `index` of `item` in its array, rendered
+  // (`4.2` or `4.2, {"text": "4.20"}`). Empty: the value as its type gives it.
+  std::function<std::string(const QelBomTemplateItem& item, int index)> tupleValue;
 };
 
 // Writes a tree of template items (a template, or an evaluated output tree) in

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +66,17 @@ JsonEventReader::JsonEventReader(std::string fileName, std::string_view text)
       failed_(false),
       errorLine_(0),
       errorColumn_(0) {}
+
+long long JsonEventReader::tokenLine() {
+  if (tokenStart_ < linesCountedTo_) {  // asked out of order: count from the start
+    linesCountedTo_ = 0;
+    linesCounted_ = 1;
+  }
+  const std::size_t end = std::min(tokenStart_, text_.size());
+  for (std::size_t i = linesCountedTo_; i < end; ++i) linesCounted_ += text_[i] == '\n';
+  linesCountedTo_ = end;
+  return linesCounted_;
+}
 
 void JsonEventReader::run() {
   // The parser would take a NUL byte for the end of the input: it reads up to

@@ -55,6 +55,9 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   // What the handler expects at this point, for the "unexpected" message.
   virtual std::string expectation() const { return std::string(); }
   const std::string& fileName() const { return fileName_; }
+  // The 1-based line of the current event's token. Cheap when asked in file
+  // order (it counts on from the previous answer).
+  long long tokenLine();
 
  public:
   // nlohmann's SAX interface, called by the parser only.
@@ -101,6 +104,8 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   std::string error_;  // the message of the first failure
   long long errorLine_;
   long long errorColumn_;
+  std::size_t linesCountedTo_ = 0;  // tokenLine(): lines counted up to this offset
+  long long linesCounted_ = 1;
 };
 
 }  // namespace bomreport

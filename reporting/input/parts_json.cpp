@@ -1,5 +1,6 @@
 #include "input/parts_json.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -57,6 +58,7 @@ class PartsJsonReader : public JsonEventReader {
     stack_.push_back(Frame::kPart);
     row_.reset(new QelBomDataRow());
     seenKeys_ = 0;
+    partTokens_.clear();
     key_ = Key::kNone;
     hasType_ = false;
     handleSet_ = false;
@@ -106,6 +108,11 @@ class PartsJsonReader : public JsonEventReader {
     if (top() == Frame::kTuple && tupleElements_ == 0) {
       tupleToken_ = &builder_.tokenInfo(value);
       tupleElements_ = 1;
+      if (std::find(partTokens_.begin(), partTokens_.end(), tupleToken_) != partTokens_.end()) {
+        return fail("part " + std::to_string(builder_.partsRead() + 1) + " gives the token " +
+                    quoteForMessage(value) + " twice");
+      }
+      partTokens_.push_back(tupleToken_);
       return true;
     }
     if (top() == Frame::kTuple && tupleElements_ == 1) {
@@ -244,6 +251,7 @@ class PartsJsonReader : public JsonEventReader {
   // The pair being read.
   int tupleElements_ = 0;
   const TokenInfo* tupleToken_ = nullptr;
+  std::vector<const TokenInfo*> partTokens_;  // the tokens of the part being read
 };
 
 }  // namespace

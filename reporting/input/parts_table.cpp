@@ -1,5 +1,6 @@
 #include "input/parts_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -154,13 +155,22 @@ class TableReader {
           toQel(part.handle ? *part.handle : std::to_string(builder_.partsRead() + 1)));
       if (equal.count() > 0) row->setEqualPartObjectHandles(equal);
     }
-    for (const PartsTable::Tuple& tuple : part.tuples) readValue(tuple, row.get());
+    partTokens_.clear();
+    for (const PartsTable::Tuple& tuple : part.tuples) {
+      if (std::find(partTokens_.begin(), partTokens_.end(), tuple.token) != partTokens_.end()) {
+        fail("the part gives the token " + quoteForMessage(table_.tokens[static_cast<std::size_t>(tuple.token)]) +
+             " twice");
+      }
+      partTokens_.push_back(tuple.token);
+      readValue(tuple, row.get());
+    }
     builder_.finishPart(row.release(), keep);
   }
 
   const PartsTable& table_;
   PartsBuilder& builder_;
   std::vector<const TokenInfo*> tokens_;  // by token index; null until first met
+  std::vector<int> partTokens_;           // the token indexes of the part being read
 };
 
 }  // namespace

@@ -40,6 +40,7 @@ class TemplateJsonReader : public JsonEventReader {
     if (stack_.empty()) {
       if (rootDone_) return unexpected("second template");
       stack_.emplace_back(Frame::kRoot, out_.root.get(), 0);
+      out_.lines.sections[out_.root.get()] = tokenLine();
       return true;
     }
     State& top = stack_.back();
@@ -50,6 +51,7 @@ class TemplateJsonReader : public JsonEventReader {
     }
     auto* section = new QelBomTemplateItem();
     top.section->addChild(section);  // the tree owns it from here on
+    out_.lines.sections[section] = tokenLine();
     stack_.emplace_back(Frame::kSection, section, depth);
     return true;
   }
@@ -146,6 +148,7 @@ class TemplateJsonReader : public JsonEventReader {
         break;
       case Frame::kTuples:
         frame = Frame::kTuple;
+        out_.lines.tuples[top.section].push_back(tokenLine());
         break;
       case Frame::kUnits:
         frame = Frame::kUnit;
@@ -250,8 +253,21 @@ class TemplateJsonReader : public JsonEventReader {
 
 }  // namespace
 
+long long TemplateLines::sectionLine(const QelBomItemBase* section) const {
+  const auto found = sections.find(section);
+  return found == sections.end() ? 0 : found->second;
+}
+
+long long TemplateLines::tupleLine(const QelBomItemBase* section, int index) const {
+  const auto found = tuples.find(section);
+  if (found == tuples.end() || index < 0 || static_cast<std::size_t>(index) >= found->second.size()) {
+    return 0;
+  }
+  return found->second[static_cast<std::size_t>(index)];
+}
+
 LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text) {
-  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}};
+  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}, {}};
   TemplateJsonReader reader(fileName, text, loaded);
   reader.run();
   return loaded;
@@ -263,7 +279,7 @@ LoadedTemplate readTemplateFile(const std::string& path) {
 }
 
 LoadedTemplate defaultTemplate() {
-  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}};
+  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}};
   // The units object cannot list its entries; ask it about every token the
   // template uses. Entries of kUnkTokenUnitType look like absent ones and
   // change nothing in the display, so they are not needed.

@@ -22,14 +22,15 @@ const QelBomTemplateItem* asItem(const QelBomItemBase* node) {
   return static_cast<const QelBomTemplateItem*>(node);
 }
 
-void writeTuples(std::ostream& out, const QelArray<QelBomDataTuple>& tuples,
+void writeTuples(std::ostream& out, const QelBomTemplateItem& item,
                  const TreeJsonOptions& options) {
+  const QelArray<QelBomDataTuple>& tuples = item.getData();
   out << "\"tuples\": [";
   for (int i = 0; i < tuples.count(); ++i) {
     if (i > 0) out << ", ";
-    const QelBomDataValue& value = tuples[i].value();
     out << '[' << jsonString(tuples[i].token().token()) << ", "
-        << (options.tupleValue ? options.tupleValue(value) : jsonValue(value)) << ']';
+        << (options.tupleValue ? options.tupleValue(item, i) : jsonValue(tuples[i].value()))
+        << ']';
   }
   out << ']';
 }
@@ -67,7 +68,7 @@ void openItem(std::ostream& out, const QelBomTemplateItem& item, int depth, bool
   if (item.getData().count() > 0) {
     out << ",\n";
     indent(out, inner);
-    writeTuples(out, item.getData(), options);
+    writeTuples(out, item, options);
   }
   if (item.child() != nullptr) {
     out << ",\n";
@@ -99,6 +100,7 @@ void writeTreeJson(std::ostream& out, const QelBomTemplateItem& root,
   walkDescendants(
       root,
       [&](const QelBomItemBase* node, int depth) {
+        if (options.onItem) options.onItem(*asItem(node), depth - 1);
         openItem(out, *asItem(node), depth, false, options);
       },
       [&] { out << ",\n"; }, [&](int depth) { closeItem(out, depth, depth == 0, options); });

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "BomReportErrors.h"
 #include "input/text_util.h"
 #include "job/token_cache.h"
 
@@ -302,8 +303,16 @@ class AssemblyCounter {
 
 // ---- Filling in ----
 
-int clampToInt(long long value) {
-  return static_cast<int>(std::min<long long>(std::max<long long>(value, INT_MIN), INT_MAX));
+// A count as the 32-bit integer a row holds; a count beyond 32 bits stops the
+// run rather than be cut.
+int countOf(long long value, const QelString& token, const QelBomDataRow& row,
+            const std::string& fileName) {
+  if (value >= INT_MIN && value <= INT_MAX) return static_cast<int>(value);
+  throw InputError(fileName, "the " + quoteForMessage(toUtf8(token)) + " of the parts equal to " +
+                                 quoteForMessage(toUtf8(row.objectHandle())) + " would be " +
+                                 std::to_string(value) +
+                                 ", beyond the 32-bit integers a report holds (at most "
+                                 "2147483647); check the parts' quantities");
 }
 
 template <typename T>
@@ -318,7 +327,7 @@ void setToken(QelBomDataRow& row, const QelString& token, T value) {
 
 class Filler {
  public:
-  explicit Filler(const Plan& plan) : plan_(plan) {
+  Filler(const Plan& plan, std::string fileName) : plan_(plan), fileName_(std::move(fileName)) {
     for (const DerivedToken& derived : kDerived) tokens_.push_back(toQel(derived.name));
   }
 
@@ -330,8 +339,12 @@ class Filler {
     const int assemblyCount =
         plan_.countsAssemblies() && mark != nullptr ? assemblies.count(*mark) : -1;
     if (plan_.merge) quantity = group->quantity;
-    if (plan_.merge || plan_.fill[0]) setToken(row, tokens_[0], clampToInt(quantity));
-    if (plan_.fill[1] && group != nullptr) setToken(row, tokens_[1], clampToInt(group->quantity));
+    if (plan_.merge || plan_.fill[0]) {
+      setToken(row, tokens_[0], countOf(quantity, tokens_[0], row, fileName_));
+    }
+    if (plan_.fill[1] && group != nullptr) {
+      setToken(row, tokens_[1], countOf(group->quantity, tokens_[1], row, fileName_));
+    }
     for (int i = 0; i < kSums; ++i) {
       if (plan_.fill[kFirstSum + i] && group != nullptr && group->hasSum[i]) {
         setToken(row, tokens_[kFirstSum + i], group->sums[i]);
@@ -361,6 +374,7 @@ class Filler {
   }
 
   const Plan& plan_;
+  std::string fileName_;
   std::vector<QelString> tokens_;  // by kDerived
   TokenCache<TokenRole> roles_;
 };
@@ -369,7 +383,7 @@ void addFigures(Group& group, const RowFacts& facts) {
   group.quantity += facts.quantity;
   for (int i = 0; i < kSums; ++i) {
     if (!facts.hasSum[i]) continue;
-    group.sums[i] += facts.sums[i];
+    group.sums[i] += facts.sums[i] * static_cast<double>(facts.quantity);  // per piece
     group.hasSum[i] = true;
   }
 }
@@ -412,7 +426,9 @@ std::vector<std::string> HostTokens::derivedTokens() const {
 
 std::vector<std::string> HostTokens::inputTokens() const {
   std::vector<std::string> tokens;
-  if (options_.mergeEqualParts || uses("%Quantity") || uses("%QuantityInModel")) {
+  bool sums = false;
+  for (int i = 0; i < kSums; ++i) sums = sums || uses(kDerived[kFirstSum + i].name);
+  if (options_.mergeEqualParts || sums || uses("%Quantity") || uses("%QuantityInModel")) {
     tokens.push_back("%Quantity");
   }
   for (int i = 0; i < kSums; ++i) {
@@ -489,7 +505,7 @@ std::vector<ReportWarning> HostTokens::apply(QelBomData& data,
   }
 
   // Pass 2: fill in; when merging, the leaders stay and the others go.
-  Filler filler(plan);
+  Filler filler(plan, fileName);
   if (!plan.merge) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
       const Group* group = grouping ? &grouper.group(groupOf[r]) : nullptr;

@@ -7,12 +7,16 @@
 // tokens (each part has its own, such as "%ElementID") and the derived tokens
 // below. A token a part lacks matches only a part that lacks it too.
 //
-// Derived tokens, computed over the parts a row stands for (its group: the
-// parts equal to it):
+// A part with a %Quantity of N stands for N equal pieces (a bolt group of four
+// bolts); its %Weight, %Length, %SawLength and %ExactWeight are those of one
+// piece. Derived tokens, computed over the parts a row stands for (its group:
+// the parts equal to it):
 //   %Quantity            the sum of the parts' %Quantity, 1 for a part without
 //   %QuantityInModel     the same count
 //   %WeightInModel, %LengthInModel, %SawLengthInModel, %ExactWeightInModel
-//                        the sum of %Weight, %Length, %SawLength, %ExactWeight
+//                        the sum of %Quantity × %Weight, %Length, %SawLength,
+//                        %ExactWeight: the figure of all the pieces
+// A count beyond 32 bits is an InputError, never cut.
 //   %MQuantity           the number of distinct assemblies (values of the
 //                        assembly token) among the parts with the row's %MNum
 // A derived token is filled in when the template uses it and the parts file

@@ -1,5 +1,6 @@
 #include "BomReportJob.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include <utility>
@@ -12,7 +13,10 @@
 #include "input/text_util.h"
 #include "job/equal_parts.h"
 #include "job/input_units.h"
+#include "job/evaluation_checks.h"
 #include "job/report_warnings.h"
+#include "job/sum_checks.h"
+#include "job/template_checks.h"
 #include "job/units_option.h"
 
 namespace bomreport {
@@ -69,17 +73,29 @@ void append(std::vector<T>& to, std::vector<T> more) {
   to.insert(to.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
 }
 
+ReportWarning sampleDataWarning() {
+  ReportWarning warning{WarningKind::kSampleData};
+  warning.text =
+      "no parts were given, so the report shows the engine's built-in sample data set (a "
+      "preview of the layout, not of any figures)";
+  warning.cure = "give the parts with " + optionReference("data") + " (or ask for the sample with " +
+                 optionReference("preview") + ")";
+  return warning;
+}
+
 }  // namespace
 
 EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
                                  std::string templateName, std::string dataName,
-                                 std::vector<ReportWarning> warnings)
+                                 std::vector<ReportWarning> warnings,
+                                 std::vector<ReportLevel> levels)
     : output_(std::move(output)),
       data_(std::move(data)),
       units_(std::move(units)),
       templateName_(std::move(templateName)),
       dataName_(std::move(dataName)),
-      warnings_(std::move(warnings)) {}
+      warnings_(std::move(warnings)),
+      levels_(std::move(levels)) {}
 
 EvaluatedReport::~EvaluatedReport() {
   if (!keepUntilExit_) return;  // the handles release the trees
@@ -94,10 +110,15 @@ EvaluatedReport::EvaluatedReport(EvaluatedReport&& other) noexcept
       templateName_(std::move(other.templateName_)),
       dataName_(std::move(other.dataName_)),
       warnings_(std::move(other.warnings_)),
+      levels_(std::move(other.levels_)),
       keepUntilExit_(other.keepUntilExit_) {}
 
 Report EvaluatedReport::view(bool withUsed) {
-  return Report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_, &units_};
+  Report report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_, &units_};
+  report.rows = data_.get();
+  report.levels = &levels_;
+  report.warnings = &warnings_;
+  return report;
 }
 
 ReportJob::ReportJob(ReportJobOptions options) : options_(std::move(options)) { prepare(); }
@@ -119,6 +140,9 @@ void ReportJob::prepare() {
     template_ =
         options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);
   }
+  if (!options_.templatePath.empty()) {  // the engine's own template is as it is meant
+    append(warnings_, templateWarnings(template_, options_.templatePath));
+  }
   template_.root->setUnitsForTokens(&units_);
   template_.root->getTokenTrace(trace_.tokens);
   template_.root->getFilterObjTypes(trace_.filterObjTypes);
@@ -139,7 +163,10 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
   const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
-  if (sample) return data;  // the sample set comes ready
+  if (sample) {  // the sample set comes ready
+    if (!options_.sampleDataWanted) warnings.push_back(sampleDataWarning());
+    return data;
+  }
   const std::vector<std::string> dataTokens = templateDataTokens(trace_.tokens);
   const HostTokens host(
       dataTokens,
@@ -152,8 +179,21 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
   readParts(options_, builder);
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
-  append(warnings,
-         partsFileWarnings(dataTokens, host.derivedTokens(), trace_.filterObjTypes, facts));
+  std::vector<ReportWarning> partsWarnings =
+      partsFileWarnings(dataTokens, host.derivedTokens(), trace_.filterObjTypes, facts);
+  // A tuple already named as a misspelt directive is no missing token too.
+  partsWarnings.erase(
+      std::remove_if(partsWarnings.begin(), partsWarnings.end(),
+                     [this](const ReportWarning& missing) {
+                       return missing.kind == WarningKind::kTokenMissing &&
+                              std::any_of(warnings_.begin(), warnings_.end(),
+                                          [&missing](const ReportWarning& w) {
+                                            return w.kind == WarningKind::kNotADirective &&
+                                                   w.token == missing.token;
+                                          });
+                     }),
+      partsWarnings.end());
+  append(warnings, std::move(partsWarnings));
   InputUnits(options_.inputUnits).convert(*data, *template_.root->getBomTemplateUnits());
   append(warnings, host.apply(*data, builder.namedTokens(), dataName()));
   return data;
@@ -163,14 +203,27 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
 EvaluatedReport ReportJob::evaluate() {
   std::vector<ReportWarning> warnings = warnings_;
   DataPtr data = loadData(warnings);
+  const std::vector<TemplateLevel> levels = templateLevels(*template_.root);
+  // The engine's own template is a preview as it is meant: only what would
+  // be wrong (a sum past 32 bits) stops it.
+  const bool ownTemplate = options_.templatePath.empty();
+  std::vector<ReportWarning> sumWarnings = checkSums(
+      SumContext{data.get(), &levels, &template_.lines, options_.templatePath, dataName()});
+  if (!ownTemplate) append(warnings, std::move(sumWarnings));
   TemplatePtr output(new QelBomTemplate());
   {
     const CollationScope collation(options_.collation);
     QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
   }
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
+  if (!ownTemplate) {
+    append(warnings, evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,
+                                                          options_.templatePath, &units}));
+  }
+  std::vector<ReportLevel> reportLevels;
+  for (const TemplateLevel& level : levels) reportLevels.push_back(level.report);
   return EvaluatedReport(std::move(output), std::move(data), std::move(units), templateName(),
-                         dataName(), std::move(warnings));
+                         dataName(), std::move(warnings), std::move(reportLevels));
 }
 
 void checkParts(const ReportJobOptions& options) {

@@ -20,10 +20,6 @@ namespace bomreport {
 // substitutions and transpositions of adjacent bytes each count 1).
 std::size_t editDistance(std::string_view a, std::string_view b);
 
-// " (did you mean \"NAME\"?)" for the candidate closest to `name` when it is
-// close enough to be a slip (at most 2 edits, fewer than half the name), else
-// an empty string. Ties go to the earlier candidate.
-std::string didYouMean(std::string_view name, const std::vector<std::string>& candidates);
 
 // The names of the engine's token catalogue (QelBomDataToken::getTokenType).
 const std::vector<std::string>& catalogueTokenNames();

@@ -15,8 +15,9 @@ std::string formatForOutputPath(const std::string& outputPath) {
   std::string extension = std::filesystem::path(outputPath).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension.empty()) return "text";
   const auto found = kFormats.find(extension);
-  return found != kFormats.end() ? found->second : "text";
+  return found != kFormats.end() ? found->second : std::string();
 }
 
 }  // namespace bomreport

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "output/temporary_files.h"
+
 namespace bomreport {
 namespace {
 
@@ -21,14 +23,27 @@ std::string systemError(const std::string& what) { return what + ": " + std::str
 
 void checkOutputIsNoInput(const std::string& outputPath,
                           const std::vector<std::string>& inputPaths) {
-  namespace fs = std::filesystem;
   if (outputPath.empty()) return;
+  struct stat output;
+  if (::stat(outputPath.c_str(), &output) != 0) {
+    struct stat link;
+    if (::lstat(outputPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+      std::error_code error;
+      const std::string target = std::filesystem::read_symlink(outputPath, error).string();
+      throw InputError(outputPath, "is a symbolic link to \"" + target +
+                                       "\", which does not exist: refusing to write through it");
+    }
+    return;  // a new file
+  }
   for (const std::string& input : inputPaths) {
     if (input.empty()) continue;
-    std::error_code error;
-    if (fs::exists(outputPath, error) && fs::exists(input, error) &&
-        fs::equivalent(outputPath, input, error)) {
-      throw InputError(outputPath, "refusing to write the output over an input file");
+    struct stat info;
+    const int found = input == "-" ? ::fstat(STDIN_FILENO, &info) : ::stat(input.c_str(), &info);
+    if (found == 0 && info.st_dev == output.st_dev && info.st_ino == output.st_ino) {
+      throw InputError(outputPath, input == "-"
+                                       ? "refusing to write the output over standard input, "
+                                         "which is the same file"
+                                       : "refusing to write the output over an input file");
     }
   }
 }
@@ -36,6 +51,7 @@ void checkOutputIsNoInput(const std::string& outputPath,
 OutputTarget::OutputTarget(std::string path) : path_(std::move(path)) {}
 
 OutputTarget::~OutputTarget() {
+  // guard_, destroyed after this body, lets go of the path once it is gone.
   if (file_ && !committed_ && !direct_) {
     file_->close();
     ::unlink(tempPath_.c_str());
@@ -77,6 +93,7 @@ void OutputTarget::open() {
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) throw OutputError(systemError(path_ + ": cannot create a temporary file"));
+  guard_.reset(new TemporaryFile(tempPath_));
   if (exists) ::fchmod(fd, existing.st_mode & 07777);
   ::close(fd);
   buffer_.reset(new char[kBufferSize]);

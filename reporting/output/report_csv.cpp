@@ -12,6 +12,8 @@
 
 #include "input/names.h"
 #include "input/text_util.h"
+#include "output/display_number.h"
+#include "output/exact_values.h"
 #include "output/ordered_blocks.h"
 #include "output/report_csv.h"
 #include "output/report_labels.h"
@@ -24,12 +26,30 @@ namespace {
 // Lines are formatted and written in blocks of this many.
 constexpr std::size_t kLinesPerBlock = 16384;
 
-void appendField(std::string& line, const std::string& field) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+// A spreadsheet takes a cell that begins with one of these for a formula.
+bool startsLikeFormula(char16_t first) {
+  return first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' ||
+         first == '\r';
+}
+
+// A text that a spreadsheet would run as a formula is written as text: a quote
+// before it, the field quoted (OWASP's advice on CSV injection). Numbers are
+// numbers ("-3"). With `raw`, every field is written as it is.
+bool needsDefusing(std::string_view field, bool raw) {
+  if (raw || field.empty() || !startsLikeFormula(static_cast<unsigned char>(field[0]))) {
+    return false;
+  }
+  DisplayNumber number;
+  return !readDisplayNumber(field, number);
+}
+
+void appendField(std::string& line, const std::string& field, bool raw) {
+  const bool defuse = needsDefusing(field, raw);
+  if (!defuse && field.find_first_of(",\"\r\n") == std::string::npos) {
     line += field;
     return;
   }
-  line += '"';
+  line += defuse ? "\"'" : "\"";
   for (char c : field) {
     if (c == '"') line += '"';
     line += c;
@@ -37,17 +57,19 @@ void appendField(std::string& line, const std::string& field) {
   line += '"';
 }
 
-// A display text as a field: as it is unless it needs quotes.
-void appendTextField(std::string& line, const QelString& text) {
+// A display text as a field: as it is unless it needs quotes or defusing.
+void appendTextField(std::string& line, const QelString& text, bool raw) {
   const char16_t* units = text.getStringW();
-  for (int i = 0; i < text.length(); ++i) {
+  bool plain = text.length() == 0 || !startsLikeFormula(units[0]);
+  for (int i = 0; plain && i < text.length(); ++i) {
     const char16_t c = units[i];
-    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-      appendField(line, toUtf8(text));
-      return;
-    }
+    plain = !(c == ',' || c == '"' || c == '\r' || c == '\n');
   }
-  appendUtf8(line, text);
+  if (plain) {
+    appendUtf8(line, text);
+  } else {
+    appendField(line, toUtf8(text), raw);
+  }
 }
 
 // "DEPTH,TYPE" of each line, made once per pair.
@@ -72,30 +94,50 @@ class LineStarts {
 // Formats lines of the report.
 class CsvLines {
  public:
-  explicit CsvLines(std::size_t columnCount) : cells_(columnCount) {}
+  CsvLines(std::size_t columnCount, const ExactValues& exact, bool raw)
+      : cells_(columnCount), exact_(exact), raw_(raw) {}
 
-  // Appends `line`, whose tuples go into `columns`, to `text`.
-  void append(const ReportLine& line, const std::vector<int>& columns, std::string& text) {
-    std::fill(cells_.begin(), cells_.end(), nullptr);
+  // Appends lines[at], whose tuples go into `columns`, to `text`.
+  void append(const std::vector<ReportLine>& lines, std::size_t at, const std::vector<int>& columns,
+              std::string& text) {
+    const ReportLine& line = lines[at];
+    std::fill(cells_.begin(), cells_.end(), Cell{});
     const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+    exact_.valuesOf(line, ExactValues::openerOf(lines, at), values_);
     for (int i = 0; i < tuples.count(); ++i) {
-      if (columns[static_cast<std::size_t>(i)] >= 0) {
-        cells_[static_cast<std::size_t>(columns[static_cast<std::size_t>(i)])] = &tuples[i].value();
+      const int column = columns[static_cast<std::size_t>(i)];
+      if (column >= 0) {
+        cells_[static_cast<std::size_t>(column)] =
+            Cell{&tuples[i].value(), &values_[static_cast<std::size_t>(i)]};
       }
     }
     text += starts_.of(line.depth, line.item->type());
-    for (const QelBomDataValue* cell : cells_) {
+    for (const Cell& cell : cells_) {
       text += ',';
-      if (cell == nullptr) continue;
-      appendTextField(text, cell->type() == QelBomDataValue::kStringDataValue ? textValueOf(*cell)
-                                                                              : cell->asString());
+      if (cell.value == nullptr) continue;
+      if (cell.exact->isNumber()) {
+        text += exactNumberText(*cell.exact);
+      } else {
+        appendTextField(text,
+                        cell.value->type() == QelBomDataValue::kStringDataValue
+                            ? textValueOf(*cell.value)
+                            : cell.value->asString(),
+                        raw_);
+      }
     }
     text += '\n';
   }
 
  private:
-  // A cell holds the display text of its column's tuple, or nothing.
-  std::vector<const QelBomDataValue*> cells_;
+  // A cell holds its column's tuple and exact value, or nothing.
+  struct Cell {
+    const QelBomDataValue* value = nullptr;
+    const ExactValue* exact = nullptr;
+  };
+  std::vector<Cell> cells_;
+  const ExactValues& exact_;
+  bool raw_;
+  std::vector<ExactValue> values_;  // of the line being formatted
   LineStarts starts_;
 };
 
@@ -105,14 +147,14 @@ std::string joinHandles(const std::vector<std::string>& items) {
   return text;
 }
 
-void writeUsedCsv(std::ostream& out, QelBomData& data) {
+void writeUsedCsv(std::ostream& out, QelBomData& data, bool raw) {
   out << "handles,tokens\n";
   std::string line;
   for (const UsedEntry& entry : usedEntries(data)) {
     line.clear();
-    appendField(line, joinHandles(entry.handles));
+    appendField(line, joinHandles(entry.handles), raw);
     line += ',';
-    appendField(line, joinHandles(entry.tokens));
+    appendField(line, joinHandles(entry.tokens), raw);
     out << line << '\n';
   }
 }
@@ -121,6 +163,7 @@ void writeUsedCsv(std::ostream& out, QelBomData& data) {
 
 void writeCsvReport(std::ostream& out, const Report& report) {
   const std::vector<ReportLine> lines = collectLines(*report.output);
+  const bool raw = report.options != nullptr && report.options->csvRaw;
   ColumnIndex index(report.options != nullptr && report.options->csvSumsUnderToken);
   // The columns come in order of first appearance, so every line is mapped
   // before the heading is written.
@@ -132,25 +175,26 @@ void writeCsvReport(std::ostream& out, const Report& report) {
   std::string text = "depth,type";
   for (const ColumnIndex::Column& column : columns) {
     text += ',';
-    appendField(text, tokenWithUnit(column.token, report.units));
+    appendField(text, tokenWithUnit(column.token, report.units), raw);
   }
   text += '\n';
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 
+  const ExactValues exact(report);
   const std::size_t blocks = (lines.size() + kLinesPerBlock - 1) / kLinesPerBlock;
   writeBlocksInOrder(
       blocks,
       [&](std::size_t block, std::string& blockText) {
-        CsvLines formatter(columns.size());
+        CsvLines formatter(columns.size(), exact, raw);
         const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
         for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
-          formatter.append(lines[l], *lineColumns[l], blockText);
+          formatter.append(lines, l, *lineColumns[l], blockText);
         }
       },
       out);
   if (report.used != nullptr) {
     out << '\n';
-    writeUsedCsv(out, *report.used);
+    writeUsedCsv(out, *report.used, raw);
   }
 }
 

@@ -3,6 +3,7 @@
 #include "input/names.h"
 #include "input/text_util.h"
 #include "output/display_number.h"
+#include "output/exact_values.h"
 #include "output/report_tree.h"
 
 namespace bomreport {
@@ -36,7 +37,7 @@ void typeValue(const QelBomDataValue& value, ReportValue& out) {
   out.kind = ReportValue::Kind::kNone;
 }
 
-ReportItem itemOf(const ReportLine& line) {
+ReportItem itemOf(const ReportLine& line, const std::vector<ExactValue>& exact) {
   ReportItem item;
   item.depth = line.depth;
   item.type = line.item->type();
@@ -45,23 +46,45 @@ ReportItem itemOf(const ReportLine& line) {
   if (line.item->getFirstDataRow() != nullptr) {
     item.row = toUtf8(line.item->getFirstDataRow()->objectHandle());
   }
-  for (const QelBomDataTuple& tuple : line.item->getData()) {
-    if (!isVisible(tuple)) continue;
+  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (!isVisible(tuples[i])) continue;
     ReportValue value;
-    value.token = toUtf8(tuple.token().token());
-    value.text = toUtf8(tuple.value().asString());
-    typeValue(tuple.value(), value);
+    value.token = toUtf8(tuples[i].token().token());
+    value.text = toUtf8(tuples[i].value().asString());
+    typeValue(tuples[i].value(), value);
+    const ExactValue& number = exact[static_cast<std::size_t>(i)];
+    if (number.isNumber() && value.kind != ReportValue::Kind::kText) {
+      value.kind = number.kind == ExactValue::kInteger ? ReportValue::Kind::kInteger
+                                                       : ReportValue::Kind::kReal;
+      value.number = number.kind == ExactValue::kInteger ? static_cast<double>(number.integer)
+                                                         : number.real;
+    }
     item.values.push_back(std::move(value));
   }
   return item;
 }
 
+std::vector<ReportItem> itemsOf(const QelBomTemplateItem& output, const Report& report) {
+  std::vector<ReportItem> items;
+  const ExactValues exact(report);
+  const std::vector<ReportLine> lines = collectLines(output);
+  std::vector<ExactValue> values;
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    exact.valuesOf(lines[l], ExactValues::openerOf(lines, l), values);
+    items.push_back(itemOf(lines[l], values));
+  }
+  return items;
+}
+
 }  // namespace
 
+std::vector<ReportItem> reportItems(const Report& report) {
+  return itemsOf(*report.output, report);
+}
+
 std::vector<ReportItem> reportItems(const QelBomTemplateItem& output) {
-  std::vector<ReportItem> items;
-  for (const ReportLine& line : collectLines(output)) items.push_back(itemOf(line));
-  return items;
+  return itemsOf(output, Report{nullptr, nullptr, {}, {}});  // no rows: display numbers
 }
 
 }  // namespace bomreport

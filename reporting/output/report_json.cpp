@@ -13,6 +13,7 @@
 #include "BomTemplateFile.h"
 #include "input/json_text.h"
 #include "output/display_number.h"
+#include "output/exact_values.h"
 #include "output/report_labels.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
@@ -63,16 +64,60 @@ std::string unitsMember(const QelBomTemplateItem& root, const ReportUnits* units
   return "  \"units\": {" + text + '}';
 }
 
-// A display text that reads as a number as a JSON number, with the text kept
-// when the two differ; anything else as its type gives it.
-std::string typedValue(const QelBomDataValue& value) {
-  DisplayNumber number;
-  if (value.type() != QelBomDataValue::kStringDataValue) return jsonValue(value);
-  const QelString text = value.asString();
-  if (!readDisplayNumber(text, number)) return jsonValue(value);
-  const std::string shortest = shortestNumberText(number.value);
-  const std::string shown = text.toUtf8();
-  return shortest == shown ? shortest : shortest + ", {\"text\": " + jsonString(shown) + '}';
+// The values of the report as JSON: the exact number where there is one, else
+// a display text that reads as a number as a JSON number; the display text
+// follows when it differs from the number's text. Anything else as its type
+// gives it. Told of the items in report order (visit).
+class TypedValues {
+ public:
+  explicit TypedValues(const Report& report) : exact_(report) {}
+
+  void visit(const QelBomTemplateItem& item, int depth) {
+    const auto d = static_cast<std::size_t>(depth);
+    if (lastAtDepth_.size() <= d) lastAtDepth_.resize(d + 1, nullptr);
+    exact_.valuesOf(ReportLine{&item, depth}, lastAtDepth_[d], values_);
+    lastAtDepth_[d] = &item;
+  }
+
+  std::string value(const QelBomTemplateItem& item, int index) const {
+    const QelBomDataValue& value = item.getData()[index].value();
+    if (value.type() != QelBomDataValue::kStringDataValue) return jsonValue(value);
+    const QelString text = value.asString();
+    const std::string shown = text.toUtf8();
+    std::string number;
+    if (values_[static_cast<std::size_t>(index)].isNumber()) {
+      number = exactNumberText(values_[static_cast<std::size_t>(index)]);
+    } else {
+      DisplayNumber display;
+      if (!readDisplayNumber(text, display)) return jsonValue(value);
+      number = shortestNumberText(display.value);
+    }
+    return number == shown ? number : number + ", {\"text\": " + jsonString(shown) + '}';
+  }
+
+ private:
+  ExactValues exact_;
+  std::vector<const QelBomTemplateItem*> lastAtDepth_;
+  std::vector<ExactValue> values_;  // of the item visited last
+};
+
+// The root member "warnings": each warning as data and in words.
+std::string warningsMember(const std::vector<ReportWarning>& warnings) {
+  std::string text = "  \"warnings\": [";
+  for (std::size_t i = 0; i < warnings.size(); ++i) {
+    const ReportWarning& w = warnings[i];
+    text += i == 0 ? "\n" : ",\n";
+    text += "    {\"kind\": " + jsonString(std::string(warningKindName(w.kind)));
+    if (!w.file.empty()) text += ", \"file\": " + jsonString(w.file);
+    if (w.line > 0) text += ", \"line\": " + std::to_string(w.line);
+    if (!w.section.empty()) text += ", \"section\": " + jsonString(w.section);
+    if (!w.token.empty()) text += ", \"token\": " + jsonString(w.token);
+    if (w.rows > 0) text += ", \"rows\": " + std::to_string(w.rows);
+    if (w.amount != 0.0) text += ", \"amount\": " + shortestNumberText(w.amount);
+    if (!w.unit.empty()) text += ", \"unit\": " + jsonString(w.unit);
+    text += ", \"message\": " + jsonString(wordWarning(w)) + '}';
+  }
+  return text + (warnings.empty() ? "]" : "\n  ]");
 }
 
 }  // namespace
@@ -80,8 +125,15 @@ std::string typedValue(const QelBomDataValue& value) {
 void writeJsonReport(std::ostream& out, const Report& report) {
   TreeJsonOptions options;
   options.withRows = true;
-  options.tupleValue = typedValue;
+  TypedValues values(report);
+  options.onItem = [&values](const QelBomTemplateItem& item, int depth) { values.visit(item, depth); };
+  options.tupleValue = [&values](const QelBomTemplateItem& item, int index) {
+    return values.value(item, index);
+  };
   options.extraRootMembers = unitsMember(*report.output, report.units);
+  if (report.warnings != nullptr && !report.warnings->empty()) {
+    options.extraRootMembers += ",\n" + warningsMember(*report.warnings);
+  }
   if (report.used != nullptr) options.extraRootMembers += ",\n" + usedMember(*report.used);
   writeTreeJson(out, *report.output, options);
 }

@@ -71,7 +71,10 @@ int TableRow::lastFilled() const {
 }
 
 ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
-    : units_(report.units), lines_(collectLines(*report.output)), title_("Bill of materials") {
+    : units_(report.units),
+      lines_(collectLines(*report.output)),
+      title_("Bill of materials"),
+      exact_(report) {
   titleLine_ = pageHeaderLine_ = pageFooterLine_ = lines_.size();
   for (std::size_t l = 0; l < lines_.size(); ++l) {
     const int type = lines_[l].item->type();
@@ -148,9 +151,11 @@ void ReportTable::readTree(const TextMeasure* measure) {
   }
 }
 
-void ReportTable::fillCells(const Item& item, TableRow& row) const {
+void ReportTable::fillCells(std::size_t line, TableRow& row) const {
+  const Item& item = *lines_[line].item;
   row.cells.assign(columns_.size(), TableCell());
   index_.map(item, cellColumns_);
+  exact_.valuesOf(lines_[line], ExactValues::openerOf(lines_, line), exactValues_);
   const QelArray<QelBomDataTuple>& tuples = item.getData();
   for (int i = 0; i < tuples.count(); ++i) {
     if (cellColumns_[i] < 0) continue;
@@ -158,6 +163,7 @@ void ReportTable::fillCells(const Item& item, TableRow& row) const {
     cell.text = toUtf8(tuples[i].value().asString());
     cell.sum = isSum(tuples[i].token());
     cell.isNumber = readDisplayNumber(cell.text, cell.number);
+    cell.exact = exactValues_[static_cast<std::size_t>(i)];
   }
 }
 
@@ -176,7 +182,7 @@ bool ReportTable::Cursor::advance() {
     row_.type = lines[l].item->type();
     row_.kind = kindOf(row_.type);
     row_.opensGroup = lines[l].item->child() != nullptr;
-    table_.fillCells(*lines[l].item, row_);
+    table_.fillCells(l, row_);
     return true;
   }
   return false;

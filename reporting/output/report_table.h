@@ -19,6 +19,7 @@
 
 #include "BomReportWriter.h"
 #include "output/display_number.h"
+#include "output/exact_values.h"
 #include "output/report_tree.h"
 
 namespace bomreport {
@@ -30,6 +31,7 @@ struct TableCell {
   bool sum = false;       // the value of a "%SumBy:" tuple
   bool isNumber = false;  // the text reads as a number, which is `number`
   DisplayNumber number;
+  ExactValue exact;       // the number behind the text, where known
 };
 
 struct TableRow {
@@ -117,7 +119,7 @@ class ReportTable {
   void readTree(const TextMeasure* measure);
   // The first text of the title block is the title, the others its details.
   void splitTitle(std::vector<LabelledText> block);
-  void fillCells(const QelBomTemplateItem& item, TableRow& row) const;
+  void fillCells(std::size_t line, TableRow& row) const;
   static std::vector<LabelledText> texts(const QelBomTemplateItem& item, const ReportUnits* units);
 
   const ReportUnits* units_;
@@ -127,6 +129,8 @@ class ReportTable {
   std::vector<LabelledText> titleDetails_, pageHeader_, pageFooter_;
   mutable ColumnIndex index_{true};  // mapping tuples to columns
   mutable std::vector<int> cellColumns_;
+  ExactValues exact_;
+  mutable std::vector<ExactValue> exactValues_;
   std::vector<TableColumn> columns_;
   bool hasFooters_ = false;
 };

@@ -17,21 +17,30 @@ ReportUnits::ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager
     : table_(table), suppressLastZeros_(table.suppressLastZeros() == 1) {
   for (int type = QelBomTemplateUnits::kDistanceUnit; type <= QelBomTemplateUnits::kAngleUnit;
        ++type) {
-    const QelUnitTransform* transform =
-        units.getUnit(kSystemOfUnitType[type]).getQelUnitTransform();
+    transforms_[type] = units.getUnit(kSystemOfUnitType[type]);
+    const QelUnitTransform* transform = transforms_[type].getQelUnitTransform();
     units_[type].symbol = transform->symbol().toUtf8();
     units_[type].decimals = transform->decimals();
   }
 }
 
-const DisplayUnit* ReportUnits::unitOf(const QelString& token) const {
+int ReportUnits::unitTypeOf(const QelString& token) const {
   QelString summed;
   const int type =
       table_.tokenUnitType(QelBomDataToken(token).getSummingRequest(summed) == 1 ? summed : token);
-  if (type <= QelBomTemplateUnits::kUnkTokenUnitType || type > QelBomTemplateUnits::kAngleUnit) {
-    return nullptr;
-  }
-  return units_[type].symbol.empty() ? nullptr : &units_[type];
+  return type > QelBomTemplateUnits::kUnkTokenUnitType && type <= QelBomTemplateUnits::kAngleUnit
+             ? type
+             : 0;
+}
+
+const DisplayUnit* ReportUnits::unitOf(const QelString& token) const {
+  const int type = unitTypeOf(token);
+  return type == 0 || units_[type].symbol.empty() ? nullptr : &units_[type];
+}
+
+double ReportUnits::shownValue(const QelString& token, double internal) const {
+  const int type = unitTypeOf(token);
+  return type == 0 ? internal : transforms_[type].getQelUnitTransform()->fromInternal(internal);
 }
 
 }  // namespace bomreport

@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -38,6 +39,7 @@
 #include "input/text_util.h"
 #include "output/paper.h"
 #include "output/report_table.h"
+#include "output/temporary_files.h"
 
 namespace bomreport {
 namespace {
@@ -61,6 +63,7 @@ class ScratchFile {
     if (fd < 0) throw OutputError("cannot create a scratch file for the spreadsheet");
     ::close(fd);
     path_ = pattern;
+    guard_.reset(new TemporaryFile(path_));
   }
   ~ScratchFile() { ::unlink(path_.c_str()); }
   ScratchFile(const ScratchFile&) = delete;
@@ -69,6 +72,7 @@ class ScratchFile {
 
  private:
   std::string path_;
+  std::unique_ptr<TemporaryFile> guard_;  // path_ against signals
 };
 
 // How a cell looks, before its number format.
@@ -270,7 +274,13 @@ void XlsxReport::writeCell(lxw_col_t column, const TableCell& cell, Style style,
     writeString(column, cell.text, style);
     return;
   }
-  check(worksheet_write_number(sheet.sheet, sheet.row, column, cell.number.value,
+  // The number itself where it is known; the format shows it as the text does.
+  const double value = cell.exact.isNumber()
+                           ? (cell.exact.kind == ExactValue::kInteger
+                                  ? static_cast<double>(cell.exact.integer)
+                                  : cell.exact.real)
+                           : cell.number.value;
+  check(worksheet_write_number(sheet.sheet, sheet.row, column, value,
                                format(style, &cell.number)),
         "writing a number");
 }

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "BomReportWarnings.h"
 #include "BomReportWriter.h"
 
 namespace bomreport {
@@ -16,6 +17,45 @@ std::string lowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
+}
+
+// " (did you mean --merge-equal?)" for the first argument that names no option
+// and is close to one; empty otherwise.
+std::string suggestion(const CLI::App& app, int argc, char** argv) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+  }
+  for (int i = 1; i < argc; ++i) {
+    std::string argument = argv[i];
+    if (argument.rfind("--", 0) != 0) continue;
+    argument = argument.substr(0, argument.find('='));
+    if (std::find(names.begin(), names.end(), argument) != names.end()) continue;
+    const std::string meant = didYouMean(argument, names);
+    if (!meant.empty()) return meant;
+  }
+  return std::string();
+}
+
+// "512M", "2G", "1000000": a size in bytes (K, M, G, T are powers of 1024, in
+// any case, with or without "iB" or "B").
+std::size_t parseByteSize(const std::string& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+  const std::string unit = lowerCase(text.substr(digits));
+  int shift = -1;
+  for (const auto& known : {std::pair<const char*, int>{"", 0}, {"b", 0}, {"k", 10}, {"kb", 10},
+                            {"kib", 10}, {"m", 20}, {"mb", 20}, {"mib", 20}, {"g", 30}, {"gb", 30},
+                            {"gib", 30}, {"t", 40}, {"tb", 40}, {"tib", 40}}) {
+    if (unit == known.first) shift = known.second;
+  }
+  if (digits == 0 || digits > 12 || shift < 0) {
+    throw CLI::ValidationError("--max-input-size",
+                               "\"" + text + "\" is not a size such as 500M or 2G");
+  }
+  const std::size_t size = std::stoull(text.substr(0, digits)) << shift;
+  if (size == 0) throw CLI::ValidationError("--max-input-size", "the size must not be 0");
+  return size;
 }
 
 // What a bare "bomreport" prints.
@@ -36,8 +76,14 @@ void addInputOptions(CLI::App& app, Options& options) {
       ->type_name("FILE");
   app.add_option("--data-format", options.dataFormat,
                  "read the parts as csv or json (default: by the name, else by the content)")
-      ->check(CLI::IsMember({"csv", "json"}))
+      ->transform(CLI::IsMember({"csv", "json"}, CLI::ignore_case))
       ->type_name("FORMAT");
+  app.add_option_function<std::string>(
+         "--max-input-size",
+         [&options](const std::string& size) { options.maxInputSize = parseByteSize(size); },
+         "the most a parts file read from a pipe or decompressed may hold, e.g. 2G, 500M "
+         "(default: a quarter of this machine's memory)")
+      ->type_name("SIZE");
   app.add_option("--delimiter", options.delimiter,
                  "field delimiter of CSV parts: one character, or 'tab' (default ,)")
       ->type_name("CHAR");
@@ -61,25 +107,27 @@ void addInputOptions(CLI::App& app, Options& options) {
 void addReportOptions(CLI::App& app, Options& options) {
   app.add_option("--format", options.format,
                  "report format (default: as the output's extension says, else text)")
-      ->check(CLI::IsMember(reportFormatNames()))
+      ->transform(CLI::IsMember(reportFormatNames(), CLI::ignore_case))
       ->type_name("FORMAT");
   app.add_option("-o,--output", options.outputPath,
                  "write the report to FILE (atomically); - is standard output")
       ->type_name("FILE");
   app.add_option("--paper", options.paper,
                  "paper of the PDF, and of HTML and XLSX printed (default a4)")
-      ->check(CLI::IsMember({"a4", "a3", "letter"}, CLI::ignore_case))
+      ->transform(CLI::IsMember({"a4", "a3", "letter"}, CLI::ignore_case))
       ->type_name("PAPER");
   app.add_flag("--landscape", options.writer.landscape, "print in landscape");
   app.add_flag("--csv-sums-under-token", options.writer.csvSumsUnderToken,
                "CSV: a sum in the column of the token it sums");
+  app.add_flag("--csv-raw", options.writer.csvRaw,
+               "CSV: write texts as they are, even those a spreadsheet would run as formulas");
   app.add_option("--units", options.units,
                  "display units, e.g. length=mm,weight=kg,area=m2,angle=deg")
       ->type_name("KIND=UNIT,...");
   app.add_option("--collation", options.collation,
                  "text order: binary (code units, default) or natural (P2 before P10, case "
                  "folded)")
-      ->check(CLI::IsMember({"binary", "natural"}))
+      ->transform(CLI::IsMember({"binary", "natural"}, CLI::ignore_case))
       ->type_name("ORDER");
   app.add_option("--setting", options.settings,
                  "stored setting NAME=INT, e.g. C0_BOMSuppressLastZeros=0 (repeatable)")
@@ -125,7 +173,8 @@ int parseOptions(int argc, char** argv, Options& options) {
     std::cout << "bomreport " << BOMREPORT_VERSION << '\n';
     return 0;
   } catch (const CLI::ParseError& e) {
-    std::cerr << "bomreport: " << e.what() << " (see bomreport --help)\n";
+    std::cerr << "bomreport: " << e.what() << suggestion(app, argc, argv)
+              << " (see bomreport --help)\n";
     return 2;
   }
   static const std::map<std::string, Paper> kPapers{
@@ -133,6 +182,12 @@ int parseOptions(int argc, char** argv, Options& options) {
   options.writer.paper = kPapers.at(lowerCase(options.paper));
   if (options.outputPath == "-") options.outputPath.clear();
   if (options.format.empty()) options.format = formatForOutputPath(options.outputPath);
+  if (options.format.empty()) {
+    std::cerr << "bomreport: " << options.outputPath
+              << ": its extension names no report format (.txt, .csv, .json, .html, .htm, "
+                 ".xlsx, .pdf); name one with --format\n";
+    return 2;
+  }
   return -1;
 }
 

@@ -13,6 +13,10 @@
 #include <new>
 #include <string>
 #include <vector>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -48,10 +52,12 @@ ReportJobOptions jobOptions(const Options& options) {
   job.templatePath = options.templatePath;
   job.partsPath = options.dataPath;
   job.partsFormat = options.dataFormat;
+  job.maxInputSize = options.maxInputSize;
   job.delimiter = delimiterOf(options.delimiter);
   job.units = options.units;
   job.settings = options.settings;
   job.keepAllTokens = options.allTokens;
+  job.sampleDataWanted = options.preview;
   job.inputUnits = options.inputUnits;
   job.mergeEqualParts = options.mergeEqual;
   job.instanceTokens = options.instanceTokens;
@@ -59,6 +65,27 @@ ReportJobOptions jobOptions(const Options& options) {
   job.collation = options.collation == "natural" ? QelString::Collation::kNatural
                                                  : QelString::Collation::kCodeUnits;
   return job;
+}
+
+// Keeps the process's memory below what the machine has free, so that a report
+// too large for it fails with "out of memory" (exit status 1, nothing
+// written) instead of being killed by the system. Not with a leak checker,
+// whose shadow memory counts as data too.
+void limitMemoryToMachine() {
+  if (kLeakChecked) return;
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  unsigned long long kilobytes = 0;
+  while (meminfo >> key >> kilobytes) {
+    if (key == "MemAvailable:") break;
+    meminfo.ignore(1 << 10, '\n');
+  }
+  if (key != "MemAvailable:" || kilobytes == 0) return;
+  const rlim_t limit = static_cast<rlim_t>(kilobytes) * 1024 / 10 * 9;
+  struct rlimit current;
+  if (::getrlimit(RLIMIT_DATA, &current) != 0 || current.rlim_cur <= limit) return;
+  current.rlim_cur = limit;
+  ::setrlimit(RLIMIT_DATA, &current);
 }
 
 // Prints the warnings; false when --strict makes them stop the run.
@@ -114,6 +141,8 @@ int main(int argc, char** argv) {
   mallopt(M_TOP_PAD, 64 << 20);
 #endif
   std::ios::sync_with_stdio(false);
+  bomreport::limitMemoryToMachine();
+  bomreport::removeTemporaryFilesOnSignals();
   bomreport::Options options;
   const int status = bomreport::parseOptions(argc, argv, options);
   if (status >= 0) return status;
@@ -126,7 +155,11 @@ int main(int argc, char** argv) {
     std::cerr << "bomreport: " << e.what() << '\n';
     return 1;
   } catch (const std::bad_alloc&) {
-    std::cerr << "bomreport: out of memory\n";
+    std::cerr << "bomreport: out of memory: the report needs more memory than this machine has "
+                 "free; nothing was written\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "bomreport: " << e.what() << "; nothing was written\n";
     return 1;
   }
 }

@@ -56,6 +56,8 @@ class VRK_UNITS_API QelUnitTransform {
   int decimals() const;
   // How many internal units one unit is (1 for unknown codes).
   double factor() const;
+  // `value` (internal units) in this unit, as formatValue converts it.
+  double fromInternal(double value) const;
 
  private:
   long m_code;

@@ -108,15 +108,18 @@ double QelUnitTransform::factor() const {
   return info != nullptr ? info->factor : 1.0;
 }
 
+double QelUnitTransform::fromInternal(double value) const {
+  const UnitInfo* info = findUnit(m_code);
+  if (info == nullptr) return value;
+  return info->code == kDegreeCode ? value * (180.0 / kPi) : value / info->factor;
+}
+
 QelString QelUnitTransform::formatValue(double value, int suppressLastZeros, int withSymbol,
                                         int fromInternal, int rounded, char16_t separator) const {
   const UnitInfo* info = findUnit(m_code);
   if (info == nullptr) return QelString::fromUtf8(printNumber(false, 6, value));
 
-  double shown = value;
-  if (fromInternal == 1) {
-    shown = info->code == kDegreeCode ? value * (180.0 / kPi) : value / info->factor;
-  }
+  const double shown = fromInternal == 1 ? this->fromInternal(value) : value;
   std::string text =
       rounded == 1 ? printNumber(true, info->decimals, shown) : printNumber(false, 6, shown);
   if (suppressLastZeros == 1) stripTrailingZeros(text);

@@ -59,7 +59,7 @@ const PartsCase kCases[] = {
      R"([{"handle": 7, "equal": ["8", 9], "type": 1,
           "tuples": [["%Pos", 1], ["%Weight", 3], ["%Material", "S235"], ["%Pos", null]]},
          {"tuples": [["%Other", 1]]}, {"type": 5, "tuples": [["%Pos", 2]]}])",
-     "7=8;9 %Pos=i:1 %Weight=r:3 %Material=t:S235\n2\n"},
+     "p.json:2:75: part 1 gives the token \"%Pos\" twice"},
     {"csv catalogue type refused", "p.csv", "%Pos,%Weight\n1,heavy\n",
      "p.csv:2:2: \"heavy\" is not a number (%Weight)"},
     {"csv integer out of range", "p.csv", "%Quantity\n2147483648\n",

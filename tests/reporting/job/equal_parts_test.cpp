@@ -64,10 +64,10 @@ TEST(EqualPartsTest, MergingSumsQuantitiesAndWeightsOverEqualParts) {
   // without one. The merged row lists the others' handles, then h3's own
   // equal part.
   EXPECT_EQ(merged.rows,
-            "h1=h3;h6;h9 %PNum=t:P1 %Weight=r:10 %Quantity=i:5 %WeightInModel=r:30\n"
-            "h2 %PNum=t:P2 %Weight=r:5 %Quantity=i:2 %WeightInModel=r:5\n"
+            "h1=h3;h6;h9 %PNum=t:P1 %Weight=r:10 %Quantity=i:5 %WeightInModel=r:50\n"
+            "h2 %PNum=t:P2 %Weight=r:5 %Quantity=i:2 %WeightInModel=r:10\n"
             "h5 %PNum=t:P1 %Weight=r:10.5 %Quantity=i:1 %WeightInModel=r:10.5\n");
-  EXPECT_EQ(merged.footer, "[ kReportFooter][%SumBy:%Quantity:8][%SumBy:%WeightInModel:45.5]");
+  EXPECT_EQ(merged.footer, "[ kReportFooter][%SumBy:%Quantity:8][%SumBy:%WeightInModel:70.5]");
   EXPECT_EQ(merged.used,
             "h1 h3 h6 h9 : %PNum %Weight %Quantity %WeightInModel\n"
             "h2 : %PNum %Weight %Quantity %WeightInModel\n"
@@ -78,11 +78,11 @@ TEST(EqualPartsTest, MergingSumsQuantitiesAndWeightsOverEqualParts) {
 TEST(EqualPartsTest, WithoutMergingEachPartShowsItsGroupsFigures) {
   const Evaluated single = evaluate(kPositions, "parts.csv", kParts, false);
   EXPECT_EQ(single.rows,
-            "h1 %PNum=t:P1 %Weight=r:10 %ElementID=t:E1 %WeightInModel=r:30\n"
-            "h2 %PNum=t:P2 %Weight=r:5 %ElementID=t:E2 %Quantity=i:2 %WeightInModel=r:5\n"
-            "h3=h9 %PNum=t:P1 %Weight=r:10 %ElementID=t:E3 %Quantity=i:3 %WeightInModel=r:30\n"
+            "h1 %PNum=t:P1 %Weight=r:10 %ElementID=t:E1 %WeightInModel=r:50\n"
+            "h2 %PNum=t:P2 %Weight=r:5 %ElementID=t:E2 %Quantity=i:2 %WeightInModel=r:10\n"
+            "h3=h9 %PNum=t:P1 %Weight=r:10 %ElementID=t:E3 %Quantity=i:3 %WeightInModel=r:50\n"
             "h5 %PNum=t:P1 %Weight=r:10.5 %ElementID=t:E5 %WeightInModel=r:10.5\n"
-            "h6 %PNum=t:P1 %Weight=r:10 %ElementID=t:E6 %WeightInModel=r:30\n");
+            "h6 %PNum=t:P1 %Weight=r:10 %ElementID=t:E6 %WeightInModel=r:50\n");
 }
 
 TEST(EqualPartsTest, JsonPartsMergeWhateverTheOrderOfTheirTuples) {
@@ -92,7 +92,7 @@ TEST(EqualPartsTest, JsonPartsMergeWhateverTheOrderOfTheirTuples) {
           {"handle": "b", "type": 1, "tuples": [["%Weight", 2.0], ["%PNum", "P1"],
                                                 ["%Quantity", 4]]}])",
                true);
-  EXPECT_EQ(merged.rows, "a=b %PNum=t:P1 %Weight=r:2 %Quantity=i:5 %WeightInModel=r:4\n");
+  EXPECT_EQ(merged.rows, "a=b %PNum=t:P1 %Weight=r:2 %Quantity=i:5 %WeightInModel=r:10\n");
 }
 
 TEST(EqualPartsTest, AssemblyCountsAndUnderivableTokens) {

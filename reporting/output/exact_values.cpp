@@ -1,0 +1,139 @@
+#include "output/exact_values.h"
+
+#include <cmath>
+#include <charconv>
+
+namespace bomreport {
+namespace {
+
+// The engine's sum of one more row: the result takes the type of the value
+// added, an integer sum truncating a real one so far (integer sums past 32
+// bits are refused before an evaluation).
+void addToSum(QelBomDataValue& sum, const QelBomDataValue& value) {
+  const auto asDouble = [](const QelBomDataValue& v) {
+    if (v.type() == QelBomDataValue::kIntDataValue) return static_cast<double>(intValueOf(v));
+    return v.type() == QelBomDataValue::kDoubleDataValue ? doubleValueOf(v) : 0.0;
+  };
+  if (value.type() == QelBomDataValue::kIntDataValue) {
+    const double before = asDouble(sum);
+    const int start = std::isnan(before) ? 0 : static_cast<int>(std::fmax(std::fmin(before, 2147483647.0), -2147483648.0));
+    sum.set(static_cast<int>(static_cast<unsigned>(start) + static_cast<unsigned>(intValueOf(value))));
+  } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
+    sum.set(asDouble(sum) + doubleValueOf(value));
+  }
+}
+
+// `value` to 15 significant digits, all a double holds exactly: the sum
+// 800.0699999999999 of rows that hold 800.07 between them is 800.07.
+double toFifteenDigits(double value) {
+  char text[32];
+  const auto written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+  double rounded = value;
+  std::from_chars(text, written.ptr, rounded);
+  return rounded == 0.0 ? 0.0 : rounded;  // no -0
+}
+
+}  // namespace
+
+std::string exactNumberText(const ExactValue& value) {
+  if (value.kind == ExactValue::kInteger) return std::to_string(value.integer);
+  char text[32];
+  // "%.15g", without the cost of printf.
+  const auto written =
+      std::to_chars(text, text + sizeof text, value.real, std::chars_format::general, 15);
+  return std::string(text, written.ptr);
+}
+
+ExactValues::ExactValues(const Report& report)
+    : report_(report), enabled_(report.rows != nullptr && report.levels != nullptr) {
+  if (!enabled_) return;
+  QelArray<QelString> tokens;
+  for (const ReportLevel& level : *report.levels) {
+    for (const QelString& token : level.groupingTokens) tokens.append(token);
+    groupingUpTo_.push_back(tokens);
+  }
+}
+
+const QelBomTemplateItem* ExactValues::openerOf(const std::vector<ReportLine>& lines,
+                                                std::size_t at) {
+  const int depth = lines[at].depth;
+  while (at > 0) {
+    --at;
+    if (lines[at].depth == depth) return lines[at].item;
+    if (lines[at].depth < depth) return nullptr;
+  }
+  return nullptr;
+}
+
+ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue* value) const {
+  ExactValue exact;
+  if (value == nullptr) return exact;
+  switch (value->type()) {
+    case QelBomDataValue::kIntDataValue:
+      exact.kind = ExactValue::kInteger;
+      exact.integer = intValueOf(*value);
+      break;
+    case QelBomDataValue::kDoubleDataValue:
+      exact.real = report_.units != nullptr ? report_.units->shownValue(token, doubleValueOf(*value))
+                                            : doubleValueOf(*value);
+      if (std::isfinite(exact.real)) {
+        exact.kind = ExactValue::kReal;
+        exact.real = toFifteenDigits(exact.real);
+      }
+      break;
+    case QelBomDataValue::kStringDataValue:
+      exact.kind = ExactValue::kText;
+      break;
+    default:
+      break;
+  }
+  return exact;
+}
+
+void ExactValues::valuesOf(const ReportLine& line, const QelBomTemplateItem* opener,
+                           std::vector<ExactValue>& out) const {
+  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+  out.assign(static_cast<std::size_t>(tuples.count()), ExactValue());
+  if (!enabled_) return;
+  const QelBomDataRow* row = line.item->getFirstDataRow();
+  if (row == nullptr) {
+    sumsOf(line, opener, out);
+    return;
+  }
+  for (int i = 0; i < tuples.count(); ++i) {
+    const QelString& token = tuples[i].token().token();
+    if (QelBomDataToken::isInvisibleToken(token) == 1) continue;
+    const QelBomDataTuple* source = row->getTupleAt(token);
+    if (source != nullptr) out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
+  }
+}
+
+void ExactValues::sumsOf(const ReportLine& line, const QelBomTemplateItem* opener,
+                         std::vector<ExactValue>& out) const {
+  const auto depth = static_cast<std::size_t>(line.depth);
+  if (depth >= report_.levels->size() || (*report_.levels)[depth].sums.empty()) return;
+  const ReportLevel& level = (*report_.levels)[depth];
+  std::vector<QelBomDataValue> sums;
+  for (const ReportLevel::Sum& sum : level.sums) sums.push_back(sum.start);
+  // The group: its first row, then the rows that agree with the one before.
+  QelBomDataRow* first = opener != nullptr ? opener->getFirstDataRow() : nullptr;
+  const bool single = opener != nullptr && opener->child() == nullptr;  // the deepest level
+  for (QelBomDataRow* row = first; row != nullptr;) {
+    if (row->getUseThisDataForSums() != 0) {
+      for (std::size_t s = 0; s < sums.size(); ++s) {
+        const QelBomDataTuple* value = row->getTupleAt(level.sums[s].summed);
+        if (value != nullptr) addToSum(sums[s], value->value());
+      }
+    }
+    auto* next = static_cast<QelBomDataRow*>(row->next());
+    if (single || next == nullptr || next->compare(row, groupingUpTo_[depth]) != 0) break;
+    row = next;
+  }
+  for (std::size_t s = 0; s < sums.size(); ++s) {
+    const auto tuple = static_cast<std::size_t>(level.sums[s].tuple);
+    if (tuple < out.size()) out[tuple] = fromValue(level.sums[s].summed, &sums[s]);
+  }
+}
+
+}  // namespace bomreport
