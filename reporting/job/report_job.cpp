@@ -29,9 +29,13 @@ PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
     parts.format = PartsFormat::kCsv;
   } else if (options.partsFormat == "json") {
     parts.format = PartsFormat::kJson;
+  } else if (options.partsFormat == "ifc") {
+    parts.format = PartsFormat::kIfc;
   } else if (!options.partsFormat.empty()) {
-    throw InputError("--data-format", quoteForMessage(options.partsFormat) + " is not csv or json");
+    throw InputError("--data-format",
+                     quoteForMessage(options.partsFormat) + " is not csv, json or ifc");
   }
+  parts.ifcMap = options.ifcMapPath;
   const char d = options.delimiter;
   if (d == '"' || d == '\r' || d == '\n' || d == '\0') {
     throw InputError("--delimiter", "a quote or a line break cannot separate fields");
@@ -148,6 +152,7 @@ DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
   append(watched, host.inputTokens());
   builder.watchTokens(std::move(watched));
   readParts(options_, builder);
+  append(warnings, builder.warnings());
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
   append(warnings,

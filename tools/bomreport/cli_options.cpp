@@ -32,12 +32,16 @@ const char kUsage[] =
 void addInputOptions(CLI::App& app, Options& options) {
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
   app.add_option("--data", options.dataPath,
-                 "parts file: FILE.csv or FILE.json, also gzip-compressed; - for standard input")
+                 "parts file: FILE.csv, FILE.json or FILE.ifc, also gzip-compressed, or "
+                 "FILE.ifczip; - for standard input")
       ->type_name("FILE");
   app.add_option("--data-format", options.dataFormat,
-                 "read the parts as csv or json (default: by the name, else by the content)")
-      ->check(CLI::IsMember({"csv", "json"}))
+                 "read the parts as csv, json or ifc (default: by the name, else by the content)")
+      ->check(CLI::IsMember({"csv", "json", "ifc"}))
       ->type_name("FORMAT");
+  app.add_option("--ifc-map", options.ifcMap,
+                 "IFC parts: a mapping file (JSON) over the default mapping of elements and tokens")
+      ->type_name("FILE");
   app.add_option("--delimiter", options.delimiter,
                  "field delimiter of CSV parts: one character, or 'tab' (default ,)")
       ->type_name("CHAR");
