@@ -49,29 +49,73 @@ const char kDefaultMapping[] = R"({
 })";
 
 // IFC element entities a mapping may name without a warning.
-const char* const kKnownEntities[] = {
-    "IfcBeam", "IfcBeamStandardCase", "IfcColumn", "IfcColumnStandardCase", "IfcMember",
-    "IfcMemberStandardCase", "IfcPlate", "IfcPlateStandardCase", "IfcMechanicalFastener",
-    "IfcFastener", "IfcDiscreteAccessory", "IfcBuildingElementProxy", "IfcBuildingElementPart",
-    "IfcElementComponent", "IfcFooting", "IfcPile", "IfcSlab", "IfcSlabStandardCase", "IfcWall",
-    "IfcWallStandardCase", "IfcRailing", "IfcStair", "IfcStairFlight", "IfcRamp", "IfcRampFlight",
-    "IfcRoof", "IfcCovering", "IfcCurtainWall", "IfcDoor", "IfcWindow", "IfcChimney",
-    "IfcShadingDevice", "IfcReinforcingBar", "IfcReinforcingMesh", "IfcTendon",
-    "IfcTendonAnchor", "IfcBearing", "IfcCourse", "IfcDeepFoundation", "IfcCaissonFoundation",
-    "IfcFurnishingElement", "IfcVirtualElement", "IfcTransportElement", "IfcFlowSegment",
-    "IfcFlowFitting", "IfcKerb", "IfcRail", "IfcTrackElement", "IfcSign", "IfcMooringDevice",
-    "IfcVibrationIsolator", "IfcVibrationDamper", "IfcImpactProtectionDevice",
-    "IfcSurfaceFeature", "IfcElementAssembly"};
+const char* const kKnownEntities[] = {"IfcBeam",
+                                      "IfcBeamStandardCase",
+                                      "IfcColumn",
+                                      "IfcColumnStandardCase",
+                                      "IfcMember",
+                                      "IfcMemberStandardCase",
+                                      "IfcPlate",
+                                      "IfcPlateStandardCase",
+                                      "IfcMechanicalFastener",
+                                      "IfcFastener",
+                                      "IfcDiscreteAccessory",
+                                      "IfcBuildingElementProxy",
+                                      "IfcBuildingElementPart",
+                                      "IfcElementComponent",
+                                      "IfcFooting",
+                                      "IfcPile",
+                                      "IfcSlab",
+                                      "IfcSlabStandardCase",
+                                      "IfcWall",
+                                      "IfcWallStandardCase",
+                                      "IfcRailing",
+                                      "IfcStair",
+                                      "IfcStairFlight",
+                                      "IfcRamp",
+                                      "IfcRampFlight",
+                                      "IfcRoof",
+                                      "IfcCovering",
+                                      "IfcCurtainWall",
+                                      "IfcDoor",
+                                      "IfcWindow",
+                                      "IfcChimney",
+                                      "IfcShadingDevice",
+                                      "IfcReinforcingBar",
+                                      "IfcReinforcingMesh",
+                                      "IfcTendon",
+                                      "IfcTendonAnchor",
+                                      "IfcBearing",
+                                      "IfcCourse",
+                                      "IfcDeepFoundation",
+                                      "IfcCaissonFoundation",
+                                      "IfcFurnishingElement",
+                                      "IfcVirtualElement",
+                                      "IfcTransportElement",
+                                      "IfcFlowSegment",
+                                      "IfcFlowFitting",
+                                      "IfcKerb",
+                                      "IfcRail",
+                                      "IfcTrackElement",
+                                      "IfcSign",
+                                      "IfcMooringDevice",
+                                      "IfcVibrationIsolator",
+                                      "IfcVibrationDamper",
+                                      "IfcImpactProtectionDevice",
+                                      "IfcSurfaceFeature",
+                                      "IfcElementAssembly"};
 
 struct AttributeName {
   const char* name;
   int position;
 };
-const AttributeName kAttributes[] = {
-    {"GlobalId", IfcModel::kGlobalId},   {"Name", IfcModel::kName},
-    {"Description", IfcModel::kDescription}, {"ObjectType", IfcModel::kObjectType},
-    {"Tag", IfcModel::kTag},             {"NominalDiameter", IfcModel::kNominalDiameter},
-    {"NominalLength", IfcModel::kNominalLength}};
+const AttributeName kAttributes[] = {{"GlobalId", IfcModel::kGlobalId},
+                                     {"Name", IfcModel::kName},
+                                     {"Description", IfcModel::kDescription},
+                                     {"ObjectType", IfcModel::kObjectType},
+                                     {"Tag", IfcModel::kTag},
+                                     {"NominalDiameter", IfcModel::kNominalDiameter},
+                                     {"NominalLength", IfcModel::kNominalLength}};
 
 std::string upperCase(std::string text) {
   for (char& c : text) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -160,10 +204,12 @@ class MappingReader : public JsonEventReader {
     IfcSource source;
     const std::string reason = parseIfcSource(value, source);
     if (!reason.empty()) return fail(quoteForMessage(value) + ": " + reason);
-    const bool fastener = top(1) == Frame::kEntityTokens && entity_->keyword == "IFCMECHANICALFASTENER";
+    const bool fastener =
+        top(1) == Frame::kEntityTokens && entity_->keyword == "IFCMECHANICALFASTENER";
     if (source.attribute >= IfcModel::kNominalDiameter && (!fastener || source.onAssembly)) {
-      return fail(quoteForMessage(value) + ": an attribute of IfcMechanicalFastener only "
-                                           "(name it in that entity's tokens)");
+      return fail(quoteForMessage(value) +
+                  ": an attribute of IfcMechanicalFastener only "
+                  "(name it in that entity's tokens)");
     }
     target_->push_back(std::move(source));
     return true;
@@ -190,11 +236,17 @@ class MappingReader : public JsonEventReader {
   std::string expectation() const override {
     if (stack_.empty()) return "a mapping object";
     switch (top()) {
-      case Frame::kSources: return "a source string";
-      case Frame::kTokens: case Frame::kEntityTokens: return "a list of sources";
-      case Frame::kEntities: return "an entity object or null";
-      case Frame::kEntity: return key_ == "type" ? "an object type (integer)" : "an object of tokens";
-      case Frame::kTop: return key_ == "handle" ? "a list of sources" : "an object";
+      case Frame::kSources:
+        return "a source string";
+      case Frame::kTokens:
+      case Frame::kEntityTokens:
+        return "a list of sources";
+      case Frame::kEntities:
+        return "an entity object or null";
+      case Frame::kEntity:
+        return key_ == "type" ? "an object type (integer)" : "an object of tokens";
+      case Frame::kTop:
+        return key_ == "handle" ? "a list of sources" : "an object";
     }
     return std::string();
   }
@@ -211,8 +263,9 @@ class MappingReader : public JsonEventReader {
   bool checkEntityName(const std::string& name) {
     const std::string keyword = upperCase(name);
     if (keyword == "IFCELEMENTASSEMBLY") {
-      return fail("IfcElementAssembly is not a part: its parts carry its mark and name "
-                  "(\"assembly:\" sources)");
+      return fail(
+          "IfcElementAssembly is not a part: its parts carry its mark and name "
+          "(\"assembly:\" sources)");
     }
     const auto known = std::find_if(std::begin(kKnownEntities), std::end(kKnownEntities),
                                     [&](const char* k) { return upperCase(k) == keyword; });

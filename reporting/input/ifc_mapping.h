@@ -37,8 +37,16 @@
 
 namespace bomreport {
 
-enum class IfcSourceKind { kAttribute, kProperty, kQuantity, kMaterial, kProfile, kDepth, kLayers,
-                           kValue };
+enum class IfcSourceKind {
+  kAttribute,
+  kProperty,
+  kQuantity,
+  kMaterial,
+  kProfile,
+  kDepth,
+  kLayers,
+  kValue
+};
 
 struct IfcSource {
   IfcSourceKind kind = IfcSourceKind::kValue;

@@ -9,8 +9,14 @@
 
 namespace bomreport {
 
-enum class IfcRole : std::uint8_t { kSkip, kKeep, kAggregates, kDefinesByProperties,
-                                    kDefinesByType, kAssociatesMaterial };
+enum class IfcRole : std::uint8_t {
+  kSkip,
+  kKeep,
+  kAggregates,
+  kDefinesByProperties,
+  kDefinesByType,
+  kAssociatesMaterial
+};
 
 namespace {
 
@@ -79,27 +85,52 @@ const KindEntry kKinds[] = {
 // The attribute positions kept of each kind but kElement, in slot order.
 std::vector<int> fixedSlots(IfcKind kind) {
   switch (kind) {
-    case IfcKind::kTypeObject: return {5, 6};
-    case IfcKind::kPropertySet: return {2, 4};
-    case IfcKind::kElementQuantity: return {2, 5};
-    case IfcKind::kProperty: return {0, 2, 3};
-    case IfcKind::kOtherProperty: return {0};
-    case IfcKind::kQuantity: return {0, 2, 3};
-    case IfcKind::kMaterial: case IfcKind::kMaterialList: case IfcKind::kProfileSetUsage:
-    case IfcKind::kLayerSetUsage: case IfcKind::kLayerSet: case IfcKind::kUnitAssignment:
+    case IfcKind::kTypeObject:
+      return {5, 6};
+    case IfcKind::kPropertySet:
+      return {2, 4};
+    case IfcKind::kElementQuantity:
+      return {2, 5};
+    case IfcKind::kProperty:
+      return {0, 2, 3};
+    case IfcKind::kOtherProperty:
       return {0};
-    case IfcKind::kProfileSet: case IfcKind::kProductShape: return {2};
-    case IfcKind::kMaterialProfile: return {2, 3};
-    case IfcKind::kMaterialLayer: return {0, 1};
-    case IfcKind::kProfileDef: case IfcKind::kBooleanResult: case IfcKind::kRepresentationMap:
+    case IfcKind::kQuantity:
+      return {0, 2, 3};
+    case IfcKind::kMaterial:
+    case IfcKind::kMaterialList:
+    case IfcKind::kProfileSetUsage:
+    case IfcKind::kLayerSetUsage:
+    case IfcKind::kLayerSet:
+    case IfcKind::kUnitAssignment:
+      return {0};
+    case IfcKind::kProfileSet:
+    case IfcKind::kProductShape:
+      return {2};
+    case IfcKind::kMaterialProfile:
+      return {2, 3};
+    case IfcKind::kMaterialLayer:
+      return {0, 1};
+    case IfcKind::kProfileDef:
+    case IfcKind::kBooleanResult:
+    case IfcKind::kRepresentationMap:
       return {1};
-    case IfcKind::kShapeRepresentation: return {1, 3};
-    case IfcKind::kExtrusion: return {0, 3};
-    case IfcKind::kMappedItem: return {0};
-    case IfcKind::kSIUnit: case IfcKind::kConversionUnit: return {1, 2, 3};
-    case IfcKind::kMeasureWithUnit: return {0, 1};
-    case IfcKind::kProject: return {8};
-    case IfcKind::kElement: case IfcKind::kConstituentSet: break;
+    case IfcKind::kShapeRepresentation:
+      return {1, 3};
+    case IfcKind::kExtrusion:
+      return {0, 3};
+    case IfcKind::kMappedItem:
+      return {0};
+    case IfcKind::kSIUnit:
+    case IfcKind::kConversionUnit:
+      return {1, 2, 3};
+    case IfcKind::kMeasureWithUnit:
+      return {0, 1};
+    case IfcKind::kProject:
+      return {8};
+    case IfcKind::kElement:
+    case IfcKind::kConstituentSet:
+      break;
   }
   return {};
 }
@@ -181,8 +212,9 @@ IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index) {
     index = params.element(index, 0);
     step = &params.values[index];
     if (logical && step->kind == StepKind::kEnum) {
-      const std::string_view name = step->text == "T" ? "TRUE" : step->text == "F" ? "FALSE"
-                                                                                     : "UNKNOWN";
+      const std::string_view name = step->text == "T"   ? "TRUE"
+                                    : step->text == "F" ? "FALSE"
+                                                        : "UNKNOWN";
       value.kind = IfcValue::kText;
       value.text = storeText(name);
       value.size = static_cast<std::uint32_t>(name.size());
@@ -190,12 +222,15 @@ IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index) {
     }
   }
   switch (step->kind) {
-    case StepKind::kString: case StepKind::kEnum: case StepKind::kBinary:
+    case StepKind::kString:
+    case StepKind::kEnum:
+    case StepKind::kBinary:
       value.kind = step->kind == StepKind::kEnum ? IfcValue::kEnum : IfcValue::kText;
       value.text = storeText(step->text);
       value.size = static_cast<std::uint32_t>(step->text.size());
       break;
-    case StepKind::kInteger: case StepKind::kReal:
+    case StepKind::kInteger:
+    case StepKind::kReal:
       value.kind = IfcValue::kNumber;
       value.integral = step->kind == StepKind::kInteger;
       value.number = step->real;
@@ -204,14 +239,16 @@ IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index) {
       value.kind = IfcValue::kRef;
       value.ref = static_cast<std::uint64_t>(step->integer);
       break;
-    case StepKind::kList: case StepKind::kTyped: {
+    case StepKind::kList:
+    case StepKind::kTyped: {
       value.kind = IfcValue::kRefs;
       value.first = refs_.size();
       collectRefs(params, index, refs_);
       value.size = static_cast<std::uint32_t>(refs_.size() - value.first);
       break;
     }
-    case StepKind::kNull: case StepKind::kDerived:
+    case StepKind::kNull:
+    case StepKind::kDerived:
       break;
   }
   return value;
@@ -231,8 +268,13 @@ bool IfcModel::keepsNamed(IfcKind kind, const StepParameters& params) const {
 void IfcModel::keep(const StepInstanceHead& head, IfcKind kind, std::uint16_t keyword,
                     const StepParameters& params) {
   if (!keepsNamed(kind, params)) return;
-  IfcEntity entity{head.id, static_cast<std::uint32_t>(values_.size()), saturate(head.line),
-                   saturate(head.column), keyword, kind, 0};
+  IfcEntity entity{head.id,
+                   static_cast<std::uint32_t>(values_.size()),
+                   saturate(head.line),
+                   saturate(head.column),
+                   keyword,
+                   kind,
+                   0};
   const std::vector<int> fixed = kind == IfcKind::kElement ? std::vector<int>() : fixedSlots(kind);
   const std::vector<int>& slots = kind == IfcKind::kElement ? needs_->elementAttributes : fixed;
   for (int attribute : slots) {
@@ -388,11 +430,11 @@ void IfcModel::checkDuplicates(StepReader& reader) {
 }
 
 bool IfcModel::exists(std::uint64_t id) const {
-  auto after = std::upper_bound(
-      idRuns_.begin(), idRuns_.end(), id,
-      [](std::uint64_t value, const std::pair<std::uint64_t, std::uint64_t>& run) {
-        return value < run.first;
-      });
+  auto after =
+      std::upper_bound(idRuns_.begin(), idRuns_.end(), id,
+                       [](std::uint64_t value, const std::pair<std::uint64_t, std::uint64_t>& run) {
+                         return value < run.first;
+                       });
   if (after == idRuns_.begin()) return false;
   --after;
   return id <= after->second;
@@ -417,8 +459,9 @@ const IfcValue& IfcModel::value(const IfcEntity& entity, int slot) const {
 std::vector<std::uint64_t> IfcModel::refsOf(const IfcValue& value) const {
   if (value.kind == IfcValue::kRef) return {value.ref};
   if (value.kind != IfcValue::kRefs) return {};
-  return std::vector<std::uint64_t>(refs_.begin() + static_cast<std::ptrdiff_t>(value.first),
-                                    refs_.begin() + static_cast<std::ptrdiff_t>(value.first + value.size));
+  return std::vector<std::uint64_t>(
+      refs_.begin() + static_cast<std::ptrdiff_t>(value.first),
+      refs_.begin() + static_cast<std::ptrdiff_t>(value.first + value.size));
 }
 
 int IfcModel::elementSlot(int attribute) const {

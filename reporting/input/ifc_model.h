@@ -47,34 +47,34 @@ enum class IfcMeasure : std::uint8_t { kNone, kLength, kMass, kArea, kVolume, kA
 // The kinds of instances kept. The comment names the attributes kept, in the
 // order of their slots (see IfcModel::value).
 enum class IfcKind : std::uint8_t {
-  kElement,                // a part or an assembly: the slots of IfcModelNeeds::elementAttributes
-  kTypeObject,             // HasPropertySets, RepresentationMaps
-  kPropertySet,            // Name, HasProperties
-  kElementQuantity,        // Name, Quantities
-  kProperty,               // IfcPropertySingleValue: Name, NominalValue, Unit
-  kOtherProperty,          // another kind of property: Name
-  kQuantity,               // IfcQuantityLength and its kin: Name, Unit, value
-  kMaterial,               // Name
-  kMaterialList,           // Materials
-  kProfileSetUsage,        // ForProfileSet
-  kProfileSet,             // MaterialProfiles
-  kMaterialProfile,        // Material, Profile
-  kLayerSetUsage,          // ForLayerSet
-  kLayerSet,               // MaterialLayers
-  kMaterialLayer,          // Material, LayerThickness
-  kConstituentSet,         // nothing (not read: counted as skipped)
-  kProfileDef,             // ProfileName
-  kProductShape,           // Representations
-  kShapeRepresentation,    // RepresentationIdentifier, Items
-  kExtrusion,              // SweptArea, Depth
-  kBooleanResult,          // FirstOperand
-  kMappedItem,             // MappingSource
-  kRepresentationMap,      // MappedRepresentation
-  kUnitAssignment,         // Units
-  kSIUnit,                 // UnitType, Prefix, Name
-  kConversionUnit,         // UnitType, Name, ConversionFactor
-  kMeasureWithUnit,        // ValueComponent, UnitComponent
-  kProject,                // UnitsInContext
+  kElement,              // a part or an assembly: the slots of IfcModelNeeds::elementAttributes
+  kTypeObject,           // HasPropertySets, RepresentationMaps
+  kPropertySet,          // Name, HasProperties
+  kElementQuantity,      // Name, Quantities
+  kProperty,             // IfcPropertySingleValue: Name, NominalValue, Unit
+  kOtherProperty,        // another kind of property: Name
+  kQuantity,             // IfcQuantityLength and its kin: Name, Unit, value
+  kMaterial,             // Name
+  kMaterialList,         // Materials
+  kProfileSetUsage,      // ForProfileSet
+  kProfileSet,           // MaterialProfiles
+  kMaterialProfile,      // Material, Profile
+  kLayerSetUsage,        // ForLayerSet
+  kLayerSet,             // MaterialLayers
+  kMaterialLayer,        // Material, LayerThickness
+  kConstituentSet,       // nothing (not read: counted as skipped)
+  kProfileDef,           // ProfileName
+  kProductShape,         // Representations
+  kShapeRepresentation,  // RepresentationIdentifier, Items
+  kExtrusion,            // SweptArea, Depth
+  kBooleanResult,        // FirstOperand
+  kMappedItem,           // MappingSource
+  kRepresentationMap,    // MappedRepresentation
+  kUnitAssignment,       // Units
+  kSIUnit,               // UnitType, Prefix, Name
+  kConversionUnit,       // UnitType, Name, ConversionFactor
+  kMeasureWithUnit,      // ValueComponent, UnitComponent
+  kProject,              // UnitsInContext
 };
 
 // A kept attribute value.
@@ -85,8 +85,8 @@ struct IfcValue {
   bool integral = false;                   // kNumber written as an integer
   std::uint32_t size = 0;                  // kText, kEnum: bytes; kRefs: count
   union {
-    const char* text;  // kText, kEnum (owned by the model)
-    double number;     // kNumber
+    const char* text;     // kText, kEnum (owned by the model)
+    double number;        // kNumber
     std::uint64_t ref;    // kRef: instance number
     std::uint64_t first;  // kRefs: index of the first in IfcModel::refs
   };

@@ -66,7 +66,8 @@ std::string IfcSourceReader::nameOf(const IfcEntity* entity, int slot) const {
 }
 
 IfcResult IfcSourceReader::valueOf(const IfcValue& value, std::uint64_t unit) {
-  if (value.kind == IfcValue::kText || value.kind == IfcValue::kEnum) return textResult(value.view());
+  if (value.kind == IfcValue::kText || value.kind == IfcValue::kEnum)
+    return textResult(value.view());
   if (value.kind != IfcValue::kNumber) return IfcResult();
   double factor = 1.0;
   if (unit == 0 || !ifcUnitFactor(model_, unit, value.measure, factor)) {
@@ -103,11 +104,13 @@ IfcResult IfcSourceReader::fromSet(const IfcEntity& set, const IfcSource& source
       skip(*item, "a property other than IfcPropertySingleValue (" + source.name + ")");
     } else if (item->kind == IfcKind::kQuantity && quantities) {
       const IfcValue& unit = model_.value(*item, 1);
-      IfcResult result = valueOf(model_.value(*item, 2), unit.kind == IfcValue::kRef ? unit.ref : 0);
+      IfcResult result =
+          valueOf(model_.value(*item, 2), unit.kind == IfcValue::kRef ? unit.ref : 0);
       if (result.found) return result;
     } else if (item->kind == IfcKind::kProperty && !quantities) {
       const IfcValue& unit = model_.value(*item, 2);
-      IfcResult result = valueOf(model_.value(*item, 1), unit.kind == IfcValue::kRef ? unit.ref : 0);
+      IfcResult result =
+          valueOf(model_.value(*item, 1), unit.kind == IfcValue::kRef ? unit.ref : 0);
       if (result.found) return result;
     }
   }
@@ -155,7 +158,8 @@ IfcResult IfcSourceReader::material(const IfcEntity& entity) {
         addName(names, nameOf(model_.find(id), 0));
       }
       break;
-    case IfcKind::kProfileSet: case IfcKind::kLayerSet:
+    case IfcKind::kProfileSet:
+    case IfcKind::kLayerSet:
       for (std::uint64_t id : model_.refsOf(model_.value(*select, 0))) {
         const IfcEntity* item = model_.find(id);
         const IfcValue& material = item != nullptr ? model_.value(*item, 0) : IfcValue();
@@ -213,12 +217,12 @@ const IfcEntity* IfcSourceReader::extrusion(const IfcEntity& entity) {
     }
   }
   // "Body" last on the stack, so that it is searched first.
-  std::stable_partition(representations.begin(), representations.end(), [&](std::uint64_t id) {
-    return nameOf(model_.find(id), 0) != "Body";
-  });
+  std::stable_partition(representations.begin(), representations.end(),
+                        [&](std::uint64_t id) { return nameOf(model_.find(id), 0) != "Body"; });
   stack = representations;
   for (std::size_t visits = 0; !stack.empty(); ++visits) {
-    if (visits > model_.entityCount()) model_.failAt(entity, "reference cycle in the geometry of this element");
+    if (visits > model_.entityCount())
+      model_.failAt(entity, "reference cycle in the geometry of this element");
     const IfcEntity* item = model_.find(stack.back());
     stack.pop_back();
     if (item == nullptr) continue;
@@ -230,8 +234,11 @@ const IfcEntity* IfcSourceReader::extrusion(const IfcEntity& entity) {
         stack.insert(stack.end(), items.rbegin(), items.rend());
         break;
       }
-      case IfcKind::kBooleanResult: case IfcKind::kMappedItem: case IfcKind::kRepresentationMap:
-        if (model_.value(*item, 0).kind == IfcValue::kRef) stack.push_back(model_.value(*item, 0).ref);
+      case IfcKind::kBooleanResult:
+      case IfcKind::kMappedItem:
+      case IfcKind::kRepresentationMap:
+        if (model_.value(*item, 0).kind == IfcValue::kRef)
+          stack.push_back(model_.value(*item, 0).ref);
         break;
       default:
         break;
@@ -279,11 +286,17 @@ const IfcEntity* IfcSourceReader::outermostAssembly(const IfcEntity& entity) {
 
 IfcResult IfcSourceReader::readOn(const IfcSource& source, const IfcEntity& entity) {
   switch (source.kind) {
-    case IfcSourceKind::kAttribute: return attribute(entity, source.attribute);
-    case IfcSourceKind::kProperty: case IfcSourceKind::kQuantity: return fromSets(entity, source);
-    case IfcSourceKind::kMaterial: return material(entity);
-    case IfcSourceKind::kProfile: return profile(entity);
-    case IfcSourceKind::kLayers: return layers(entity);
+    case IfcSourceKind::kAttribute:
+      return attribute(entity, source.attribute);
+    case IfcSourceKind::kProperty:
+    case IfcSourceKind::kQuantity:
+      return fromSets(entity, source);
+    case IfcSourceKind::kMaterial:
+      return material(entity);
+    case IfcSourceKind::kProfile:
+      return profile(entity);
+    case IfcSourceKind::kLayers:
+      return layers(entity);
     case IfcSourceKind::kDepth: {
       const IfcEntity* solid = extrusion(entity);
       if (solid == nullptr) return IfcResult();
@@ -291,7 +304,8 @@ IfcResult IfcSourceReader::readOn(const IfcSource& source, const IfcEntity& enti
       depth.measure = IfcMeasure::kLength;
       return valueOf(depth, 0);
     }
-    case IfcSourceKind::kValue: return constant(source.name);
+    case IfcSourceKind::kValue:
+      return constant(source.name);
   }
   return IfcResult();
 }

@@ -9,9 +9,9 @@ struct Prefix {
   const char* name;
   double factor;
 };
-const Prefix kPrefixes[] = {{"EXA", 1e18},  {"PETA", 1e15},  {"TERA", 1e12}, {"GIGA", 1e9},
-                            {"MEGA", 1e6},  {"KILO", 1e3},   {"HECTO", 1e2}, {"DECA", 1e1},
-                            {"DECI", 1e-1}, {"CENTI", 1e-2}, {"MILLI", 1e-3}, {"MICRO", 1e-6},
+const Prefix kPrefixes[] = {{"EXA", 1e18},  {"PETA", 1e15},  {"TERA", 1e12},   {"GIGA", 1e9},
+                            {"MEGA", 1e6},  {"KILO", 1e3},   {"HECTO", 1e2},   {"DECA", 1e1},
+                            {"DECI", 1e-1}, {"CENTI", 1e-2}, {"MILLI", 1e-3},  {"MICRO", 1e-6},
                             {"NANO", 1e-9}, {"PICO", 1e-12}, {"FEMTO", 1e-15}, {"ATTO", 1e-18}};
 
 // Slots of the unit kinds (see IfcKind).
@@ -47,11 +47,13 @@ double siFactor(const IfcModel& model, const IfcEntity& unit) {
 double unitSize(const IfcModel& model, const IfcEntity* unit) {
   double size = 1.0;
   for (std::size_t steps = 0; unit != nullptr; ++steps) {
-    if (steps > model.entityCount()) model.failAt(*unit, "reference cycle: the unit is defined in terms of itself");
+    if (steps > model.entityCount())
+      model.failAt(*unit, "reference cycle: the unit is defined in terms of itself");
     if (unit->kind == IfcKind::kSIUnit) return size * siFactor(model, *unit);
     if (unit->kind != IfcKind::kConversionUnit) return 0.0;
     const IfcValue& factorRef = model.value(*unit, kConversionFactor);
-    const IfcEntity* measure = factorRef.kind == IfcValue::kRef ? model.find(factorRef.ref) : nullptr;
+    const IfcEntity* measure =
+        factorRef.kind == IfcValue::kRef ? model.find(factorRef.ref) : nullptr;
     if (measure == nullptr || measure->kind != IfcKind::kMeasureWithUnit) return 0.0;
     const IfcValue& value = model.value(*measure, 0);
     const IfcValue& component = model.value(*measure, 1);
@@ -66,11 +68,16 @@ double unitSize(const IfcModel& model, const IfcEntity* unit) {
 
 int IfcUnits::indexOf(IfcMeasure measure) {
   switch (measure) {
-    case IfcMeasure::kLength: return 0;
-    case IfcMeasure::kMass: return 1;
-    case IfcMeasure::kArea: return 2;
-    case IfcMeasure::kAngle: return 3;
-    default: return -1;
+    case IfcMeasure::kLength:
+      return 0;
+    case IfcMeasure::kMass:
+      return 1;
+    case IfcMeasure::kArea:
+      return 2;
+    case IfcMeasure::kAngle:
+      return 3;
+    default:
+      return -1;
   }
 }
 
@@ -85,13 +92,15 @@ bool IfcUnits::assigned(IfcMeasure measure) const {
 }
 
 std::string IfcUnits::unassignedNote(IfcMeasure measure) {
-  const char* notes[4] = {"LENGTHUNIT (lengths read as metres)", "MASSUNIT (masses read as kilograms)",
-                          "AREAUNIT (areas read as square metres)", "PLANEANGLEUNIT (angles read as radians)"};
+  const char* notes[4] = {
+      "LENGTHUNIT (lengths read as metres)", "MASSUNIT (masses read as kilograms)",
+      "AREAUNIT (areas read as square metres)", "PLANEANGLEUNIT (angles read as radians)"};
   const int k = indexOf(measure);
   return k < 0 ? std::string() : notes[k];
 }
 
-bool ifcUnitFactor(const IfcModel& model, std::uint64_t unitId, IfcMeasure measure, double& factor) {
+bool ifcUnitFactor(const IfcModel& model, std::uint64_t unitId, IfcMeasure measure,
+                   double& factor) {
   const IfcEntity* unit = model.find(unitId);
   if (unit == nullptr) return false;
   if (measureOfUnitType(model.value(*unit, kUnitType).view()) != measure) return false;

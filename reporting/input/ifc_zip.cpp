@@ -52,16 +52,16 @@ std::string unzipIfc(const std::string& name, std::string_view bytes) {
   std::unique_ptr<zip_file_t, FileCloser> file(
       zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(member), 0));
   if (file == nullptr) {
-    throw InputError(name, std::string("cannot read its .ifc file (") +
-                               zip_strerror(archive.get()) + ")");
+    throw InputError(
+        name, std::string("cannot read its .ifc file (") + zip_strerror(archive.get()) + ")");
   }
   std::string content;
   char buffer[1 << 16];
   for (;;) {
     const zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
     if (n < 0) {
-      throw InputError(name, std::string("cannot read its .ifc file (") +
-                                 zip_file_strerror(file.get()) + ")");
+      throw InputError(
+          name, std::string("cannot read its .ifc file (") + zip_file_strerror(file.get()) + ")");
     }
     if (n == 0) break;
     content.append(buffer, static_cast<std::size_t>(n));

@@ -93,9 +93,9 @@ class PartsIfcReader {
     if (schemas.empty()) reader.fail("the header names no schema (FILE_SCHEMA): not an IFC model");
     for (const std::string& schema : schemas) {
       if (schemaIsRead(schema)) continue;
-      reader.failAt(reader.schemaLine(), reader.schemaColumn(),
-                    "schema " + quoteForMessage(schema) +
-                        " is not read (IFC2X3, IFC4 and IFC4X3 are)");
+      reader.failAt(
+          reader.schemaLine(), reader.schemaColumn(),
+          "schema " + quoteForMessage(schema) + " is not read (IFC2X3, IFC4 and IFC4X3 are)");
     }
   }
 
@@ -200,7 +200,7 @@ class PartsIfcReader {
     }
     std::unique_ptr<QelBomDataRow> row(new QelBomDataRow());
     const IfcResult handle = firstResult(mapping_.handle, reader, element);
-    row->setObjectHandle(toQel(!handle.found ? std::to_string(builder_.partsRead() + 1)
+    row->setObjectHandle(toQel(!handle.found     ? std::to_string(builder_.partsRead() + 1)
                                : handle.isNumber ? formatNumber(handle.number)
                                                  : handle.text));
     for (const PlannedToken& token : plan.tokens) addToken(token, entity, reader, element, *row);
@@ -220,8 +220,9 @@ class PartsIfcReader {
       }
       builder_.warn(name + ": " + std::to_string(lack.second) + " part" +
                     (lack.second == 1 ? "" : "s") + " of " + plan.mapping->name + " (object type " +
-                    std::to_string(plan.mapping->type) + ") without a value of the template's token " +
-                    lack.first.second + " (sources tried: " + sourcesText(token->sources) +
+                    std::to_string(plan.mapping->type) +
+                    ") without a value of the template's token " + lack.first.second +
+                    " (sources tried: " + sourcesText(token->sources) +
                     "); a mapping file (--ifc-map) names others");
     }
     for (const auto& bad : badValues_) {
@@ -235,9 +236,10 @@ class PartsIfcReader {
                     std::to_string(model_.firstMissing()) + "), read as absent");
     }
     if (model_.complexInstances() > 0) {
-      builder_.warn(name + ": " + std::to_string(model_.complexInstances()) +
-                    " complex instance(s) (several entity names in one) not read, the first at line " +
-                    std::to_string(model_.firstComplexLine()));
+      builder_.warn(
+          name + ": " + std::to_string(model_.complexInstances()) +
+          " complex instance(s) (several entity names in one) not read, the first at line " +
+          std::to_string(model_.firstComplexLine()));
     }
     for (const auto& skipped : reader.skipped()) {
       builder_.warn(name + ": " + std::to_string(skipped.second.first) + " x " + skipped.first +
@@ -267,7 +269,7 @@ class PartsIfcReader {
   IfcModelNeeds needs_;
   IfcModel model_;
   IfcUnits units_;
-  std::map<std::string, EntityPlan> plans_;  // by entity keyword
+  std::map<std::string, EntityPlan> plans_;                           // by entity keyword
   std::map<std::pair<std::string, std::string>, long long> lacking_;  // (keyword, token): parts
   std::map<std::string, BadValue> badValues_;                         // by token
 };

@@ -88,7 +88,8 @@ Escape decodeWide(std::string_view raw, std::size_t i, int digits) {
       high = 0;
     }
     if (high != 0 || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-      escape.error = "an escape that is no Unicode character (unpaired surrogate or beyond U+10FFFF)";
+      escape.error =
+          "an escape that is no Unicode character (unpaired surrogate or beyond U+10FFFF)";
       return escape;
     }
     if (cp == 0) {
@@ -187,7 +188,8 @@ void StepReader::skipSpace() {
 void StepReader::expect(char c, const char* what) {
   skipSpace();
   if (peek() != static_cast<unsigned char>(c)) {
-    if (peek() < 0) fail(std::string("the file ends where ") + what + " should stand: it is cut short");
+    if (peek() < 0)
+      fail(std::string("the file ends where ") + what + " should stand: it is cut short");
     if (peek() == 0) fail("NUL character");
     fail(std::string("expected ") + what);
   }
@@ -396,9 +398,10 @@ void StepReader::readList(StepParameters& out) {
       continue;
     }
     if (!needValue) {
-      if (c != ',') fail(c < 0 ? "the file ends inside an instance: it is cut short"
-                               : (c == ';' ? "unbalanced parentheses: ';' inside an open list"
-                                           : "expected ',' or ')'"));
+      if (c != ',')
+        fail(c < 0 ? "the file ends inside an instance: it is cut short"
+                   : (c == ';' ? "unbalanced parentheses: ';' inside an open list"
+                               : "expected ',' or ')'"));
       if (top.kind == StepKind::kTyped) fail("a typed value holds one value");
       ++pos_;
       needValue = true;
@@ -429,6 +432,8 @@ void StepReader::readEntity(StepParameters& out) {
   out.values.clear();
   out.decoded.clear();
   readList(out);
+  skipSpace();
+  if (peek() == ')') fail("unbalanced parentheses: ')' without '('");
   expect(';', "';' after an instance");
   if (out.decoded.empty()) return;
   for (StepValue& value : out.values) {
@@ -457,8 +462,9 @@ std::vector<std::string> StepReader::readHeader() {
     const long long line = line_;
     const long long column = static_cast<long long>(pos_ - lineStart_) + 1;
     const std::string_view keyword = readKeyword();
-    if (keyword.empty()) fail(peek() < 0 ? "the file ends in its header: it is cut short"
-                                         : "expected a header entity or ENDSEC");
+    if (keyword.empty())
+      fail(peek() < 0 ? "the file ends in its header: it is cut short"
+                      : "expected a header entity or ENDSEC");
     readEntity(params);
     if (keyword != "FILE_SCHEMA") continue;
     schemaLine_ = line;
