@@ -200,15 +200,19 @@ IfcResult IfcSourceReader::layers(const IfcEntity& entity) {
 }
 
 // The first extrusion of the body, walked with an explicit stack; a walk that
-// visits more items than the model holds has met a cycle.
+// visits more items than the model holds has met a cycle. Found once per shape
+// (or type object) that parts share.
 const IfcEntity* IfcSourceReader::extrusion(const IfcEntity& entity) {
-  std::vector<std::uint64_t> stack;
   std::vector<std::uint64_t> representations;
   const IfcValue& body = model_.value(entity, model_.elementSlot(IfcModel::kRepresentation));
   const IfcEntity* shape = body.kind == IfcValue::kRef ? model_.find(body.ref) : nullptr;
+  const IfcEntity* type = shape == nullptr ? typeObject(entity) : nullptr;
+  const std::uint64_t key = shape != nullptr ? shape->id : type != nullptr ? type->id : 0;
+  const auto known = extrusions_.find(key);
+  if (key == 0 || known != extrusions_.end()) return key == 0 ? nullptr : known->second;
   if (shape != nullptr && shape->kind == IfcKind::kProductShape) {
     representations = model_.refsOf(model_.value(*shape, 0));
-  } else if (const IfcEntity* type = typeObject(entity)) {
+  } else if (type != nullptr) {
     for (std::uint64_t id : model_.refsOf(model_.value(*type, 1))) {
       const IfcEntity* map = model_.find(id);
       if (map != nullptr && model_.value(*map, 0).kind == IfcValue::kRef) {
@@ -219,10 +223,15 @@ const IfcEntity* IfcSourceReader::extrusion(const IfcEntity& entity) {
   // "Body" last on the stack, so that it is searched first.
   std::stable_partition(representations.begin(), representations.end(),
                         [&](std::uint64_t id) { return nameOf(model_.find(id), 0) != "Body"; });
-  stack = representations;
+  return extrusions_[key] = searchExtrusion(entity, std::move(representations));
+}
+
+const IfcEntity* IfcSourceReader::searchExtrusion(const IfcEntity& entity,
+                                                  std::vector<std::uint64_t> stack) {
   for (std::size_t visits = 0; !stack.empty(); ++visits) {
-    if (visits > model_.entityCount())
+    if (visits > model_.entityCount()) {
       model_.failAt(entity, "reference cycle in the geometry of this element");
+    }
     const IfcEntity* item = model_.find(stack.back());
     stack.pop_back();
     if (item == nullptr) continue;
@@ -237,8 +246,9 @@ const IfcEntity* IfcSourceReader::extrusion(const IfcEntity& entity) {
       case IfcKind::kBooleanResult:
       case IfcKind::kMappedItem:
       case IfcKind::kRepresentationMap:
-        if (model_.value(*item, 0).kind == IfcValue::kRef)
+        if (model_.value(*item, 0).kind == IfcValue::kRef) {
           stack.push_back(model_.value(*item, 0).ref);
+        }
         break;
       default:
         break;
@@ -268,20 +278,34 @@ IfcResult IfcSourceReader::profile(const IfcEntity& entity) {
   return name.empty() ? IfcResult() : textResult(name);
 }
 
+// The outermost assembly above `entity`. What is found is kept for every
+// object on the way up, so that parts below one long chain walk it once; a
+// way up longer than there are links is a cycle.
 const IfcEntity* IfcSourceReader::outermostAssembly(const IfcEntity& entity) {
-  const IfcEntity* outermost = nullptr;
-  std::uint64_t at = entity.id;
-  for (std::size_t steps = 0;; ++steps) {
-    const std::uint64_t parent = model_.parentOf(at);
-    if (parent == 0) break;
-    if (steps > model_.parentLinks()) {
+  std::vector<std::uint64_t> path;
+  const IfcEntity* above = nullptr;  // the outermost assembly above path.back()
+  for (std::uint64_t at = entity.id;;) {
+    const auto known = outermost_.find(at);
+    if (known != outermost_.end() && !path.empty()) {
+      above = known->second;
+      const IfcEntity* parent = model_.find(at);
+      if (above == nullptr && isAssembly(model_, parent)) above = parent;
+      break;
+    }
+    if (known != outermost_.end()) return known->second;
+    path.push_back(at);
+    if (path.size() > model_.parentLinks() + 1) {
       model_.failAt(entity, "reference cycle: this element is aggregated into itself");
     }
-    const IfcEntity* above = model_.find(parent);
-    if (isAssembly(model_, above)) outermost = above;
-    at = parent;
+    at = model_.parentOf(at);
+    if (at == 0) break;
   }
-  return outermost;
+  for (std::size_t k = path.size(); k-- > 0;) {
+    outermost_[path[k]] = above;
+    const IfcEntity* here = model_.find(path[k]);
+    if (above == nullptr && isAssembly(model_, here)) above = here;
+  }
+  return outermost_[entity.id];
 }
 
 IfcResult IfcSourceReader::readOn(const IfcSource& source, const IfcEntity& entity) {

@@ -16,7 +16,9 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "input/ifc_mapping.h"
 #include "input/ifc_model.h"
@@ -69,6 +71,7 @@ class IfcSourceReader {
   IfcResult profile(const IfcEntity& entity);
   IfcResult layers(const IfcEntity& entity);
   const IfcEntity* extrusion(const IfcEntity& entity);
+  const IfcEntity* searchExtrusion(const IfcEntity& entity, std::vector<std::uint64_t> stack);
   const IfcEntity* materialOf(const IfcEntity& entity);
   const IfcEntity* outermostAssembly(const IfcEntity& entity);
   const IfcEntity* typeObject(const IfcEntity& entity);
@@ -80,6 +83,10 @@ class IfcSourceReader {
   const IfcUnits& units_;
   std::map<std::string, std::pair<long long, long long>> skipped_;
   std::map<IfcMeasure, long long> unassigned_;
+  // The outermost assembly above each object walked (null: none).
+  std::unordered_map<std::uint64_t, const IfcEntity*> outermost_;
+  // The body extrusion of each shape (or type) searched.
+  std::unordered_map<std::uint64_t, const IfcEntity*> extrusions_;
 };
 
 }  // namespace bomreport
