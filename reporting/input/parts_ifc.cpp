@@ -36,6 +36,7 @@ bool fitsInt32(double number) {
 }
 
 std::string sourcesText(const IfcSources& sources) {
+  if (sources.empty()) return "none, the mapping gives this entity no source";
   std::string text;
   for (const IfcSource& source : sources) text += (text.empty() ? "" : ", ") + source.text;
   return text;
@@ -127,11 +128,32 @@ class PartsIfcReader {
       needs_.elementKeywords.insert(entity.keyword);
       plans_.emplace(entity.keyword, std::move(plan));
     }
+    planMissing();
     addNeeds(mapping_.handle);
     needs_.elementKeywords.insert("IFCELEMENTASSEMBLY");
     std::vector<int>& attributes = needs_.elementAttributes;
     std::sort(attributes.begin(), attributes.end());
     attributes.erase(std::unique(attributes.begin(), attributes.end()), attributes.end());
+  }
+
+  // A token the template uses that some entities map and others do not: the
+  // others' parts are counted as without a value, from no source.
+  void planMissing() {
+    std::map<std::string, const TokenInfo*> required;
+    for (const auto& plan : plans_) {
+      for (const PlannedToken& token : plan.second.tokens) {
+        if (token.required) required.emplace(token.token, token.info);
+      }
+    }
+    for (auto& plan : plans_) {
+      std::vector<PlannedToken>& tokens = plan.second.tokens;
+      for (const auto& token : required) {
+        if (std::none_of(tokens.begin(), tokens.end(),
+                         [&](const PlannedToken& t) { return t.token == token.first; })) {
+          tokens.push_back(PlannedToken{token.first, token.second, {}, true});
+        }
+      }
+    }
   }
 
   static IfcResult firstResult(const IfcSources& sources, IfcSourceReader& reader,
