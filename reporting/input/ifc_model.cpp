@@ -21,7 +21,7 @@ enum class IfcRole : std::uint8_t {
 namespace {
 
 // Give pages already read back to the system after this many bytes.
-constexpr std::size_t kReleaseStep = 64 << 20;
+constexpr std::size_t kReleaseStep = 8 << 20;
 constexpr std::size_t kTextBlock = 1 << 20;
 constexpr std::size_t kMaxInterned = 40;
 
@@ -155,7 +155,8 @@ std::uint32_t saturate(long long n) {
 }
 
 // Every reference inside the value at `index` (lists and typed values opened).
-void collectRefs(const StepParameters& params, std::size_t index, std::vector<std::uint64_t>& out) {
+template <typename Out>
+void collectRefs(const StepParameters& params, std::size_t index, Out& out) {
   if (index == 0) return;
   const std::size_t end = params.values[index].end;
   for (std::size_t k = index; k < end; ++k) {
@@ -184,8 +185,8 @@ IfcMeasure measureOfType(std::string_view typeName) {
   return IfcMeasure::kNone;
 }
 
-const char* IfcModel::storeText(std::string_view text) {
-  const bool intern = text.size() <= kMaxInterned;
+const char* IfcModel::storeText(std::string_view text, bool intern) {
+  intern = intern && text.size() <= kMaxInterned;
   if (intern) {
     const auto found = interned_.find(text);
     if (found != interned_.end()) return found->second;
@@ -202,7 +203,7 @@ const char* IfcModel::storeText(std::string_view text) {
   return stored;
 }
 
-IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index) {
+IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index, bool intern) {
   IfcValue value;
   if (index == 0) return value;
   const StepValue* step = &params.values[index];
@@ -216,7 +217,7 @@ IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index) {
                                     : step->text == "F" ? "FALSE"
                                                         : "UNKNOWN";
       value.kind = IfcValue::kText;
-      value.text = storeText(name);
+      value.text = storeText(name, true);
       value.size = static_cast<std::uint32_t>(name.size());
       return value;
     }
@@ -226,7 +227,7 @@ IfcValue IfcModel::storeValue(const StepParameters& params, std::size_t index) {
     case StepKind::kEnum:
     case StepKind::kBinary:
       value.kind = step->kind == StepKind::kEnum ? IfcValue::kEnum : IfcValue::kText;
-      value.text = storeText(step->text);
+      value.text = storeText(step->text, intern || step->kind == StepKind::kEnum);
       value.size = static_cast<std::uint32_t>(step->text.size());
       break;
     case StepKind::kInteger:
@@ -278,7 +279,9 @@ void IfcModel::keep(const StepInstanceHead& head, IfcKind kind, std::uint16_t ke
   const std::vector<int> fixed = kind == IfcKind::kElement ? std::vector<int>() : fixedSlots(kind);
   const std::vector<int>& slots = kind == IfcKind::kElement ? needs_->elementAttributes : fixed;
   for (int attribute : slots) {
-    IfcValue value = storeValue(params, params.attribute(static_cast<std::size_t>(attribute)));
+    // Element texts (GlobalId, Tag) are mostly their own: not interned.
+    IfcValue value = storeValue(params, params.attribute(static_cast<std::size_t>(attribute)),
+                                kind != IfcKind::kElement);
     if (kind == IfcKind::kQuantity && value.kind == IfcValue::kNumber) {
       value.measure = quantityMeasure(keywords_[keyword]);
     }

@@ -175,8 +175,8 @@ class IfcModel {
             const StepParameters& params);
   bool keepsNamed(IfcKind kind, const StepParameters& params) const;
   void notePairs(IfcRole role, const StepParameters& params);
-  IfcValue storeValue(const StepParameters& params, std::size_t index);
-  const char* storeText(std::string_view text);
+  IfcValue storeValue(const StepParameters& params, std::size_t index, bool intern);
+  const char* storeText(std::string_view text, bool intern);
   void noteId(std::uint64_t id);
   void finish(StepReader& reader);
   void checkDuplicates(StepReader& reader);
@@ -185,10 +185,11 @@ class IfcModel {
   const IfcModelNeeds* needs_ = nullptr;
   std::string fileName_;
   std::string_view text_;
-  std::vector<IfcEntity> entities_;  // sorted by id once read
+  // Deques: they grow without copying what they hold.
+  std::deque<IfcEntity> entities_;  // sorted by id once read
   bool sorted_ = true;
-  std::vector<IfcValue> values_;
-  std::vector<std::uint64_t> refs_;
+  std::deque<IfcValue> values_;
+  std::deque<std::uint64_t> refs_;
   std::vector<std::uint64_t> parts_;
   std::vector<std::string> keywords_;
   // While reading: what each entity name seen is read for.
