@@ -36,8 +36,8 @@ PartsFormat formatOf(const std::string& path, std::string_view text) {
 
 }  // namespace
 
-void readPartsFile(const std::string& path, PartsBuilder& builder,
-                   const PartsFileOptions& options) {
+PartsFormat readPartsFile(const std::string& path, PartsBuilder& builder,
+                          const PartsFileOptions& options) {
   const InputBytes input(path);
   const PartsFormat format =
       options.format == PartsFormat::kAuto ? formatOf(path, input.text()) : options.format;
@@ -48,6 +48,7 @@ void readPartsFile(const std::string& path, PartsBuilder& builder,
   } else {
     readPartsCsv(input, builder, options.delimiter);
   }
+  return format;
 }
 
 }  // namespace bomreport

@@ -20,10 +20,10 @@ struct PartsFileOptions {
   std::string ifcMap;    // of IFC: a mapping file over the default mapping
 };
 
-// Reads `path` ("-": standard input) into `builder`. Throws InputError
-// "NAME:LINE[:COL]: reason".
-void readPartsFile(const std::string& path, PartsBuilder& builder,
-                   const PartsFileOptions& options = PartsFileOptions());
+// Reads `path` ("-": standard input) into `builder`; returns the format it
+// was read in. Throws InputError "NAME:LINE[:COL]: reason".
+PartsFormat readPartsFile(const std::string& path, PartsBuilder& builder,
+                          const PartsFileOptions& options = PartsFileOptions());
 
 }  // namespace bomreport
 

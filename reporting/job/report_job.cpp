@@ -58,12 +58,18 @@ class CollationScope {
   QelString::Collation previous_;
 };
 
-// Reads the parts of `options`, a table or a file, into `builder`.
+// Reads the parts of `options`, a table or a file, into `builder`. An IFC
+// model's numbers come converted from its own units: --input-units would
+// convert them twice.
 void readParts(const ReportJobOptions& options, PartsBuilder& builder) {
   if (options.partsTable != nullptr) {
     readPartsTable(*options.partsTable, builder);
-  } else {
-    readPartsFile(options.partsPath, builder, partsFileOptions(options));
+  } else if (readPartsFile(options.partsPath, builder, partsFileOptions(options)) ==
+                 PartsFormat::kIfc &&
+             !options.inputUnits.empty()) {
+    throw InputError("--input-units",
+                     "an IFC model's numbers are read in its own units; --input-units is for "
+                     "CSV and JSON parts");
   }
 }
 

@@ -205,6 +205,10 @@ def bad_files(ctx):
                          "--data", name, "-o", "out.txt", status=2)
         expect(err == "bomreport: %s\n" % message, err)
         expect(not os.path.exists(ctx.path("out.txt")), "output written for " + name)
+    _, err = ctx.run("--data", os.path.join(ctx.source, "examples", "steel-frame.ifc"),
+                     "--input-units", "length=m", status=2)
+    expect(err == "bomreport: --input-units: an IFC model's numbers are read in its own units; "
+                  "--input-units is for CSV and JSON parts\n", err)
 
 
 def main():
