@@ -154,9 +154,8 @@ class Generator {
                 guid().c_str(), element, qset);
   }
 
-  long long element(const char* entity, int k, long long body, const std::string& mark,
-                    long long material, int quantity, double length, double weight,
-                    const char* extra) {
+  long long element(const char* entity, long long body, const std::string& mark, long long material,
+                    int quantity, double length, double weight, const char* extra) {
     const long long point = next(), axes = next(), placement = next(), e = next();
     std::printf("#%lld=IFCCARTESIANPOINT((%.1f,%.1f,%.1f));\n", point,
                 static_cast<double>(random_() % 60000), static_cast<double>(random_() % 40000),
@@ -170,7 +169,6 @@ class Generator {
     const long long rel = next();
     std::printf("#%lld=IFCRELASSOCIATESMATERIAL('%s',$,$,$,(#%lld),#%lld);\n", rel, guid().c_str(),
                 e, material);
-    (void)k;
     return e;
   }
 
@@ -181,21 +179,20 @@ class Generator {
     brepNext_ = n % 2 == 1;
     const long long body = shape(brepNext_ ? brep(length) : extrusion(profiles_[p], length));
     const char* main = n % 3 == 0 ? "IFCCOLUMN" : "IFCBEAM";
-    parts += "#" + std::to_string(element(main, p, body, "P" + std::to_string(p + 1), usages_[p], 1,
+    parts += "#" + std::to_string(element(main, body, "P" + std::to_string(p + 1), usages_[p], 1,
                                           length, length * 0.06, ",$"));
     for (int k = 0; k < 6; ++k) {
       const int thick = 10 + 5 * static_cast<int>(random_() % 4);
       const long long rect = next();
       std::printf("#%lld=IFCRECTANGLEPROFILEDEF(.AREA.,'PL%d*200',$,300.,200.,$);\n", rect, thick);
       const long long plate = shape(brepNext_ ? brep(thick) : extrusion(rect, thick));
-      parts +=
-          ",#" + std::to_string(element("IFCPLATE", k, plate, "P" + std::to_string(100 + thick),
-                                        grades_[0], 1, 300.0, thick * 0.471, ",$"));
+      parts += ",#" + std::to_string(element("IFCPLATE", plate, "P" + std::to_string(100 + thick),
+                                             grades_[0], 1, 300.0, thick * 0.471, ",$"));
     }
     const int bolt = static_cast<int>(random_() % 3);
-    parts += ",#" +
-             std::to_string(element("IFCMECHANICALFASTENER", 0, 0, std::string("B") + kBolts[bolt],
-                                    grades_[1], 8, 60.0, 2.4, ",20.,60.,$"));
+    parts +=
+        ",#" + std::to_string(element("IFCMECHANICALFASTENER", 0, std::string("B") + kBolts[bolt],
+                                      grades_[1], 8, 60.0, 2.4, ",20.,60.,$"));
     const long long a = next(), rel = next();
     std::printf("#%lld=IFCELEMENTASSEMBLY('%s',$,'FRAME',$,$,#4,$,'A%lld',.FACTORY.,$);\n", a,
                 guid().c_str(), n % 500);
