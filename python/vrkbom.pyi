@@ -46,8 +46,9 @@ class Parts:
     def load(
         path: _Path,
         *,
-        format: Optional[Literal["csv", "json"]] = None,
+        format: Optional[Literal["csv", "json", "ifc"]] = None,
         delimiter: str = ",",
+        ifc_map: Optional[_Path] = None,
     ) -> Parts: ...
     @staticmethod
     def from_records(

@@ -23,16 +23,18 @@ void check(const PartsSource& source) {
 }
 
 SourcePtr loadParts(const py::object& path, const std::optional<std::string>& format,
-                    const std::string& delimiter) {
+                    const std::string& delimiter, const py::object& ifcMap) {
   auto source = std::make_shared<PartsSource>();
   source->path = pathArgument(path, "path");
   if (source->path == "-") {
     throw py::value_error("Parts.load reads files; give standard input's parts as records");
   }
-  if (format && *format != "csv" && *format != "json") {
-    throw py::value_error("format must be \"csv\", \"json\" or None, not \"" + *format + '"');
+  if (format && *format != "csv" && *format != "json" && *format != "ifc") {
+    throw py::value_error("format must be \"csv\", \"json\", \"ifc\" or None, not \"" + *format +
+                          '"');
   }
   source->format = format.value_or("");
+  if (!ifcMap.is_none()) source->ifcMap = pathArgument(ifcMap, "ifc_map");
   if (delimiter.size() != 1) {
     throw py::value_error("delimiter must be one character, not \"" + delimiter + '"');
   }
@@ -58,6 +60,7 @@ void PartsSource::applyTo(bomreport::ReportJobOptions& options) const {
   options.partsPath = path;
   options.partsFormat = format;
   options.delimiter = delimiter;
+  options.ifcMapPath = ifcMap;
   options.partsTable = table;
 }
 
@@ -68,10 +71,11 @@ void bindParts(py::module_& module) {
       "Immutable; one Parts serves any number of evaluations, also on several threads.")
       .def_static(
           "load", &loadParts, py::arg("path"), py::kw_only(), py::arg("format") = py::none(),
-          py::arg("delimiter") = ",",
-          "A parts file, CSV or JSON as bomreport reads it: `format` \"csv\" or \"json\", or\n"
-          "None to go by the name's ending, else by the content; `delimiter` separates CSV\n"
-          "fields. The file is read and checked now (InputError with its file, line and\n"
+          py::arg("delimiter") = ",", py::arg("ifc_map") = py::none(),
+          "A parts file, CSV, JSON or an IFC model as bomreport reads it: `format` \"csv\",\n"
+          "\"json\" or \"ifc\", or None to go by the name's ending, else by the content;\n"
+          "`delimiter` separates CSV fields; `ifc_map` is a mapping file over the default\n"
+          "mapping of an IFC model's elements and tokens (bomreport --ifc-map). The file is read and checked now (InputError with its file, line and\n"
           "column) and read again by every evaluation, which thus sees it as it is then.")
       .def_static(
           "from_records", &partsFromRecords, py::arg("records"), py::kw_only(),

@@ -147,3 +147,18 @@ def test_a_hundred_thousand_records_take_seconds_at_most():
     report = vrkbom.evaluate(POSITIONS, parts, merge_equal=True)
     footer = report[-1].values
     assert footer["%SumBy:%Quantity"] == 100_000
+
+
+def test_an_ifc_model_gives_the_position_list_of_its_csv(tmp_path):
+    options = dict(merge_equal=True, collation="natural")
+    csv = vrkbom.evaluate(POSITIONS, vrkbom.Parts.load(example("steel-parts.csv")), **options)
+    ifc = vrkbom.evaluate(POSITIONS, vrkbom.Parts.load(example("steel-frame.ifc")), **options)
+    assert ifc.to_bytes("text") == csv.to_bytes("text")
+    mapping = tmp_path / "map.json"
+    mapping.write_text('{"tokens": {"%PNum": ["attribute:Tag"]}}')
+    by_tag = vrkbom.evaluate(POSITIONS, vrkbom.Parts.load(example("steel-frame.ifc"),
+                                                          ifc_map=mapping), **options)
+    assert b"E0001" in by_tag.to_bytes("text")
+    mapping.write_text('{"tokens": []}')
+    with pytest.raises(vrkbom.InputError, match=r"map.json:1:12: unexpected array"):
+        vrkbom.Parts.load(example("steel-frame.ifc"), ifc_map=mapping)

@@ -59,9 +59,14 @@ struct ReportJobOptions {
   // Parts held in memory, read instead of a parts file (partsPath is then not
   // read); shared with the caller, never changed by the job.
   std::shared_ptr<const PartsTable> partsTable;
-  // "csv" or "json"; empty: by the name's ending (".csv", ".json", also before
-  // ".gz"), else JSON when the text starts with '[' or '{', CSV otherwise.
+  // "csv", "json" or "ifc"; empty: by the name's ending (".csv", ".json",
+  // ".ifc", also before ".gz", and ".ifczip"), else IFC when the text starts
+  // with "ISO-10303-21;" or is a zip archive, JSON when it starts with '[' or
+  // '{', CSV otherwise.
   std::string partsFormat;
+  // IFC parts: a mapping file read over the default mapping (which elements
+  // become parts, where each token's value comes from). Empty: the default.
+  std::string ifcMapPath;
   // The field delimiter of CSV parts (',' ';' or a tab are common).
   char delimiter = ',';
   // The most bytes a parts file may bring into memory when it is read from

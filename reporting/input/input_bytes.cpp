@@ -88,6 +88,14 @@ void InputBytes::map(int fd, std::size_t size) {
   text_ = std::string_view(static_cast<const char*>(address), size);
 }
 
+void InputBytes::dropBefore(std::size_t offset) const {
+  if (mapped_ == nullptr) return;
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const char* base = static_cast<const char*>(mapped_);
+  const std::size_t end = static_cast<std::size_t>(text_.data() - base) + offset;
+  if (end >= page) ::madvise(mapped_, end / page * page, MADV_DONTNEED);
+}
+
 // Reads one block onto `into`; false at the end of the input.
 bool InputBytes::readBlock(int fd, std::string& into) const {
   for (;;) {

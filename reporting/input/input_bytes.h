@@ -39,6 +39,10 @@ class InputBytes {
   std::string_view text() const { return text_; }
   // How messages name the input: its path, or "standard input".
   const std::string& name() const { return name_; }
+  // Gives the memory of a mapped file's bytes before `offset` (of text())
+  // back to the system, for a reader that reads once from start to end;
+  // reading them again reads the file again. Does nothing for a buffer.
+  void dropBefore(std::size_t offset) const;
 
  private:
   void readStream(int fd);

@@ -73,6 +73,10 @@ const TokenInfo& PartsBuilder::tokenInfo(std::string_view utf8Token) {
   return tokens_.emplace(std::move(key), std::move(info)).first->second;
 }
 
+bool PartsBuilder::templateRequires(std::string_view utf8Token) const {
+  return data_->isTokenRequired(toQel(utf8Token));
+}
+
 void PartsBuilder::noteObjectType(int type) {
   if (typeNoted_ && type == lastType_) return;  // most parts repeat the type before them
   types_.insert(type);

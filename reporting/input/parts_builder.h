@@ -74,6 +74,13 @@ class PartsBuilder {
   // Shared texts for the cells of all parts.
   TextPool& texts() { return texts_; }
 
+  // Whether the template itself uses `token` (isTokenRequired).
+  bool templateRequires(std::string_view utf8Token) const;
+  // What a reader found suspect in the file without refusing it, one line
+  // each, for the report's warnings.
+  void warn(std::string warning) { warnings_.push_back(std::move(warning)); }
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
   // Tokens whose naming by the file is always noted (see namedTokens).
   void watchTokens(std::vector<std::string> tokens) { watched_ = std::move(tokens); }
 
@@ -99,6 +106,7 @@ class PartsBuilder {
   bool typeNoted_ = false;
   std::unordered_map<std::string, TokenInfo> tokens_;
   TextPool texts_;
+  std::vector<std::string> warnings_;
 };
 
 // Splits a list of handles at ';' and white space, skipping empty pieces.

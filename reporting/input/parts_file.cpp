@@ -1,7 +1,9 @@
 #include "input/parts_file.h"
 
+#include "input/ifc_zip.h"
 #include "input/input_bytes.h"
 #include "input/parts_csv.h"
+#include "input/parts_ifc.h"
 #include "input/parts_json.h"
 
 namespace bomreport {
@@ -22,23 +24,31 @@ PartsFormat formatOf(const std::string& path, std::string_view text) {
   if (endsWith(name, ".gz")) name.resize(name.size() - 3);
   if (endsWith(name, ".json")) return PartsFormat::kJson;
   if (endsWith(name, ".csv")) return PartsFormat::kCsv;
+  if (endsWith(name, ".ifc") || endsWith(name, ".ifczip")) return PartsFormat::kIfc;
   const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (looksLikeZip(text) || (first != std::string_view::npos &&
+                             text.compare(first, 13, "ISO-10303-21;") == 0)) {
+    return PartsFormat::kIfc;
+  }
   const bool json = first != std::string_view::npos && (text[first] == '[' || text[first] == '{');
   return json ? PartsFormat::kJson : PartsFormat::kCsv;
 }
 
 }  // namespace
 
-void readPartsFile(const std::string& path, PartsBuilder& builder,
-                   const PartsFileOptions& options) {
+PartsFormat readPartsFile(const std::string& path, PartsBuilder& builder,
+                          const PartsFileOptions& options) {
   const InputBytes input(path, options.limits);
   const PartsFormat format =
       options.format == PartsFormat::kAuto ? formatOf(path, input.text()) : options.format;
-  if (format == PartsFormat::kJson) {
+  if (format == PartsFormat::kIfc) {
+    readPartsIfc(input, builder, options.ifcMap);
+  } else if (format == PartsFormat::kJson) {
     readPartsJson(input, builder);
   } else {
     readPartsCsv(input, builder, options.delimiter);
   }
+  return format;
 }
 
 }  // namespace bomreport

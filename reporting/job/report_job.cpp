@@ -33,9 +33,13 @@ PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
     parts.format = PartsFormat::kCsv;
   } else if (options.partsFormat == "json") {
     parts.format = PartsFormat::kJson;
+  } else if (options.partsFormat == "ifc") {
+    parts.format = PartsFormat::kIfc;
   } else if (!options.partsFormat.empty()) {
-    throw InputError("--data-format", quoteForMessage(options.partsFormat) + " is not csv or json");
+    throw InputError("--data-format",
+                     quoteForMessage(options.partsFormat) + " is not csv, json or ifc");
   }
+  parts.ifcMap = options.ifcMapPath;
   const char d = options.delimiter;
   if (d == '"' || d == '\r' || d == '\n' || d == '\0') {
     throw InputError("--delimiter", "a quote or a line break cannot separate fields");
@@ -59,12 +63,18 @@ class CollationScope {
   QelString::Collation previous_;
 };
 
-// Reads the parts of `options`, a table or a file, into `builder`.
+// Reads the parts of `options`, a table or a file, into `builder`. An IFC
+// model's numbers come converted from its own units: --input-units would
+// convert them twice.
 void readParts(const ReportJobOptions& options, PartsBuilder& builder) {
   if (options.partsTable != nullptr) {
     readPartsTable(*options.partsTable, builder);
-  } else {
-    readPartsFile(options.partsPath, builder, partsFileOptions(options));
+  } else if (readPartsFile(options.partsPath, builder, partsFileOptions(options)) ==
+                 PartsFormat::kIfc &&
+             !options.inputUnits.empty()) {
+    throw InputError("--input-units",
+                     "an IFC model's numbers are read in its own units; --input-units is for "
+                     "CSV and JSON parts");
   }
 }
 
@@ -177,6 +187,11 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
   append(watched, host.inputTokens());
   builder.watchTokens(std::move(watched));
   readParts(options_, builder);
+  for (const std::string& note : builder.warnings()) {
+    ReportWarning read(WarningKind::kPartsRead);
+    read.text = note;  // names the file itself
+    warnings.push_back(std::move(read));
+  }
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
   std::vector<ReportWarning> partsWarnings =

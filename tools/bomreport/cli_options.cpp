@@ -72,12 +72,16 @@ const char kUsage[] =
 void addInputOptions(CLI::App& app, Options& options) {
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
   app.add_option("--data", options.dataPath,
-                 "parts file: FILE.csv or FILE.json, also gzip-compressed; - for standard input")
+                 "parts file: FILE.csv, FILE.json or FILE.ifc, also gzip-compressed, or "
+                 "FILE.ifczip; - for standard input")
       ->type_name("FILE");
   app.add_option("--data-format", options.dataFormat,
-                 "read the parts as csv or json (default: by the name, else by the content)")
-      ->transform(CLI::IsMember({"csv", "json"}, CLI::ignore_case))
+                 "read the parts as csv, json or ifc (default: by the name, else by the content)")
+      ->transform(CLI::IsMember({"csv", "json", "ifc"}, CLI::ignore_case))
       ->type_name("FORMAT");
+  app.add_option("--ifc-map", options.ifcMap,
+                 "IFC parts: a mapping file (JSON) over the default mapping of elements and tokens")
+      ->type_name("FILE");
   app.add_option_function<std::string>(
          "--max-input-size",
          [&options](const std::string& size) { options.maxInputSize = parseByteSize(size); },

@@ -12,7 +12,8 @@ namespace bomreport {
 struct Options {
   std::string templatePath;  // empty: the default template
   std::string dataPath;      // empty: the sample data set; "-": standard input
-  std::string dataFormat;    // "csv", "json"; empty: by name or content
+  std::string dataFormat;    // "csv", "json", "ifc"; empty: by name or content
+  std::string ifcMap;        // empty: the default IFC mapping
   std::size_t maxInputSize = 0;  // 0: the library's default for this machine
   std::string delimiter = ",";
   // Without --format, the output's extension decides (text for none or another).

@@ -53,6 +53,7 @@ ReportJobOptions jobOptions(const Options& options) {
   job.partsPath = options.dataPath;
   job.partsFormat = options.dataFormat;
   job.maxInputSize = options.maxInputSize;
+  job.ifcMapPath = options.ifcMap;
   job.delimiter = delimiterOf(options.delimiter);
   job.units = options.units;
   job.settings = options.settings;
@@ -99,7 +100,8 @@ bool passesWarnings(const std::vector<ReportWarning>& warnings, bool strict) {
 }
 
 int run(const Options& options) {
-  checkOutputIsNoInput(options.outputPath, {options.templatePath, options.dataPath});
+  checkOutputIsNoInput(options.outputPath,
+                      {options.templatePath, options.dataPath, options.ifcMap});
   ReportJob job(jobOptions(options));
   if (options.exportTemplate || options.trace) {
     if (!passesWarnings(job.warnings(), options.strict)) return 2;
