@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "BomPartsTable.h"
+#include "BomPhaseTimes.h"
 #include "BomReportExport.h"
 #include "BomReportTrees.h"
 #include "BomReportWriter.h"
@@ -118,6 +119,8 @@ class BOM_REPORT_API EvaluatedReport {
   const std::string& dataName() const { return dataName_; }
   // The warnings of the job and of this evaluation, in the order they arose.
   const std::vector<std::string>& warnings() const { return warnings_; }
+  // The phases read, merge and evaluate as they went; a front end adds write.
+  PhaseTimes& phases() { return phases_; }
 
   // What a writer reads; with `withUsed` the used handles and tokens follow the
   // report. Valid while this report lives.
@@ -137,6 +140,7 @@ class BOM_REPORT_API EvaluatedReport {
   std::string templateName_;
   std::string dataName_;
   std::vector<std::string> warnings_;
+  PhaseTimes phases_;
   bool keepUntilExit_ = false;
 };
 
@@ -171,7 +175,7 @@ class BOM_REPORT_API ReportJob {
 
  private:
   void prepare();
-  DataPtr loadData(std::vector<std::string>& warnings) const;
+  DataPtr loadData(std::vector<std::string>& warnings, PhaseTimes& phases) const;
 
   ReportJobOptions options_;
   std::vector<std::string> warnings_;

@@ -92,6 +92,7 @@ EvaluatedReport::EvaluatedReport(EvaluatedReport&& other) noexcept
       templateName_(std::move(other.templateName_)),
       dataName_(std::move(other.dataName_)),
       warnings_(std::move(other.warnings_)),
+      phases_(std::move(other.phases_)),
       keepUntilExit_(other.keepUntilExit_) {}
 
 Report EvaluatedReport::view(bool withUsed) {
@@ -133,7 +134,7 @@ std::string ReportJob::dataName() const {
 
 // Step 4: the host extracts only what the template uses, in internal units,
 // and fills in what it derives.
-DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
+DataPtr ReportJob::loadData(std::vector<std::string>& warnings, PhaseTimes& phases) const {
   const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
@@ -147,7 +148,9 @@ DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
   std::vector<std::string> watched = dataTokens;
   append(watched, host.inputTokens());
   builder.watchTokens(std::move(watched));
+  phases.begin("read");
   readParts(options_, builder);
+  phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
   append(warnings,
@@ -160,15 +163,20 @@ DataPtr ReportJob::loadData(std::vector<std::string>& warnings) const {
 // Step 5.
 EvaluatedReport ReportJob::evaluate() {
   std::vector<std::string> warnings = warnings_;
-  DataPtr data = loadData(warnings);
+  PhaseTimes phases;
+  DataPtr data = loadData(warnings, phases);
+  phases.begin("evaluate");
   TemplatePtr output(new QelBomTemplate());
   {
     const CollationScope collation(options_.collation);
     QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
   }
+  phases.end();
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
-  return EvaluatedReport(std::move(output), std::move(data), std::move(units), templateName(),
+  EvaluatedReport report(std::move(output), std::move(data), std::move(units), templateName(),
                          dataName(), std::move(warnings));
+  report.phases() = std::move(phases);
+  return report;
 }
 
 void checkParts(const ReportJobOptions& options) {

@@ -93,11 +93,14 @@ int run(const Options& options) {
   // sees every tree released.
   if (!kLeakChecked) report.keepUntilExit();
   if (!passesWarnings(report.warnings(), options.strict)) return 2;
+  report.phases().begin("write");
   OutputTarget target(options.outputPath);
   Report view = report.view(options.used);
   view.options = &options.writer;
   findReportWriter(options.format)->write(target.stream(), view);
   target.commit();
+  report.phases().end();
+  if (options.timings) std::cerr << report.phases().text("bomreport: timing: ");
   return 0;
 }
 
