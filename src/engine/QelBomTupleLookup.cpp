@@ -10,16 +10,32 @@ namespace {
 
 constexpr size_t kSlots = 64;  // a power of two
 
+// Row layouts whose texts were found equal to a plan's but made apart (by
+// another reading thread of the host): their very texts are kept too, so that
+// rows of either layout are recognised without reading a text.
+constexpr size_t kAliases = 4;
+
 // One plan with the texts it was made for.
 struct Slot {
   std::vector<QelString> sectionTokens;
   std::vector<QelString> rowTokens;
+  std::vector<QelString> aliases[kAliases];
+  size_t nextAlias = 0;
   TupleLookupPlan plan;
 };
 
-// Whether `tuples` carry the texts of `tokens`, in order. Usually they are the
-// very same texts, which compare equal at once; rows whose tokens were made
-// apart (by another thread of the host, say) compare text by text.
+// Whether `tuples` carry the very texts (the same buffers) of `tokens`.
+bool sameBuffers(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelString>& tokens) {
+  if (static_cast<size_t>(tuples.count()) != tokens.size()) return false;
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (tuples[i].token().token().getStringW() != tokens[static_cast<size_t>(i)].getStringW())
+      return false;
+  }
+  return true;
+}
+
+// Whether `tuples` carry the texts of `tokens`, in order (the very same texts
+// compare equal at once).
 bool sameTexts(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelString>& tokens) {
   if (static_cast<size_t>(tuples.count()) != tokens.size()) return false;
   for (int i = 0; i < tuples.count(); ++i) {
@@ -66,10 +82,22 @@ const TupleLookupPlan& TupleLookup::planFor(const QelBomTemplateItem& section,
   if (table == nullptr) table.reset(new Slot[kSlots]);
   const auto key = reinterpret_cast<std::uintptr_t>(&section);
   Slot& slot = table[(key >> 4) & (kSlots - 1)];
-  if (!sameTexts(section.getData(), slot.sectionTokens) ||
-      !sameTexts(row.getData(), slot.rowTokens)) {
+  if (!sameTexts(section.getData(), slot.sectionTokens)) {
     slot = build(section, row);
+    return slot.plan;
   }
+  const QelArray<QelBomDataTuple>& rowTuples = row.getData();
+  if (sameBuffers(rowTuples, slot.rowTokens)) return slot.plan;
+  for (const std::vector<QelString>& alias : slot.aliases) {
+    if (sameBuffers(rowTuples, alias)) return slot.plan;
+  }
+  if (!sameTexts(rowTuples, slot.rowTokens)) {
+    slot = build(section, row);
+    return slot.plan;
+  }
+  std::vector<QelString> alias;
+  for (const QelBomDataTuple& tuple : rowTuples) alias.push_back(tuple.token().token());
+  slot.aliases[slot.nextAlias++ % kAliases] = std::move(alias);
   return slot.plan;
 }
 
