@@ -37,10 +37,25 @@ void appendField(std::string& line, const std::string& field) {
   line += '"';
 }
 
-// A display text as a field: as it is unless it needs quotes.
+// A display text as a field: as it is unless it needs quotes. Most are short
+// ASCII texts without a special character, copied in one pass.
 void appendTextField(std::string& line, const QelString& text) {
   const char16_t* units = text.getStringW();
-  for (int i = 0; i < text.length(); ++i) {
+  char ascii[32];
+  const int length = text.length();
+  int plain = 0;
+  if (length <= static_cast<int>(sizeof(ascii))) {
+    for (; plain < length; ++plain) {
+      const char16_t c = units[plain];
+      if (c >= 0x80 || c == ',' || c == '"' || c == '\r' || c == '\n') break;
+      ascii[plain] = static_cast<char>(c);
+    }
+  }
+  if (plain == length) {
+    line.append(ascii, static_cast<std::size_t>(length));
+    return;
+  }
+  for (int i = 0; i < length; ++i) {
     const char16_t c = units[i];
     if (c == ',' || c == '"' || c == '\r' || c == '\n') {
       appendField(line, toUtf8(text));
