@@ -58,7 +58,8 @@ class QelBomDisplayCache {
  private:
   // Powers of two. A report shows the lengths and weights of tens of
   // thousands of positions.
-  static constexpr size_t kSlots = 1 << 16;
+  static constexpr int kSlotBits = 16;
+  static constexpr size_t kSlots = size_t{1} << kSlotBits;
   static constexpr size_t kTypeSlots = 64;
 
   struct TypeSlot {
@@ -82,10 +83,12 @@ class QelBomDisplayCache {
     std::memcpy(&bits, &value, sizeof(bits));
     return bits;
   }
+  // The top bits of the product: every slot can be chosen.
   static size_t indexOf(int unitType, double value) {
+    static_assert(kSlots == size_t{1} << kSlotBits, "kSlots is 2^kSlotBits");
     std::uint64_t h =
         (bitsOf(value) ^ static_cast<std::uint64_t>(unitType)) * 0x9E3779B97F4A7C15ull;
-    return static_cast<size_t>(h >> 52) & (kSlots - 1);
+    return static_cast<size_t>(h >> (64 - kSlotBits));
   }
 
   std::vector<Slot> m_slots;
