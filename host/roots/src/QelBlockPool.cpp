@@ -38,10 +38,10 @@ constexpr int kKeptEmptySpans = 16;
 // Spans never used are made resident this many at a time, in one call instead
 // of a page fault per page.
 constexpr std::size_t kPopulatedSpans = 32;
-// Blocks handed between a thread's cache and the spans at once, and the most
-// a cache holds of one class.
-constexpr int kBatchBlocks = 32;
-constexpr int kCacheLimit = 2 * kBatchBlocks;
+// Blocks handed between a thread's cache and the spans at once (about this
+// many bytes of them: the lock is taken once per batch), and the most a cache
+// holds of one class (two batches).
+constexpr std::size_t kBatchBytes = 16 << 10;
 
 struct FreeBlock {
   FreeBlock* next;
@@ -51,6 +51,7 @@ int classOf(std::size_t bytes) {
   return bytes == 0 ? 0 : static_cast<int>((bytes - 1) / kGranule);
 }
 std::size_t bytesOf(int sizeClass) { return (static_cast<std::size_t>(sizeClass) + 1) * kGranule; }
+int batchOf(int sizeClass) { return static_cast<int>(kBatchBytes / bytesOf(sizeClass)); }
 
 // The pool's record of a span, kept apart from the span's pages.
 struct SpanInfo {
@@ -83,24 +84,12 @@ class Pool {
 
   // Chains up to `count` blocks of `sizeClass` onto `chain`; returns how many.
   int take(int sizeClass, int count, FreeBlock*& chain) {
-    const std::lock_guard<std::mutex> hold(lock_);
-    const std::size_t bytes = bytesOf(sizeClass);
-    int taken = 0;
-    for (; taken < count; ++taken) {
-      SpanInfo* span = withRoom_[sizeClass];
-      if (span == nullptr && (span = assign(sizeClass)) == nullptr) break;
-      FreeBlock* block = span->free;
-      if (block != nullptr) {
-        span->free = block->next;
-      } else {
-        block = reinterpret_cast<FreeBlock*>(span->fresh);
-        span->fresh += bytes;
-      }
-      ++span->live;
-      if (span->free == nullptr && span->fresh == span->end) unlist(*span);
-      block->next = chain;
-      chain = block;
-    }
+    char* populate = nullptr;
+    const int taken = takeLocked(sizeClass, count, chain, populate);
+#ifdef MADV_POPULATE_WRITE
+    // Outside the lock: other threads go on meanwhile. Only a hint.
+    if (populate != nullptr) madvise(populate, kPopulatedSpans * kSpanBytes, MADV_POPULATE_WRITE);
+#endif
     return taken;
   }
 
@@ -120,6 +109,30 @@ class Pool {
 
  private:
   Pool(char* base, SpanInfo* spans) : base_(base), spans_(spans) {}
+
+  // take() under the lock; `populate` is set to the start of spans never used
+  // that are to be made resident.
+  int takeLocked(int sizeClass, int count, FreeBlock*& chain, char*& populate) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    const std::size_t bytes = bytesOf(sizeClass);
+    int taken = 0;
+    for (; taken < count; ++taken) {
+      SpanInfo* span = withRoom_[sizeClass];
+      if (span == nullptr && (span = assign(sizeClass, populate)) == nullptr) break;
+      FreeBlock* block = span->free;
+      if (block != nullptr) {
+        span->free = block->next;
+      } else {
+        block = reinterpret_cast<FreeBlock*>(span->fresh);
+        span->fresh += bytes;
+      }
+      ++span->live;
+      if (span->free == nullptr && span->fresh == span->end) unlist(*span);
+      block->next = chain;
+      chain = block;
+    }
+    return taken;
+  }
 
   static Pool* create() {
     if (!kPooled) return nullptr;
@@ -162,8 +175,9 @@ class Pool {
   }
 
   // A span for `sizeClass`, listed as having room: an empty one, else one
-  // never used; null when the range is used up.
-  SpanInfo* assign(int sizeClass) {
+  // never used; null when the range is used up. Sets `populate` when the
+  // spans from this one on are to be made resident.
+  SpanInfo* assign(int sizeClass, char*& populate) {
     SpanInfo* span = empty_;
     if (span != nullptr) {
       empty_ = span->next;
@@ -171,11 +185,9 @@ class Pool {
     } else {
       if (used_ == kSpanCount) return nullptr;
       span = &spans_[used_++];
-#ifdef MADV_POPULATE_WRITE
       if ((used_ - 1) % kPopulatedSpans == 0 && used_ - 1 + kPopulatedSpans <= kSpanCount) {
-        madvise(pagesOf(*span), kPopulatedSpans * kSpanBytes, MADV_POPULATE_WRITE);  // a hint
+        populate = pagesOf(*span);
       }
-#endif
     }
     const std::size_t bytes = bytesOf(sizeClass);
     char* pages = pagesOf(*span);
@@ -272,7 +284,7 @@ void* allocateBlock(std::size_t bytes) noexcept {
     pool->take(sizeClass, 1, block);
     return block != nullptr ? block : std::malloc(bytes == 0 ? 1 : bytes);
   }
-  cache->count[sizeClass] = pool->take(sizeClass, kBatchBlocks, cache->head[sizeClass]);
+  cache->count[sizeClass] = pool->take(sizeClass, batchOf(sizeClass), cache->head[sizeClass]);
   block = cache->head[sizeClass];
   if (block == nullptr) return std::malloc(bytes == 0 ? 1 : bytes);  // the range is used up
   cache->head[sizeClass] = block->next;
@@ -297,13 +309,14 @@ void releaseBlock(void* block) noexcept {
   }
   freed->next = cache->head[sizeClass];
   cache->head[sizeClass] = freed;
-  if (++cache->count[sizeClass] <= kCacheLimit) return;
-  // Give the older half back: the blocks after the first kBatchBlocks.
+  const int batch = batchOf(sizeClass);
+  if (++cache->count[sizeClass] <= 2 * batch) return;
+  // Give the older half back: the blocks after the first batch.
   FreeBlock* last = cache->head[sizeClass];
-  for (int i = 1; i < kBatchBlocks; ++i) last = last->next;
+  for (int i = 1; i < batch; ++i) last = last->next;
   FreeBlock* older = last->next;
   last->next = nullptr;
-  cache->count[sizeClass] = kBatchBlocks;
+  cache->count[sizeClass] = batch;
   pool->give(sizeClass, older);
 }
 
