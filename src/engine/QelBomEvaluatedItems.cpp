@@ -10,6 +10,7 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomGroupSums.h"
 #include "engine/QelBomTupleLookup.h"
+#include "foundation/QelPointerSlot.h"
 #include "model/QelBomComparison.h"
 
 using qel_bom_engine::addRowToSums;
@@ -54,10 +55,9 @@ const QelString& displayNameOf(const QelString& token) {
     QelString token;
     QelString name;
   };
-  constexpr std::size_t kEntries = 64;  // a power of two
-  thread_local Entry entries[kEntries];
-  const auto key = reinterpret_cast<std::uintptr_t>(token.getStringW());
-  Entry& entry = entries[(key >> 4) & (kEntries - 1)];
+  constexpr int kEntryBits = 6;
+  thread_local Entry entries[1 << kEntryBits];
+  Entry& entry = entries[qel_bom_foundation::pointerSlot(token.getStringW(), kEntryBits)];
   if (entry.token.getStringW() != token.getStringW() || token.isEmpty()) {
     QelString name(token);
     QelBomDataToken::summingRequestOf(token, name);

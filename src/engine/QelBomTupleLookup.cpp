@@ -4,11 +4,13 @@
 #include <memory>
 
 #include "QelBomValues.h"
+#include "foundation/QelPointerSlot.h"
 
 namespace qel_bom_engine {
 namespace {
 
-constexpr size_t kSlots = 64;  // a power of two
+constexpr int kSlotBits = 6;
+constexpr size_t kSlots = size_t{1} << kSlotBits;
 
 // Row layouts whose texts were found equal to a plan's but made apart (by
 // another reading thread of the host): their very texts are kept too, so that
@@ -80,8 +82,7 @@ const TupleLookupPlan& TupleLookup::planFor(const QelBomTemplateItem& section,
                                             const QelBomDataRow& row) {
   std::unique_ptr<Slot[]>& table = slots();
   if (table == nullptr) table.reset(new Slot[kSlots]);
-  const auto key = reinterpret_cast<std::uintptr_t>(&section);
-  Slot& slot = table[(key >> 4) & (kSlots - 1)];
+  Slot& slot = table[qel_bom_foundation::pointerSlot(&section, kSlotBits)];
   if (!sameTexts(section.getData(), slot.sectionTokens)) {
     slot = build(section, row);
     return slot.plan;

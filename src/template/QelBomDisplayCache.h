@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "QelString.h"
+#include "foundation/QelPointerSlot.h"
 
 class QelBomDisplayCache {
  public:
@@ -60,7 +61,8 @@ class QelBomDisplayCache {
   // thousands of positions.
   static constexpr int kSlotBits = 16;
   static constexpr size_t kSlots = size_t{1} << kSlotBits;
-  static constexpr size_t kTypeSlots = 64;
+  static constexpr int kTypeSlotBits = 6;
+  static constexpr size_t kTypeSlots = size_t{1} << kTypeSlotBits;
 
   struct TypeSlot {
     bool used = false;
@@ -68,7 +70,7 @@ class QelBomDisplayCache {
     int type = 0;
   };
   static size_t typeIndexOf(const QelString& token) {
-    return (reinterpret_cast<std::uintptr_t>(token.getStringW()) >> 4) & (kTypeSlots - 1);
+    return qel_bom_foundation::pointerSlot(token.getStringW(), kTypeSlotBits);
   }
 
   struct Slot {
