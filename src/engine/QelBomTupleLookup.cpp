@@ -90,7 +90,8 @@ const TupleLookupPlan& TupleLookup::planFor(const QelBomTemplateItem& section,
   const QelArray<QelBomDataTuple>& rowTuples = row.getData();
   if (sameBuffers(rowTuples, slot.rowTokens)) return slot.plan;
   for (const std::vector<QelString>& alias : slot.aliases) {
-    if (sameBuffers(rowTuples, alias)) return slot.plan;
+    // An unused alias is empty; a row without tuples matched rowTokens above.
+    if (!alias.empty() && sameBuffers(rowTuples, alias)) return slot.plan;
   }
   if (!sameTexts(rowTuples, slot.rowTokens)) {
     slot = build(section, row);
