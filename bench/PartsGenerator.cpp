@@ -58,9 +58,10 @@ const char* shapeName(Shape shape) {
   }
 }
 
-PartsGenerator::PartsGenerator(std::uint64_t seed, int count, Shape shape)
+PartsGenerator::PartsGenerator(std::uint64_t seed, int count, Shape shape, Traits traits)
     : m_rng(seed),
       m_shape(shape),
+      m_traits(traits),
       m_count(count),
       m_produced(0),
       m_assemblies(0),
@@ -133,9 +134,15 @@ static const Profile& profileOf(Shape shape, int position, unsigned mix) {
                      : kProfiles[8 + (mix >> 8) % 3];
 }
 
+// With every part kept, a bolt position is a plate instead.
+static const Profile& keptProfileOf(Shape shape, int position, unsigned mix, bool allKept) {
+  const Profile& profile = profileOf(shape, position, mix);
+  return allKept && profile.kind == kBolt ? kProfiles[8 + (mix >> 8) % 3] : profile;
+}
+
 void PartsGenerator::describePosition(int position, Part& part) const {
   const unsigned mix = static_cast<unsigned>(position) * 2654435761u;
-  const Profile& profile = profileOf(m_shape, position, mix);
+  const Profile& profile = keptProfileOf(m_shape, position, mix, m_traits.allKept);
   part.kind = profile.kind;
   part.profile = profile.name;
   part.width = profile.width;
@@ -151,13 +158,20 @@ void PartsGenerator::describePosition(int position, Part& part) const {
   part.klass = std::to_string(1 + (mix >> 20) % 9);
 }
 
+int PartsGenerator::nextMark() {
+  if (m_shape == Shape::kRepetitive) return m_type + 1;
+  if (!m_traits.scattered) return m_assemblies;
+  const auto marks = static_cast<std::uint64_t>(std::max(1, m_count / 40));
+  return 1 + static_cast<int>(m_rng() % marks);
+}
+
 bool PartsGenerator::next(Part& part) {
   if (m_produced >= m_count) return false;
   ++m_produced;
   part.handle = m_produced;
   // In the repetitive shape a mark names an assembly type; otherwise every
   // assembly has a mark of its own.
-  const int mark = m_shape == Shape::kRepetitive ? m_type + 1 : m_assemblies;
+  const int mark = nextMark();
   part.assembly = "A" + std::to_string(mark);
   part.position = nextPosition();
   describePosition(part.position, part);
@@ -167,10 +181,10 @@ bool PartsGenerator::next(Part& part) {
   return true;
 }
 
-void writePartsCsv(std::ostream& out, std::uint64_t seed, int count, Shape shape) {
+void writePartsCsv(std::ostream& out, std::uint64_t seed, int count, Shape shape, Traits traits) {
   out << "#handle,#type,%MNum,%PosNum,%Name,%Material,%Length,%Weight,%Quantity,%Phase,%Class,"
          "%Width\n";
-  PartsGenerator generator(seed, count, shape);
+  PartsGenerator generator(seed, count, shape, traits);
   Part part;
   char numbers[64];
   while (generator.next(part)) {
@@ -183,12 +197,12 @@ void writePartsCsv(std::ostream& out, std::uint64_t seed, int count, Shape shape
   }
 }
 
-QelBomData* buildPartsData(std::uint64_t seed, int count, Shape shape) {
+QelBomData* buildPartsData(std::uint64_t seed, int count, Shape shape, Traits traits) {
   const QelString mnum(u"%MNum"), pos(u"%PosNum"), name(u"%Name"), material(u"%Material"),
       length(u"%Length"), weight(u"%Weight"), quantity(u"%Quantity"), phase(u"%Phase"),
       klass(u"%Class"), width(u"%Width");
   QelBomData* data = new QelBomData();
-  PartsGenerator generator(seed, count, shape);
+  PartsGenerator generator(seed, count, shape, traits);
   Part part;
   while (generator.next(part)) {
     QelBomDataRow* row = new QelBomDataRow();

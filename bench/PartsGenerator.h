@@ -12,6 +12,12 @@
 //               most are rare). Some lines repeat, most are kept.
 //   flat        every part is its own position: nothing repeats.
 //
+// Two traits make a catalogue or flat model harder, as real flat models are
+// (Traits below): every part kept by the comparison job's filter (no bolts,
+// object type 4), and the parts of one assembly scattered through the file
+// (each part's assembly mark drawn at random), so that the sorted walk is
+// random in memory.
+//
 // A position ("%PosNum" integer) always has the same profile, material,
 // length and weight. Every part has ten tuples. The same shape, seed and count
 // always give the same parts.
@@ -34,6 +40,15 @@ enum PartKind { kBeam = 1, kColumn = 2, kPlate = 3, kBolt = 4 };
 
 enum class Shape { kRepetitive, kCatalogue, kFlat };
 
+struct Traits {
+  // No bolts: a position that would be a bolt is a plate.
+  bool allKept = false;
+  // Catalogue and flat: each part's assembly mark drawn at random among
+  // count/40 marks (about the number of assemblies) instead of assemblies
+  // following one another.
+  bool scattered = false;
+};
+
 // "repetitive", "catalogue", "flat"; false for another name.
 bool shapeFromName(const std::string& name, Shape& shape);
 const char* shapeName(Shape shape);
@@ -55,7 +70,10 @@ struct Part {
 
 class PartsGenerator {
  public:
-  PartsGenerator(std::uint64_t seed, int count, Shape shape = Shape::kRepetitive);
+  // `traits.scattered` is ignored in the repetitive shape, whose marks name
+  // assembly types.
+  PartsGenerator(std::uint64_t seed, int count, Shape shape = Shape::kRepetitive,
+                 Traits traits = Traits());
 
   // The next part; false after `count` parts.
   bool next(Part& part);
@@ -66,8 +84,12 @@ class PartsGenerator {
   int nextPosition();
   void describePosition(int position, Part& part) const;
 
+  // The assembly mark of the part being made.
+  int nextMark();
+
   std::mt19937_64 m_rng;
   Shape m_shape;
+  Traits m_traits;
   int m_count;
   int m_produced;
   std::vector<std::vector<int>> m_types;  // repetitive: the positions of each assembly type
@@ -80,11 +102,12 @@ class PartsGenerator {
 
 // The CSV header and one line per part, in the format bomreport reads.
 void writePartsCsv(std::ostream& out, std::uint64_t seed, int count,
-                   Shape shape = Shape::kRepetitive);
+                   Shape shape = Shape::kRepetitive, Traits traits = Traits());
 
 // A data set holding `count` generated parts (ten tuples each). The caller
 // owns it: empty() then delete.
-QelBomData* buildPartsData(std::uint64_t seed, int count, Shape shape = Shape::kRepetitive);
+QelBomData* buildPartsData(std::uint64_t seed, int count, Shape shape = Shape::kRepetitive,
+                           Traits traits = Traits());
 
 // The four-level parts template: a report header filtering beams, columns,
 // plates and bolts; a group by assembly; a group by position sorted by

@@ -14,6 +14,8 @@
 #ifndef QEL_BOM_ITEMS_H_
 #define QEL_BOM_ITEMS_H_
 
+#include <cstddef>
+
 #include "QelArray.h"
 #include "QelBomValues.h"
 #include "QelString.h"
@@ -27,6 +29,16 @@ class VRK_BOM_ENGINE_API QelBomItemBase {
   QelBomItemBase& operator=(const QelBomItemBase& other);
   // Releases the tuples only; linked nodes are left alone.
   virtual ~QelBomItemBase();
+
+  // Nodes, rows and evaluated items are made by the million: a node of any
+  // class derived from this one takes its storage from the roots library's
+  // block pools (QelMemoryControllerController::allocateBlock), which cost no
+  // more than the node's size rounded up to 16 bytes. `new` and `delete` are
+  // used as ever; the new form throws std::bad_alloc when memory is out.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* node) noexcept;
+  static void* operator new(std::size_t, void* place) noexcept { return place; }
+  static void operator delete(void*, void*) noexcept {}
 
   // Appends the text form of this node to `text` and returns 1:
   //   the tuples as "[token:value]" each, with nothing before the first;

@@ -2,6 +2,7 @@
 //
 //   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
 //   BomPartsTable.h    parts held in memory, for a job instead of a parts file
+//   BomPhaseTimes.h    wall time and peak memory of a report's phases
 //   BomReportItems.h   an evaluated report's items, tuples and numbers, for programs
 //   BomSettingsScope.h stored settings that last one report
 //   BomReportWriter.h  the report formats (text, list, csv, json, html)
@@ -17,6 +18,7 @@
 
 #include "BomOutputTarget.h"
 #include "BomPartsTable.h"
+#include "BomPhaseTimes.h"
 #include "BomReportErrors.h"
 #include "BomReportItems.h"
 #include "BomReportJob.h"

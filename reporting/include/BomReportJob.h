@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "BomPartsTable.h"
+#include "BomPhaseTimes.h"
 #include "BomReportExport.h"
 #include "BomReportTrees.h"
 #include "BomReportWarnings.h"
@@ -132,6 +133,8 @@ class BOM_REPORT_API EvaluatedReport {
   const std::string& dataName() const { return dataName_; }
   // The warnings of the job and of this evaluation, in the order they arose.
   const std::vector<ReportWarning>& warnings() const { return warnings_; }
+  // The phases read, merge and evaluate as they went; a front end adds write.
+  PhaseTimes& phases() { return phases_; }
 
   // What a writer reads; with `withUsed` the used handles and tokens follow the
   // report. Valid while this report lives.
@@ -152,6 +155,7 @@ class BOM_REPORT_API EvaluatedReport {
   std::string dataName_;
   std::vector<ReportWarning> warnings_;
   std::vector<ReportLevel> levels_;  // of the evaluated template, for exact sums
+  PhaseTimes phases_;
   bool keepUntilExit_ = false;
 };
 
@@ -186,7 +190,7 @@ class BOM_REPORT_API ReportJob {
 
  private:
   void prepare();
-  DataPtr loadData(std::vector<ReportWarning>& warnings) const;
+  DataPtr loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases) const;
 
   ReportJobOptions options_;
   std::vector<ReportWarning> warnings_;

@@ -4,8 +4,10 @@
 // marks, phases). Giving every cell of the same text a copy of one QelString
 // makes those cells share one buffer: no allocation per cell, less memory,
 // and less to free when the data set is released. The pool is an
-// open-addressing table over the texts' bytes, which it keeps itself, so a
-// cell is hashed once and looked up without making a key.
+// open-addressing table whose slots hold the texts themselves with a part of
+// their hash, so a cell is hashed once, looked up without making a key, and
+// compared with the one text it may be (whose buffer the copy handed out
+// reads anyway).
 //
 // Thread-safety: one pool per thread.
 #ifndef BOMREPORT_INPUT_TEXT_POOL_H_
@@ -36,22 +38,19 @@ class TextPool {
   // key would double their memory.
   static constexpr std::size_t kMaxPooledBytes = 256;
 
-  struct Entry {
-    std::uint64_t hash;
-    std::size_t offset;  // of the text's bytes in bytes_
-    std::size_t length;
-    QelString text;
+  struct Slot {
+    std::uint32_t hash = 0;   // the upper half of the text's hash; it also places the slot
+    std::uint32_t bytes = 0;  // the length of its UTF-8 form
+    QelString text;           // empty: the slot is free
   };
 
   static std::uint64_t hashOf(std::string_view bytes);
-  std::string_view keyOf(const Entry& entry) const {
-    return std::string_view(bytes_).substr(entry.offset, entry.length);
-  }
+  // Whether `text` is the text of `utf8`.
+  static bool holds(const QelString& text, std::string_view utf8);
   void grow();
 
-  std::vector<Entry> entries_;
-  std::vector<std::int32_t> slots_;  // entry index + 1, 0 for a free slot
-  std::string bytes_;                // the texts' bytes, back to back
+  std::vector<Slot> slots_;
+  std::size_t texts_ = 0;  // slots in use
 };
 
 }  // namespace bomreport

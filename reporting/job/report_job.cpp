@@ -121,6 +121,7 @@ EvaluatedReport::EvaluatedReport(EvaluatedReport&& other) noexcept
       dataName_(std::move(other.dataName_)),
       warnings_(std::move(other.warnings_)),
       levels_(std::move(other.levels_)),
+      phases_(std::move(other.phases_)),
       keepUntilExit_(other.keepUntilExit_) {}
 
 Report EvaluatedReport::view(bool withUsed) {
@@ -169,7 +170,7 @@ std::string ReportJob::dataName() const {
 
 // Step 4: the host extracts only what the template uses, in internal units,
 // and fills in what it derives.
-DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
+DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases) const {
   const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
@@ -186,12 +187,14 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
   std::vector<std::string> watched = dataTokens;
   append(watched, host.inputTokens());
   builder.watchTokens(std::move(watched));
+  phases.begin("read");
   readParts(options_, builder);
   for (const std::string& note : builder.warnings()) {
     ReportWarning read(WarningKind::kPartsRead);
     read.text = note;  // names the file itself
     warnings.push_back(std::move(read));
   }
+  phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
   std::vector<ReportWarning> partsWarnings =
@@ -217,7 +220,8 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings) const {
 // Step 5.
 EvaluatedReport ReportJob::evaluate() {
   std::vector<ReportWarning> warnings = warnings_;
-  DataPtr data = loadData(warnings);
+  PhaseTimes phases;
+  DataPtr data = loadData(warnings, phases);
   const std::vector<TemplateLevel> levels = templateLevels(*template_.root);
   // The engine's own template is a preview as it is meant: only what would
   // be wrong (a sum past 32 bits) stops it.
@@ -225,11 +229,13 @@ EvaluatedReport ReportJob::evaluate() {
   std::vector<ReportWarning> sumWarnings = checkSums(
       SumContext{data.get(), &levels, &template_.lines, options_.templatePath, dataName()});
   if (!ownTemplate) append(warnings, std::move(sumWarnings));
+  phases.begin("evaluate");
   TemplatePtr output(new QelBomTemplate());
   {
     const CollationScope collation(options_.collation);
     QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
   }
+  phases.end();
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   if (!ownTemplate) {
     append(warnings, evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,
@@ -237,8 +243,10 @@ EvaluatedReport ReportJob::evaluate() {
   }
   std::vector<ReportLevel> reportLevels;
   for (const TemplateLevel& level : levels) reportLevels.push_back(level.report);
-  return EvaluatedReport(std::move(output), std::move(data), std::move(units), templateName(),
+  EvaluatedReport report(std::move(output), std::move(data), std::move(units), templateName(),
                          dataName(), std::move(warnings), std::move(reportLevels));
+  report.phases() = std::move(phases);
+  return report;
 }
 
 void checkParts(const ReportJobOptions& options) {

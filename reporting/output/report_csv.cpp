@@ -58,17 +58,33 @@ void appendField(std::string& line, const std::string& field, bool raw) {
 }
 
 // A display text as a field: as it is unless it needs quotes or defusing.
+// Most are short ASCII texts without a special character, copied in one pass.
 void appendTextField(std::string& line, const QelString& text, bool raw) {
   const char16_t* units = text.getStringW();
-  bool plain = text.length() == 0 || !startsLikeFormula(units[0]);
-  for (int i = 0; plain && i < text.length(); ++i) {
-    const char16_t c = units[i];
-    plain = !(c == ',' || c == '"' || c == '\r' || c == '\n');
+  const int length = text.length();
+  const bool defuse = length > 0 && startsLikeFormula(units[0]);
+  char ascii[32];
+  int plain = 0;
+  if (!defuse && length <= static_cast<int>(sizeof(ascii))) {
+    for (; plain < length; ++plain) {
+      const char16_t c = units[plain];
+      if (c >= 0x80 || c == ',' || c == '"' || c == '\r' || c == '\n') break;
+      ascii[plain] = static_cast<char>(c);
+    }
+    if (plain == length) {
+      line.append(ascii, static_cast<std::size_t>(length));
+      return;
+    }
   }
-  if (plain) {
-    appendUtf8(line, text);
-  } else {
+  bool quoted = defuse;
+  for (int i = 0; !quoted && i < length; ++i) {
+    const char16_t c = units[i];
+    quoted = c == ',' || c == '"' || c == '\r' || c == '\n';
+  }
+  if (quoted) {
     appendField(line, toUtf8(text), raw);
+  } else {
+    appendUtf8(line, text);
   }
 }
 

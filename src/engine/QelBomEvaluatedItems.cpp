@@ -10,6 +10,7 @@
 #include "QelBomEvaluator2.h"
 #include "engine/QelBomGroupSums.h"
 #include "engine/QelBomTupleLookup.h"
+#include "foundation/QelPointerSlot.h"
 #include "model/QelBomComparison.h"
 
 using qel_bom_engine::addRowToSums;
@@ -19,7 +20,10 @@ using qel_bom_engine::TupleLookup;
 namespace {
 
 // The "%d" text of `value`. Reports show the same small counts again and
-// again, so the texts of 0 to 9999 are made once and shared.
+// again, so the texts of 0 to 9999 are made once and shared; larger values
+// (position numbers, say) are kept in a small direct-mapped cache, so that a
+// group header and the lines below it that show the same number share its
+// text.
 QelString intText(int value) {
   constexpr int kShared = 10000;
   static const std::vector<QelString> shared = [] {
@@ -28,9 +32,18 @@ QelString intText(int value) {
     return texts;
   }();
   if (value >= 0 && value < kShared) return shared[static_cast<size_t>(value)];
-  QelString text;
-  text.format("%d", value);
-  return text;
+  struct Entry {
+    int value = 0;
+    QelString text;  // empty: the entry is unused
+  };
+  constexpr int kBits = 10;
+  thread_local Entry recent[1 << kBits];
+  Entry& entry = recent[static_cast<std::uint32_t>(value) * 2654435761u >> (32 - kBits)];
+  if (entry.text.isEmpty() || entry.value != value) {
+    entry.text.format("%d", value);
+    entry.value = value;
+  }
+  return entry.text;
 }
 
 // The token whose unit a real of `token` is shown in: for a sum the token it
@@ -42,10 +55,9 @@ const QelString& displayNameOf(const QelString& token) {
     QelString token;
     QelString name;
   };
-  constexpr std::size_t kEntries = 64;  // a power of two
-  thread_local Entry entries[kEntries];
-  const auto key = reinterpret_cast<std::uintptr_t>(token.getStringW());
-  Entry& entry = entries[(key >> 4) & (kEntries - 1)];
+  constexpr int kEntryBits = 6;
+  thread_local Entry entries[1 << kEntryBits];
+  Entry& entry = entries[qel_bom_foundation::pointerSlot(token.getStringW(), kEntryBits)];
   if (entry.token.getStringW() != token.getStringW() || token.isEmpty()) {
     QelString name(token);
     QelBomDataToken::summingRequestOf(token, name);

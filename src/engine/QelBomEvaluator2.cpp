@@ -135,13 +135,24 @@ QelBomTemplateItem* lineBefore(EngineStack& stack, int level) {
 
 // After the sort the rows are visited in an order unrelated to where they lie
 // in memory: asks for the rows a few places ahead, and for the tuples of the
-// rows a little nearer, while this one is evaluated.
+// rows a little nearer, while this one is evaluated. A row object spans two
+// cache lines and its tuples several, all of which its items read.
 void prefetchAhead(const std::vector<QelBomDataRow*>& rows, size_t at) {
   constexpr size_t kRowsAhead = 8;
   constexpr size_t kTuplesAhead = 4;
-  if (at + kRowsAhead < rows.size()) __builtin_prefetch(rows[at + kRowsAhead]);
-  if (at + kTuplesAhead < rows.size())
-    __builtin_prefetch(rows[at + kTuplesAhead]->getData().data());
+  constexpr int kLine = 64;
+  constexpr int kMostTupleLines = 8;
+  if (at + kRowsAhead < rows.size()) {
+    const char* row = reinterpret_cast<const char*>(rows[at + kRowsAhead]);
+    for (size_t byte = 0; byte < sizeof(QelBomDataRow); byte += kLine / 2) __builtin_prefetch(row + byte);
+  }
+  if (at + kTuplesAhead < rows.size()) {
+    const QelArray<QelBomDataTuple>& tuples = rows[at + kTuplesAhead]->getData();
+    const char* first = reinterpret_cast<const char*>(tuples.data());
+    const int bytes = tuples.count() * static_cast<int>(sizeof(QelBomDataTuple));
+    for (int line = 0; line < bytes && line < kMostTupleLines * kLine; line += kLine)
+      __builtin_prefetch(first + line);
+  }
 }
 
 // The same where the rows are met by their links: the next row and its tuples.

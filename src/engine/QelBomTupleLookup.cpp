@@ -4,22 +4,40 @@
 #include <memory>
 
 #include "QelBomValues.h"
+#include "foundation/QelPointerSlot.h"
 
 namespace qel_bom_engine {
 namespace {
 
-constexpr size_t kSlots = 64;  // a power of two
+constexpr int kSlotBits = 6;
+constexpr size_t kSlots = size_t{1} << kSlotBits;
+
+// Row layouts whose texts were found equal to a plan's but made apart (by
+// another reading thread of the host): their very texts are kept too, so that
+// rows of either layout are recognised without reading a text.
+constexpr size_t kAliases = 4;
 
 // One plan with the texts it was made for.
 struct Slot {
   std::vector<QelString> sectionTokens;
   std::vector<QelString> rowTokens;
+  std::vector<QelString> aliases[kAliases];
+  size_t nextAlias = 0;
   TupleLookupPlan plan;
 };
 
-// Whether `tuples` carry the texts of `tokens`, in order. Usually they are the
-// very same texts, which compare equal at once; rows whose tokens were made
-// apart (by another thread of the host, say) compare text by text.
+// Whether `tuples` carry the very texts (the same buffers) of `tokens`.
+bool sameBuffers(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelString>& tokens) {
+  if (static_cast<size_t>(tuples.count()) != tokens.size()) return false;
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (tuples[i].token().token().getStringW() != tokens[static_cast<size_t>(i)].getStringW())
+      return false;
+  }
+  return true;
+}
+
+// Whether `tuples` carry the texts of `tokens`, in order (the very same texts
+// compare equal at once).
 bool sameTexts(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelString>& tokens) {
   if (static_cast<size_t>(tuples.count()) != tokens.size()) return false;
   for (int i = 0; i < tuples.count(); ++i) {
@@ -64,12 +82,24 @@ const TupleLookupPlan& TupleLookup::planFor(const QelBomTemplateItem& section,
                                             const QelBomDataRow& row) {
   std::unique_ptr<Slot[]>& table = slots();
   if (table == nullptr) table.reset(new Slot[kSlots]);
-  const auto key = reinterpret_cast<std::uintptr_t>(&section);
-  Slot& slot = table[(key >> 4) & (kSlots - 1)];
-  if (!sameTexts(section.getData(), slot.sectionTokens) ||
-      !sameTexts(row.getData(), slot.rowTokens)) {
+  Slot& slot = table[qel_bom_foundation::pointerSlot(&section, kSlotBits)];
+  if (!sameTexts(section.getData(), slot.sectionTokens)) {
     slot = build(section, row);
+    return slot.plan;
   }
+  const QelArray<QelBomDataTuple>& rowTuples = row.getData();
+  if (sameBuffers(rowTuples, slot.rowTokens)) return slot.plan;
+  for (const std::vector<QelString>& alias : slot.aliases) {
+    // An unused alias is empty; a row without tuples matched rowTokens above.
+    if (!alias.empty() && sameBuffers(rowTuples, alias)) return slot.plan;
+  }
+  if (!sameTexts(rowTuples, slot.rowTokens)) {
+    slot = build(section, row);
+    return slot.plan;
+  }
+  std::vector<QelString> alias;
+  for (const QelBomDataTuple& tuple : rowTuples) alias.push_back(tuple.token().token());
+  slot.aliases[slot.nextAlias++ % kAliases] = std::move(alias);
   return slot.plan;
 }
 

@@ -3,9 +3,11 @@
 // Trees may be arbitrarily wide and deep (a data set of a million rows, a
 // chain of a million nested children), so empty() and list() keep their own
 // stacks on the heap and never recurse.
+#include <new>
 #include <vector>
 
 #include "QelBomItems.h"
+#include "QelMemoryControllerController.h"
 
 QelBomItemBase::QelBomItemBase() noexcept
     : m_pNext(nullptr), m_pChild(nullptr), m_pLastChild(nullptr) {}
@@ -16,6 +18,16 @@ QelBomItemBase::QelBomItemBase(const QelBomItemBase& other) = default;
 QelBomItemBase& QelBomItemBase::operator=(const QelBomItemBase& other) = default;
 
 QelBomItemBase::~QelBomItemBase() = default;
+
+void* QelBomItemBase::operator new(std::size_t size) {
+  void* node = QelMemoryControllerController::allocateBlock(size);
+  if (node == nullptr) throw std::bad_alloc();
+  return node;
+}
+
+void QelBomItemBase::operator delete(void* node) noexcept {
+  QelMemoryControllerController::deallocateBlock(node);
+}
 
 void QelBomItemBase::setChild(QelBomItemBase* node) noexcept {
   m_pChild = node;

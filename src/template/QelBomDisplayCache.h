@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "QelString.h"
+#include "foundation/QelPointerSlot.h"
 
 class QelBomDisplayCache {
  public:
@@ -58,8 +59,10 @@ class QelBomDisplayCache {
  private:
   // Powers of two. A report shows the lengths and weights of tens of
   // thousands of positions.
-  static constexpr size_t kSlots = 1 << 16;
-  static constexpr size_t kTypeSlots = 64;
+  static constexpr int kSlotBits = 16;
+  static constexpr size_t kSlots = size_t{1} << kSlotBits;
+  static constexpr int kTypeSlotBits = 6;
+  static constexpr size_t kTypeSlots = size_t{1} << kTypeSlotBits;
 
   struct TypeSlot {
     bool used = false;
@@ -67,7 +70,7 @@ class QelBomDisplayCache {
     int type = 0;
   };
   static size_t typeIndexOf(const QelString& token) {
-    return (reinterpret_cast<std::uintptr_t>(token.getStringW()) >> 4) & (kTypeSlots - 1);
+    return qel_bom_foundation::pointerSlot(token.getStringW(), kTypeSlotBits);
   }
 
   struct Slot {
@@ -82,10 +85,12 @@ class QelBomDisplayCache {
     std::memcpy(&bits, &value, sizeof(bits));
     return bits;
   }
+  // The top bits of the product: every slot can be chosen.
   static size_t indexOf(int unitType, double value) {
+    static_assert(kSlots == size_t{1} << kSlotBits, "kSlots is 2^kSlotBits");
     std::uint64_t h =
         (bitsOf(value) ^ static_cast<std::uint64_t>(unitType)) * 0x9E3779B97F4A7C15ull;
-    return static_cast<size_t>(h >> 52) & (kSlots - 1);
+    return static_cast<size_t>(h >> (64 - kSlotBits));
   }
 
   std::vector<Slot> m_slots;

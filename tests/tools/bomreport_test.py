@@ -335,6 +335,17 @@ def units_and_settings(ctx):
 
 
 @case
+def timings(ctx):
+    """--timings adds the phases to standard error; the report is unchanged."""
+    plain, _ = ctx.run(*ctx.steel("--format", "csv"))
+    timed, err = ctx.run(*ctx.steel("--format", "csv", "--timings"))
+    expect(timed == plain, "the report changed with --timings")
+    phases = re.findall(rb"^bomreport: timing: (\w+) +\d+\.\d{3} s, peak +\d+ MiB$", err, re.M)
+    expect(phases == [b"read", b"merge", b"evaluate", b"write"] and
+           len(err.splitlines()) == 4, "stderr: %r" % err)
+
+
+@case
 def input_conveniences(ctx):
     """Parts from standard input (CSV, or JSON by its first character), with a
     semicolon delimiter, and gzip-compressed whatever the name: the same report

@@ -165,7 +165,11 @@ int parseOptions(int argc, char** argv, Options& options) {
       app.add_flag("--all-tokens", options.allTokens, "keep every token of the parts file");
   auto* exportTemplate = app.add_flag("--export-template", options.exportTemplate,
                                       "write the template in use as a template file, stop");
-  exportTemplate->excludes(trace)->excludes(used)->excludes(allTokens);
+  auto* timings = app.add_flag("--timings", options.timings,
+                               "print the phases (read, merge, evaluate, write) with their wall "
+                               "times and peak memory on standard error");
+  exportTemplate->excludes(trace)->excludes(used)->excludes(allTokens)->excludes(timings);
+  trace->excludes(timings);
   trace->excludes(used);
   preview->excludes(app.get_option("--template"))->excludes(app.get_option("--data"));
   try {

@@ -33,6 +33,7 @@ struct Options {
   bool used = false;
   bool exportTemplate = false;
   bool allTokens = false;
+  bool timings = false;  // the phases' wall times and peak memory on standard error
   WriterOptions writer;  // --paper, --landscape, --csv-sums-under-token
 };
 

@@ -122,11 +122,14 @@ int run(const Options& options) {
   // sees every tree released.
   if (!kLeakChecked) report.keepUntilExit();
   if (!passesWarnings(report.warnings(), options.strict)) return 2;
+  report.phases().begin("write");
   OutputTarget target(options.outputPath);
   Report view = report.view(options.used);
   view.options = &options.writer;
   findReportWriter(options.format)->write(target.stream(), view);
   target.commit();
+  report.phases().end();
+  if (options.timings) std::cerr << report.phases().text("bomreport: timing: ");
   return 0;
 }
 
@@ -135,12 +138,12 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
 #ifdef __GLIBC__
-  // A report allocates and later frees millions of small blocks (rows, tuples,
-  // texts). Without glibc's fast bins those frees skip the repeated
-  // consolidation passes that otherwise dominate releasing a large data set;
-  // a larger top pad asks the system for memory in fewer, larger steps.
+  // Without glibc's fast bins, freeing many blocks skips the repeated
+  // consolidation passes that otherwise dominate releasing a large data set.
+  // (Rows, tuples, texts and items come from the roots library's block pools;
+  // what the C heap frees, such as the sort's tables, goes back to the system
+  // with glibc's default top pad instead of staying resident.)
   mallopt(M_MXFAST, 0);
-  mallopt(M_TOP_PAD, 64 << 20);
 #endif
   std::ios::sync_with_stdio(false);
   bomreport::limitMemoryToMachine();

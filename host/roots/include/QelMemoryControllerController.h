@@ -1,6 +1,13 @@
-// Raw array storage for the engine's containers.
+// Raw storage for the engine's containers and objects.
+//
+// Blocks of up to 512 bytes come from pools of blocks of one size, without a
+// header per block, and a released block is reused for the next of its size;
+// larger blocks come from the C heap. Thread-safe: storage may be allocated
+// and released on any thread, released also on another than it came from.
 #ifndef QEL_MEMORY_CONTROLLER_CONTROLLER_H_
 #define QEL_MEMORY_CONTROLLER_CONTROLLER_H_
+
+#include <cstddef>
 
 #include "VRKRootsExport.h"
 
@@ -14,6 +21,14 @@ class VRK_ROOTS_API QelMemoryControllerController {
   // Releases storage from allocateArray; null is allowed. Does not clear the
   // caller's pointer.
   static void deallocateArray(unsigned char*& pointer);
+
+  // Storage for one object of `bytes` bytes (0 is taken as 1), aligned for any
+  // fundamental type, contents unspecified; null when memory is out. Never
+  // throws. For the objects a report makes by the million (the engine's tree
+  // nodes), which then cost no more than their size rounded up to 16 bytes.
+  static void* allocateBlock(std::size_t bytes) noexcept;
+  // Releases storage from allocateBlock; null is allowed.
+  static void deallocateBlock(void* block) noexcept;
 };
 
 #endif  // QEL_MEMORY_CONTROLLER_CONTROLLER_H_

@@ -1,9 +1,10 @@
-// Raw array storage on the C heap.
+// Raw storage from the block pool (small blocks) and the C heap.
 #include "QelMemoryControllerController.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+
+#include "QelBlockPool.h"
 
 unsigned char* QelMemoryControllerController::allocateArray(int& count,
                                                             unsigned long long& elementSize) {
@@ -13,7 +14,18 @@ unsigned char* QelMemoryControllerController::allocateArray(int& count,
   constexpr unsigned long long kMaxBytes = static_cast<unsigned long long>(PTRDIFF_MAX);
   const auto elements = static_cast<unsigned long long>(count);
   if (elementSize > kMaxBytes / elements) return nullptr;
-  return static_cast<unsigned char*>(std::malloc(static_cast<size_t>(elements * elementSize)));
+  return static_cast<unsigned char*>(
+      qel_roots::allocateBlock(static_cast<std::size_t>(elements * elementSize)));
 }
 
-void QelMemoryControllerController::deallocateArray(unsigned char*& pointer) { std::free(pointer); }
+void QelMemoryControllerController::deallocateArray(unsigned char*& pointer) {
+  qel_roots::releaseBlock(pointer);
+}
+
+void* QelMemoryControllerController::allocateBlock(std::size_t bytes) noexcept {
+  return qel_roots::allocateBlock(bytes);
+}
+
+void QelMemoryControllerController::deallocateBlock(void* block) noexcept {
+  qel_roots::releaseBlock(block);
+}

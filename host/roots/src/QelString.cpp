@@ -1,6 +1,7 @@
 // QelString: reference-counted, copy-on-write UTF-16 text.
 //
-// A non-empty string points at the first code unit of a heap block laid out as
+// A non-empty string points at the first code unit of a block of the block
+// pool (QelBlockPool.h) laid out as
 //   [Rep header][code units ...][0]
 // The header holds the atomic reference count, the length and the capacity (in
 // code units, not counting the terminating zero). An empty string holds no block.
@@ -24,6 +25,8 @@
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include "QelBlockPool.h"
 
 QelString::Collation QelString::s_collation = QelString::Collation::kCodeUnits;
 
@@ -184,7 +187,7 @@ class NarrowFormat {
 QelString::Rep* QelString::allocate(int length) {
   if (length < 0 || length > kMaxUnits) throw std::bad_alloc();
   const size_t bytes = sizeof(Rep) + (static_cast<size_t>(length) + 1) * sizeof(char16_t);
-  void* memory = std::malloc(bytes);
+  void* memory = qel_roots::allocateBlock(bytes);
   if (memory == nullptr) throw std::bad_alloc();
   Rep* rep = new (memory) Rep{{1}, 0, length};
   unitsOf(rep)[0] = 0;
@@ -196,7 +199,7 @@ void QelString::destroy(char16_t* text) noexcept {
                 "the header reads the count and the length by slot");
   Rep* rep = repOf<Rep>(text);
   rep->~Rep();
-  std::free(rep);
+  qel_roots::releaseBlock(rep);
 }
 
 // Makes the block owned by this string alone, with room for `extra` more code
