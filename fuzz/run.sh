@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=${2:-build-fuzz}
-targets=(fuzz_directives fuzz_qelstring fuzz_evaluate fuzz_evaluate_reference fuzz_parts_csv
+targets=(fuzz_directives fuzz_qelstring fuzz_evaluate fuzz_evaluate_reference fuzz_parts_csv fuzz_gzip_stream
          fuzz_parts_json fuzz_parts_ifc fuzz_template_json fuzz_writers)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DBOM_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -93,6 +93,7 @@ class Report:
         paper: _Paper = "a4",
         landscape: bool = False,
         csv_sums_under_token: bool = False,
+        csv_raw: bool = False,
         used: bool = False,
         date: Optional[str] = None,
     ) -> None: ...
@@ -103,6 +104,7 @@ class Report:
         paper: _Paper = "a4",
         landscape: bool = False,
         csv_sums_under_token: bool = False,
+        csv_raw: bool = False,
         used: bool = False,
         date: Optional[str] = None,
     ) -> bytes: ...
@@ -131,4 +133,5 @@ def evaluate(
     assembly_token: str = "Assembly",
     collation: Literal["binary", "natural"] = "binary",
     all_tokens: bool = False,
+    strict: bool = False,
 ) -> Report: ...

@@ -428,7 +428,12 @@ std::vector<std::string> HostTokens::inputTokens() const {
   std::vector<std::string> tokens;
   bool sums = false;
   for (int i = 0; i < kSums; ++i) sums = sums || uses(kDerived[kFirstSum + i].name);
-  if (options_.mergeEqualParts || sums || uses("%Quantity") || uses("%QuantityInModel")) {
+  // A per-piece token is read with its quantity, so that a sum of it over rows
+  // of several pieces is known (and warned of).
+  bool perPiece = false;
+  for (int i = 0; i < kSums; ++i) perPiece = perPiece || uses(kDerived[kFirstSum + i].source);
+  if (options_.mergeEqualParts || sums || perPiece || uses("%Quantity") ||
+      uses("%QuantityInModel")) {
     tokens.push_back("%Quantity");
   }
   for (int i = 0; i < kSums; ++i) {

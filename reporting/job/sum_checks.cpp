@@ -11,6 +11,11 @@
 namespace bomreport {
 namespace {
 
+// "1 row", "3 rows".
+std::string countOf(long long count, const char* noun) {
+  return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
+}
+
 // Tokens whose value is the figure of one piece; a row with a %Quantity above
 // 1 stands for that many pieces.
 constexpr const char* kPerPieceTokens[] = {"%Weight", "%Length", "%SawLength", "%ExactWeight"};
@@ -184,10 +189,9 @@ std::vector<ReportWarning> sumWarnings(const SumContext& context, const RowFacts
     warning.token = name;
     if (token.intRows > 0 && token.realRows > 0) {
       warning.rows = token.intRows;
-      warning.text = "the parts hold " + quoteForMessage(name) + " as integers (" +
-                     std::to_string(token.intRows) + ") and as reals (" +
-                     std::to_string(token.realRows) +
-                     "): a sum takes the type of each value it adds, so a real sum that meets an "
+      warning.text = "the parts hold " + quoteForMessage(name) + " as an integer in " +
+                     countOf(token.intRows, "row") + " and as a real in " +
+                     countOf(token.realRows, "row") + ": a sum takes the type of each value it adds, so a real sum that meets an "
                      "integer loses its fraction";
       warning.cure = "write every value of " + quoteForMessage(name) + " as a real (5.0, not 5)";
       warnings.push_back(warning);
@@ -198,8 +202,9 @@ std::vector<ReportWarning> sumWarnings(const SumContext& context, const RowFacts
       warning.kind = WarningKind::kSumCountsRows;
       warning.rows = facts.severalPieces;
       warning.text = "the sum of " + quoteForMessage(name) + " adds each row's value once, but " +
-                     std::to_string(facts.severalPieces) +
-                     " rows stand for several pieces (\"%Quantity\" above 1) and " +
+                     countOf(facts.severalPieces, "row") +
+                     (facts.severalPieces == 1 ? " stands" : " stand") +
+                     " for several pieces (\"%Quantity\" above 1) and " +
                      quoteForMessage(name) + " is the figure of one piece";
       warning.cure = "merge equal parts (" + optionReference("merge-equal") + ") and sum " +
                      quoteForMessage(name + "InModel") +

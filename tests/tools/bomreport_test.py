@@ -1155,6 +1155,11 @@ def output_over_input_refused(ctx):
         _, err = ctx.run("--template", "t.json", "--data", data, "-o", target, status=2)
         expect(err == ("bomreport: %s: refusing to write the output over an input file\n" %
                        target).encode(), "message: %r" % err)
+    with open(os.path.join(ctx.work, "parts.csv"), "rb") as stdin:  # standard input is the file
+        run = subprocess.run([ctx.binary, "--template", "t.json", "--data", "-", "-o", "parts.csv"],
+                             cwd=ctx.work, stdin=stdin, capture_output=True)
+    expect(run.returncode == 2 and b"over standard input, which is the same file" in run.stderr,
+           "standard input: %r" % run.stderr)
     expect(ctx.read("parts.csv") == open(parts, "rb").read(), "the input was changed")
 
 
@@ -1379,6 +1384,96 @@ TYPO_TEMPLATE = """{"children": [{"type": "kReportHeader", "tuples": [["%FilterB
   "children": [{"type": "kGroupHeader", "tuples": [["%GroupBy:%MNumm", ""], ["%MNum", ""]],
     "children": [{"type": "kDetails", "tuples": [["%PNum", ""], ["%Wieght", 0.0]]}]},
    {"type": "kGroupFooter", "tuples": [["%SumBy:%Wieght", 0.0]]}]}]}"""
+
+
+def section(kind, tuples, *children):
+    """A template section as JSON text."""
+    text = '{"type": "%s", "tuples": %s' % (kind, json.dumps(tuples))
+    return text + (', "children": [%s]}' % ", ".join(children) if children else "}")
+
+
+# The traps a user falls into that must never pass in silence: (what, template
+# sections under the root, parts as CSV text, arguments, exit status, words of
+# standard error). "{steel}" stands for the example parts.
+TRAPS = [
+    ("repeated lines leave rows out of the sums",
+     [section("kGroupHeader", [["%GroupBy:%Material", ""], ["%Material", ""]],
+              section("kGroupHeader", [["%GroupBy:%Name", ""], ["%Name", ""]],
+                      section("kDetails", [["%PNum", ""], ["%Weight", 0.0]])),
+              section("kGroupFooter", [["%SumBy:%Weight", 0.0]])),
+      section("kReportFooter", [["%SumBy:%Weight", 0.0]])],
+     "{steel}", [], 0,
+     ['t.json:1: the sums of "%Weight" leave out 124 rows', "223.35 kg of it is in no total",
+      "(--merge-equal)", 't.json:1: the groups of "%Material" come apart',
+      'add "%SortAscBy:%Material"']),
+    ("directives that are not", [section(
+        "kGroupHeader", [["%FilterBy: 1;2 3x", ""], ["GroupBy:%Material", ""],
+                         ["%groupBy:%PNum", ""], ["%SortBy:", ""], ["%PNum", ""]],
+        section("kDetails", [["%PNum", ""]]), section("kGroupFooter", []),
+        section("kGroupFooter", []))],
+     "{steel}", [], 0,
+     ['the piece "1;23x", which is not a whole number', 'it does not begin with "%"',
+      "directives are case-sensitive", 'there is no directive "%SortBy:"',
+      "(a third child or later) is never evaluated"]),
+    ("a quantity sum past 32 bits",
+     [section("kReportHeader", [], section("kDetails", [["%PNum", ""], ["%Quantity", 0]])),
+      section("kReportFooter", [["%SumBy:%Quantity", 0]])],
+     "%PNum,%Quantity\nA,2000000000\nB,2000000000\n", ["--merge-equal"], 2,
+     ['the sum of "%Quantity" in the kReportFooter (t.json:1) for all parts would be 4000000000']),
+    ("a per-piece sum and a mixed sum",
+     [section("kReportHeader", [], section("kDetails", [["%ElementID", ""], ["%Weight", 0.0],
+                                                        ["Cost", 0]])),
+      section("kReportFooter", [["%SumBy:%Weight", 0.0], ["%SumBy:Cost", 0]])],
+     "%ElementID,%Quantity,%Weight,Cost\nA,4,1.5,1\nB,1,2,1.5\n", [], 0,
+     ['but 1 row stands for several pieces', 'sum "%WeightInModel"',
+      'the parts hold "Cost" as an integer in 1 row and as a real in 1 row']),
+    ("no parts", [section("kDetails", [["%PNum", ""]])], None, [], 0,
+     ["the engine's built-in sample data set", "give the parts with --data"]),
+    ("an unknown extension", [section("kDetails", [["%PNum", ""]])], "{steel}",
+     ["-o", "list.xls"], 2, ["list.xls: its extension names no report format"]),
+    ("a format in capitals", [section("kDetails", [["%PNum", ""]])], "{steel}",
+     ["--format", "PDF", "--paper", "A3", "-o", "x.pdf"], 0, []),
+    ("more than the input size limit", [section("kDetails", [["%PNum", ""]])], "%PNum\n" + "A\n" * 600000,
+     ["--data", "-", "--max-input-size", "1M"], 2, ["more than the input size limit of 1 MiB"]),
+    ("a small gzip that inflates past the limit", [section("kDetails", [["%PNum", ""]])],
+     gzip.compress(b"%PNum\n" + b"A\n" * 600000), ["--data", "-", "--max-input-size", "1M"], 2,
+     ["standard input:524287: decompresses to more than the input size limit of 1 MiB"]),
+]
+
+
+@case
+def traps(ctx):
+    """Every trap is refused or warned of, on standard error; --strict turns
+    a warning into exit 2 with nothing written."""
+    steel = os.path.join(ctx.examples, "steel-parts.csv")
+    for what, sections, parts, args, status, words in TRAPS:
+        ctx.write("t.json", '{"children": [%s]}' % ", ".join(sections))
+        piped = "-" in args
+        data = steel if parts == "{steel}" else ctx.write("parts.csv", parts) if parts else None
+        base = ["--template", "t.json"] + (["--data", data] if data and not piped else [])
+        _, err = ctx.run(*(base + args), status=status,
+                         stdin=(parts if isinstance(parts, bytes) else parts.encode()) if piped
+                         else None)
+        for word in words:
+            expect(word.encode() in err, "%s: no %r in %r" % (what, word, err))
+        if status == 0 and words:
+            ctx.run(*(base + args + ["--strict", "-o", "s.txt"]), status=2)
+            expect(not os.path.exists(os.path.join(ctx.work, "s.txt")), what + ": written")
+
+
+@case
+def exact_and_defused_cells(ctx):
+    """Numbers of the file's own columns are written exactly; texts a
+    spreadsheet would run as formulas are defused in CSV unless --csv-raw."""
+    ctx.write("t.json", '{"children": [%s]}' % section(
+        "kDetails", [["%PNum", ""], ["Cost", 0.0]]))
+    ctx.write("p.csv", '%PNum,Cost\n"=HYPERLINK(""x"")",1234567.891\n-3,0.1\n')
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv")
+    expect(b'"\'=HYPERLINK(""x"")",1234567.891' in out and b"\n0,kDetails,-3,0.1" in out, out)
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "csv", "--csv-raw")
+    expect(b'"=HYPERLINK(""x"")",1234567.891' in out, out)
+    out, _ = ctx.run("--template", "t.json", "--data", "p.csv", "--format", "json")
+    expect(b'["Cost", 1234567.891,' in out, out)
 
 
 @case
