@@ -27,6 +27,7 @@ function(bom_add_library target)
                         "HEADERS;SOURCES")
   add_library(${target} ${ARG_SOURCES})
   add_library(VRKBomEngine::${target} ALIAS ${target})
+  target_compile_features(${target} PUBLIC cxx_std_17)
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${ARG_INCLUDE_DIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/${ARG_INSTALL_SUBDIR}>)
@@ -55,5 +56,28 @@ endfunction()
 function(bom_sanitizer_hooks target)
   if(BOM_SANITIZE OR BOM_FUZZ)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/lsan_suppressions.cpp)
+  endif()
+endfunction()
+
+# The objects of a library, compiled once for the library and for the static
+# archive TARGET_INTERNALS through which tests and fuzzers reach the functions
+# the library does not export:
+#
+#   bom_add_objects(TARGET INTERNALS target_internals
+#     BUILDING macro INCLUDE_DIRS dir... LIBS lib... SOURCES src...)
+function(bom_add_objects target)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "INTERNALS;BUILDING" "INCLUDE_DIRS;LIBS;SOURCES")
+  add_library(${target} OBJECT ${ARG_SOURCES})
+  target_compile_features(${target} PUBLIC cxx_std_17)
+  target_include_directories(${target} PUBLIC ${ARG_INCLUDE_DIRS})
+  target_compile_definitions(${target} PRIVATE ${ARG_BUILDING})
+  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -fno-semantic-interposition)
+  endif()
+  bom_target_warnings(${target})
+  if(BOM_BUILD_TESTS OR BOM_BUILD_FUZZERS)
+    add_library(${ARG_INTERNALS} STATIC)
+    target_link_libraries(${ARG_INTERNALS} PUBLIC ${target})
   endif()
 endfunction()
