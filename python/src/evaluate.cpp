@@ -128,7 +128,6 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
   std::unique_ptr<bomreport::EvaluatedReport> evaluated;
   TraceInfo trace;
   withEngine([&] {
-    const bomreport::StoredSettingsScope settings(options.settings);
     const std::unique_ptr<bomreport::ReportJob> job =
         templ != nullptr && !templ->builtIn
             ? std::make_unique<bomreport::ReportJob>(templ->load(), options)

@@ -28,10 +28,12 @@
 // warnings() with those of steps 4 and 5 added.
 //
 // Thread-safety: the engine evaluates one report at a time per process, and
-// the stored settings and the string collation are process-wide. A process
-// that makes reports on several threads serialises every construction of a
-// ReportJob and every evaluate() (reportEngineMutex() below is the lock for
-// that); an EvaluatedReport may then be written on any one thread.
+// the stored settings and the string collation are process-wide. A job takes
+// care of both itself: its construction and each evaluate() hold the
+// library's engine lock, write the job's settings and collation, and put them
+// back when they return. Jobs may thus be made and evaluated on any threads
+// (they run one at a time); an EvaluatedReport may be written on any one
+// thread.
 #ifndef BOM_REPORT_JOB_H_
 #define BOM_REPORT_JOB_H_
 
@@ -77,8 +79,9 @@ struct ReportJobOptions {
   // The display units, "length=mm,weight=kg,area=m2,angle=deg" (any of the
   // four). Empty: the units library's current units.
   std::string units;
-  // Stored settings "NAME=INTEGER", written before the units are bound. They
-  // stay set for the rest of the process.
+  // Stored settings "NAME=INTEGER", written before the units are bound and
+  // before the evaluation, and put back as they were after each (a job's
+  // settings never outlive its steps).
   std::vector<std::string> settings;
   // No parts are given on purpose: the engine's sample data set is wanted as a
   // preview. Otherwise a job without parts warns that it shows the sample.
@@ -205,10 +208,9 @@ class BOM_REPORT_API ReportJob {
 // the sample data set.
 BOM_REPORT_API void checkParts(const ReportJobOptions& options);
 
-// The lock that serialises reports in this process (see "Thread-safety"
-// above): one mutex per process. Neither ReportJob nor the writers take it; a
-// front end that makes reports on several threads holds it around each job's
-// construction and evaluate(), and may around writing.
+// A mutex per process that front ends written for earlier versions held
+// around each job. Jobs now serialise themselves on a lock of their own (see
+// "Thread-safety" above), so holding this one is harmless and unneeded.
 BOM_REPORT_API std::mutex& reportEngineMutex();
 
 }  // namespace bomreport

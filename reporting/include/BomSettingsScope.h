@@ -1,13 +1,12 @@
 // StoredSettingsScope: stored settings that last one report.
 //
-// The stored settings a job writes (ReportJobOptions::settings) stay set for
-// the rest of the process, as a host's stored defaults do. A front end whose
-// settings are meant for one report only keeps them in a scope around the
-// job: when the scope ends, every setting it names is put back as it was
-// (set to its earlier value, or removed).
+// A ReportJob keeps its own settings (ReportJobOptions::settings) in such a
+// scope around each of its steps. A front end that writes stored settings of
+// its own for a while may use one too: when the scope ends, every setting it
+// names is put back as it was (set to its earlier value, or removed).
 //
-// Thread-safety: the settings are process-wide; hold reportEngineMutex()
-// (BomReportJob.h) over the scope and the job.
+// Thread-safety: the settings are process-wide; no job may run meanwhile on
+// another thread.
 #ifndef BOM_SETTINGS_SCOPE_H_
 #define BOM_SETTINGS_SCOPE_H_
 

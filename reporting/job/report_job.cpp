@@ -11,6 +11,7 @@
 #include "input/parts_file.h"
 #include "input/parts_table.h"
 #include "input/text_util.h"
+#include "job/engine_scope.h"
 #include "job/equal_parts.h"
 #include "job/input_units.h"
 #include "job/evaluation_checks.h"
@@ -48,20 +49,6 @@ PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
   parts.limits.maxBytes = options.maxInputSize;
   return parts;
 }
-
-// Sets the string collation for the life of the object.
-class CollationScope {
- public:
-  explicit CollationScope(QelString::Collation collation) : previous_(QelString::collation()) {
-    QelString::setCollation(collation);
-  }
-  ~CollationScope() { QelString::setCollation(previous_); }
-  CollationScope(const CollationScope&) = delete;
-  CollationScope& operator=(const CollationScope&) = delete;
-
- private:
-  QelString::Collation previous_;
-};
 
 // Reads the parts of `options`, a table or a file, into `builder`. An IFC
 // model's numbers come converted from its own units: --input-units would
@@ -143,7 +130,8 @@ ReportJob::~ReportJob() = default;
 
 // Steps 1 to 3. The options are checked before any file is read.
 void ReportJob::prepare() {
-  warnings_ = applySettings(options_.settings);
+  const EngineScope engine(options_.settings, options_.collation);
+  warnings_ = engine.settingWarnings();
   partsFileOptions(options_);  // checked before any file is read
   if (!options_.units.empty()) applyUnitsOption(options_.units, units_);
   InputUnits checked(options_.inputUnits);  // refused before any file is read
@@ -219,6 +207,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
 
 // Step 5.
 EvaluatedReport ReportJob::evaluate() {
+  const EngineScope engine(options_.settings, options_.collation);
   std::vector<ReportWarning> warnings = warnings_;
   PhaseTimes phases;
   DataPtr data = loadData(warnings, phases);
@@ -231,10 +220,7 @@ EvaluatedReport ReportJob::evaluate() {
   if (!ownTemplate) append(warnings, std::move(sumWarnings));
   phases.begin("evaluate");
   TemplatePtr output(new QelBomTemplate());
-  {
-    const CollationScope collation(options_.collation);
-    QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
-  }
+  QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
   phases.end();
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   if (!ownTemplate) {

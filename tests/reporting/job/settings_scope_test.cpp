@@ -1,10 +1,11 @@
-// Stored settings that last one report: put back as they were, whether they
-// were set before or not.
+// Stored settings that last one job, and scopes that put back what they name
+// as it was, whether it was set before or not.
 #include "BomSettingsScope.h"
 
 #include <gtest/gtest.h>
 
 #include "BomReportJob.h"
+#include "qel_odbc.h"
 #include "reporting/ReportingTestSupport.h"
 
 namespace {
@@ -26,27 +27,23 @@ std::string shownWeight(const std::vector<std::string>& settings) {
       .toUtf8();
 }
 
-TEST(StoredSettingsScopeTest, PutsTheSettingsItNamesBackAsTheyWere) {
-  const std::vector<std::string> keepZeros{"C0_BOMSuppressLastZeros=0"};
-  const std::vector<std::string> dropZeros{"C0_BOMSuppressLastZeros=1"};
+TEST(StoredSettingsScopeTest, AJobsSettingsLastItsStepsAndScopesPutBackWhatTheyName) {
   ASSERT_EQ(shownWeight({}), "2.5");
-  {
-    const bomreport::StoredSettingsScope scope(keepZeros);
-    EXPECT_EQ(shownWeight(keepZeros), "2.50");
-    EXPECT_EQ(shownWeight({}), "2.50");  // set until the scope ends
-  }
-  EXPECT_EQ(shownWeight({}), "2.5");  // removed again
+  EXPECT_EQ(shownWeight({"C0_BOMSuppressLastZeros=0"}), "2.50");
+  EXPECT_EQ(shownWeight({}), "2.5");  // the job put it back
 
+  const QelString name("C0_BOMSuppressLastZeros");
   {
-    const bomreport::StoredSettingsScope outer(keepZeros);  // absent now: removed at the end
-    shownWeight(keepZeros);
+    const bomreport::StoredSettingsScope outer({"C0_BOMSuppressLastZeros=0"});  // absent now
+    qel_odbc_setDefault(name, 0);
     {
-      const bomreport::StoredSettingsScope inner(dropZeros);  // notes the value 0
-      EXPECT_EQ(shownWeight(dropZeros), "2.5");
+      const bomreport::StoredSettingsScope inner({"C0_BOMSuppressLastZeros=1"});  // notes 0
+      qel_odbc_setDefault(name, 1);
+      EXPECT_EQ(shownWeight({}), "2.5");
     }
     EXPECT_EQ(shownWeight({}), "2.50");  // the earlier value is back
   }
-  EXPECT_EQ(shownWeight({}), "2.5");
+  EXPECT_EQ(shownWeight({}), "2.5");  // removed again
 }
 
 }  // namespace
