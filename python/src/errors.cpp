@@ -9,6 +9,19 @@ namespace py = pybind11;
 
 namespace {
 
+// The options bomreport's warnings name, as evaluate() and Report.write take them.
+std::string pythonSpelling(std::string_view option) {
+  if (option == "setting") return "settings";
+  if (option == "data") return "parts";
+  if (option == "preview") return "template=None";
+  std::string name(option);
+  for (char& c : name) c = c == '-' ? '_' : c;
+  const bool flag = option == "merge-equal" || option == "strict" || option == "csv-raw" ||
+                    option == "all-tokens" || option == "preview";
+  return flag ? name + "=True" : name;
+}
+
+
 // The classes, made once when the module is imported and kept for the life of
 // the process (the handles are never released: the translator may run until
 // the interpreter ends).
@@ -28,12 +41,15 @@ py::object positionOrNone(long long position) {
   return position > 0 ? py::object(py::int_(position)) : py::object(py::none());
 }
 
+// The error as Python names it: an option that the library names in its
+// message is spelled as the module's argument ("input_units").
 void raiseInputError(const bomreport::InputError& error) {
-  py::object exception = inputErrorType(systemText(error.what()));
-  exception.attr("file") = systemText(error.where());
+  py::object exception =
+      inputErrorType(systemText(bomreport::spellOptions(error.what(), pythonSpelling)));
+  exception.attr("file") = systemText(bomreport::spellOptions(error.where(), pythonSpelling));
   exception.attr("line") = positionOrNone(error.line());
   exception.attr("column") = positionOrNone(error.column());
-  exception.attr("reason") = systemText(error.reason());
+  exception.attr("reason") = systemText(bomreport::spellOptions(error.reason(), pythonSpelling));
   PyErr_SetObject(inputErrorType.ptr(), exception.ptr());
 }
 
@@ -69,21 +85,6 @@ void registerErrors(py::module_& module) {
   py::register_exception_translator(translate);
 }
 
-namespace {
-
-// The options bomreport's warnings name, as evaluate() and Report.write take them.
-std::string pythonSpelling(std::string_view option) {
-  if (option == "setting") return "settings";
-  if (option == "data") return "parts";
-  if (option == "preview") return "template=None";
-  std::string name(option);
-  for (char& c : name) c = c == '-' ? '_' : c;
-  const bool flag = option == "merge-equal" || option == "strict" || option == "csv-raw" ||
-                    option == "all-tokens" || option == "preview";
-  return flag ? name + "=True" : name;
-}
-
-}  // namespace
 
 std::string pythonWords(const bomreport::ReportWarning& warning) {
   return bomreport::wordWarning(warning, pythonSpelling);

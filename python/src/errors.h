@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "BomReportErrors.h"
+#include "BomReportOptions.h"
 #include "BomReportWarnings.h"
 
 namespace vrkbom {
@@ -35,6 +37,17 @@ void warn(const bomreport::ReportWarning& warning);
 
 // A warning's words, its options named as evaluate() takes them.
 std::string pythonWords(const bomreport::ReportWarning& warning);
+
+// The value the library's parser reads from an argument's text; InputError
+// ("ARGUMENT: reason", a ValueError) when it reads none.
+template <class Parse>
+auto parsedOption(const char* argument, Parse parse) -> decltype(parse()) {
+  try {
+    return parse();
+  } catch (const bomreport::OptionError& error) {
+    throw bomreport::InputError(argument, error.what());
+  }
+}
 
 }  // namespace vrkbom
 

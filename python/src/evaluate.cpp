@@ -42,10 +42,12 @@ std::string checkedName(py::handle name, const char* argument, const char* refus
 }
 
 // {"length": "m", "weight": "t"} (or the option's text "length=m,weight=t") as
-// the units option of a job; None: "".
-std::string unitsOption(py::handle units, const char* argument) {
-  if (units.is_none()) return std::string();
-  if (py::isinstance<py::str>(units)) return units.cast<std::string>();
+// the units of a job; None: none chosen.
+std::vector<bomreport::UnitChoice> unitsOption(py::handle units, const char* argument) {
+  if (units.is_none()) return {};
+  if (py::isinstance<py::str>(units)) {
+    return parsedOption(argument, [&] { return bomreport::parseUnits(units.cast<std::string>()); });
+  }
   if (!py::isinstance<py::dict>(units)) {
     throw py::type_error(std::string(argument) + " is a dict such as {\"length\": \"m\"}, not " +
                          typeName(units));
@@ -56,39 +58,41 @@ std::string unitsOption(py::handle units, const char* argument) {
     option +=
         checkedName(item.first, argument, ",=") + '=' + checkedName(item.second, argument, ",=");
   }
-  return option;
+  return parsedOption(argument, [&] { return bomreport::parseUnits(option); });
 }
 
 // {"C0_BOMSuppressLastZeros": 0} (or a list of "NAME=INT") as stored settings.
-std::vector<std::string> settingsOption(py::handle settings) {
-  std::vector<std::string> option;
+std::vector<bomreport::StoredSetting> settingsOption(py::handle settings) {
+  std::vector<bomreport::StoredSetting> option;
   if (settings.is_none()) return option;
   if (!py::isinstance<py::dict>(settings)) {
+    std::vector<std::string> texts;
     try {
-      return settings.cast<std::vector<std::string>>();
+      texts = settings.cast<std::vector<std::string>>();
     } catch (const py::cast_error&) {
       throw py::type_error(
           "settings is a dict such as {\"C0_BOMSuppressLastZeros\": 0} or a "
           "list of \"NAME=INT\", not " +
           typeName(settings));
     }
+    for (const std::string& text : texts) {
+      option.push_back(parsedOption("settings", [&] { return bomreport::parseSetting(text); }));
+    }
+    return option;
   }
   for (const auto& item : settings.cast<py::dict>()) {
     if (!py::isinstance<py::int_>(item.second) || py::isinstance<py::bool_>(item.second)) {
       throw py::type_error("settings: a setting's value is an int, not " + typeName(item.second));
     }
-    option.push_back(checkedName(item.first, "settings", "=") + '=' +
-                     py::str(item.second).cast<std::string>());
+    const std::string text =
+        checkedName(item.first, "settings", "=") + '=' + py::str(item.second).cast<std::string>();
+    option.push_back(parsedOption("settings", [&] { return bomreport::parseSetting(text); }));
   }
   return option;
 }
 
-QelString::Collation collationOption(std::string collation) {
-  std::transform(collation.begin(), collation.end(), collation.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (collation == "binary") return QelString::Collation::kCodeUnits;
-  if (collation == "natural") return QelString::Collation::kNatural;
-  throw py::value_error("collation must be \"binary\" or \"natural\", not \"" + collation + '"');
+QelString::Collation collationOption(const std::string& collation) {
+  return parsedOption("collation", [&] { return bomreport::parseCollation(collation); });
 }
 
 bomreport::ReportJobOptions jobOptions(const TemplateSource* templ, const PartsSource* parts,

@@ -6,6 +6,7 @@
 
 #include "conversions.h"
 #include "engine_lock.h"
+#include "errors.h"
 #include "records.h"
 
 namespace vrkbom {
@@ -29,16 +30,11 @@ SourcePtr loadParts(const py::object& path, const std::optional<std::string>& fo
   if (source->path == "-") {
     throw py::value_error("Parts.load reads files; give standard input's parts as records");
   }
-  if (format && *format != "csv" && *format != "json" && *format != "ifc") {
-    throw py::value_error("format must be \"csv\", \"json\", \"ifc\" or None, not \"" + *format +
-                          '"');
-  }
-  source->format = format.value_or("");
+  source->format =
+      parsedOption("format", [&] { return bomreport::parsePartsFormat(format.value_or("")); });
   if (!ifcMap.is_none()) source->ifcMap = pathArgument(ifcMap, "ifc_map");
-  if (delimiter.size() != 1) {
-    throw py::value_error("delimiter must be one character, not \"" + delimiter + '"');
-  }
-  source->delimiter = delimiter[0];
+  source->delimiter =
+      parsedOption("delimiter", [&] { return bomreport::parseDelimiter(delimiter); });
   check(*source);
   return source;
 }

@@ -16,7 +16,7 @@ namespace vrkbom {
 // the Python objects that refer to it.
 struct PartsSource {
   std::string path;    // the parts file; empty for a table
-  std::string format;  // "csv", "json", "ifc"; empty: by the name, else by the content
+  bomreport::PartsFormat format = bomreport::PartsFormat::kAuto;
   char delimiter = ',';
   std::string ifcMap;  // a mapping file of IFC parts; empty: the default mapping
   std::shared_ptr<const bomreport::PartsTable> table;  // parts held in memory

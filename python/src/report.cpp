@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "conversions.h"
-#include "errors.h"
 #include "engine_lock.h"
+#include "errors.h"
 
 namespace vrkbom {
 
@@ -106,14 +106,8 @@ std::string itemRepr(const ReportItem& item) {
   return text + ')';
 }
 
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 const bomreport::ReportWriter& writerFor(const std::string& format) {
-  const bomreport::ReportWriter* writer = bomreport::findReportWriter(lowerCase(format));
+  const bomreport::ReportWriter* writer = bomreport::findReportWriter(format);
   if (writer != nullptr) return *writer;
   std::string names;
   for (const std::string& name : bomreport::reportFormatNames()) {
@@ -124,17 +118,8 @@ const bomreport::ReportWriter& writerFor(const std::string& format) {
 
 bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool csvSumsUnderToken,
                                        bool csvRaw, const std::optional<std::string>& date) {
-  paper = lowerCase(std::move(paper));
   bomreport::WriterOptions options;
-  if (paper == "a4") {
-    options.paper = bomreport::Paper::kA4;
-  } else if (paper == "a3") {
-    options.paper = bomreport::Paper::kA3;
-  } else if (paper == "letter") {
-    options.paper = bomreport::Paper::kLetter;
-  } else {
-    throw py::value_error("paper must be \"a4\", \"a3\" or \"letter\", not \"" + paper + '"');
-  }
+  options.paper = parsedOption("paper", [&] { return bomreport::parsePaper(paper); });
   options.landscape = landscape;
   options.csvSumsUnderToken = csvSumsUnderToken;
   options.csvRaw = csvRaw;

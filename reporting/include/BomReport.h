@@ -1,11 +1,12 @@
 // The reporting library: everything a front end includes.
 //
 //   BomReportJob.h     ReportJob: a template and parts in, an evaluated report out
+//   BomReportOptions.h the options as typed values, and their parsers
 //   BomPartsTable.h    parts held in memory, for a job instead of a parts file
 //   BomPhaseTimes.h    wall time and peak memory of a report's phases
 //   BomReportItems.h   an evaluated report's items, tuples and numbers, for programs
 //   BomSettingsScope.h stored settings that last one report
-//   BomReportWriter.h  the report formats (text, list, csv, json, html)
+//   BomReportWriter.h  the report formats (text, list, csv, json, html, xlsx, pdf)
 //   BomOutputTarget.h  writing a report to a file atomically, or to standard output
 //   BomTemplateFile.h  template files read and written
 //   BomReportErrors.h  InputError and OutputError
@@ -22,6 +23,7 @@
 #include "BomReportErrors.h"
 #include "BomReportItems.h"
 #include "BomReportJob.h"
+#include "BomReportOptions.h"
 #include "BomReportTrees.h"
 #include "BomReportWarnings.h"
 #include "BomReportWriter.h"

@@ -45,6 +45,7 @@
 #include "BomPartsTable.h"
 #include "BomPhaseTimes.h"
 #include "BomReportExport.h"
+#include "BomReportOptions.h"
 #include "BomReportTrees.h"
 #include "BomReportWarnings.h"
 #include "BomReportWriter.h"
@@ -62,37 +63,36 @@ struct ReportJobOptions {
   // Parts held in memory, read instead of a parts file (partsPath is then not
   // read); shared with the caller, never changed by the job.
   std::shared_ptr<const PartsTable> partsTable;
-  // "csv", "json" or "ifc"; empty: by the name's ending (".csv", ".json",
-  // ".ifc", also before ".gz", and ".ifczip"), else IFC when the text starts
-  // with "ISO-10303-21;" or is a zip archive, JSON when it starts with '[' or
-  // '{', CSV otherwise.
-  std::string partsFormat;
+  // kAuto: by the name's ending (".csv", ".json", ".ifc", also before ".gz",
+  // and ".ifczip"), else IFC when the text starts with "ISO-10303-21;" or is
+  // a zip archive, JSON when it starts with '[' or '{', CSV otherwise.
+  PartsFormat partsFormat = PartsFormat::kAuto;
   // IFC parts: a mapping file read over the default mapping (which elements
   // become parts, where each token's value comes from). Empty: the default.
   std::string ifcMapPath;
-  // The field delimiter of CSV parts (',' ';' or a tab are common).
+  // The field delimiter of CSV parts (',' ';' or a tab are common; see
+  // checkDelimiter).
   char delimiter = ',';
   // The most bytes a parts file may bring into memory when it is read from
   // standard input or a pipe, or decompressed; 0: a quarter of the machine's
   // physical memory (at least 1 GiB). Regular files are mapped, not copied.
   std::size_t maxInputSize = 0;
-  // The display units, "length=mm,weight=kg,area=m2,angle=deg" (any of the
-  // four). Empty: the units library's current units.
-  std::string units;
+  // The display units (parseUnits); kinds not named: the units library's
+  // current units.
+  std::vector<UnitChoice> units;
   // Stored settings "NAME=INTEGER", written before the units are bound and
   // before the evaluation, and put back as they were after each (a job's
   // settings never outlive its steps).
-  std::vector<std::string> settings;
+  std::vector<StoredSetting> settings;
   // No parts are given on purpose: the engine's sample data set is wanted as a
   // preview. Otherwise a job without parts warns that it shows the sample.
   bool sampleDataWanted = false;
   // Keep every token of the parts file, not only those the template uses.
   bool keepAllTokens = false;
-  // The units the parts file's numbers are in, "length=m,weight=t,area=m2,
-  // angle=deg" (any of the four). Empty: the internal units (mm, kg, mm2,
-  // rad). Numbers of every token with a unit kind are converted as they are
-  // read.
-  std::string inputUnits;
+  // The units the parts file's numbers are in (parseUnits); kinds not named:
+  // the internal units (mm, kg, mm2, rad). Numbers of every token with a unit
+  // kind are converted as they are read.
+  std::vector<UnitChoice> inputUnits;
   // Merge the parts that agree on every token the template uses (less the
   // instance tokens and the derived quantity tokens) into one row with equal
   // parts, whose %Quantity is the sum of theirs.

@@ -77,6 +77,10 @@ BOM_REPORT_API std::string commandLineSpelling(std::string_view option);
 BOM_REPORT_API std::string didYouMean(std::string_view name,
                                       const std::vector<std::string>& candidates);
 
+// `text` (a warning's, or an InputError's message, which may name options
+// too) with every option reference spelled by `spelling`.
+BOM_REPORT_API std::string spellOptions(const std::string& text, OptionSpelling spelling);
+
 // "FILE:LINE: TEXT; CURE" (the file and line when known), with the options of
 // the cure spelled by `spelling`.
 BOM_REPORT_API std::string wordWarning(const ReportWarning& warning,

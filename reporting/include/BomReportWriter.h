@@ -56,6 +56,8 @@ class BOM_REPORT_API ReportUnits {
 // The paper a paginated format (PDF) prints on, and the page that HTML and
 // XLSX ask their printers for.
 enum class Paper { kA4, kA3, kLetter };
+// "a4", "a3" or "letter", in any case; throws OptionError (BomReportOptions.h).
+BOM_REPORT_API Paper parsePaper(std::string_view text);
 
 // What some formats let the caller choose; every member has a default.
 struct WriterOptions {
@@ -117,7 +119,7 @@ class BOM_REPORT_API ReportWriter {
 };
 
 // The writer of the format `name` ("text", "list", "csv", "json", "html",
-// "xlsx", "pdf"); null for a name no format has.
+// "xlsx", "pdf"), in any case; null for a name no format has.
 BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
 
 // Every format's name, in the order the formats are registered (the first is

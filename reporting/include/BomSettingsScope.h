@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BomReportExport.h"
+#include "BomReportOptions.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
@@ -23,12 +24,16 @@ class BOM_REPORT_API StoredSettingsScope {
   // Notes the settings that `settings` name, "NAME=INTEGER" as in
   // ReportJobOptions::settings (an entry without '=' names no setting).
   explicit StoredSettingsScope(const std::vector<std::string>& settings);
+  // Notes the settings that `settings` name.
+  explicit StoredSettingsScope(const std::vector<StoredSetting>& settings);
   // Puts them back, in reverse order.
   ~StoredSettingsScope();
   StoredSettingsScope(const StoredSettingsScope&) = delete;
   StoredSettingsScope& operator=(const StoredSettingsScope&) = delete;
 
  private:
+  void note(std::string_view name);
+
   struct Saved {
     QelString name;
     bool present;

@@ -6,10 +6,10 @@
 
 #include "input/input_limits.h"
 #include "input/parts_builder.h"
+#include "BomReportOptions.h"
 
 namespace bomreport {
 
-enum class PartsFormat { kAuto, kCsv, kJson, kIfc };
 
 struct PartsFileOptions {
   // kAuto: by the name's ending (".csv", ".json", ".ifc", also before ".gz",

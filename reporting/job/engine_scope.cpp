@@ -12,7 +12,8 @@ std::recursive_mutex& engineLock() {
 
 }  // namespace
 
-EngineScope::EngineScope(const std::vector<std::string>& settings, QelString::Collation collation)
+EngineScope::EngineScope(const std::vector<StoredSetting>& settings,
+                         QelString::Collation collation)
     : lock_(engineLock()),
       settings_(settings),
       previousCollation_(QelString::collation()),

@@ -15,7 +15,6 @@
 #define BOMREPORT_JOB_ENGINE_SCOPE_H_
 
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "BomReportWarnings.h"
@@ -26,9 +25,7 @@ namespace bomreport {
 
 class EngineScope {
  public:
-  // Throws InputError for a malformed setting ("NAME=INTEGER"), with
-  // everything put back.
-  EngineScope(const std::vector<std::string>& settings, QelString::Collation collation);
+  EngineScope(const std::vector<StoredSetting>& settings, QelString::Collation collation);
   ~EngineScope();
   EngineScope(const EngineScope&) = delete;
   EngineScope& operator=(const EngineScope&) = delete;

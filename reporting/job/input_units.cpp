@@ -1,7 +1,6 @@
 #include "job/input_units.h"
 
 #include "job/token_cache.h"
-#include "job/units_option.h"
 
 namespace bomreport {
 namespace {
@@ -16,9 +15,8 @@ void scale(QelBomDataValue& value, double factor) {
 
 }  // namespace
 
-InputUnits::InputUnits(const std::string& option) {
-  if (option.empty()) return;
-  for (const UnitChoice& choice : parseUnitsOption(option, "--input-units")) {
+InputUnits::InputUnits(const std::vector<UnitChoice>& choices) {
+  for (const UnitChoice& choice : choices) {
     factors_[choice.tokenUnitType] = choice.unit.getQelUnitTransform()->factor();
   }
 }

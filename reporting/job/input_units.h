@@ -9,7 +9,9 @@
 #ifndef BOMREPORT_JOB_INPUT_UNITS_H_
 #define BOMREPORT_JOB_INPUT_UNITS_H_
 
-#include <string>
+#include <vector>
+
+#include "BomReportOptions.h"
 
 #include "VRKBomEngine.h"
 
@@ -19,9 +21,8 @@ class InputUnits {
  public:
   // Internal units: nothing is converted.
   InputUnits() = default;
-  // From "length=m,weight=t,area=m2,angle=deg" (any of the four; empty:
-  // internal units). Throws InputError "--input-units: reason".
-  explicit InputUnits(const std::string& option);
+  // The kinds that `choices` name in those units (the others internal).
+  explicit InputUnits(const std::vector<UnitChoice>& choices);
 
   // Whether any kind is converted.
   bool converts() const;

@@ -28,24 +28,18 @@ std::string displayName(const std::string& path, const char* builtIn) {
   return path.empty() ? builtIn : std::filesystem::path(path).filename().string();
 }
 
+// Throws InputError naming the option for a delimiter that cannot separate
+// fields (a job's options may be set without the parsers).
 PartsFileOptions partsFileOptions(const ReportJobOptions& options) {
   PartsFileOptions parts;
-  if (options.partsFormat == "csv") {
-    parts.format = PartsFormat::kCsv;
-  } else if (options.partsFormat == "json") {
-    parts.format = PartsFormat::kJson;
-  } else if (options.partsFormat == "ifc") {
-    parts.format = PartsFormat::kIfc;
-  } else if (!options.partsFormat.empty()) {
-    throw InputError("--data-format",
-                     quoteForMessage(options.partsFormat) + " is not csv, json or ifc");
-  }
+  parts.format = options.partsFormat;
   parts.ifcMap = options.ifcMapPath;
-  const char d = options.delimiter;
-  if (d == '"' || d == '\r' || d == '\n' || d == '\0') {
-    throw InputError("--delimiter", "a quote or a line break cannot separate fields");
+  try {
+    checkDelimiter(options.delimiter);
+  } catch (const OptionError& error) {
+    throw InputError(optionReference("delimiter"), error.what());
   }
-  parts.delimiter = d;
+  parts.delimiter = options.delimiter;
   parts.limits.maxBytes = options.maxInputSize;
   return parts;
 }
@@ -59,9 +53,9 @@ void readParts(const ReportJobOptions& options, PartsBuilder& builder) {
   } else if (readPartsFile(options.partsPath, builder, partsFileOptions(options)) ==
                  PartsFormat::kIfc &&
              !options.inputUnits.empty()) {
-    throw InputError("--input-units",
-                     "an IFC model's numbers are read in its own units; --input-units is for "
-                     "CSV and JSON parts");
+    throw InputError(optionReference("input-units"),
+                     "an IFC model's numbers are read in its own units; " +
+                         optionReference("input-units") + " is for CSV and JSON parts");
   }
 }
 
@@ -133,8 +127,7 @@ void ReportJob::prepare() {
   const EngineScope engine(options_.settings, options_.collation);
   warnings_ = engine.settingWarnings();
   partsFileOptions(options_);  // checked before any file is read
-  if (!options_.units.empty()) applyUnitsOption(options_.units, units_);
-  InputUnits checked(options_.inputUnits);  // refused before any file is read
+  applyUnits(options_.units, units_);
   if (template_.root == nullptr) {
     template_ =
         options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);

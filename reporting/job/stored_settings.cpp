@@ -9,11 +9,19 @@ StoredSettingsScope::StoredSettingsScope(const std::vector<std::string>& setting
   saved_.reserve(settings.size());
   for (const std::string& setting : settings) {
     const std::size_t eq = setting.find('=');
-    if (eq == std::string::npos) continue;
-    Saved saved{toQel(std::string_view(setting).substr(0, eq)), false, 0};
-    saved.present = qel_odbc_getDefault(saved.name, saved.value, true) == 1;
-    saved_.push_back(std::move(saved));
+    if (eq != std::string::npos) note(std::string_view(setting).substr(0, eq));
   }
+}
+
+StoredSettingsScope::StoredSettingsScope(const std::vector<StoredSetting>& settings) {
+  saved_.reserve(settings.size());
+  for (const StoredSetting& setting : settings) note(setting.name);
+}
+
+void StoredSettingsScope::note(std::string_view name) {
+  Saved saved{toQel(name), false, 0};
+  saved.present = qel_odbc_getDefault(saved.name, saved.value, true) == 1;
+  saved_.push_back(std::move(saved));
 }
 
 StoredSettingsScope::~StoredSettingsScope() {

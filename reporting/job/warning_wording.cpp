@@ -7,6 +7,8 @@ namespace {
 constexpr char kOptionStart = '\x01';
 constexpr char kOptionEnd = '\x02';
 
+}  // namespace
+
 std::string spellOptions(const std::string& text, OptionSpelling spelling) {
   std::string out;
   std::size_t at = 0;
@@ -20,8 +22,6 @@ std::string spellOptions(const std::string& text, OptionSpelling spelling) {
   }
   return out.append(text, at, std::string::npos);
 }
-
-}  // namespace
 
 const char* warningKindName(WarningKind kind) {
   switch (kind) {

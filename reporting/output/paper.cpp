@@ -1,5 +1,8 @@
 #include "output/paper.h"
 
+#include "BomReportOptions.h"
+#include "input/text_util.h"
+
 namespace bomreport {
 namespace {
 
@@ -37,5 +40,12 @@ PageSize pageSize(Paper paper, bool landscape) {
 const char* paperName(Paper paper) { return infoOf(paper).cssName; }
 
 int spreadsheetPaperCode(Paper paper) { return infoOf(paper).spreadsheetCode; }
+
+Paper parsePaper(std::string_view text) {
+  for (const Paper paper : {Paper::kA4, Paper::kA3, Paper::kLetter}) {
+    if (sameName(text, infoOf(paper).cssName)) return paper;
+  }
+  throw OptionError(quoteForMessage(text) + " is not a4, a3 or letter");
+}
 
 }  // namespace bomreport

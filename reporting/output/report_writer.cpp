@@ -2,6 +2,7 @@
 // output/report_NAME.{h,cpp} with its write function, and one line below.
 #include <vector>
 
+#include "BomReportOptions.h"
 #include "BomReportWriter.h"
 #include "output/report_csv.h"
 #include "output/report_html.h"
@@ -50,7 +51,7 @@ ReportWriter::~ReportWriter() = default;
 
 const ReportWriter* findReportWriter(std::string_view name) {
   for (const Format& format : formats()) {
-    if (name == format.name) return &format.writer;
+    if (sameName(name, format.name)) return &format.writer;
   }
   return nullptr;
 }

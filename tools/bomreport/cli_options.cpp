@@ -7,17 +7,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include "BomReportOptions.h"
 #include "BomReportWarnings.h"
 #include "BomReportWriter.h"
 
 namespace bomreport {
 namespace {
-
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 // " (did you mean --merge-equal?)" for the first argument that names no option
 // and is close to one; empty otherwise.
@@ -35,27 +30,6 @@ std::string suggestion(const CLI::App& app, int argc, char** argv) {
     if (!meant.empty()) return meant;
   }
   return std::string();
-}
-
-// "512M", "2G", "1000000": a size in bytes (K, M, G, T are powers of 1024, in
-// any case, with or without "iB" or "B").
-std::size_t parseByteSize(const std::string& text) {
-  std::size_t digits = 0;
-  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
-  const std::string unit = lowerCase(text.substr(digits));
-  int shift = -1;
-  for (const auto& known : {std::pair<const char*, int>{"", 0}, {"b", 0}, {"k", 10}, {"kb", 10},
-                            {"kib", 10}, {"m", 20}, {"mb", 20}, {"mib", 20}, {"g", 30}, {"gb", 30},
-                            {"gib", 30}, {"t", 40}, {"tb", 40}, {"tib", 40}}) {
-    if (unit == known.first) shift = known.second;
-  }
-  if (digits == 0 || digits > 12 || shift < 0) {
-    throw CLI::ValidationError("--max-input-size",
-                               "\"" + text + "\" is not a size such as 500M or 2G");
-  }
-  const std::size_t size = std::stoull(text.substr(0, digits)) << shift;
-  if (size == 0) throw CLI::ValidationError("--max-input-size", "the size must not be 0");
-  return size;
 }
 
 // What a bare "bomreport" prints.
@@ -84,7 +58,13 @@ void addInputOptions(CLI::App& app, Options& options) {
       ->type_name("FILE");
   app.add_option_function<std::string>(
          "--max-input-size",
-         [&options](const std::string& size) { options.maxInputSize = parseByteSize(size); },
+         [&options](const std::string& size) {
+           try {
+             options.maxInputSize = parseByteSize(size);
+           } catch (const OptionError& error) {
+             throw CLI::ValidationError("--max-input-size", error.what());
+           }
+         },
          "the most a parts file read from a pipe or decompressed may hold, e.g. 2G, 500M "
          "(default: a quarter of this machine's memory)")
       ->type_name("SIZE");
@@ -185,9 +165,7 @@ int parseOptions(int argc, char** argv, Options& options) {
               << " (see bomreport --help)\n";
     return 2;
   }
-  static const std::map<std::string, Paper> kPapers{
-      {"a4", Paper::kA4}, {"a3", Paper::kA3}, {"letter", Paper::kLetter}};
-  options.writer.paper = kPapers.at(lowerCase(options.paper));
+  options.writer.paper = parsePaper(options.paper);  // checked by CLI11 above
   if (options.outputPath == "-") options.outputPath.clear();
   if (options.format.empty()) options.format = formatForOutputPath(options.outputPath);
   if (options.format.empty()) {

@@ -39,32 +39,36 @@ constexpr bool kLeakChecked = false;
 constexpr bool kLeakChecked = false;
 #endif
 
-char delimiterOf(const std::string& option) {
-  if (option == "tab" || option == "\\t") return '\t';
-  if (option.size() != 1) {
-    throw InputError("--delimiter", "\"" + option + "\" is not one character (or tab)");
+// The value the library's parser reads from an option's text; InputError
+// "--NAME: reason" (exit status 2) when it reads none.
+template <class Parse>
+auto parsed(const char* name, Parse parse) -> decltype(parse()) {
+  try {
+    return parse();
+  } catch (const OptionError& error) {
+    throw InputError(std::string("--") + name, error.what());
   }
-  return option[0];
 }
 
 ReportJobOptions jobOptions(const Options& options) {
   ReportJobOptions job;
+  for (const std::string& setting : options.settings) {
+    job.settings.push_back(parsed("setting", [&] { return parseSetting(setting); }));
+  }
   job.templatePath = options.templatePath;
   job.partsPath = options.dataPath;
-  job.partsFormat = options.dataFormat;
+  job.partsFormat = parsed("data-format", [&] { return parsePartsFormat(options.dataFormat); });
   job.maxInputSize = options.maxInputSize;
   job.ifcMapPath = options.ifcMap;
-  job.delimiter = delimiterOf(options.delimiter);
-  job.units = options.units;
-  job.settings = options.settings;
+  job.delimiter = parsed("delimiter", [&] { return parseDelimiter(options.delimiter); });
+  job.units = parsed("units", [&] { return parseUnits(options.units); });
   job.keepAllTokens = options.allTokens;
   job.sampleDataWanted = options.preview;
-  job.inputUnits = options.inputUnits;
+  job.inputUnits = parsed("input-units", [&] { return parseUnits(options.inputUnits); });
   job.mergeEqualParts = options.mergeEqual;
   job.instanceTokens = options.instanceTokens;
   job.assemblyToken = options.assemblyToken;
-  job.collation = options.collation == "natural" ? QelString::Collation::kNatural
-                                                 : QelString::Collation::kCodeUnits;
+  job.collation = parsed("collation", [&] { return parseCollation(options.collation); });
   return job;
 }
 
@@ -154,7 +158,8 @@ int main(int argc, char** argv) {
   try {
     return bomreport::run(options);
   } catch (const bomreport::InputError& e) {
-    std::cerr << "bomreport: " << e.what() << '\n';
+    std::cerr << "bomreport: " << bomreport::spellOptions(e.what(), bomreport::commandLineSpelling)
+              << '\n';
     return 2;
   } catch (const bomreport::OutputError& e) {
     std::cerr << "bomreport: " << e.what() << '\n';

@@ -69,7 +69,7 @@ TEST(PartsTableJobTest, ATableGivesTheReportOfTheSameParts) {
   bomreport::ReportJobOptions fromFile;
   fromFile.partsPath = dir.write("parts.csv", kCsv);
   fromFile.mergeEqualParts = true;
-  fromFile.inputUnits = "length=m";
+  fromFile.inputUnits = bomreport::parseUnits("length=m");
   bomreport::ReportJobOptions fromTable = fromFile;
   fromTable.partsPath.clear();
   fromTable.partsTable = tableOfTheCsv();
@@ -109,7 +109,7 @@ TEST(PartsTableJobTest, CheckPartsRefusesWhatEvaluateRefusesWhateverTheTemplate)
   bomreport::checkParts(options);  // the table, not the file
   table->parts[2].tuples[1].value = Value(std::string("long"));
   EXPECT_THROW(bomreport::checkParts(options), bomreport::InputError);
-  options.partsFormat = "xml";
+  options.delimiter = '"';
   EXPECT_THROW(bomreport::checkParts(options), bomreport::InputError);
 }
 

@@ -13,7 +13,7 @@ namespace {
 const char kTemplate[] = R"({"children": [{"type": "kDetails", "tuples": [["%Weight", 0.0]]}]})";
 
 // The weight 2.5 as the report shows it after a job with `settings`.
-std::string shownWeight(const std::vector<std::string>& settings) {
+std::string shownWeight(const std::vector<bomreport::StoredSetting>& settings) {
   bomtest::ScratchDir dir;
   bomreport::ReportJobOptions options;
   options.partsPath = dir.write("parts.csv", "%Weight\n2.5\n");
@@ -29,7 +29,7 @@ std::string shownWeight(const std::vector<std::string>& settings) {
 
 TEST(StoredSettingsScopeTest, AJobsSettingsLastItsStepsAndScopesPutBackWhatTheyName) {
   ASSERT_EQ(shownWeight({}), "2.5");
-  EXPECT_EQ(shownWeight({"C0_BOMSuppressLastZeros=0"}), "2.50");
+  EXPECT_EQ(shownWeight({{"C0_BOMSuppressLastZeros", 0}}), "2.50");
   EXPECT_EQ(shownWeight({}), "2.5");  // the job put it back
 
   const QelString name("C0_BOMSuppressLastZeros");
