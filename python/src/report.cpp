@@ -133,9 +133,8 @@ void writeFile(ReportObject& self, const py::object& path, const std::optional<s
   const std::string file = pathArgument(path, "path");
   const std::string named = format.value_or(bomreport::formatForOutputPath(file));
   if (named.empty()) {
-    throw py::value_error(file +
-                          ": its extension names no report format (.txt, .csv, .json, .html, "
-                          ".htm, .xlsx, .pdf); name one with format=");
+    throw py::value_error(file + ": its extension names no report format (" +
+                          bomreport::reportFormatExtensions() + "); name one with format=");
   }
   const bomreport::ReportWriter& writer = writerFor(named);
   const bomreport::WriterOptions options =
@@ -264,7 +263,7 @@ void bindReport(py::module_& module) {
            py::arg("used") = false, py::arg("date") = py::none(),
            (std::string("Writes the report to `path` (atomically: a failed write leaves no\n"
                         "file). `format` is one of vrkbom.formats, in any case; None: as the\n"
-                        "path's extension says (.txt, .csv, .json, .html, .htm, .xlsx, .pdf;\n"
+                        "path's extension says (" + bomreport::reportFormatExtensions() + ";\n"
                         "text without one; ValueError for any other). Raises OutputError when\n"
                         "it cannot be written, and InputError for a path that names an input\n"
                         "of the report.\n") +

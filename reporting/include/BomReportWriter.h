@@ -118,18 +118,31 @@ class BOM_REPORT_API ReportWriter {
   virtual void write(std::ostream& out, const Report& report) const = 0;
 };
 
-// The writer of the format `name` ("text", "list", "csv", "json", "html",
-// "xlsx", "pdf"), in any case; null for a name no format has.
+// A report format as its writer's file declares it (output/report_format.h).
+struct ReportFormat {
+  const char* name;         // "csv": what --format and Report.write call it
+  const char* extensions;   // output file endings that choose it, space-separated
+  const char* description;  // one line, for help texts
+  int rank;                 // listings go by rank; the lowest is the default
+  void (*write)(std::ostream& out, const Report& report);
+};
+
+// Every format, by rank: text, list, csv, json, html, xlsx, pdf.
+BOM_REPORT_API const std::vector<ReportFormat>& reportFormats();
+
+// The writer of the format `name`, in any case; null for a name no format has.
 BOM_REPORT_API const ReportWriter* findReportWriter(std::string_view name);
 
-// Every format's name, in the order the formats are registered (the first is
-// the default).
+// Every format's name, by rank (the first is the default).
 BOM_REPORT_API std::vector<std::string> reportFormatNames();
 
-// The format an output file's extension names, in any case: ".txt" text,
-// ".csv", ".json", ".html" and ".htm", ".xlsx", ".pdf"; "text" for an empty
-// path (standard output) and a name without an extension; an empty string for
-// an extension no format has (".xls"), which a front end refuses.
+// Every extension that chooses a format, by rank: ".txt, .csv, .json, ...".
+BOM_REPORT_API std::string reportFormatExtensions();
+
+// The format an output file's extension names, in any case (".txt" text,
+// ".htm" html, ...); "text" for an empty path (standard output) and a name
+// without an extension; an empty string for an extension no format has
+// (".xls"), which a front end refuses.
 BOM_REPORT_API std::string formatForOutputPath(const std::string& outputPath);
 
 // The token trace and filter object types of a template as text:

@@ -19,6 +19,7 @@
 #include "output/report_labels.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 namespace {
@@ -213,5 +214,9 @@ void writeCsvReport(std::ostream& out, const Report& report) {
     writeUsedCsv(out, *report.used, raw);
   }
 }
+
+BOM_REPORT_FORMAT(csv, ".csv", 30,
+                  "a record per item: depth, section type and a column per visible token",
+                  writeCsvReport);
 
 }  // namespace bomreport

@@ -17,6 +17,7 @@
 #include "output/report_html.h"
 #include "output/report_table.h"
 #include "output/report_used.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 namespace {
@@ -218,5 +219,9 @@ void writeHtmlReport(std::ostream& out, const Report& report) {
   if (report.used != nullptr) writeUsedHtml(out, *report.used);
   out << "</body>\n</html>\n";
 }
+
+BOM_REPORT_FORMAT(html, ".html .htm", 50,
+                  "one self-contained page, a table that prints on paper",
+                  writeHtmlReport);
 
 }  // namespace bomreport

@@ -17,6 +17,7 @@
 #include "output/report_labels.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 namespace {
@@ -137,5 +138,9 @@ void writeJsonReport(std::ostream& out, const Report& report) {
   if (report.used != nullptr) options.extraRootMembers += ",\n" + usedMember(*report.used);
   writeTreeJson(out, *report.output, options);
 }
+
+BOM_REPORT_FORMAT(json, ".json", 40,
+                  "the output tree in the template file format, with exact numbers and warnings",
+                  writeJsonReport);
 
 }  // namespace bomreport

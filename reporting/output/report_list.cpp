@@ -1,6 +1,7 @@
 #include "output/report_list.h"
 #include "input/text_util.h"
 #include "output/report_used.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 
@@ -13,5 +14,9 @@ void writeListReport(std::ostream& out, const Report& report) {
     writeUsedText(out, *report.used);
   }
 }
+
+BOM_REPORT_FORMAT(list, "", 20,
+                  "the report as the engine lists it, one item per line",
+                  writeListReport);
 
 }  // namespace bomreport

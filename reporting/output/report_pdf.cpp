@@ -32,6 +32,7 @@
 #include "output/paper.h"
 #include "output/pdf_canvas.h"
 #include "output/report_table.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 namespace {
@@ -383,5 +384,9 @@ void writePdfReport(std::ostream& out, const Report& report) {
   Pages(report, table, layout, fonts, &canvas, pages, date).run();
   canvas.finish();
 }
+
+BOM_REPORT_FORMAT(pdf, ".pdf", 70,
+                  "pages of a table with the title and page sections on every page",
+                  writePdfReport);
 
 }  // namespace bomreport

@@ -20,6 +20,7 @@
 #include "output/report_text.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 namespace {
@@ -152,5 +153,9 @@ void writeTextReport(std::ostream& out, const Report& report) {
     writeUsedText(out, *report.used);
   }
 }
+
+BOM_REPORT_FORMAT(text, ".txt", 10,
+                  "one line per item: its depth, section type and the labelled values, indented",
+                  writeTextReport);
 
 }  // namespace bomreport

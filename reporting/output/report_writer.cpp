@@ -1,65 +1,99 @@
-// The registry of report formats. A new format is a file pair
-// output/report_NAME.{h,cpp} with its write function, and one line below.
+// The registry of report formats: every format a writer's file declares
+// (output/report_format.h), as the build listed them in report_formats.inc.
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
 #include <vector>
 
 #include "BomReportOptions.h"
 #include "BomReportWriter.h"
-#include "output/report_csv.h"
-#include "output/report_html.h"
-#include "output/report_json.h"
-#include "output/report_list.h"
-#include "output/report_pdf.h"
-#include "output/report_text.h"
-#include "output/report_xlsx.h"
 
 namespace bomreport {
-namespace {
 
-using WriteFunction = void (*)(std::ostream&, const Report&);
+#define BOM_LIST_FORMAT(NAME) extern const ReportFormat kReportFormat_##NAME;
+#include "report_formats.inc"
+#undef BOM_LIST_FORMAT
+
+namespace {
 
 class FunctionReportWriter final : public ReportWriter {
  public:
-  explicit FunctionReportWriter(WriteFunction function) : write_(function) {}
-  void write(std::ostream& out, const Report& report) const override { write_(out, report); }
+  explicit FunctionReportWriter(const ReportFormat& format) : format_(format) {}
+  void write(std::ostream& out, const Report& report) const override { format_.write(out, report); }
 
  private:
-  WriteFunction write_;
+  const ReportFormat& format_;
 };
 
-struct Format {
-  const char* name;
-  FunctionReportWriter writer;
-};
+// Each of `extensions` (space-separated) in turn.
+template <class Visit>
+void forEachExtension(const char* extensions, Visit visit) {
+  std::istringstream words(extensions);
+  for (std::string extension; words >> extension;) visit(extension);
+}
 
-// One line per format; the first is the default.
-const std::vector<Format>& formats() {
-  static const std::vector<Format> kFormats{{
-      {"text", FunctionReportWriter(writeTextReport)},
-      {"list", FunctionReportWriter(writeListReport)},
-      {"csv", FunctionReportWriter(writeCsvReport)},
-      {"json", FunctionReportWriter(writeJsonReport)},
-      {"html", FunctionReportWriter(writeHtmlReport)},
-      {"xlsx", FunctionReportWriter(writeXlsxReport)},
-      {"pdf", FunctionReportWriter(writePdfReport)},
-  }};
-  return kFormats;
+const std::vector<FunctionReportWriter>& writers() {
+  static const std::vector<FunctionReportWriter> kWriters = [] {
+    std::vector<FunctionReportWriter> made;
+    for (const ReportFormat& format : reportFormats()) made.emplace_back(format);
+    return made;
+  }();
+  return kWriters;
 }
 
 }  // namespace
 
 ReportWriter::~ReportWriter() = default;
 
+const std::vector<ReportFormat>& reportFormats() {
+  static const std::vector<ReportFormat> kFormats = [] {
+#define BOM_LIST_FORMAT(NAME) kReportFormat_##NAME,
+    std::vector<ReportFormat> listed{
+#include "report_formats.inc"
+    };
+#undef BOM_LIST_FORMAT
+    std::stable_sort(listed.begin(), listed.end(),
+                     [](const ReportFormat& a, const ReportFormat& b) { return a.rank < b.rank; });
+    return listed;
+  }();
+  return kFormats;
+}
+
 const ReportWriter* findReportWriter(std::string_view name) {
-  for (const Format& format : formats()) {
-    if (sameName(name, format.name)) return &format.writer;
+  const std::vector<ReportFormat>& formats = reportFormats();
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    if (sameName(name, formats[i].name)) return &writers()[i];
   }
   return nullptr;
 }
 
 std::vector<std::string> reportFormatNames() {
   std::vector<std::string> names;
-  for (const Format& format : formats()) names.emplace_back(format.name);
+  for (const ReportFormat& format : reportFormats()) names.emplace_back(format.name);
   return names;
+}
+
+std::string reportFormatExtensions() {
+  std::string text;
+  for (const ReportFormat& format : reportFormats()) {
+    forEachExtension(format.extensions, [&text](const std::string& extension) {
+      text += (text.empty() ? "" : ", ") + extension;
+    });
+  }
+  return text;
+}
+
+std::string formatForOutputPath(const std::string& outputPath) {
+  const std::string extension = std::filesystem::path(outputPath).extension().string();
+  if (extension.empty()) return "text";
+  for (const ReportFormat& format : reportFormats()) {
+    bool chosen = false;
+    forEachExtension(format.extensions, [&](const std::string& known) {
+      chosen = chosen || sameName(extension, known);
+    });
+    if (chosen) return format.name;
+  }
+  return std::string();
 }
 
 }  // namespace bomreport

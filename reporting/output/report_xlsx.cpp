@@ -40,6 +40,7 @@
 #include "output/paper.h"
 #include "output/report_table.h"
 #include "output/temporary_files.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 namespace {
@@ -412,5 +413,9 @@ void writeXlsxReport(std::ostream& out, const Report& report, std::uint32_t shee
   if (!in) throw OutputError("spreadsheet: cannot read the scratch file back");
   out << in.rdbuf();
 }
+
+BOM_REPORT_FORMAT(xlsx, ".xlsx", 60,
+                  "a worksheet with numbers as numbers, outline levels and an autofilter",
+                  writeXlsxReport);
 
 }  // namespace bomreport

@@ -88,9 +88,17 @@ void addInputOptions(CLI::App& app, Options& options) {
       ->type_name("TOKEN");
 }
 
+// The --format help: every format with its description.
+std::string formatsHelp() {
+  std::string text = "report format (default: as the output's extension says, else text):";
+  for (const ReportFormat& format : reportFormats()) {
+    text += std::string("\n  ") + format.name + ": " + format.description;
+  }
+  return text;
+}
+
 void addReportOptions(CLI::App& app, Options& options) {
-  app.add_option("--format", options.format,
-                 "report format (default: as the output's extension says, else text)")
+  app.add_option("--format", options.format, formatsHelp())
       ->transform(CLI::IsMember(reportFormatNames(), CLI::ignore_case))
       ->type_name("FORMAT");
   app.add_option("-o,--output", options.outputPath,
@@ -169,9 +177,8 @@ int parseOptions(int argc, char** argv, Options& options) {
   if (options.outputPath == "-") options.outputPath.clear();
   if (options.format.empty()) options.format = formatForOutputPath(options.outputPath);
   if (options.format.empty()) {
-    std::cerr << "bomreport: " << options.outputPath
-              << ": its extension names no report format (.txt, .csv, .json, .html, .htm, "
-                 ".xlsx, .pdf); name one with --format\n";
+    std::cerr << "bomreport: " << options.outputPath << ": its extension names no report format ("
+              << reportFormatExtensions() << "); name one with --format\n";
     return 2;
   }
   return -1;
