@@ -155,7 +155,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(text, ".txt", 10,
-                  "one line per item: its depth, section type and the labelled values, indented",
+                  "one line per item: its section and its labelled values, indented by depth",
                   writeTextReport);
 
 }  // namespace bomreport
