@@ -12,6 +12,7 @@
 //   BomReportErrors.h  InputError and OutputError
 //   BomReportWarnings.h ReportWarning: what a report left out or finds suspect
 //   BomReportTrees.h   owning handles of the engine's trees
+//   BomReportUnits.h   the units a report's numbers are shown in
 //
 // The engine's own headers come with it (VRKBomEngine.h).
 #ifndef BOM_REPORT_H_
@@ -25,6 +26,7 @@
 #include "BomReportJob.h"
 #include "BomReportOptions.h"
 #include "BomReportTrees.h"
+#include "BomReportUnits.h"
 #include "BomReportWarnings.h"
 #include "BomReportWriter.h"
 #include "BomSettingsScope.h"

@@ -12,46 +12,11 @@
 #include <vector>
 
 #include "BomReportExport.h"
+#include "BomReportUnits.h"
 #include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {
-
-// The unit one kind of quantity is shown in.
-struct DisplayUnit {
-  std::string symbol;  // "mm", "kg", "m2", "deg"
-  int decimals = 0;    // digits after the point, before trailing zeros are dropped
-};
-
-// The units of a report's numbers: which kind of quantity a token holds (as
-// the template's units table says) and the unit each kind is shown in.
-// Copyable; keeps its own copy of the table.
-class BOM_REPORT_API ReportUnits {
- public:
-  // No token has a unit.
-  ReportUnits();
-  // The kinds of `table`, shown in the units of `units` (those the template
-  // was bound to with setUnitsForTokens).
-  ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager& units);
-
-  // The unit the values of `token` are shown in, null for a token without
-  // one. A sum ("%SumBy:%Weight") is shown in the unit of the token it sums.
-  const DisplayUnit* unitOf(const QelString& token) const;
-  // A real of `token` (in internal units) as the number its display text
-  // shows, in the unit it is shown in, not rounded; unchanged for a token
-  // without a unit.
-  double shownValue(const QelString& token, double internal) const;
-  // Whether display texts drop trailing zeros ("C0_BOMSuppressLastZeros").
-  bool suppressLastZeros() const { return suppressLastZeros_; }
-
- private:
-  int unitTypeOf(const QelString& token) const;
-
-  QelBomTemplateUnits table_;
-  DisplayUnit units_[5];  // by QelBomTemplateUnits::eTokenUnitType; [0] unused
-  VRKUnit transforms_[5];
-  bool suppressLastZeros_;
-};
 
 // The paper a paginated format (PDF) prints on, and the page that HTML and
 // XLSX ask their printers for.

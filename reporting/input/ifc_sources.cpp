@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

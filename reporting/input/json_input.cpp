@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "BomReportErrors.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 

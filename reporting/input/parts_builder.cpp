@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "BomReportTrees.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "VRKBomEngine.h"
-#include "input/text_pool.h"
+#include "text/text_pool.h"
 
 namespace bomreport {
 

@@ -11,7 +11,7 @@
 
 #include "BomReportErrors.h"
 #include "input/csv_reader.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

@@ -15,7 +15,7 @@
 #include "input/ifc_units.h"
 #include "input/ifc_zip.h"
 #include "input/step_reader.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "BomReportTrees.h"
 #include "input/json_input.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

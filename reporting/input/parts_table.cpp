@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "BomReportErrors.h"
-#include "input/text_util.h"
-#include "output/display_number.h"
+#include "text/text_util.h"
+#include "text/display_number.h"
 
 namespace bomreport {
 namespace {

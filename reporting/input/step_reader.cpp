@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "BomReportErrors.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

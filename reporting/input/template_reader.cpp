@@ -5,8 +5,8 @@
 
 #include "input/input_bytes.h"
 #include "input/json_input.h"
-#include "input/names.h"
-#include "input/text_util.h"
+#include "text/names.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

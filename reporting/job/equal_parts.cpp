@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "BomReportErrors.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "job/token_cache.h"
 
 namespace bomreport {

@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "input/names.h"
-#include "input/text_util.h"
+#include "text/names.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

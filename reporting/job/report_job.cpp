@@ -10,7 +10,7 @@
 #include "input/parts_builder.h"
 #include "input/parts_file.h"
 #include "input/parts_table.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "job/engine_scope.h"
 #include "job/equal_parts.h"
 #include "job/input_units.h"

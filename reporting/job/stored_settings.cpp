@@ -1,6 +1,6 @@
 #include "BomSettingsScope.h"
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "qel_odbc.h"
 
 namespace bomreport {

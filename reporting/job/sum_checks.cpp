@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "BomReportErrors.h"
-#include "input/names.h"
-#include "input/text_util.h"
+#include "text/names.h"
+#include "text/text_util.h"
 #include "job/token_cache.h"
 
 namespace bomreport {

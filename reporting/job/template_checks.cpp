@@ -7,8 +7,8 @@
 
 #include "BomReportTrees.h"
 
-#include "input/names.h"
-#include "input/text_util.h"
+#include "text/names.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

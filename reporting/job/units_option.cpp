@@ -4,7 +4,7 @@
 #include <iterator>
 #include <string>
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

@@ -1,7 +1,7 @@
 #include "output/paper.h"
 
 #include "BomReportOptions.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "BomReportErrors.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

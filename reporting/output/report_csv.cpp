@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "input/names.h"
-#include "input/text_util.h"
-#include "output/display_number.h"
+#include "text/names.h"
+#include "text/text_util.h"
+#include "text/display_number.h"
 #include "output/exact_values.h"
 #include "output/ordered_blocks.h"
 #include "output/report_csv.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "input/names.h"
+#include "text/names.h"
 #include "output/paper.h"
 #include "output/report_html.h"
 #include "output/report_table.h"

@@ -1,8 +1,8 @@
 #include "BomReportItems.h"
 
-#include "input/names.h"
-#include "input/text_util.h"
-#include "output/display_number.h"
+#include "text/names.h"
+#include "text/text_util.h"
+#include "text/display_number.h"
 #include "output/exact_values.h"
 #include "output/report_tree.h"
 

@@ -11,8 +11,8 @@
 
 #include "BomReportTrees.h"
 #include "BomTemplateFile.h"
-#include "input/json_text.h"
-#include "output/display_number.h"
+#include "text/json_text.h"
+#include "text/display_number.h"
 #include "output/exact_values.h"
 #include "output/report_labels.h"
 #include "output/report_tree.h"

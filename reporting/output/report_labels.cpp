@@ -1,6 +1,6 @@
 #include "output/report_labels.h"
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "output/report_tree.h"
 
 namespace bomreport {

@@ -1,5 +1,5 @@
 #include "output/report_list.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "output/report_used.h"
 #include "output/report_format.h"
 

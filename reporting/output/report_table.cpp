@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "output/report_labels.h"
 
 namespace bomreport {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "BomReportWriter.h"
-#include "output/display_number.h"
+#include "text/display_number.h"
 #include "output/exact_values.h"
 #include "output/report_tree.h"
 

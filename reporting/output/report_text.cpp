@@ -13,9 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "input/names.h"
-#include "input/text_util.h"
-#include "output/display_number.h"
+#include "text/names.h"
+#include "text/text_util.h"
+#include "text/display_number.h"
 #include "output/report_labels.h"
 #include "output/report_text.h"
 #include "output/report_tree.h"

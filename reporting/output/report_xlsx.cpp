@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "BomReportErrors.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 #include "output/paper.h"
 #include "output/report_table.h"
 #include "output/temporary_files.h"

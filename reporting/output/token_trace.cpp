@@ -1,5 +1,5 @@
 #include "BomReportWriter.h"
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 

@@ -1,5 +1,5 @@
 // Reading decimals: the short fast path gives what strtod gives.
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Which display texts read as numbers: those a number shown with its decimals
 // gives back, so that no format turns a part number into something else.
-#include "output/display_number.h"
+#include "text/display_number.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 // reads anyway).
 //
 // Thread-safety: one pool per thread.
-#ifndef BOMREPORT_INPUT_TEXT_POOL_H_
-#define BOMREPORT_INPUT_TEXT_POOL_H_
+#ifndef BOMREPORT_TEXT_TEXT_POOL_H_
+#define BOMREPORT_TEXT_TEXT_POOL_H_
 
 #include <cstdint>
 #include <string>
@@ -55,4 +55,4 @@ class TextPool {
 
 }  // namespace bomreport
 
-#endif  // BOMREPORT_INPUT_TEXT_POOL_H_
+#endif  // BOMREPORT_TEXT_TEXT_POOL_H_

@@ -1,4 +1,4 @@
-#include "input/names.h"
+#include "text/names.h"
 
 namespace bomreport {
 namespace {

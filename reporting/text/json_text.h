@@ -1,6 +1,6 @@
 // JSON literals of the engine's texts and values, for the writers of JSON.
-#ifndef BOMREPORT_INPUT_JSON_TEXT_H_
-#define BOMREPORT_INPUT_JSON_TEXT_H_
+#ifndef BOMREPORT_TEXT_JSON_TEXT_H_
+#define BOMREPORT_TEXT_JSON_TEXT_H_
 
 #include <string>
 
@@ -16,4 +16,4 @@ std::string jsonValue(const QelBomDataValue& value);
 
 }  // namespace bomreport
 
-#endif  // BOMREPORT_INPUT_JSON_TEXT_H_
+#endif  // BOMREPORT_TEXT_JSON_TEXT_H_

@@ -1,8 +1,8 @@
-#include "output/display_number.h"
+#include "text/display_number.h"
 
 #include <charconv>
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

@@ -2,8 +2,8 @@
 // into display text; the writers that align numbers (text, HTML, PDF) or hold
 // them as numbers (JSON, XLSX) ask here whether a text is one, so that every
 // format agrees.
-#ifndef BOMREPORT_OUTPUT_DISPLAY_NUMBER_H_
-#define BOMREPORT_OUTPUT_DISPLAY_NUMBER_H_
+#ifndef BOMREPORT_TEXT_DISPLAY_NUMBER_H_
+#define BOMREPORT_TEXT_DISPLAY_NUMBER_H_
 
 #include <string>
 #include <string_view>
@@ -37,4 +37,4 @@ std::string shortestNumberText(double value);
 
 }  // namespace bomreport
 
-#endif  // BOMREPORT_OUTPUT_DISPLAY_NUMBER_H_
+#endif  // BOMREPORT_TEXT_DISPLAY_NUMBER_H_

@@ -1,8 +1,8 @@
-#include "input/json_text.h"
+#include "text/json_text.h"
 
 #include <nlohmann/json.hpp>
 
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 

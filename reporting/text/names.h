@@ -1,6 +1,6 @@
 // The names by which files and reports spell the engine's enumerations.
-#ifndef BOMREPORT_INPUT_NAMES_H_
-#define BOMREPORT_INPUT_NAMES_H_
+#ifndef BOMREPORT_TEXT_NAMES_H_
+#define BOMREPORT_TEXT_NAMES_H_
 
 #include <string_view>
 
@@ -20,4 +20,4 @@ bool unitTypeFromName(std::string_view name, QelBomTemplateUnits::eTokenUnitType
 
 }  // namespace bomreport
 
-#endif  // BOMREPORT_INPUT_NAMES_H_
+#endif  // BOMREPORT_TEXT_NAMES_H_

@@ -1,4 +1,4 @@
-#include "BomReportWriter.h"
+#include "BomReportUnits.h"
 
 namespace bomreport {
 namespace {

@@ -1,4 +1,4 @@
-#include "input/text_util.h"
+#include "text/text_util.h"
 
 #include <cstdint>
 

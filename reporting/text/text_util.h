@@ -1,7 +1,7 @@
 // Small text helpers shared by the readers and writers: UTF-8 conversion,
 // strict number parsing, positions in a text, and quoting for messages.
-#ifndef BOMREPORT_INPUT_TEXT_UTIL_H_
-#define BOMREPORT_INPUT_TEXT_UTIL_H_
+#ifndef BOMREPORT_TEXT_TEXT_UTIL_H_
+#define BOMREPORT_TEXT_TEXT_UTIL_H_
 
 #include <cstddef>
 #include <string>
@@ -46,4 +46,4 @@ std::string quoteForMessage(std::string_view text);
 
 }  // namespace bomreport
 
-#endif  // BOMREPORT_INPUT_TEXT_UTIL_H_
+#endif  // BOMREPORT_TEXT_TEXT_UTIL_H_

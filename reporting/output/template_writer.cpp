@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "input/json_text.h"
-#include "input/names.h"
-#include "input/text_util.h"
+#include "text/json_text.h"
+#include "text/names.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {

@@ -1,4 +1,4 @@
-#include "input/text_pool.h"
+#include "text/text_pool.h"
 
 #include <cstring>
 
