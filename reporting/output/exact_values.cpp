@@ -1,7 +1,8 @@
 #include "output/exact_values.h"
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
+#include <string>
 
 namespace bomreport {
 namespace {
@@ -23,9 +24,35 @@ void addToSum(QelBomDataValue& sum, const QelBomDataValue& value) {
   }
 }
 
+// `value` as a decimal of up to six places, `digits` × 10^-`places` with the
+// fewest places and fewer than 16 figures, when it is one (a value read from a
+// file mostly is): the decimal reads back as `value` (the division is
+// correctly rounded), and a decimal of at most 15 figures that does is the
+// rounding of `value` to 15 figures, since those steps are wider than the
+// double's from 0.001 on. std::to_chars with a precision costs many times
+// more.
+bool shortDecimal(double value, long long& digits, int& places) {
+  static const double kScales[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-3 && magnitude < 1e15)) return false;  // NaN too
+  for (int k = 0; k < 7; ++k) {
+    const double whole = std::nearbyint(value * kScales[k]);
+    if (std::fabs(whole) >= 1e15) return false;
+    if (whole / kScales[k] == value) {
+      digits = static_cast<long long>(whole);
+      places = k;
+      return true;
+    }
+  }
+  return false;
+}
+
 // `value` to 15 significant digits, all a double holds exactly: the sum
 // 800.0699999999999 of rows that hold 800.07 between them is 800.07.
 double toFifteenDigits(double value) {
+  long long digits = 0;
+  int places = 0;
+  if (shortDecimal(value, digits, places)) return value;
   char text[32];
   const auto written =
       std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
@@ -34,10 +61,34 @@ double toFifteenDigits(double value) {
   return rounded == 0.0 ? 0.0 : rounded;  // no -0
 }
 
+// A grouping, sorting or filter directive. Their prefixes all hold a colon,
+// which a token seldom does: most tokens are told by that alone.
+bool isDirective(const QelString& token) {
+  const char16_t* text = token.getStringW();
+  if (std::char_traits<char16_t>::find(text, static_cast<std::size_t>(token.length()), u':') ==
+      nullptr) {
+    return false;
+  }
+  return QelBomDataToken::isInvisibleToken(token) == 1;
+}
+
 }  // namespace
 
 std::string exactNumberText(const ExactValue& value) {
   if (value.kind == ExactValue::kInteger) return std::to_string(value.integer);
+  long long digits = 0;
+  int places = 0;
+  if (shortDecimal(value.real, digits, places)) {
+    // "%.15g" of a short decimal from 0.001 to below 1e15: plain notation.
+    std::string text = std::to_string(digits < 0 ? -digits : digits);
+    const auto point = static_cast<std::size_t>(places);
+    if (point > 0) {
+      if (text.size() <= point) text.insert(0, point + 1 - text.size(), '0');
+      text.insert(text.size() - point, 1, '.');
+    }
+    if (digits < 0) text.insert(0, 1, '-');
+    return text;
+  }
   char text[32];
   // "%.15g", without the cost of printf.
   const auto written =
@@ -103,9 +154,9 @@ void ExactValues::valuesOf(const ReportLine& line, const QelBomTemplateItem* ope
   }
   for (int i = 0; i < tuples.count(); ++i) {
     const QelString& token = tuples[i].token().token();
-    if (QelBomDataToken::isInvisibleToken(token) == 1) continue;
     const QelBomDataTuple* source = row->getTupleAt(token);
-    if (source != nullptr) out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
+    if (source == nullptr || isDirective(token)) continue;
+    out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
   }
 }
 
