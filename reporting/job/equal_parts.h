@@ -1,75 +1,54 @@
-// HostTokens: what a host fills in besides the parts' own values. Equal parts
-// merged into one row, and the quantity tokens of the catalogue that a host
-// computes over its model.
+// Equal parts gathered into groups and merged into one row each.
 //
-// Parts are equal when they hold equal values (same type, same value) for
-// every token of the match: the tokens the template uses, less the per-instance
-// tokens (each part has its own, such as "%ElementID") and the derived tokens
-// below. A token a part lacks matches only a part that lacks it too.
-//
-// A part with a %Quantity of N stands for N equal pieces (a bolt group of four
-// bolts); its %Weight, %Length, %SawLength and %ExactWeight are those of one
-// piece. Derived tokens, computed over the parts a row stands for (its group:
-// the parts equal to it):
-//   %Quantity            the sum of the parts' %Quantity, 1 for a part without
-//   %QuantityInModel     the same count
-//   %WeightInModel, %LengthInModel, %SawLengthInModel, %ExactWeightInModel
-//                        the sum of %Quantity × %Weight, %Length, %SawLength,
-//                        %ExactWeight: the figure of all the pieces
-// A count beyond 32 bits is an InputError, never cut.
-//   %MQuantity           the number of distinct assemblies (values of the
-//                        assembly token) among the parts with the row's %MNum
-// A derived token is filled in when the template uses it and the parts file
-// has no such column; when merging, %Quantity is always set.
-//
-// Merging keeps the first part of each group as its row, with the others'
-// handles (then any further handles of their equal-part lists) as its
-// equal-part handles and its derived tokens over the group; the per-instance
-// tokens are left out of every row. Without merging every part keeps its row,
-// and the "...InModel" tokens give each its group's figures.
-//
-// Cost: one pass over the rows with a hash of each row's matched values, and
-// one pass to fill in; memory a few words per row.
+// EqualPartGrouper: open addressing over the groups' match values (the
+// values of the tokens the match compares, read by RowReader); the values
+// are the leaders' own tuples, which stay unchanged while the grouper lives.
+// mergeEqualParts keeps each group's first part (its leader) as its row.
 #ifndef BOMREPORT_JOB_EQUAL_PARTS_H_
 #define BOMREPORT_JOB_EQUAL_PARTS_H_
 
-#include <string>
-#include <unordered_set>
+#include <cstddef>
+#include <functional>
 #include <vector>
 
-#include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
+#include "job/derived_tokens.h"
 
 namespace bomreport {
 
-struct HostTokenOptions {
-  bool mergeEqualParts = false;
-  std::vector<std::string> instanceTokens;
-  std::string assemblyToken;  // names a part's assembly, for %MQuantity
+struct Group {
+  QelBomDataRow* leader = nullptr;
+  std::size_t keyStart = 0;
+  std::size_t keyLength = 0;
+  PieceFigures figures;
+  QelArray<QelString> handles;  // merging: the other parts' handles
 };
 
-class HostTokens {
+class EqualPartGrouper {
  public:
-  // `templateTokens`: the data tokens the template uses (templateDataTokens).
-  HostTokens(std::vector<std::string> templateTokens, HostTokenOptions options);
+  explicit EqualPartGrouper(std::size_t rows);
 
-  // The tokens whose values the parts builder must keep for this.
-  std::vector<std::string> inputTokens() const;
-  // The derived tokens the template uses: the host fills them in or says why
-  // it cannot.
-  std::vector<std::string> derivedTokens() const;
-  // Merges and fills in the rows of `data`; `named` is what the parts file
-  // named (PartsBuilder::namedTokens). Returns a warning per derived token
-  // that cannot be filled in (its source is not in the file).
-  std::vector<ReportWarning> apply(QelBomData& data, const std::unordered_set<std::string>& named,
-                                   const std::string& fileName) const;
+  // The group of a row with these facts; a new one led by `row` if none.
+  int place(QelBomDataRow* row, const RowFacts& facts);
+  Group& group(int index) { return groups_[static_cast<std::size_t>(index)]; }
 
  private:
-  bool uses(const std::string& token) const;
+  bool matches(const Group& group, const RowFacts& facts) const;
 
-  std::vector<std::string> templateTokens_;
-  HostTokenOptions options_;
+  std::vector<int> slots_;
+  std::vector<Group> groups_;
+  std::vector<KeyEntry> keys_;  // the leaders' match values, group after group
 };
+
+// Makes `data` hold the leaders of `rows` only (rows[r] is in group
+// groupOf[r]), in their order, and deletes the other rows. Each leader gets
+// the other parts' handles as its equal-part handles (then any further
+// handles of their own equal-part lists, each once), then `finish` is called
+// with its index in `rows` and its group.
+// REQUIRES: rows are data's rows, in order, each placed by `grouper`.
+void mergeEqualParts(QelBomData& data, const std::vector<QelBomDataRow*>& rows,
+                     const std::vector<int>& groupOf, EqualPartGrouper& grouper,
+                     const std::function<void(std::size_t leader, const Group& group)>& finish);
 
 }  // namespace bomreport
 

@@ -12,7 +12,7 @@
 #include "input/parts_table.h"
 #include "text/text_util.h"
 #include "job/engine_scope.h"
-#include "job/equal_parts.h"
+#include "job/host_tokens.h"
 #include "job/input_units.h"
 #include "job/evaluation_checks.h"
 #include "job/report_warnings.h"

@@ -1,0 +1,82 @@
+// HostTokens: what a host fills in besides the parts' own values. Equal parts
+// merged into one row, and the quantity tokens of the catalogue that a host
+// computes over its model.
+//
+// Parts are equal when they hold equal values (same type, same value) for
+// every token of the match: the tokens the template uses, less the per-instance
+// tokens (each part has its own, such as "%ElementID") and the derived tokens
+// below. A token a part lacks matches only a part that lacks it too.
+//
+// A part with a %Quantity of N stands for N equal pieces (a bolt group of four
+// bolts); its %Weight, %Length, %SawLength and %ExactWeight are those of one
+// piece. Derived tokens, computed over the parts a row stands for (its group:
+// the parts equal to it):
+//   %Quantity            the sum of the parts' %Quantity, 1 for a part without
+//   %QuantityInModel     the same count
+//   %WeightInModel, %LengthInModel, %SawLengthInModel, %ExactWeightInModel
+//                        the sum of %Quantity × %Weight, %Length, %SawLength,
+//                        %ExactWeight: the figure of all the pieces
+// A count beyond 32 bits is an InputError, never cut.
+//   %MQuantity           the number of distinct assemblies (values of the
+//                        assembly token) among the parts with the row's %MNum
+// A derived token is filled in when the template uses it and the parts file
+// has no such column; when merging, %Quantity is always set.
+//
+// Merging keeps the first part of each group as its row, with the others'
+// handles (then any further handles of their equal-part lists) as its
+// equal-part handles and its derived tokens over the group; the per-instance
+// tokens are left out of every row. Without merging every part keeps its row,
+// and the "...InModel" tokens give each its group's figures.
+//
+// Cost: one pass over the rows with a hash of each row's matched values, and
+// one pass to fill in; memory a few words per row. The tokens are in
+// derived_tokens.h, the groups and the merge in equal_parts.h.
+#ifndef BOMREPORT_JOB_HOST_TOKENS_H_
+#define BOMREPORT_JOB_HOST_TOKENS_H_
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "BomReportWarnings.h"
+#include "VRKBomEngine.h"
+#include "job/derived_tokens.h"
+
+namespace bomreport {
+
+struct HostTokenOptions {
+  bool mergeEqualParts = false;
+  std::vector<std::string> instanceTokens;
+  std::string assemblyToken;  // names a part's assembly, for %MQuantity
+};
+
+class HostTokens {
+ public:
+  // `templateTokens`: the data tokens the template uses (templateDataTokens).
+  HostTokens(std::vector<std::string> templateTokens, HostTokenOptions options);
+
+  // The tokens whose values the parts builder must keep for this.
+  std::vector<std::string> inputTokens() const;
+  // The derived tokens the template uses: the host fills them in or says why
+  // it cannot.
+  std::vector<std::string> derivedTokens() const;
+  // Merges and fills in the rows of `data`; `named` is what the parts file
+  // named (PartsBuilder::namedTokens). Returns a warning per derived token
+  // that cannot be filled in (its source is not in the file).
+  std::vector<ReportWarning> apply(QelBomData& data, const std::unordered_set<std::string>& named,
+                                   const std::string& fileName) const;
+
+ private:
+  bool uses(const std::string& token) const;
+  // What apply() does: the match and the tokens to fill in; a warning for
+  // each derived token whose source `named` lacks.
+  Plan plan(const std::unordered_set<std::string>& named, const std::string& fileName,
+            std::vector<ReportWarning>& warnings) const;
+
+  std::vector<std::string> templateTokens_;
+  HostTokenOptions options_;
+};
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_JOB_HOST_TOKENS_H_
