@@ -81,6 +81,8 @@ def test_a_bad_option_is_refused_as_bomreport_refuses_it(bomreport, option, argu
 BAD_RECORDS = [
     ([{"%Quantity": 1}, {"%Quantity": "x"}], vrkbom.InputError,
      r'^records:2: "x" is not a 32-bit integer \(%Quantity\)$'),
+    ([{"%Quantity": 2 ** 40}], vrkbom.InputError,
+     r"^records:1: 1099511627776 is not a 32-bit integer \(%Quantity\)$"),
     ([{"%Weight": math.inf}], vrkbom.InputError,
      r"^records:1: a real must be finite, not inf \(%Weight\)$"),
     ([{"%Name": "HEA\x00200"}], vrkbom.InputError, r"^records:1: NUL character \(%Name\)$"),

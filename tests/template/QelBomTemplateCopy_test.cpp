@@ -1,9 +1,10 @@
-// Copies of templates and their sections (a host keeps and copies templates;
-// the reports never do): exact, with lists and units of their own.
+// Copies of templates, their sections and data rows (a host keeps and copies
+// them; the reports never do): exact, with lists and units of their own.
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "QelBomData.h"
 #include "QelBomItems.h"
 #include "QelBomTemplate.h"
 #include "QelBomValues.h"
@@ -93,6 +94,25 @@ TEST(QelBomTemplateCopyTest, TemplatesOwnTheirUnits) {
   // Deleting a copy leaves the source's units intact (checked under ASan).
   delete copy;
   EXPECT_EQ(Units::kWeightUnit, units->tokenUnitType(QelString("%Mass")));
+}
+
+TEST(QelBomTemplateCopyTest, RowsAndDataSetsCopyTheirContent) {
+  QelBomDataRow row;
+  row.setObjectHandle(QelString("h1"));
+  row.addData(QelBomDataTuple(QelString("%PosNum"), 7));
+  QelBomDataRow copy(row), assigned, taken;
+  assigned = row;
+  taken.setFrom(&row);
+  taken.setFrom(&taken);
+  for (const QelBomDataRow* target : {&copy, &assigned, &taken}) {
+    EXPECT_EQ("h1", target->objectHandle().toUtf8());
+    EXPECT_EQ(1, target->getData().count());
+  }
+  QelBomData data;
+  data.setTemplUsedTokensAndObjTypes(QelArray<QelString>(), QelIntArray());
+  QelBomData dataCopy(data), dataAssigned;
+  dataAssigned = data;
+  EXPECT_EQ(nullptr, dataCopy.child());
 }
 
 }  // namespace

@@ -394,6 +394,8 @@ BAD_ARGUMENTS = [
     (["--units", "volume=m3"], '--units: unknown kind "volume" (length, weight, area or angle)'),
     (["--setting", "C0_BOMSuppressLastZeros=no"],
      '--setting: "C0_BOMSuppressLastZeros=no" is not NAME=INTEGER'),
+    (["--delimiter", '"'], "--delimiter: a quote or a line break cannot separate fields"),
+    (["--data-format", "xml"], "--data-format: xml not in {csv,json,ifc} (see bomreport --help)"),
     (["--format", "docx"],
      "--format: docx not in {text,list,csv,json,html,xlsx,pdf} (see bomreport --help)"),
 ]
