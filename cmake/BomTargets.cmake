@@ -59,11 +59,11 @@ function(bom_sanitizer_hooks target)
   endif()
 endfunction()
 
-# The objects of a library, compiled once for the library and for the static
-# archive TARGET_INTERNALS through which tests and fuzzers reach the functions
-# the library does not export:
+# The objects of a library, compiled once for the library and, with
+# INTERNALS, for a static archive through which tests and fuzzers reach the
+# functions the library does not export:
 #
-#   bom_add_objects(TARGET INTERNALS target_internals
+#   bom_add_objects(TARGET [INTERNALS target_internals]
 #     BUILDING macro INCLUDE_DIRS dir... LIBS lib... SOURCES src...)
 function(bom_add_objects target)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "INTERNALS;BUILDING" "INCLUDE_DIRS;LIBS;SOURCES")
@@ -76,7 +76,7 @@ function(bom_add_objects target)
     target_compile_options(${target} PRIVATE -fno-semantic-interposition)
   endif()
   bom_target_warnings(${target})
-  if(BOM_BUILD_TESTS OR BOM_BUILD_FUZZERS)
+  if(ARG_INTERNALS AND (BOM_BUILD_TESTS OR BOM_BUILD_FUZZERS))
     add_library(${ARG_INTERNALS} STATIC)
     target_link_libraries(${ARG_INTERNALS} PUBLIC ${target})
   endif()

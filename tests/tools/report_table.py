@@ -6,8 +6,6 @@ for PDF. Nothing here shares code with the writers it checks."""
 import json
 import re
 import subprocess
-import xml.etree.ElementTree as ElementTree
-import zipfile
 
 HIDDEN = ("%GroupBy:", "%SortAscBy:", "%SortDescBy:", "%FilterBy:")
 SUM = "%SumBy:"
@@ -126,17 +124,6 @@ def check_xlsx_cells(table, sheet_rows, expect):
             else:
                 expect(data_type == "s" and value == want[0],
                        "%s: %r (%s), expected the text %r" % (where, value, data_type, want[0]))
-
-
-def outline_levels(path):
-    """The outline level of every row of the first sheet, read from its XML."""
-    levels = {}
-    with zipfile.ZipFile(path) as archive, archive.open("xl/worksheets/sheet1.xml") as sheet:
-        for _, element in ElementTree.iterparse(sheet):
-            if element.tag.endswith("}row"):
-                levels[int(element.get("r"))] = int(element.get("outlineLevel", "0"))
-                element.clear()
-    return levels
 
 
 def expected_level(row):
