@@ -148,6 +148,9 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
 }  // namespace
 
 void bindEvaluate(py::module_& module) {
+  // The arguments' real types, which pybind11 would show as "object".
+  py::options options;
+  options.disable_function_signatures();
   module.def(
       "evaluate",
       [](const py::object& templArgument, const py::object& partsArgument_, py::object units,
@@ -169,6 +172,15 @@ void bindEvaluate(py::module_& module) {
       py::arg("settings") = py::none(), py::arg("merge_equal") = false,
       py::arg("instance_tokens") = py::none(), py::arg("assembly_token") = "Assembly",
       py::arg("collation") = "binary", py::arg("all_tokens") = false, py::arg("strict") = false,
+      "evaluate(template: Template | str | os.PathLike | Mapping[str, Any] | None = None,\n"
+      "         parts: Parts | str | os.PathLike | pandas.DataFrame | Iterable[Mapping] | None"
+      " = None,\n"
+      "         *, units: Mapping[str, str] | str | None = None,\n"
+      "         input_units: Mapping[str, str] | str | None = None,\n"
+      "         settings: Mapping[str, int] | Sequence[str] | None = None,\n"
+      "         merge_equal: bool = False, instance_tokens: Sequence[str] | None = None,\n"
+      "         assembly_token: str = 'Assembly', collation: str = 'binary',\n"
+      "         all_tokens: bool = False, strict: bool = False) -> Report\n\n"
       "Evaluates `template` (None: the built-in default template) over `parts` (None:\n"
       "the built-in sample data set) as bomreport does, and returns the Report.\n"
       "`template` is a Template, a template file's path or a dict in the template file\n"

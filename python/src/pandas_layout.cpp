@@ -163,21 +163,33 @@ py::module_ importPandas(const char* caller) {
   }
 }
 
-py::object partsFrame(const std::vector<ReportItem>& items, const bomreport::ColumnStyles& styles,
-                      bool captions) {
-  py::module_ pandas = importPandas("Report.to_pandas");
-  FrameBuilder builder(styles, captions);
+namespace {
+
+// Calls add(builder) for every item of kind `wanted`, after the group keys of
+// the headers around it have gone into the builder that pick(item) gives.
+template <class Pick>
+void addRows(const std::vector<ReportItem>& items, Kind wanted, Pick pick) {
   OpenHeaders headers;
   for (const ReportItem& item : items) {
     const Kind kind = kindOf(item.type);
     if (kind == Kind::kPage) continue;
     headers.reach(item.depth, kind == Kind::kFooter);
     if (kind == Kind::kHeader) headers.open(item);
-    if (kind != Kind::kDetails) continue;
+    if (kind != wanted) continue;
+    FrameBuilder& builder = pick(item);
     headers.keysInto(builder);
     for (const ReportValue& value : item.values) builder.set(value);
     builder.endRow();
   }
+}
+
+}  // namespace
+
+py::object partsFrame(const std::vector<ReportItem>& items, const bomreport::ColumnStyles& styles,
+                      bool captions) {
+  py::module_ pandas = importPandas("Report.to_pandas");
+  FrameBuilder builder(styles, captions);
+  addRows(items, Kind::kDetails, [&builder](const ReportItem&) -> FrameBuilder& { return builder; });
   return builder.frame(pandas);
 }
 
@@ -185,18 +197,9 @@ py::dict totalsFrames(const std::vector<ReportItem>& items, const bomreport::Col
                       bool captions) {
   py::module_ pandas = importPandas("Report.totals");
   std::map<int, FrameBuilder> levels;
-  OpenHeaders headers;
-  for (const ReportItem& item : items) {
-    const Kind kind = kindOf(item.type);
-    if (kind == Kind::kPage) continue;
-    headers.reach(item.depth, kind == Kind::kFooter);
-    if (kind == Kind::kHeader) headers.open(item);
-    if (kind != Kind::kFooter) continue;
-    FrameBuilder& builder = levels.try_emplace(item.depth, styles, captions).first->second;
-    headers.keysInto(builder);
-    for (const ReportValue& value : item.values) builder.set(value);
-    builder.endRow();
-  }
+  addRows(items, Kind::kFooter, [&](const ReportItem& item) -> FrameBuilder& {
+    return levels.try_emplace(item.depth, styles, captions).first->second;
+  });
   py::dict frames;
   for (auto& level : levels) frames[py::int_(level.first)] = level.second.frame(pandas);
   return frames;

@@ -303,7 +303,7 @@ std::shared_ptr<PartsTable> tableFromRecords(py::handle records, std::string nam
     py::object frame = py::reinterpret_borrow<py::object>(records);
     const py::list indexNames(frame.attr("index").attr("names"));
     bool named = true;
-    for (const py::handle name : indexNames) named = named && !name.is_none();
+    for (const py::handle level : indexNames) named = named && !level.is_none();
     if (named) frame = frame.attr("reset_index")();  // a named index is a column
     builder.addFrame(frame, skipped);
   } else if (py::isinstance<py::iterable>(records) && !py::isinstance<py::str>(records) &&

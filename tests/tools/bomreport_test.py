@@ -146,7 +146,7 @@ def expect(condition, message):
 
 def format_case(fmt, golden_name):
     def check(ctx):
-        out, err = ctx.run(*ctx.steel("--format", fmt))
+        out, err = ctx.run(*ctx.steel("--format", fmt, "--date", "2026-01-31"))
         expect(err == b"", "unexpected standard error: %r" % err)
         ctx.golden(golden_name, out)
     check.__name__ = "steel_" + fmt
@@ -462,6 +462,12 @@ BAD_INPUT = [
      ["--template", "t.json"], "t.json:1:23: integer value out of the 32-bit range"),
     ("template_unit_type", {"t.json": '{"tokenUnits": [["%Weight", "kMassUnit"]]}'},
      ["--template", "t.json"], 't.json:1:29: unknown token unit type "kMassUnit"'),
+    ("template_column_key", {"t.json": '{"columns": {"%Weight": {"decimal": 2}}}'},
+     ["--template", "t.json"],
+     't.json:1:26: unknown key "decimal" in the column of "%Weight" '
+     '(a column has "caption" and "decimals")'),
+    ("template_column_decimals", {"t.json": '{"columns": {"%Weight": {"decimals": 16}}}'},
+     ["--template", "t.json"], 't.json:1:38: "decimals" must be a whole number from 0 to 15'),
     ("units_unknown_name", {}, ["--units", "length=mm,weight=stone"],
      '--units: unknown unit name "stone"'),
     ("units_wrong_kind", {}, ["--units", "area=kg"], '--units: "kg" is not a unit of area'),
@@ -858,12 +864,12 @@ def report_table(ctx, *args):
     return Table(read_json_report(out))
 
 
-def load_xlsx(path, read_only=False):
+def load_xlsx(path, read_only=False, data_only=False):
     try:
         import openpyxl
     except ImportError:
         raise Failure("openpyxl is missing (Debian: python3-openpyxl)")
-    return openpyxl.load_workbook(path, read_only=read_only)
+    return openpyxl.load_workbook(path, read_only=read_only, data_only=data_only)
 
 
 def sheet_table_rows(rows, table):
@@ -900,7 +906,11 @@ def steel_xlsx(ctx):
     rows = list(sheet.iter_rows())
     expect(rows[0][0].value == table.title() and rows[0][0].font.b, "title %r" % rows[0][0].value)
     heading_row, table_rows = sheet_table_rows(rows, table)
-    check_xlsx_cells(table, table_rows, expect)
+    stored = list(load_xlsx(os.path.join(ctx.work, "steel.xlsx"), data_only=True).active.iter_rows(
+        min_row=heading_row + 1, values_only=True))
+    check_xlsx_cells(table, table_rows, expect, stored)
+    expect(sum(1 for _, cells in table_rows for value, kind, _ in cells if kind == "f") > 10,
+           "sums are not SUBTOTAL formulas")
     for (number, _), row in zip(table_rows, table.rows):
         expect(sheet.row_dimensions[number].outline_level == expected_level(row),
                "row %d: outline level %d, expected %d" %
@@ -908,7 +918,8 @@ def steel_xlsx(ctx):
     expect(all(cell.font.b for cell in rows[heading_row - 1] if cell.value), "headings not bold")
     expect(sheet.freeze_panes == "A%d" % (heading_row + 1), "frozen at %r" % sheet.freeze_panes)
     last = chr(ord("A") + len(table.keys) - 1)
-    expect(sheet.auto_filter.ref == "A%d:%s%d" % (heading_row, last, heading_row + len(table.rows)),
+    data_rows = len(table.rows) - (table.rows[-1].type == "kReportFooter")
+    expect(sheet.auto_filter.ref == "A%d:%s%d" % (heading_row, last, heading_row + data_rows),
            "autofilter %r" % sheet.auto_filter.ref)
     expect(sheet.sheet_properties.outlinePr.summaryBelow is not False, "sums not below groups")
     for column, key in enumerate(table.keys):

@@ -15,6 +15,7 @@ std::string written(const bomreport::LoadedTemplate& loaded) {
   std::ostringstream out;
   bomreport::TreeJsonOptions options;
   options.tokenUnits = &loaded.tokenUnits;
+  options.columns = &loaded.columns;
   bomreport::writeTreeJson(out, *loaded.root, options);
   return out.str();
 }
@@ -22,6 +23,7 @@ std::string written(const bomreport::LoadedTemplate& loaded) {
 const char kTemplate[] = R"({
   "type": "kBomTemplate",
   "tokenUnits": [["%Span", "kDistanceUnit"], ["%Weight", "kAreaUnit"]],
+  "columns": {"%Pos": {"caption": "Pos."}, "%Span": {"caption": "Span é", "decimals": 1}, "%SumBy:%Weight": {"decimals": 0}},
   "children": [
     {
       "type": "kGroupHeader",
@@ -53,6 +55,11 @@ TEST(TemplateFileTest, BuildsTheSectionTreeAndWritesItBack) {
   EXPECT_EQ(units->tokenUnitType(QelString("%Span")), QelBomTemplateUnits::kDistanceUnit);
   EXPECT_EQ(units->tokenUnitType(QelString("%Weight")), QelBomTemplateUnits::kAreaUnit);
   EXPECT_EQ(written(loaded), kTemplate);
+  const bomreport::ColumnStyle* span = loaded.columns.find(std::string_view("%Span"));
+  ASSERT_NE(span, nullptr);
+  EXPECT_EQ(span->caption, "Span \xC3\xA9");
+  EXPECT_EQ(span->decimals, 1);
+  EXPECT_EQ(span->line, 4);
 }
 
 TEST(TemplateFileTest, DefaultTemplateSurvivesARoundTrip) {
