@@ -1389,7 +1389,21 @@ def first_run(ctx):
 TYPO_TEMPLATE = """{"children": [{"type": "kReportHeader", "tuples": [["%FilterBy: 1, 2, 3, 4", ""]],
   "children": [{"type": "kGroupHeader", "tuples": [["%GroupBy:%MNumm", ""], ["%MNum", ""]],
     "children": [{"type": "kDetails", "tuples": [["%PNum", ""], ["%Wieght", 0.0]]}]},
-   {"type": "kGroupFooter", "tuples": [["%SumBy:%Wieght", 0.0]]}]}]}"""
+   {"type": "kGroupFooter", "tuples": [["%SumBy:%Wieght", 0.0]]}]}],
+  "columns": {"%Weight": {"caption": "Weight/pc"}}}"""
+
+
+@case
+def help_examples_run(ctx):
+    """The five worked examples --help ends with run as written, warning of nothing."""
+    out, _ = ctx.run("--help")
+    commands = [line.split()[1:] for line in out.decode().partition("\nExamples:\n")[2].splitlines()
+                if line.lstrip().startswith("bomreport ")]
+    expect(len(commands) == 5, "%d examples" % len(commands))
+    os.symlink(ctx.examples, os.path.join(ctx.work, "examples"))
+    for args in commands:
+        _, err = ctx.run(*args)
+        expect(err == b"", "%s: %r" % (" ".join(args), err))
 
 
 @case
@@ -1403,6 +1417,9 @@ def warnings_and_strict(ctx):
     expect(out != b"", "warnings stop no report")
     expect(err == b'bomreport: warning: --setting: no part of the system reads the setting '
                   b'"C0_BOMSupressLastZeros" (did you mean "C0_BOMSuppressLastZeros"?)\n'
+                  b'bomreport: warning: typo.json:5: "columns" names "%Weight", which no tuple '
+                  b'of the template has, so its caption and decimals show nowhere; write the '
+                  b'token as the template\'s tuples do, or remove the entry\n'
                   b'bomreport: warning: no part of steel-parts.csv has the template\'s token '
                   b'"%MNumm" (did you mean "%MNum"?)\n'
                   b'bomreport: warning: no part of steel-parts.csv has the template\'s token '
@@ -1410,7 +1427,7 @@ def warnings_and_strict(ctx):
     out, err = ctx.run("--template", "typo.json", "--data", parts, "--strict", "-o", "r.txt",
                        status=2)
     expect(out == b"" and not os.path.exists(os.path.join(ctx.work, "r.txt")), "output written")
-    expect(err.endswith(b"bomreport: --strict: 2 warnings, nothing written\n"), "%r" % err)
+    expect(err.endswith(b"bomreport: --strict: 3 warnings, nothing written\n"), "%r" % err)
     # The default template over the example: its filter keeps none of the parts.
     out, err = ctx.run("--data", parts)
     expect(b"the template's filter keeps object types 0, and none of the 310 parts of "

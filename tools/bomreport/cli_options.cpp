@@ -82,10 +82,10 @@ const char kExamples[] =
     "--merge-equal -o positions.pdf --paper a3 --landscape\n"
     "  A spreadsheet to filter, sums as SUBTOTAL formulas:\n"
     "    bomreport --template examples/material-summary.json --data examples/steel-parts.csv "
-    "-o materials.xlsx\n"
+    "--merge-equal -o materials.xlsx\n"
     "  Straight from an IFC model, weights in tonnes:\n"
-    "    bomreport --template examples/bolt-list.json --data examples/steel-frame.ifc "
-    "--merge-equal --units weight=t -o bolts.html\n"
+    "    bomreport --template examples/position-list.json --data examples/steel-frame.ifc "
+    "--merge-equal --units weight=t -o positions.html\n"
     "  Warnings as errors, for scripts (exit 2, nothing written):\n"
     "    bomreport --template examples/assembly-list.json --data examples/steel-parts.csv "
     "--merge-equal --strict -o assemblies.csv\n";
