@@ -98,6 +98,12 @@ std::string ColumnDecimals::show(const std::string& text, DisplayNumber& number,
                                  const double* exact) const {
   const int digits = decimals();
   if (digits < 0 || number.exponent || number.decimals == digits) return text;
+  if (digits > number.decimals && (unitDecimals_ < 0 || digits <= unitDecimals_)) {
+    std::string padded = text + (number.decimals == 0 ? "." : "");
+    padded.append(static_cast<std::size_t>(digits - number.decimals), '0');
+    if (!readDisplayNumber(padded, number)) return text;  // past 15 significant digits
+    return padded;
+  }
   const double value = exact != nullptr ? *exact : number.value;
   char buffer[400];
   const int length = std::snprintf(buffer, sizeof(buffer), "%.*f", digits, value);

@@ -36,9 +36,10 @@ bool isTextToken(std::u16string_view token);
 // What one column's numbers look like, gathered over its cells.
 class ColumnDecimals {
  public:
-  // `fixed`: the template's decimals, -1 for none. `hasUnit`: the column's
-  // values are reals of a unit kind.
-  ColumnDecimals(int fixed, bool hasUnit) : fixed_(fixed), real_(hasUnit) {}
+  // `fixed`: the template's decimals, -1 for none. `unit`: the unit of the
+  // column's values when they are reals of a unit kind, else null.
+  ColumnDecimals(int fixed, const DisplayUnit* unit)
+      : fixed_(fixed), real_(unit != nullptr), unitDecimals_(unit != nullptr ? unit->decimals : -1) {}
 
   // Counts a display text that reads as `number`.
   void add(const DisplayNumber& number);
@@ -46,14 +47,18 @@ class ColumnDecimals {
   int decimals() const;
 
   // `text`, a number of this column, shown with decimals() digits after the
-  // point: from `exact` (the value behind it, in the unit shown) when known,
-  // else from the text's own value. Unchanged when the text is no real of the
-  // column. Fills `number` for the text returned.
+  // point. Fewer digits, or more than the unit shows, come from `exact` (the
+  // value behind it, in the unit shown) when known, else from the text's own
+  // value; the zeros the engine dropped within the unit's digits are put back
+  // as zeros, so that the digits agree with the engine's rounding. Unchanged
+  // when the text is no real of the column. Fills `number` for the text
+  // returned.
   std::string show(const std::string& text, DisplayNumber& number, const double* exact) const;
 
  private:
   int fixed_;
   bool real_;
+  int unitDecimals_;  // -1: no unit
   int most_ = 0;
 };
 

@@ -127,7 +127,6 @@ ReportTable::Role ReportTable::roleOf(std::size_t line) const {
 // first pass finds what each column holds, a second (with a measure) sizes
 // the texts as they will be shown.
 void ReportTable::readTree(const TextMeasure* measure) {
-  std::vector<bool> texts;  // a column of a catalogue text token
   for (std::size_t l = 0; l < lines_.size(); ++l) {
     if (roleOf(l) != Role::kRow) continue;
     const Item& item = *lines_[l].item;
@@ -138,9 +137,10 @@ void ReportTable::readTree(const TextMeasure* measure) {
       const ColumnStyle* style = styles_ != nullptr ? styles_->find(token) : nullptr;
       columns_.emplace_back();
       decimals_.emplace_back(style != nullptr ? style->decimals : -1,
-                             !unitSymbol(token, units_).empty());
-      texts.push_back(isTextToken(token));
-      columns_.back().numeric = !texts.back();
+                             units_ != nullptr ? units_->unitOf(QelString(token.data(),
+                                                                          static_cast<int>(token.size())))
+                                               : nullptr);
+      columns_.back().numeric = !isTextToken(token);
     }
     const QelArray<QelBomDataTuple>& tuples = item.getData();
     for (int i = 0; i < tuples.count(); ++i) {

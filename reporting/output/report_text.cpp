@@ -80,7 +80,7 @@ Shape makeShape(const QelBomTemplateItem& item, const Report& report) {
     const ColumnStyle* style =
         report.columns != nullptr ? report.columns->find(view(token.token())) : nullptr;
     shape.decimals.emplace_back(style != nullptr ? style->decimals : -1,
-                                report.units != nullptr && report.units->unitOf(token.token()) != nullptr);
+                                report.units != nullptr ? report.units->unitOf(token.token()) : nullptr);
   }
   shape.widths.assign(shape.labels.size(), 0);
   return shape;
