@@ -1,11 +1,14 @@
-// Any bytes as a template file: read (then traced, evaluated over a few rows
-// and released) or rejected with a message, never a crash.
+// Any bytes as a template file: read (then traced, evaluated over a few rows,
+// written as text and HTML with its "columns", written back, and released) or
+// rejected with a message, never a crash.
 #include <cstddef>
 #include <cstdint>
+#include <sstream>
 #include <string_view>
 
 #include "BomReportErrors.h"
 #include "BomReportTrees.h"
+#include "BomReportWriter.h"
 #include "BomTemplateFile.h"
 
 namespace {
@@ -36,6 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bomreport::DataPtr rows(fewRows());
     bomreport::TemplatePtr output(new QelBomTemplate());
     QelBomEvaluator2::evaluate(loaded.root.get(), rows.get(), output.get());
+    bomreport::Report report{output.get(), nullptr, "fuzz.json", "rows"};
+    report.columns = &loaded.columns;
+    std::ostringstream sink;
+    for (const char* format : {"text", "html"}) {
+      bomreport::findReportWriter(format)->write(sink, report);
+    }
+    bomreport::TreeJsonOptions back;
+    back.columns = &loaded.columns;
+    bomreport::writeTreeJson(sink, *loaded.root, back);
   } catch (const bomreport::InputError&) {
   }
   return 0;

@@ -1,13 +1,14 @@
 """Bill-of-materials reports: a template evaluated over parts by the report engine."""
 
 import os
-from typing import Any, Iterable, Iterator, Literal, Mapping, Optional, Sequence, Union
+from typing import Any, BinaryIO, Iterable, Iterator, Literal, Mapping, Optional, Sequence, Union
 
 import pandas
 
 _Path = Union[str, bytes, os.PathLike[str], os.PathLike[bytes]]
 _Value = Union[str, int, float, None]
 _Paper = Literal["a4", "a3", "letter"]
+_Records = Union[Iterable[Mapping[str, Any]], pandas.DataFrame]
 
 __version__: str
 formats: tuple[str, ...]
@@ -42,6 +43,9 @@ class Template:
 class Parts:
     """The parts a report is evaluated over; immutable."""
 
+    def __init__(self, source: Union[_Path, _Records], *, name: str = "records") -> None:
+        """A parts file's path (as load) or records (as from_records)."""
+
     @staticmethod
     def load(
         path: _Path,
@@ -51,9 +55,7 @@ class Parts:
         ifc_map: Optional[_Path] = None,
     ) -> Parts: ...
     @staticmethod
-    def from_records(
-        records: Union[Iterable[Mapping[str, Any]], pandas.DataFrame], *, name: str = "records"
-    ) -> Parts: ...
+    def from_records(records: _Records, *, name: str = "records") -> Parts: ...
     @property
     def name(self) -> str: ...
 
@@ -87,7 +89,7 @@ class Report:
     def __iter__(self) -> Iterator[Item]: ...
     def write(
         self,
-        path: _Path,
+        path: Union[_Path, BinaryIO],
         format: Optional[str] = None,
         *,
         paper: _Paper = "a4",
@@ -109,7 +111,10 @@ class Report:
         date: Optional[str] = None,
     ) -> bytes: ...
     def to_records(self) -> list[dict[str, _Value]]: ...
-    def to_pandas(self) -> pandas.DataFrame: ...
+    def to_pandas(
+        self, layout: Literal["parts", "report"] = "parts", *, captions: bool = False
+    ) -> pandas.DataFrame: ...
+    def totals(self, *, captions: bool = False) -> dict[int, pandas.DataFrame]: ...
     def used(self) -> list[tuple[list[str], list[str]]]: ...
     def unit_of(self, token: str) -> Optional[str]: ...
     @property
@@ -122,8 +127,8 @@ class Report:
     def data_name(self) -> str: ...
 
 def evaluate(
-    template: Optional[Template] = None,
-    parts: Optional[Parts] = None,
+    template: Union[Template, _Path, Mapping[str, Any], None] = None,
+    parts: Union[Parts, _Path, _Records, None] = None,
     *,
     units: Union[Mapping[str, str], str, None] = None,
     input_units: Union[Mapping[str, str], str, None] = None,

@@ -137,6 +137,7 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
             ? std::make_unique<bomreport::ReportJob>(templ->load(), options)
             : std::make_unique<bomreport::ReportJob>(options);
     trace = traceOf(job->trace());
+    if (parts != nullptr) parts->checkTokens(trace.tokens);  // touches no Python object
     evaluated = std::make_unique<bomreport::EvaluatedReport>(job->evaluate());
   });
   const std::vector<bomreport::ReportWarning>& warnings = evaluated->warnings();
@@ -150,13 +151,20 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
 }  // namespace
 
 void bindEvaluate(py::module_& module) {
+  // The arguments' real types, which pybind11 would show as "object".
+  py::options options;
+  options.disable_function_signatures();
   module.def(
       "evaluate",
-      [](const TemplateSource* templ, const PartsSource* parts, py::object units,
+      [](const py::object& templArgument, const py::object& partsArgument_, py::object units,
          py::object inputUnits, py::object settings, bool mergeEqual,
          std::optional<std::vector<std::string>> instanceTokens, std::string assemblyToken,
          std::string collation, bool allTokens, bool strict) {
-        return evaluate(templ, parts,
+        const std::shared_ptr<TemplateSource> templ =
+            templArgument.is_none() ? nullptr : templateArgument(templArgument);
+        const std::shared_ptr<PartsSource> parts =
+            partsArgument_.is_none() ? nullptr : partsArgument(partsArgument_);
+        return evaluate(templ.get(), parts.get(),
                         EvaluateOptions{std::move(units), std::move(inputUnits),
                                         std::move(settings), mergeEqual, std::move(instanceTokens),
                                         std::move(assemblyToken), std::move(collation), allTokens,
@@ -167,8 +175,20 @@ void bindEvaluate(py::module_& module) {
       py::arg("settings") = py::none(), py::arg("merge_equal") = false,
       py::arg("instance_tokens") = py::none(), py::arg("assembly_token") = "Assembly",
       py::arg("collation") = "binary", py::arg("all_tokens") = false, py::arg("strict") = false,
+      "evaluate(template: Template | str | os.PathLike | Mapping[str, Any] | None = None,\n"
+      "         parts: Parts | str | os.PathLike | pandas.DataFrame | Iterable[Mapping] | None"
+      " = None,\n"
+      "         *, units: Mapping[str, str] | str | None = None,\n"
+      "         input_units: Mapping[str, str] | str | None = None,\n"
+      "         settings: Mapping[str, int] | Sequence[str] | None = None,\n"
+      "         merge_equal: bool = False, instance_tokens: Sequence[str] | None = None,\n"
+      "         assembly_token: str = 'Assembly', collation: str = 'binary',\n"
+      "         all_tokens: bool = False, strict: bool = False) -> Report\n\n"
       "Evaluates `template` (None: the built-in default template) over `parts` (None:\n"
-      "the built-in sample data set) as bomreport does, and returns the Report.\n\n"
+      "the built-in sample data set) as bomreport does, and returns the Report.\n"
+      "`template` is a Template, a template file's path or a dict in the template file\n"
+      "format; `parts` is a Parts, a parts file's path, a pandas DataFrame or a list of\n"
+      "records (dicts), as Parts takes them.\n\n"
       "units: the display units, e.g. {\"length\": \"m\", \"weight\": \"t\"} (kinds length,\n"
       "    weight, area, angle; units m cm mm in ft, kg t lb, mm2 cm2 m2 ft2, deg rad).\n"
       "input_units: the units the parts' numbers are in (default mm, kg, mm2, rad).\n"

@@ -2,6 +2,7 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "conversions.h"
@@ -41,9 +42,14 @@ SourcePtr loadParts(const py::object& path, const std::optional<std::string>& fo
 
 SourcePtr partsFromRecords(const py::object& records, std::string name) {
   auto source = std::make_shared<PartsSource>();
-  source->table = tableFromRecords(records, std::move(name));
+  source->table = tableFromRecords(records, std::move(name), &source->skipped);
   check(*source);
   return source;
+}
+
+bool isPath(const py::object& value) {
+  return py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value) ||
+         py::hasattr(value, "__fspath__");
 }
 
 py::str displayName(const PartsSource& source) {
@@ -51,6 +57,27 @@ py::str displayName(const PartsSource& source) {
 }
 
 }  // namespace
+
+void PartsSource::checkTokens(const std::vector<std::string>& tokens) const {
+  for (const auto& column : skipped) {
+    if (std::find(tokens.begin(), tokens.end(), column.first) != tokens.end()) {
+      throw py::type_error("the template uses column \"" + column.first + "\" of " +
+                           (table != nullptr ? table->name : path) + ", whose values are " +
+                           column.second + ", which no token takes; convert the column to str, "
+                           "int or float (DataFrame.astype)");
+    }
+  }
+}
+
+SourcePtr partsArgument(const py::object& parts) {
+  if (py::isinstance<PartsSource>(parts)) return parts.cast<SourcePtr>();
+  if (isPath(parts)) return loadParts(parts, std::nullopt, ",", py::none());
+  if (py::isinstance<py::dict>(parts) || !py::isinstance<py::iterable>(parts)) {
+    throw py::type_error("parts is a vrkbom.Parts, a parts file's path, a pandas DataFrame or "
+                         "a list of dicts, not " + typeName(parts));
+  }
+  return partsFromRecords(parts, "records");
+}
 
 void PartsSource::applyTo(bomreport::ReportJobOptions& options) const {
   options.partsPath = path;
@@ -65,6 +92,13 @@ void bindParts(py::module_& module) {
       module, "Parts",
       "The parts a report is evaluated over: a parts file, or parts held in memory.\n"
       "Immutable; one Parts serves any number of evaluations, also on several threads.")
+      .def(py::init([](const py::object& source, const std::string& name) {
+             if (isPath(source)) return loadParts(source, std::nullopt, ",", py::none());
+             return partsFromRecords(source, name);
+           }),
+           py::arg("source"), py::kw_only(), py::arg("name") = "records",
+           "Parts from a parts file's path (as load) or from records: a pandas DataFrame or\n"
+           "an iterable of dicts (as from_records, named `name`).")
       .def_static(
           "load", &loadParts, py::arg("path"), py::kw_only(), py::arg("format") = py::none(),
           py::arg("delimiter") = ",", py::arg("ifc_map") = py::none(),

@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BomReportJob.h"
 
@@ -20,10 +22,18 @@ struct PartsSource {
   char delimiter = ',';
   std::string ifcMap;  // a mapping file of IFC parts; empty: the default mapping
   std::shared_ptr<const bomreport::PartsTable> table;  // parts held in memory
+  // A DataFrame's columns passed over: (name, type); a template may not use one.
+  std::vector<std::pair<std::string, std::string>> skipped;
 
   // Puts the parts into a job's options.
   void applyTo(bomreport::ReportJobOptions& options) const;
+  // Raises TypeError when `tokens` (a template's trace) names a skipped column.
+  void checkTokens(const std::vector<std::string>& tokens) const;
 };
+
+// Parts, a parts file's path or records (a DataFrame, an iterable of dicts) as
+// Parts. Raises TypeError for anything else.
+std::shared_ptr<PartsSource> partsArgument(const pybind11::object& parts);
 
 void bindParts(pybind11::module_& module);
 

@@ -110,8 +110,9 @@ class TableBuilder {
     table_->parts.push_back(std::move(part));
   }
 
-  // Appends a part per row of a DataFrame, read column by column.
-  void addFrame(py::handle frame) {
+  // Appends a part per row of a DataFrame, read column by column; a token
+  // column of values no token takes is passed over into `skipped`.
+  void addFrame(py::handle frame, SkippedColumns* skipped) {
     const std::size_t first = table_->parts.size();
     const std::size_t rows = py::len(frame);
     table_->parts.resize(first + rows);
@@ -122,6 +123,13 @@ class TableBuilder {
       PyObject* key = columns[c].ptr();
       const Field field = fieldOf(key, 0, seen);
       const py::list values = frame.attr("iloc")[py::make_tuple(all, c)].attr("tolist")();
+      if (field == Field::kToken && skipped != nullptr) {
+        const PyObject* bad = firstUntakable(values);
+        if (bad != nullptr) {
+          skipped->emplace_back(std::string(utf8Of(key)), typeName(py::handle(const_cast<PyObject*>(bad))));
+          continue;
+        }
+      }
       for (std::size_t r = 0; r < rows; ++r) {
         setField(table_->parts[first + r], field, key, values[r].ptr(),
                  static_cast<long long>(first + r) + 1);
@@ -132,6 +140,18 @@ class TableBuilder {
   std::shared_ptr<PartsTable> take() { return std::move(table_); }
 
  private:
+  // The first value of `values` that no token takes (a bool, a datetime), or null.
+  const PyObject* firstUntakable(const py::list& values) const {
+    for (const py::handle value : values) {
+      PyObject* v = value.ptr();
+      if (missing_(v) || PyUnicode_Check(v) || PyFloat_Check(v) || isInteger(v) || hasFloat(v)) {
+        continue;
+      }
+      return v;
+    }
+    return nullptr;
+  }
+
   // "records:3: " for part 3; "records: " when no part is meant.
   std::string where(long long number) const {
     return table_->name + (number > 0 ? ':' + std::to_string(number) : std::string()) + ": ";
@@ -276,10 +296,16 @@ bool isDataFrame(py::handle records) {
 
 }  // namespace
 
-std::shared_ptr<PartsTable> tableFromRecords(py::handle records, std::string name) {
+std::shared_ptr<PartsTable> tableFromRecords(py::handle records, std::string name,
+                                             SkippedColumns* skipped) {
   TableBuilder builder(std::move(name));
   if (isDataFrame(records)) {
-    builder.addFrame(records);
+    py::object frame = py::reinterpret_borrow<py::object>(records);
+    const py::list indexNames(frame.attr("index").attr("names"));
+    bool named = true;
+    for (const py::handle level : indexNames) named = named && !level.is_none();
+    if (named) frame = frame.attr("reset_index")();  // a named index is a column
+    builder.addFrame(frame, skipped);
   } else if (py::isinstance<py::iterable>(records) && !py::isinstance<py::str>(records) &&
              !py::isinstance<py::dict>(records)) {
     for (const py::handle record : records) builder.addRecord(record);

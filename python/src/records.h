@@ -11,7 +11,9 @@
 // Any other key starting with '#' is an error. A value is a str, an int or a
 // float (numpy's scalars too); None, NaN and pandas' NA and NaT are no value
 // (the part lacks the token). A DataFrame is read column by column, its
-// column names as the keys.
+// column names as the keys, a named index as a column of that name. A column
+// whose values a token cannot take (bool, datetime, ...) is passed over and
+// named in `skipped`: only a template that uses it makes that an error.
 #ifndef VRKBOM_RECORDS_H_
 #define VRKBOM_RECORDS_H_
 
@@ -19,6 +21,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BomPartsTable.h"
 
@@ -28,7 +32,11 @@ namespace vrkbom {
 // named `name`. Raises TypeError for a value of another type, InputError for a
 // bad reserved key or object type; values are checked by the library.
 // REQUIRES: the GIL is held.
-std::shared_ptr<bomreport::PartsTable> tableFromRecords(pybind11::handle records, std::string name);
+// A DataFrame's columns passed over: (name, the type of its first value that a
+// token cannot take).
+using SkippedColumns = std::vector<std::pair<std::string, std::string>>;
+std::shared_ptr<bomreport::PartsTable> tableFromRecords(pybind11::handle records, std::string name,
+                                                        SkippedColumns* skipped = nullptr);
 
 }  // namespace vrkbom
 

@@ -8,6 +8,7 @@
 #include "conversions.h"
 #include "engine_lock.h"
 #include "errors.h"
+#include "pandas_layout.h"
 
 namespace vrkbom {
 
@@ -113,7 +114,7 @@ const bomreport::ReportWriter& writerFor(const std::string& format) {
   for (const std::string& name : bomreport::reportFormatNames()) {
     names += (names.empty() ? "" : ", ") + name;
   }
-  throw py::value_error("unknown format \"" + format + "\" (" + names + ")");
+  throw py::value_error("unknown format \"" + format + "\" (vrkbom.formats: " + names + ")");
 }
 
 bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool csvSumsUnderToken,
@@ -127,14 +128,49 @@ bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool c
   return options;
 }
 
+py::bytes toBytes(ReportObject& self, const std::string& format, const std::string& paper,
+                  bool landscape, bool csvSumsUnderToken, bool csvRaw, bool used,
+                  const std::optional<std::string>& date);
+
+// A binary file object (it has write(), and is no text stream): the document
+// written to it in `format`, or in the format its name's extension says.
+bool writeToFileObject(ReportObject& self, const py::object& file,
+                       const std::optional<std::string>& format, const std::string& paper,
+                       bool landscape, bool csvSumsUnderToken, bool csvRaw, bool used,
+                       const std::optional<std::string>& date) {
+  if (!py::hasattr(file, "write") || py::isinstance<py::str>(file)) return false;
+  if (py::isinstance(file, py::module_::import("io").attr("TextIOBase"))) {
+    throw py::type_error("Report.write writes bytes: open the file in binary mode (\"wb\"), "
+                         "or give a path");
+  }
+  std::optional<std::string> named = format;
+  if (!named && py::hasattr(file, "name") && py::isinstance<py::str>(file.attr("name"))) {
+    named = bomreport::formatForOutputPath(file.attr("name").cast<std::string>());
+  }
+  if (!named || named->empty()) {
+    throw py::value_error("Report.write to a file object needs format= (one of vrkbom.formats)");
+  }
+  file.attr("write")(toBytes(self, *named, paper, landscape, csvSumsUnderToken, csvRaw, used, date));
+  return true;
+}
+
 void writeFile(ReportObject& self, const py::object& path, const std::optional<std::string>& format,
                const std::string& paper, bool landscape, bool csvSumsUnderToken, bool csvRaw,
                bool used, const std::optional<std::string>& date) {
+  if (writeToFileObject(self, path, format, paper, landscape, csvSumsUnderToken, csvRaw, used,
+                        date)) {
+    return;
+  }
   const std::string file = pathArgument(path, "path");
   const std::string named = format.value_or(bomreport::formatForOutputPath(file));
   if (named.empty()) {
+    std::string names;
+    for (const std::string& name : bomreport::reportFormatNames()) {
+      names += (names.empty() ? "" : ", ") + name;
+    }
     throw py::value_error(file + ": its extension names no report format (" +
-                          bomreport::reportFormatExtensions() + "); name one with format=");
+                          bomreport::reportFormatExtensions() + "); name one with format= (" +
+                          names + ")");
   }
   const bomreport::ReportWriter& writer = writerFor(named);
   const bomreport::WriterOptions options =
@@ -171,16 +207,14 @@ py::list toRecords(ReportObject& self) {
   return records;
 }
 
-py::object toPandas(ReportObject& self) {
-  py::module_ pandas;
-  try {
-    pandas = py::module_::import("pandas");
-  } catch (py::error_already_set& missing) {
-    if (!missing.matches(PyExc_ImportError)) throw;
-    py::raise_from(missing, PyExc_ImportError,
-                   "Report.to_pandas needs pandas (Debian: python3-pandas)");
-    throw py::error_already_set();
+py::object toPandas(ReportObject& self, const std::string& layout, bool captions) {
+  if (layout == "parts") {
+    return partsFrame(itemsOf(self), self.report().columns(), captions);
   }
+  if (layout != "report") {
+    throw py::value_error("layout must be \"parts\" or \"report\", not \"" + layout + '"');
+  }
+  py::module_ pandas = importPandas("Report.to_pandas");
   return pandas.attr("DataFrame")(toRecords(self));
 }
 
@@ -277,9 +311,22 @@ void bindReport(py::module_& module) {
       .def("to_records", &toRecords,
            "One dict per item: \"depth\", \"type\", \"row\", then token to value as in\n"
            "Item.values.")
-      .def("to_pandas", &toPandas,
-           "The records as a pandas DataFrame, a column per key in order of first\n"
-           "appearance. Raises ImportError without pandas.")
+      .def("to_pandas", &toPandas, py::arg("layout") = "parts", py::kw_only(),
+           py::arg("captions") = false,
+           "The report as a pandas DataFrame. layout=\"parts\": one row per details line,\n"
+           "the group keys of its headers repeated, numbers as exact floats (ints in Int64\n"
+           "columns for integer tokens) in the units shown, columns named by token without\n"
+           "\"%\" (captions=True: by the template's captions). layout=\"report\": the records\n"
+           "of to_records, a column per key. Raises ImportError without pandas.")
+      .def(
+          "totals",
+          [](ReportObject& self, bool captions) {
+            return totalsFrames(itemsOf(self), self.report().columns(), captions);
+          },
+          py::kw_only(), py::arg("captions") = false,
+          "The sums: a dict from a footer's depth (0: the report's totals) to a DataFrame\n"
+          "with a row per footer, the keys of the group it closes and its sums, named as\n"
+          "to_pandas names them.")
       .def(
           "used", [](ReportObject& self) { return withEngine([&] { return self.used(); }); },
           "Per row whose values reached the report: (handles, tokens), the row's handle\n"

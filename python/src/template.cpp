@@ -21,6 +21,7 @@ std::string fileText(const bomreport::LoadedTemplate& templ) {
   std::ostringstream out;
   bomreport::TreeJsonOptions options;
   options.tokenUnits = &templ.tokenUnits;
+  options.columns = &templ.columns;
   bomreport::writeTreeJson(out, *templ.root, options);
   return out.str();
 }
@@ -65,6 +66,17 @@ py::str displayName(const TemplateSource& source) {
 }
 
 }  // namespace
+
+std::shared_ptr<TemplateSource> templateArgument(const py::object& templ) {
+  if (py::isinstance<TemplateSource>(templ)) return templ.cast<SourcePtr>();
+  if (py::isinstance<py::dict>(templ)) return templateFromDict(templ, "template");
+  if (py::isinstance<py::str>(templ) || py::isinstance<py::bytes>(templ) ||
+      py::hasattr(templ, "__fspath__")) {
+    return loadTemplate(templ);
+  }
+  throw py::type_error("template is a vrkbom.Template, a template file's path or a dict, not " +
+                       typeName(templ));
+}
 
 bomreport::LoadedTemplate TemplateSource::load() const {
   return bomreport::readTemplateText(name, json);

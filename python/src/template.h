@@ -4,6 +4,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <memory>
 #include <string>
 
 #include "BomTemplateFile.h"
@@ -23,6 +24,10 @@ struct TemplateSource {
   // itself). REQUIRES: the engine's lock is held.
   bomreport::LoadedTemplate load() const;
 };
+
+// A Template, a template file's path or a dict in the template file format as
+// a Template. Raises TypeError for anything else.
+std::shared_ptr<TemplateSource> templateArgument(const pybind11::object& templ);
 
 void bindTemplate(pybind11::module_& module);
 

@@ -23,7 +23,7 @@ def test_the_documented_example_writes_its_parts_list(tmp_path):
     assert done.stdout == printed + "\n"
 
     import openpyxl
-    sheet = openpyxl.load_workbook(tmp_path / "positions.xlsx").worksheets[0]
+    sheet = openpyxl.load_workbook(tmp_path / "positions.xlsx", data_only=True).worksheets[0]
     texts = [cell.value for row in sheet.iter_rows() for cell in row if cell.value is not None]
     assert "Parts: hall 1" in " ".join(map(str, texts))
     assert 534 in texts and 13.911472 in texts

@@ -61,13 +61,13 @@ def test_a_data_frame_read_from_the_csv_file_gives_its_report(bomreport):
 
 def test_a_report_frame_goes_round_to_parts_and_back():
     positions = vrkbom.evaluate(POSITIONS, vrkbom.Parts.load(example("steel-parts.csv")),
-                                merge_equal=True).to_pandas()
+                                merge_equal=True).to_pandas("report")
     lines = positions[positions["type"] == "kDetails"].drop(columns=["depth", "type"])
     lines = lines.dropna(axis="columns", how="all").rename(columns={"row": "handle"})
     summary = vrkbom.Template.from_dict({"children": [{"type": "kDetails", "tuples": [
         ["%SortAscBy:%PNum", ""], ["%PNum", ""], ["%Quantity", 0], ["%WeightInModel", 0.0]]}]})
     again = vrkbom.evaluate(summary, vrkbom.Parts.from_records(lines, name="positions"))
-    frame = again.to_pandas()
+    frame = again.to_pandas("report")
     assert list(frame.columns) == ["depth", "type", "row", "%PNum", "%Quantity", "%WeightInModel"]
     by_position = lines.set_index("%PNum")
     assert len(frame) == len(lines)

@@ -79,7 +79,7 @@ def test_records_and_the_data_frame(report):
                           "%Phase": 1, "%Quantity": 1, "%Length": 300, "%Weight": 4.239}
     for record, item in zip(records, report):
         assert record == {"depth": item.depth, "type": item.type, "row": item.row, **item.values}
-    frame = report.to_pandas()
+    frame = report.to_pandas("report")
     pandas.testing.assert_frame_equal(frame, pandas.DataFrame(records))
     assert list(frame.columns[:5]) == ["depth", "type", "row", "Title", "%MNum"]
     footer = frame[frame["type"] == "kReportFooter"].iloc[0]

@@ -138,6 +138,11 @@ class BOM_REPORT_API EvaluatedReport {
   const std::vector<ReportWarning>& warnings() const { return warnings_; }
   // The phases read, merge and evaluate as they went; a front end adds write.
   PhaseTimes& phases() { return phases_; }
+  // The template's captions and decimals, and what the parts file gave, for
+  // the writers (view() points at them).
+  ColumnStyles& columns() { return columns_; }
+  ReportCoverage& coverage() { return coverage_; }
+  const ColumnStyles& columns() const { return columns_; }
 
   // What a writer reads; with `withUsed` the used handles and tokens follow the
   // report. Valid while this report lives.
@@ -159,6 +164,8 @@ class BOM_REPORT_API EvaluatedReport {
   std::vector<ReportWarning> warnings_;
   std::vector<ReportLevel> levels_;  // of the evaluated template, for exact sums
   PhaseTimes phases_;
+  ColumnStyles columns_;
+  ReportCoverage coverage_;
   bool keepUntilExit_ = false;
 };
 
@@ -179,6 +186,8 @@ class BOM_REPORT_API ReportJob {
   const QelBomTemplate& templ() const { return *template_.root; }
   // The token unit types the template entered, for writing it back.
   const TokenUnitList& tokenUnits() const { return template_.tokenUnits; }
+  // Its captions and decimals, for writing it back.
+  const ColumnStyles& columns() const { return template_.columns; }
   const TokenTrace& trace() const { return trace_; }
   // How reports name the template and the parts ("steel.json", the table's
   // name, or "built-in default template").
@@ -193,7 +202,8 @@ class BOM_REPORT_API ReportJob {
 
  private:
   void prepare();
-  DataPtr loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases) const;
+  DataPtr loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases,
+                   ReportCoverage& coverage) const;
 
   ReportJobOptions options_;
   std::vector<ReportWarning> warnings_;

@@ -32,6 +32,7 @@ enum class WarningKind {
   kSumNotClosing,       // a sum in a section that closes no group
   kSectionIgnored,      // a section the evaluation never reaches
   kDetailsHaveChildren, // sections below a details section
+  kColumnUnused,        // a "columns" entry for a token the template does not show
   // The evaluation.
   kSumsLeaveRowsOut,    // rows whose repeated details line was dropped count in no sum
   kSumCountsRows,       // a sum of a per-piece token over rows of several pieces

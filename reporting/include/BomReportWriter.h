@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BomColumnStyles.h"
 #include "BomReportExport.h"
 #include "BomReportUnits.h"
 #include "BomReportWarnings.h"
@@ -53,6 +54,14 @@ struct ReportLevel {
   std::vector<Sum> sums;                  // of its closing section
 };
 
+// What a report covers of its parts file, for the formats for people to say.
+struct ReportCoverage {
+  std::vector<int> objectTypes;  // the object types the filter keeps; empty: every type
+  long long partsRead = 0;       // parts in the file
+  long long partsKept = 0;       // of them, those the filter kept
+  bool known = false;            // false: a report not made from parts (the sample data)
+};
+
 // What a writer reads. Nothing here is owned; everything must outlive write().
 struct Report {
   const QelBomTemplate* output;  // the evaluated tree
@@ -70,6 +79,10 @@ struct Report {
   const std::vector<ReportLevel>* levels = nullptr;
   // What the report left out or finds suspect; null for none.
   const std::vector<ReportWarning>* warnings = nullptr;
+  // The template's captions and decimals; null for none.
+  const ColumnStyles* columns = nullptr;
+  // What the parts file gave; null when unknown.
+  const ReportCoverage* coverage = nullptr;
 };
 
 class BOM_REPORT_API ReportWriter {

@@ -5,6 +5,8 @@
 //     "tokenUnits": [["%Weight", "kWeightUnit"], ...], optional, AddTokenType in order
 //     "tuples": [[token, value], ...],                 optional, the root's own tuples
 //     "children": [ SECTION, ... ]                     optional
+//     "columns": {TOKEN: {"caption": TEXT, "decimals": 0..15}, ...}
+//                                                      optional, BomColumnStyles.h
 //   }
 //   SECTION = { "type": "kGroupHeader", "tuples": [...], "children": [SECTION, ...] }
 //
@@ -27,6 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BomColumnStyles.h"
 #include "BomReportExport.h"
 #include "BomReportTrees.h"
 
@@ -56,6 +59,8 @@ struct LoadedTemplate {
   // Where its sections and tuples stand in the file; empty for the default
   // template.
   TemplateLines lines;
+  // How people see its columns ("columns"); each with the line of its key.
+  ColumnStyles columns;
 };
 
 // Throws InputError "FILE:LINE:COL: reason".
@@ -73,6 +78,8 @@ struct TreeJsonOptions {
   // Further members of the root, already rendered (`"name": value` lines
   // indented by two spaces), written after its children.
   std::string extraRootMembers;
+  // Written as the root's "columns" when not empty.
+  const ColumnStyles* columns = nullptr;
   // Called for every item below the root before it is written, in the order
   // they are written; `depth` is 0 for the root's children.
   std::function<void(const QelBomTemplateItem& item, int depth)> onItem;

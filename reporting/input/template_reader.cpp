@@ -11,8 +11,8 @@
 namespace bomreport {
 namespace {
 
-enum class Frame { kRoot, kSection, kChildren, kTuples, kTuple, kUnits, kUnit };
-enum class Key { kNone, kType, kTuples, kChildren, kTokenUnits };
+enum class Frame { kRoot, kSection, kChildren, kTuples, kTuple, kUnits, kUnit, kColumns, kColumn };
+enum class Key { kNone, kType, kTuples, kChildren, kTokenUnits, kColumns, kCaption, kDecimals };
 
 struct State {
   State(Frame f, QelBomTemplateItem* s, int d) : frame(f), section(s), depth(d) {}
@@ -26,6 +26,7 @@ struct State {
   QelBomDataTuple tuple;        // kTuple: the pair being read
   QelString unitToken;          // kUnit
   QelBomTemplateUnits::eTokenUnitType unitType = QelBomTemplateUnits::kUnkTokenUnitType;
+  ColumnStyle column;           // kColumns: the next key; kColumn: the style being read
 };
 
 unsigned keyBit(Key key) { return 1u << static_cast<unsigned>(key); }
@@ -44,6 +45,17 @@ class TemplateJsonReader : public JsonEventReader {
       return true;
     }
     State& top = stack_.back();
+    if (top.frame == Frame::kRoot && top.pendingKey == Key::kColumns) {
+      stack_.emplace_back(Frame::kColumns, top.section, 0);
+      return true;
+    }
+    if (top.frame == Frame::kColumns && !top.column.key.empty()) {
+      ColumnStyle style = std::move(top.column);
+      top.column = ColumnStyle();
+      stack_.emplace_back(Frame::kColumn, top.section, 0);
+      stack_.back().column = std::move(style);
+      return true;
+    }
     if (top.frame != Frame::kChildren) return unexpected("object");
     const int depth = top.depth + 1;
     if (depth > kMaxSectionDepth) {
@@ -58,8 +70,18 @@ class TemplateJsonReader : public JsonEventReader {
 
   bool onKey(const std::string& name) override {
     State& top = stack_.back();
+    if (top.frame == Frame::kColumns) return onColumnKey(top, name);
     Key key = Key::kNone;
-    if (name == "type") {
+    if (top.frame == Frame::kColumn) {
+      if (name == "caption") {
+        key = Key::kCaption;
+      } else if (name == "decimals") {
+        key = Key::kDecimals;
+      } else {
+        return fail("unknown key " + quoteForMessage(name) + " in the column of " +
+                    quoteForMessage(top.column.key) + " (a column has \"caption\" and \"decimals\")");
+      }
+    } else if (name == "type") {
       key = Key::kType;
     } else if (name == "tuples") {
       key = Key::kTuples;
@@ -67,6 +89,8 @@ class TemplateJsonReader : public JsonEventReader {
       key = Key::kChildren;
     } else if (name == "tokenUnits" && top.frame == Frame::kRoot) {
       key = Key::kTokenUnits;
+    } else if (name == "columns" && top.frame == Frame::kRoot) {
+      key = Key::kColumns;
     } else {
       return fail("unknown key " + quoteForMessage(name));
     }
@@ -83,6 +107,11 @@ class TemplateJsonReader : public JsonEventReader {
         top.pendingKey == Key::kType) {
       top.pendingKey = Key::kNone;
       return setType(top, value);
+    }
+    if (top.frame == Frame::kColumn && top.pendingKey == Key::kCaption) {
+      top.pendingKey = Key::kNone;
+      top.column.caption = value;
+      return true;
     }
     if (top.frame == Frame::kTuple && top.elements < 2) {
       if (top.elements++ == 0) {
@@ -108,6 +137,15 @@ class TemplateJsonReader : public JsonEventReader {
   bool onNumber(const JsonNumber& number) override {
     if (stack_.empty()) return unexpected("number");
     State& top = stack_.back();
+    if (top.frame == Frame::kColumn && top.pendingKey == Key::kDecimals) {
+      if (!number.fitsInt32 || number.int32 < 0 || number.int32 > kMaxColumnDecimals) {
+        return fail("\"decimals\" must be a whole number from 0 to " +
+                    std::to_string(kMaxColumnDecimals));
+      }
+      top.pendingKey = Key::kNone;
+      top.column.decimals = number.int32;
+      return true;
+    }
     if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("number");
     if (number.integral && !number.fitsInt32) {
       return fail("integer value out of the 32-bit range");
@@ -188,6 +226,16 @@ class TemplateJsonReader : public JsonEventReader {
 
   bool onEndObject() override {
     State& top = stack_.back();
+    if (top.frame == Frame::kColumn) {
+      out_.columns.set(std::move(top.column));
+      stack_.pop_back();
+      return true;
+    }
+    if (top.frame == Frame::kColumns) {
+      stack_.pop_back();
+      stack_.back().pendingKey = Key::kNone;
+      return true;
+    }
     if (top.frame == Frame::kSection && (top.seenKeys & keyBit(Key::kType)) == 0) {
       return fail("section without a \"type\"");
     }
@@ -211,7 +259,11 @@ class TemplateJsonReader : public JsonEventReader {
             return "an array of sections";
           case Key::kTokenUnits:
             return "an array of [token, unit type] pairs";
+          case Key::kColumns:
+            return "an object of columns by token";
           case Key::kNone:
+          case Key::kCaption:
+          case Key::kDecimals:
             break;
         }
         return "a key";
@@ -221,6 +273,12 @@ class TemplateJsonReader : public JsonEventReader {
         return "a [token, value] pair";
       case Frame::kUnits:
         return "a [token, unit type] pair";
+      case Frame::kColumns:
+        return top.column.key.empty() ? "a token" : "a column object";
+      case Frame::kColumn:
+        if (top.pendingKey == Key::kCaption) return "a caption string";
+        if (top.pendingKey == Key::kDecimals) return "a number of decimals";
+        return "\"caption\" or \"decimals\"";
       case Frame::kTuple:
       case Frame::kUnit:
         if (top.elements == 0) return "a token string";
@@ -234,6 +292,16 @@ class TemplateJsonReader : public JsonEventReader {
   }
 
  private:
+  bool onColumnKey(State& columns, const std::string& token) {
+    if (token.empty()) return fail("a column of an empty token");
+    if (out_.columns.find(token) != nullptr && out_.columns.find(token)->key == token) {
+      return fail("duplicate column " + quoteForMessage(token));
+    }
+    columns.column.key = token;
+    columns.column.line = tokenLine();
+    return true;
+  }
+
   bool setType(State& state, const std::string& name) {
     QelBomTemplateItem::eTemplateItemType type;
     if (!sectionTypeFromName(name, type)) {
@@ -267,7 +335,7 @@ long long TemplateLines::tupleLine(const QelBomItemBase* section, int index) con
 }
 
 LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text) {
-  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}, {}};
+  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}, {}, {}};
   TemplateJsonReader reader(fileName, text, loaded);
   reader.run();
   return loaded;
@@ -279,7 +347,7 @@ LoadedTemplate readTemplateFile(const std::string& path) {
 }
 
 LoadedTemplate defaultTemplate() {
-  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}};
+  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}, {}};
   // The units object cannot list its entries; ask it about every token the
   // template uses. Entries of kUnkTokenUnitType look like absent ones and
   // change nothing in the display, so they are not needed.

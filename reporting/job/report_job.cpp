@@ -14,6 +14,7 @@
 #include "job/engine_scope.h"
 #include "job/host_tokens.h"
 #include "job/input_units.h"
+#include "job/column_checks.h"
 #include "job/evaluation_checks.h"
 #include "job/report_warnings.h"
 #include "job/sum_checks.h"
@@ -103,6 +104,8 @@ EvaluatedReport::EvaluatedReport(EvaluatedReport&& other) noexcept
       warnings_(std::move(other.warnings_)),
       levels_(std::move(other.levels_)),
       phases_(std::move(other.phases_)),
+      columns_(std::move(other.columns_)),
+      coverage_(std::move(other.coverage_)),
       keepUntilExit_(other.keepUntilExit_) {}
 
 Report EvaluatedReport::view(bool withUsed) {
@@ -110,6 +113,8 @@ Report EvaluatedReport::view(bool withUsed) {
   report.rows = data_.get();
   report.levels = &levels_;
   report.warnings = &warnings_;
+  report.columns = &columns_;
+  report.coverage = &coverage_;
   return report;
 }
 
@@ -138,6 +143,7 @@ void ReportJob::prepare() {
   template_.root->setUnitsForTokens(&units_);
   template_.root->getTokenTrace(trace_.tokens);
   template_.root->getFilterObjTypes(trace_.filterObjTypes);
+  append(warnings_, columnWarnings(template_, options_.templatePath));
 }
 
 std::string ReportJob::templateName() const {
@@ -151,7 +157,8 @@ std::string ReportJob::dataName() const {
 
 // Step 4: the host extracts only what the template uses, in internal units,
 // and fills in what it derives.
-DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases) const {
+DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases,
+                            ReportCoverage& coverage) const {
   const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
   data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
@@ -178,6 +185,8 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
+  coverage = ReportCoverage{std::vector<int>(trace_.filterObjTypes.begin(), trace_.filterObjTypes.end()),
+                            builder.partsRead(), builder.partsKept(), true};
   std::vector<ReportWarning> partsWarnings =
       partsFileWarnings(dataTokens, host.derivedTokens(), trace_.filterObjTypes, facts);
   // A tuple already named as a misspelt directive is no missing token too.
@@ -203,7 +212,8 @@ EvaluatedReport ReportJob::evaluate() {
   const EngineScope engine(options_.settings, options_.collation);
   std::vector<ReportWarning> warnings = warnings_;
   PhaseTimes phases;
-  DataPtr data = loadData(warnings, phases);
+  ReportCoverage coverage;
+  DataPtr data = loadData(warnings, phases, coverage);
   const std::vector<TemplateLevel> levels = templateLevels(*template_.root);
   // The engine's own template is a preview as it is meant: only what would
   // be wrong (a sum past 32 bits) stops it.
@@ -225,6 +235,8 @@ EvaluatedReport ReportJob::evaluate() {
   EvaluatedReport report(std::move(output), std::move(data), std::move(units), templateName(),
                          dataName(), std::move(warnings), std::move(reportLevels));
   report.phases() = std::move(phases);
+  report.columns() = template_.columns;
+  report.coverage() = std::move(coverage);
   return report;
 }
 

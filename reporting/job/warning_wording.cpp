@@ -37,6 +37,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kSumNotClosing: return "sum-not-closing";
     case WarningKind::kSectionIgnored: return "section-ignored";
     case WarningKind::kDetailsHaveChildren: return "details-have-children";
+    case WarningKind::kColumnUnused: return "column-unused";
     case WarningKind::kSumsLeaveRowsOut: return "sums-leave-rows-out";
     case WarningKind::kSumCountsRows: return "sum-counts-rows";
     case WarningKind::kMixedSum: return "mixed-sum";

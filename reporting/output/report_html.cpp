@@ -15,6 +15,7 @@
 #include "text/names.h"
 #include "output/paper.h"
 #include "output/report_html.h"
+#include "output/report_coverage.h"
 #include "output/report_table.h"
 #include "output/report_used.h"
 #include "output/report_format.h"
@@ -123,7 +124,7 @@ void writeHead(std::ostream& out, const Report& report, const ReportTable& table
   }
   if (!info.empty()) out << "<table class=\"info\">\n" << info << "</table>\n";
   out << "<p class=\"source\">Template: " << escape(report.templateName)
-      << " &middot; Parts: " << escape(report.dataName) << "</p>\n";
+      << " &middot; Parts: " << escape(sourceLine(report, " \xC2\xB7 ")) << "</p>\n";
 }
 
 void writeHeadings(std::ostream& out, const ReportTable& table) {

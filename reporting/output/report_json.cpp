@@ -3,7 +3,8 @@
 // text reads as a number is a JSON number; when the number's shortest JSON
 // text differs from the display text ("4.20" against 4.2), the display text
 // follows as a third element: ["%Weight", 4.2, {"text": "4.20"}]. The root's
-// "units" names the unit of every token with one (sums included), and "used",
+// "units" names the unit of every token with one (sums included), "columns"
+// the template's captions and decimals (as the template file has them), "used",
 // when asked for, the used handles and tokens.
 #include "output/report_json.h"
 
@@ -131,6 +132,7 @@ void writeJsonReport(std::ostream& out, const Report& report) {
   options.tupleValue = [&values](const QelBomTemplateItem& item, int index) {
     return values.value(item, index);
   };
+  options.columns = report.columns;  // the template's captions and decimals
   options.extraRootMembers = unitsMember(*report.output, report.units);
   if (report.warnings != nullptr && !report.warnings->empty()) {
     options.extraRootMembers += ",\n" + warningsMember(*report.warnings);

@@ -16,21 +16,23 @@
 // open every page. Rows are one line each and never split; a group header is
 // not left alone at the foot of a page. Numbers are right-aligned in tabular
 // figures; headers are shaded and bold; footers are ruled, labelled "Σ ..."
-// and their sums bold. Columns are as wide as their widest text; when the
-// table is wider than the page the font shrinks down to 5 pt, then text
-// columns are narrowed and their texts cut with "…".
+// and their sums bold. Columns are as wide as their widest text. On wider paper
+// the type grows with the page's width (8 pt on A4 portrait, up to 12 pt) as
+// far as the table fits, and the columns share the room left, so that the
+// table spans the printable width; a table wider than the page shrinks to fit
+// (only below 2 pt are text columns narrowed and their texts cut with "…").
 //
 // Memory: the table is walked twice, once to count the pages ("Page N of M")
 // and once to draw them; each page is written out as soon as it is complete.
 #include "output/report_pdf.h"
 
 #include <algorithm>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "output/paper.h"
 #include "output/pdf_canvas.h"
+#include "output/report_coverage.h"
 #include "output/report_table.h"
 #include "output/report_format.h"
 
@@ -41,7 +43,9 @@ constexpr double kMillimetre = 72.0 / 25.4;
 constexpr double kMarginX = 14 * kMillimetre;
 constexpr double kMarginY = 12 * kMillimetre;
 constexpr double kBodySize = 8.0;
-constexpr double kMinBodySize = 5.0;
+constexpr double kMinBodySize = 2.0;  // below it texts are cut rather than shrunk
+constexpr double kMaxBodySize = 12.0;
+constexpr double kA4Width = 595.276;  // A4 portrait, where the table is set at kBodySize
 constexpr double kHeadSize = 7.0;
 constexpr double kTitleSize = 14.0;
 constexpr double kInfoSize = 8.0;
@@ -131,8 +135,8 @@ Layout makeLayout(const ReportTable& table, const PdfFonts& fonts, PageSize page
   const double available = layout.right - layout.left;
   const double padding = 2 * kPadding * static_cast<double>(table.columns().size());
   const double textWidth = sum(naturalWidths(table, 1.0)) - padding;
-  layout.size = kBodySize;
-  if (textWidth > 0 && textWidth * kBodySize + padding > available) {
+  layout.size = std::min(kMaxBodySize, kBodySize * std::max(1.0, page.width / kA4Width));
+  if (textWidth > 0 && textWidth * layout.size + padding > available) {
     layout.size = std::max(kMinBodySize, (available - padding) / textWidth);
   }
   layout.rowHeight = layout.size * kRowFactor;
@@ -140,10 +144,9 @@ Layout makeLayout(const ReportTable& table, const PdfFonts& fonts, PageSize page
   const double total = sum(layout.width);
   if (total > available) {
     narrowToFit(table, available, layout.width);
-  } else if (!layout.width.empty()) {
-    // The room left is shared out, no column growing beyond twice its width.
-    const double extra = (available - total) / static_cast<double>(layout.width.size());
-    for (double& width : layout.width) width += std::min(extra, width);
+  } else if (total > 0) {
+    // The room left is shared out in proportion to the widths.
+    for (double& width : layout.width) width *= available / total;
   }
   double x = layout.left;
   for (double width : layout.width) {
@@ -152,15 +155,6 @@ Layout makeLayout(const ReportTable& table, const PdfFonts& fonts, PageSize page
   }
   layout.right = std::min(layout.right, x);
   return layout;
-}
-
-std::string today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof(text), "%Y-%m-%d", &local);
-  return text;
 }
 
 // Lays the report out on pages; with a canvas it draws them, without one it
@@ -286,7 +280,8 @@ void Pages::placeTitle() {
   for (const LabelledText& line : table_.titleDetails()) {
     placeLine(line.label + ": " + line.text, kInfoSize, FontStyle::kRegular, kInk, kInfoSize * 1.5);
   }
-  placeLine("Template: " + report_.templateName + "  \xC2\xB7  Parts: " + report_.dataName,
+  placeLine("Template: " + report_.templateName + "  \xC2\xB7  Parts: " +
+                sourceLine(report_, "  \xC2\xB7  "),
             kInfoSize - 1, FontStyle::kRegular, kGrey, kInfoSize * 1.5);
   y_ += 6;
 }
@@ -378,7 +373,7 @@ void writePdfReport(std::ostream& out, const Report& report) {
   const PdfFonts fonts;
   const ReportTable table(report, &fonts);
   const Layout layout = makeLayout(table, fonts, pageSize(options.paper, options.landscape));
-  const std::string date = options.date.empty() ? today() : options.date;
+  const std::string date = reportDate(&options);
   const int pages = Pages(report, table, layout, fonts, nullptr, 0, date).run();
   PdfCanvas canvas(out, layout.page, fonts, table.title());
   Pages(report, table, layout, fonts, &canvas, pages, date).run();

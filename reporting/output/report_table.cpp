@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/text_util.h"
+#include "output/column_styles.h"
 #include "output/report_labels.h"
 
 namespace bomreport {
@@ -30,8 +31,9 @@ bool isSum(const QelBomDataToken& token) {
   return view(token.token()).substr(0, prefix.size()) == prefix;
 }
 
-std::string headingOf(const ColumnIndex::Column& column, const ReportUnits* units) {
-  std::string heading = tokenHeading(column.token, units);
+std::string headingOf(const ColumnIndex::Column& column, const ColumnStyles* styles,
+                      const ReportUnits* units) {
+  std::string heading = styledHeading(column.token, styles, units);
   if (column.occurrence > 0) heading += " (" + std::to_string(column.occurrence + 1) + ')';
   return heading;
 }
@@ -72,6 +74,7 @@ int TableRow::lastFilled() const {
 
 ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
     : units_(report.units),
+      styles_(report.columns),
       lines_(collectLines(*report.output)),
       title_("Bill of materials"),
       exact_(report) {
@@ -120,34 +123,68 @@ ReportTable::Role ReportTable::roleOf(std::size_t line) const {
   return Role::kRow;
 }
 
-// Columns, their alignment and their widths, from every row's cells.
+// Columns, their alignment, decimals and widths, from every row's cells: a
+// first pass finds what each column holds, a second (with a measure) sizes
+// the texts as they will be shown.
 void ReportTable::readTree(const TextMeasure* measure) {
   for (std::size_t l = 0; l < lines_.size(); ++l) {
     if (roleOf(l) != Role::kRow) continue;
     const Item& item = *lines_[l].item;
-    const RowKind kind = kindOf(item.type());
-    hasFooters_ = hasFooters_ || kind == RowKind::kFooter;
+    hasFooters_ = hasFooters_ || kindOf(item.type()) == RowKind::kFooter;
     index_.map(item, cellColumns_);
-    columns_.resize(index_.columns().size());
+    for (std::size_t c = columns_.size(); c < index_.columns().size(); ++c) {
+      const std::u16string_view token = index_.columns()[c].token;
+      const ColumnStyle* style = styles_ != nullptr ? styles_->find(token) : nullptr;
+      columns_.emplace_back();
+      decimals_.emplace_back(style != nullptr ? style->decimals : -1,
+                             units_ != nullptr ? units_->unitOf(QelString(token.data(),
+                                                                          static_cast<int>(token.size())))
+                                               : nullptr);
+      columns_.back().numeric = !isTextToken(token);
+    }
     const QelArray<QelBomDataTuple>& tuples = item.getData();
     for (int i = 0; i < tuples.count(); ++i) {
       if (cellColumns_[i] < 0) continue;
-      TableColumn& column = columns_[static_cast<std::size_t>(cellColumns_[i])];
+      const std::size_t c = static_cast<std::size_t>(cellColumns_[i]);
       const QelString text = tuples[i].value().asString();
       DisplayNumber number;
-      if (text.length() == 0) continue;
-      if (column.numeric && !readDisplayNumber(text, number)) column.numeric = false;
-      if (measure != nullptr) {
-        const bool bold = kind == RowKind::kHeader || isSum(tuples[i].token());
-        column.width = std::max(column.width, measure->width(toUtf8(text), bold));
+      if (text.length() == 0 || !columns_[c].numeric) continue;
+      if (readDisplayNumber(text, number)) {
+        decimals_[c].add(number);
+      } else {
+        columns_[c].numeric = false;
       }
     }
   }
   for (std::size_t c = 0; c < columns_.size(); ++c) {
-    columns_[c].heading = headingOf(index_.columns()[c], units_);
-    if (measure != nullptr) {
-      columns_[c].width = std::max(columns_[c].width, measure->width(columns_[c].heading, true));
+    columns_[c].heading = headingOf(index_.columns()[c], styles_, units_);
+    columns_[c].decimals = columns_[c].numeric ? decimals_[c].decimals() : -1;
+  }
+  if (measure != nullptr) measureColumns(*measure);
+}
+
+void ReportTable::measureColumns(const TextMeasure& measure) {
+  for (std::size_t l = 0; l < lines_.size(); ++l) {
+    if (roleOf(l) != Role::kRow) continue;
+    const Item& item = *lines_[l].item;
+    const RowKind kind = kindOf(item.type());
+    index_.map(item, cellColumns_);
+    const QelArray<QelBomDataTuple>& tuples = item.getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      if (cellColumns_[i] < 0) continue;
+      const std::size_t c = static_cast<std::size_t>(cellColumns_[i]);
+      std::string text = toUtf8(tuples[i].value().asString());
+      if (text.empty()) continue;
+      DisplayNumber number;
+      if (columns_[c].numeric && readDisplayNumber(text, number)) {
+        text = decimals_[c].show(text, number, nullptr);
+      }
+      const bool bold = kind == RowKind::kHeader || isSum(tuples[i].token());
+      columns_[c].width = std::max(columns_[c].width, measure.width(text, bold));
     }
+  }
+  for (TableColumn& column : columns_) {
+    column.width = std::max(column.width, measure.width(column.heading, true));
   }
 }
 
@@ -160,10 +197,15 @@ void ReportTable::fillCells(std::size_t line, TableRow& row) const {
   for (int i = 0; i < tuples.count(); ++i) {
     if (cellColumns_[i] < 0) continue;
     TableCell& cell = row.cells[static_cast<std::size_t>(cellColumns_[i])];
+    const std::size_t c = static_cast<std::size_t>(cellColumns_[i]);
     cell.text = toUtf8(tuples[i].value().asString());
     cell.sum = isSum(tuples[i].token());
-    cell.isNumber = readDisplayNumber(cell.text, cell.number);
+    cell.isNumber = columns_[c].numeric && readDisplayNumber(cell.text, cell.number);
     cell.exact = exactValues_[static_cast<std::size_t>(i)];
+    if (cell.isNumber) {
+      const double* exact = cell.exact.kind == ExactValue::kReal ? &cell.exact.real : nullptr;
+      cell.text = decimals_[c].show(cell.text, cell.number, exact);
+    }
   }
 }
 

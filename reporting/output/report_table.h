@@ -6,7 +6,8 @@
 //     formats to repeat on every page (the engine leaves pages to its host);
 //   - every other item is a row, with a cell per column: a column per visible
 //     token in order of first appearance, a sum in the column of the token it
-//     sums, headed "Weight [kg]" (report_labels.h).
+//     sums, headed "Weight [kg]" (report_labels.h), or by the template's
+//     caption; a column of reals shows one number of decimals (column_styles.h).
 // A footer row is labelled with "Σ" and the texts of the group header it closes
 // ("Σ B1 BEAM"), or "Σ Total" when it closes the report.
 #ifndef BOMREPORT_OUTPUT_REPORT_TABLE_H_
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "BomReportWriter.h"
+#include "output/column_styles.h"
 #include "text/display_number.h"
 #include "output/exact_values.h"
 #include "output/report_tree.h"
@@ -49,7 +51,10 @@ struct TableRow {
 
 struct TableColumn {
   std::string heading;  // "Weight [kg]"
-  bool numeric = true;  // every text in it reads as a number
+  // Every text in it reads as a number, and its token is no text of the
+  // catalogue: its numbers are numbers, right-aligned.
+  bool numeric = true;
+  int decimals = -1;    // what every real of a numeric column shows; -1: no reals
   double width = 0.0;   // the widest text, heading included, as the measure gives it
 };
 
@@ -117,12 +122,14 @@ class ReportTable {
 
   Role roleOf(std::size_t line) const;
   void readTree(const TextMeasure* measure);
+  void measureColumns(const TextMeasure& measure);
   // The first text of the title block is the title, the others its details.
   void splitTitle(std::vector<LabelledText> block);
   void fillCells(std::size_t line, TableRow& row) const;
   static std::vector<LabelledText> texts(const QelBomTemplateItem& item, const ReportUnits* units);
 
   const ReportUnits* units_;
+  const ColumnStyles* styles_;  // may be null
   std::vector<ReportLine> lines_;
   std::size_t titleLine_, pageHeaderLine_, pageFooterLine_;  // lines_.size(): none
   std::string title_;
@@ -132,6 +139,7 @@ class ReportTable {
   ExactValues exact_;
   mutable std::vector<ExactValue> exactValues_;
   std::vector<TableColumn> columns_;
+  std::vector<ColumnDecimals> decimals_;  // by column
   bool hasFooters_ = false;
 };
 

@@ -16,6 +16,7 @@
 #include "text/names.h"
 #include "text/text_util.h"
 #include "text/display_number.h"
+#include "output/column_styles.h"
 #include "output/report_labels.h"
 #include "output/report_text.h"
 #include "output/report_tree.h"
@@ -63,20 +64,37 @@ struct Shape {
   std::vector<std::string> labels;  // per tuple
   std::vector<bool> visible;        // per tuple
   std::vector<int> widths;          // widest value per tuple
-  std::vector<bool> numeric;        // every value reads as a number
+  std::vector<bool> numeric;        // every value reads as a number, of no text token
+  std::vector<ColumnDecimals> decimals;  // per tuple
 };
 
-Shape makeShape(const QelBomTemplateItem& item, const ReportUnits* units) {
+Shape makeShape(const QelBomTemplateItem& item, const Report& report) {
   Shape shape;
   const QelArray<QelBomDataTuple>& tuples = item.getData();
   for (int i = 0; i < tuples.count(); ++i) {
-    shape.labels.push_back(isVisible(tuples[i]) ? oneLine(valueLabel(tuples[i].token(), units))
-                                                : std::string());
+    const QelBomDataToken& token = tuples[i].token();
+    shape.labels.push_back(isVisible(tuples[i])
+                               ? oneLine(styledLabel(token, report.columns, report.units))
+                               : std::string());
     shape.visible.push_back(isVisible(tuples[i]));
+    shape.numeric.push_back(!isTextToken(view(token.token())));
+    const ColumnStyle* style =
+        report.columns != nullptr ? report.columns->find(view(token.token())) : nullptr;
+    shape.decimals.emplace_back(style != nullptr ? style->decimals : -1,
+                                report.units != nullptr ? report.units->unitOf(token.token()) : nullptr);
   }
   shape.widths.assign(shape.labels.size(), 0);
-  shape.numeric.assign(shape.labels.size(), true);
   return shape;
+}
+
+// A value as its shape shows it: reals with the decimals of their column.
+std::string shownValue(const Shape& shape, int i, const QelString& value) {
+  std::string text = oneLine(toUtf8(value));
+  DisplayNumber number;
+  if (shape.numeric[i] && readDisplayNumber(text, number)) {
+    text = shape.decimals[i].show(text, number, nullptr);
+  }
+  return text;
 }
 
 // Empty cells do not keep a column from being aligned as numbers.
@@ -104,7 +122,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
     auto found = shapeIndex.find(line);
     if (found == shapeIndex.end()) {
       found = shapeIndex.emplace(line, static_cast<int>(shapes.size())).first;
-      shapes.push_back(makeShape(*line.item, report.units));
+      shapes.push_back(makeShape(*line.item, report));
     }
     lineShape[l] = found->second;
     Shape& shape = shapes[static_cast<std::size_t>(found->second)];
@@ -112,12 +130,22 @@ void writeTextReport(std::ostream& out, const Report& report) {
     for (int i = 0; i < tuples.count(); ++i) {
       if (!shape.visible[i]) continue;
       const QelString text = tuples[i].value().asString();
-      shape.widths[i] = std::max(shape.widths[i], displayWidth(text));
+      DisplayNumber number;
       if (shape.numeric[i] && !numericText(text)) shape.numeric[i] = false;
+      if (shape.numeric[i] && readDisplayNumber(text, number)) shape.decimals[i].add(number);
     }
     const int title =
         2 * line.depth + displayWidth(std::string_view(sectionTitle(line.item->type())));
     titleWidth = std::max(titleWidth, title);
+  }
+  for (std::size_t l = 0; l < lines.size(); ++l) {  // widths as the values are shown
+    Shape& shape = shapes[static_cast<std::size_t>(lineShape[l])];
+    const QelArray<QelBomDataTuple>& tuples = lines[l].item->getData();
+    for (int i = 0; i < tuples.count(); ++i) {
+      if (!shape.visible[i]) continue;
+      const int width = displayWidth(shownValue(shape, i, tuples[i].value().asString()));
+      shape.widths[i] = std::max(shape.widths[i], width);
+    }
   }
 
   // Pass 2: the lines.
@@ -138,7 +166,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
       firstCell = false;
       text += shape.labels[i];
       text += ' ';
-      const std::string value = oneLine(toUtf8(tuples[i].value().asString()));
+      const std::string value = shownValue(shape, i, tuples[i].value().asString());
       const int gap = shape.widths[i] - displayWidth(value);
       if (shape.numeric[i]) pad(text, gap);
       text += value;

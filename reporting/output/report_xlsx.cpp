@@ -9,10 +9,22 @@
 //   ...
 //
 // A cell whose display text reads as a number holds that number, in the unit
-// it is shown in, with a number format of the same decimals ("0.00" for 4.20);
-// every other text is a string, never a formula. Rows carry their group level
-// as an outline level (at most 7, the format's limit), so groups collapse onto
-// their footers. Columns are as wide as their texts. The page setup prints on
+// it is shown in, with a number format of the same decimals ("0.00" for 4.20),
+// one per column of reals; every other text (and every value of a catalogue
+// text token, such as a bolt grade "8.8") is a string, never a formula. Rows
+// carry their group level as an outline level (at most 7, the format's limit),
+// so groups collapse onto their footers.
+//
+// For filtering, every details row repeats the keys of the groups it lies in:
+// the texts of their header rows, in the same columns, in grey. The
+// autofilter covers the headings and the rows down to the last that is no
+// report footer. A sum is a formula, =SUBTOTAL(9,range) over its group's rows
+// (header to the row above the footer; the report's whole table for a report
+// footer), with its value stored, so that filtering recomputes it and a reader
+// that does not recalculate shows the right figure. Where the cells of the
+// range do not add up to the sum (its token is not shown in the details, rows
+// left out of sums, a group that began on an earlier sheet), the sum is its
+// value alone. Columns are as wide as their texts. The page setup prints on
 // the options' paper, one page wide, headings repeated, the title and the
 // parts file at the top of every page and "Page N of M" at the bottom; the
 // page footer's texts follow the table.
@@ -27,6 +39,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -38,6 +51,7 @@
 #include "BomReportErrors.h"
 #include "text/text_util.h"
 #include "output/paper.h"
+#include "output/report_coverage.h"
 #include "output/report_table.h"
 #include "output/temporary_files.h"
 #include "output/report_format.h"
@@ -88,7 +102,8 @@ enum class Style {
   kHeading,
   kHeadingRight,
   kTitle,
-  kInfo
+  kInfo,
+  kKey  // a group key repeated in a details row
 };
 
 // `text` in the header language of the page setup ("&" doubled), cut to at
@@ -105,6 +120,28 @@ std::string pageText(const std::string& text, int most) {
     i = end;
   }
   return out;
+}
+
+// The number itself where it is known; the format shows it as the text does.
+double numberOf(const TableCell& cell) {
+  if (!cell.exact.isNumber()) return cell.number.value;
+  return cell.exact.kind == ExactValue::kInteger ? static_cast<double>(cell.exact.integer)
+                                                 : cell.exact.real;
+}
+
+// Whether SUBTOTAL's `total` is the sum `value` (as adding the same numbers in
+// another order gives it).
+bool sameSum(double total, double value) {
+  return std::fabs(total - value) <= 1e-9 * std::max(1.0, std::fabs(value));
+}
+
+// "C12" for row 11, column 2 (both from 0).
+std::string cellName(lxw_row_t row, lxw_col_t column) {
+  std::string letters;
+  for (unsigned long c = column + 1UL; c > 0; c = (c - 1) / 26) {
+    letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+  }
+  return letters + std::to_string(row + 1);
 }
 
 std::string numberFormat(const DisplayNumber& number) {
@@ -130,6 +167,7 @@ class XlsxReport {
     lxw_row_t row = 0;  // the next row to write
     lxw_row_t headingRow = 0;
     lxw_row_t tableEnd = 0;  // the row after the table's last
+    bool filtered = false;   // the autofilter is set
     bool finished = false;
     std::vector<int> widths;  // per column, in characters
   };
@@ -141,11 +179,25 @@ class XlsxReport {
   void writeTitle();
   void writeLabelled(const std::vector<LabelledText>& texts);
   void writeHeadings();
-  void writeRow(const TableRow& row);
+  // What the cells of a group's rows add up to, column by column, as
+  // SUBTOTAL(9, ...) adds them: every number that is no formula.
+  struct Range {
+    std::size_t sheet;  // the sheet it began on
+    lxw_row_t first;    // its first row
+    std::vector<double> sums;
+  };
+  void writeRow(const TableRow& row, const std::vector<TableRow>& open);
+  void writeKeys(const TableRow& row, const std::vector<TableRow>& open);
+  // A footer's sum: a formula over `range` (null: none) when its cells add up
+  // to it. Returns whether it wrote a formula.
+  bool writeSum(lxw_col_t column, const TableCell& cell, Style style, const Range* range);
+  void count(std::size_t column, double value);
   // Table cells widen their column; other texts (title lines) do not.
   void writeCell(lxw_col_t column, const TableCell& cell, Style style, bool inTable = true);
   void writeString(lxw_col_t column, const std::string& text, Style style);
   void finishSheet();
+  // The autofilter over the headings and the rows above the current one.
+  void setFilter();
 
   const Report& report_;
   const WriterOptions options_;
@@ -154,6 +206,8 @@ class XlsxReport {
   lxw_workbook* workbook_;
   std::map<std::tuple<Style, int, bool>, lxw_format*> formats_;
   std::vector<Sheet> sheets_;
+  std::vector<Range> groups_;  // of the cursor's open groups
+  Range all_{0, 0, {}};        // the table of the first sheet
 };
 
 XlsxReport::XlsxReport(const Report& report, const std::string& path, lxw_row_t sheetRows)
@@ -215,7 +269,8 @@ lxw_format* XlsxReport::format(Style style, const DisplayNumber* number) {
       format_set_font_size(format, 14);
       break;
     case Style::kInfo:
-      format_set_font_color(format, 0x555555);
+    case Style::kKey:
+      format_set_font_color(format, style == Style::kKey ? 0x808080 : 0x555555);
       break;
     default:
       break;
@@ -275,15 +330,33 @@ void XlsxReport::writeCell(lxw_col_t column, const TableCell& cell, Style style,
     writeString(column, cell.text, style);
     return;
   }
-  // The number itself where it is known; the format shows it as the text does.
-  const double value = cell.exact.isNumber()
-                           ? (cell.exact.kind == ExactValue::kInteger
-                                  ? static_cast<double>(cell.exact.integer)
-                                  : cell.exact.real)
-                           : cell.number.value;
-  check(worksheet_write_number(sheet.sheet, sheet.row, column, value,
+  check(worksheet_write_number(sheet.sheet, sheet.row, column, numberOf(cell),
                                format(style, &cell.number)),
         "writing a number");
+}
+
+void XlsxReport::count(std::size_t column, double value) {
+  if (column >= all_.sums.size()) return;
+  for (Range& group : groups_) group.sums[column] += value;
+  all_.sums[column] += value;
+}
+
+bool XlsxReport::writeSum(lxw_col_t column, const TableCell& cell, Style style,
+                          const Range* range) {
+  Sheet& sheet = sheets_.back();
+  const double value = numberOf(cell);
+  if (range == nullptr || range->sheet + 1 != sheets_.size() || range->first >= sheet.row ||
+      !sameSum(range->sums[column], value)) {
+    writeCell(column, cell, style);
+    return false;
+  }
+  sheet.widths[column] = std::max(sheet.widths[column], displayWidth(cell.text));
+  const std::string formula = "=SUBTOTAL(9," + cellName(range->first, column) + ':' +
+                              cellName(sheet.row - 1, column) + ')';
+  check(worksheet_write_formula_num(sheet.sheet, sheet.row, column, formula.c_str(),
+                                    format(style, &cell.number), value),
+        "writing a sum");
+  return true;
 }
 
 // The title, the title block's other texts and the page header, as label and
@@ -294,7 +367,8 @@ void XlsxReport::writeTitle() {
   ++sheet.row;
   writeLabelled(table_.titleDetails());
   writeLabelled(table_.pageHeader());
-  writeString(0, "Template: " + report_.templateName + " \xC2\xB7 Parts: " + report_.dataName,
+  writeString(0, "Template: " + report_.templateName + " \xC2\xB7 Parts: " +
+                     sourceLine(report_, " \xC2\xB7 "),
               Style::kInfo);
   sheet.row += 2;  // and an empty row
 }
@@ -336,12 +410,24 @@ Style styleOf(const TableRow& row, const TableCell& cell) {
   }
 }
 
-void XlsxReport::writeRow(const TableRow& row) {
+void XlsxReport::writeRow(const TableRow& row, const std::vector<TableRow>& open) {
   if (sheets_.back().row >= sheetRows_) {
     newSheet();
     writeHeadings();
   }
+  // In constant-memory mode a range must end at or after the row being
+  // written: the filter is set before the first report footer.
+  if (row.type == QelBomTemplateItem::kReportFooter) setFilter();
   Sheet& sheet = sheets_.back();
+  if (groups_.size() > open.size()) groups_.resize(open.size());
+  const bool closes = row.kind == RowKind::kFooter && !open.empty() &&
+                      open.back().level == row.level && groups_.size() == open.size();
+  const Range* range = closes ? &groups_.back()
+                       : row.type == QelBomTemplateItem::kReportFooter && row.level == 0 ? &all_
+                                                                                         : nullptr;
+  if (row.opensGroup) {  // as the cursor opens it
+    groups_.push_back(Range{sheets_.size() - 1, sheet.row, std::vector<double>(row.cells.size())});
+  }
   lxw_row_col_options outline = {};
   outline.level = static_cast<uint8_t>(std::min(row.level, kMaxOutlineLevel));
   check(worksheet_set_row_opt(sheet.sheet, sheet.row, LXW_DEF_ROW_HEIGHT, nullptr, &outline),
@@ -350,15 +436,38 @@ void XlsxReport::writeRow(const TableRow& row) {
   if (labelled) writeString(0, row.label, Style::kLabel);
   for (std::size_t c = labelled ? 1 : 0; c < row.cells.size(); ++c) {
     const TableCell& cell = row.cells[c];
-    if (!cell.text.empty()) {
+    if (cell.sum && cell.isNumber) {
+      if (!writeSum(static_cast<lxw_col_t>(c), cell, styleOf(row, cell), range)) {
+        count(c, numberOf(cell));
+      }
+    } else if (!cell.text.empty()) {
       writeCell(static_cast<lxw_col_t>(c), cell, styleOf(row, cell));
+      if (cell.isNumber) count(c, numberOf(cell));
     } else if (row.kind != RowKind::kDetails) {  // shading and rules across the row
       check(worksheet_write_blank(sheet.sheet, sheet.row, static_cast<lxw_col_t>(c),
                                   format(styleOf(row, cell), nullptr)),
             "writing a cell");
     }
   }
+  if (row.kind == RowKind::kDetails) writeKeys(row, open);
+  if (closes) groups_.pop_back();
   sheet.tableEnd = ++sheet.row;
+}
+
+// The texts of the open groups' headers in the details row's empty cells,
+// innermost first.
+void XlsxReport::writeKeys(const TableRow& row, const std::vector<TableRow>& open) {
+  std::vector<bool> filled(row.cells.size());
+  for (std::size_t c = 0; c < row.cells.size(); ++c) filled[c] = !row.cells[c].text.empty();
+  for (auto header = open.rbegin(); header != open.rend(); ++header) {
+    for (std::size_t c = 0; c < header->cells.size() && c < filled.size(); ++c) {
+      const TableCell& key = header->cells[c];
+      if (filled[c] || key.text.empty() || key.sum) continue;
+      filled[c] = true;
+      writeCell(static_cast<lxw_col_t>(c), key, Style::kKey);
+      if (key.isNumber) count(c, numberOf(key));
+    }
+  }
 }
 
 // The table's filter, frozen headings and column widths. In constant-memory
@@ -371,13 +480,21 @@ void XlsxReport::finishSheet() {
   const lxw_col_t columns = static_cast<lxw_col_t>(table_.columns().size());
   if (columns == 0 || sheet.tableEnd <= sheet.headingRow) return;  // no table on it
   worksheet_freeze_panes(sheet.sheet, sheet.headingRow + 1, 0);
-  check(worksheet_autofilter(sheet.sheet, sheet.headingRow, 0, sheet.tableEnd - 1, columns - 1),
-        "autofilter");
+  setFilter();
   check(worksheet_repeat_rows(sheet.sheet, sheet.headingRow, sheet.headingRow), "print titles");
   for (lxw_col_t c = 0; c < columns; ++c) {
     const double width = std::clamp(sheet.widths[c] * 1.1 + 2.0, 6.0, 80.0);
     check(worksheet_set_column(sheet.sheet, c, c, width, nullptr), "column width");
   }
+}
+
+void XlsxReport::setFilter() {
+  Sheet& sheet = sheets_.back();
+  const lxw_col_t columns = static_cast<lxw_col_t>(table_.columns().size());
+  if (sheet.filtered || columns == 0 || sheet.row <= sheet.headingRow + 1) return;
+  sheet.filtered = true;
+  check(worksheet_autofilter(sheet.sheet, sheet.headingRow, 0, sheet.row - 1, columns - 1),
+        "autofilter");
 }
 
 void XlsxReport::write() {
@@ -388,7 +505,8 @@ void XlsxReport::write() {
   newSheet();
   writeTitle();
   writeHeadings();
-  for (ReportTable::Cursor rows(table_); rows.next();) writeRow(rows.row());
+  all_ = Range{0, sheets_.back().row, std::vector<double>(table_.columns().size())};
+  for (ReportTable::Cursor rows(table_); rows.next();) writeRow(rows.row(), rows.openGroups());
   finishSheet();
   if (!table_.pageFooter().empty()) {
     if (sheets_.back().row + 1 + table_.pageFooter().size() > sheetRows_) newSheet();

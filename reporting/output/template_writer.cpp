@@ -65,6 +65,11 @@ void openItem(std::ostream& out, const QelBomTemplateItem& item, int depth, bool
     indent(out, inner);
     writeTokenUnits(out, *options.tokenUnits);
   }
+  if (isRoot && options.columns != nullptr && !options.columns->empty()) {
+    out << ",\n";
+    indent(out, inner);
+    out << "\"columns\": " << columnStylesJson(*options.columns);
+  }
   if (item.getData().count() > 0) {
     out << ",\n";
     indent(out, inner);

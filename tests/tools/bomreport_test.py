@@ -127,7 +127,7 @@ GOLDEN = [
     ("steel_list", "steel.list", STEEL + ["--format", "list"], True),
     ("steel_csv", "steel.csv", STEEL + ["--format", "csv"], True),
     ("steel_json", "steel.json", STEEL + ["--format", "json"], True),
-    ("steel_html", "steel.html", STEEL + ["--format", "html"], True),
+    ("steel_html", "steel.html", STEEL + ["--format", "html", "--date", "2026-01-31"], True),
     ("default_trace", "default-trace.txt", ["--trace"], False),
     ("default_template_on_parts", "default-parts-used.txt",
      ["--data", "{data}/default-parts.csv", "--used"], True),
@@ -370,6 +370,11 @@ BAD_TEMPLATE = [
      "t.json:1:23: integer value out of the 32-bit range"),
     ('{"tuples": [["%PNum", 2e308]]}', "t.json:1:23: number out of the range of a double"),
     ('{"tokenUnits": [["%Weight", "kMassUnit"]]}', 't.json:1:29: unknown token unit type "kMassUnit"'),
+    ('{"columns": {"%Weight": {"decimal": 2}}}',
+     't.json:1:26: unknown key "decimal" in the column of "%Weight" '
+     '(a column has "caption" and "decimals")'),
+    ('{"columns": {"%Weight": {"decimals": 16}}}',
+     't.json:1:38: "decimals" must be a whole number from 0 to 15'),
     (b'{"tuples": [["%PNum", "\xe2\x82"]]}',
      "t.json:1:25: " + JSON_SYNTAX + "value - invalid string: ill-formed UTF-8 byte"),
     ('{"tuples": [["%PNum\\u0000", ""]]}', "t.json:1:14: NUL character (\\u0000) in a string"),
@@ -579,12 +584,18 @@ def steel_xlsx(ctx):
     sheet, heading, rows = sheet_rows(ctx, "steel.xlsx", table)
     expect(sheet.title == "Bill of materials" and sheet["A1"].value == table.title() and
            sheet["A1"].font.b, "title %r" % sheet["A1"].value)
-    check_xlsx_cells(table, rows, expect)
+    import openpyxl  # sheet_rows has found it
+    stored = list(openpyxl.load_workbook(os.path.join(ctx.work, "steel.xlsx"), data_only=True)
+                  .active.iter_rows(min_row=heading + 1, values_only=True))
+    check_xlsx_cells(table, rows, expect, stored)
+    expect(sum(1 for _, cells in rows for value, kind, _ in cells if kind == "f") > 10,
+           "sums are not SUBTOTAL formulas")
     levels = [sheet.row_dimensions[number].outline_level for number, _ in rows]
     expect(levels == [expected_level(row) for row in table.rows], "outline levels %r" % levels)
     expect(sheet.freeze_panes == "A%d" % (heading + 1), "frozen at %r" % sheet.freeze_panes)
+    data_rows = len(table.rows) - (table.rows[-1].type == "kReportFooter")
     expect(sheet.auto_filter.ref == "A%d:%s%d" % (heading, chr(ord("A") + len(table.keys) - 1),
-                                                  heading + len(table.rows)), "autofilter")
+                                                  heading + data_rows), "autofilter")
     expect(sheet.sheet_properties.outlinePr.summaryBelow is not False, "sums not below groups")
     expect(all(cell.font.b for cell in sheet[heading] if cell.value), "headings not bold")
     for column, key in enumerate(table.keys):
@@ -1021,7 +1032,21 @@ def exact_and_defused_cells(ctx):
 TYPO_TEMPLATE = """{"children": [{"type": "kReportHeader", "tuples": [["%FilterBy: 1, 2, 3, 4", ""]],
   "children": [{"type": "kGroupHeader", "tuples": [["%GroupBy:%MNumm", ""], ["%MNum", ""]],
     "children": [{"type": "kDetails", "tuples": [["%PNum", ""], ["%Wieght", 0.0]]}]},
-   {"type": "kGroupFooter", "tuples": [["%SumBy:%Wieght", 0.0]]}]}]}"""
+   {"type": "kGroupFooter", "tuples": [["%SumBy:%Wieght", 0.0]]}]}],
+  "columns": {"%Weight": {"caption": "Weight/pc"}}}"""
+
+
+@case
+def help_examples_run(ctx):
+    """The five worked examples --help ends with run as written, warning of nothing."""
+    out, _ = ctx.run("--help")
+    commands = [line.split()[1:] for line in out.decode().partition("\nExamples:\n")[2].splitlines()
+                if line.lstrip().startswith("bomreport ")]
+    expect(len(commands) == 5, "%d examples" % len(commands))
+    os.symlink(ctx.examples, os.path.join(ctx.work, "examples"))
+    for args in commands:
+        _, err = ctx.run(*args)  # (LeakSanitizer may add its statistics)
+        expect(b"bomreport:" not in err, "%s: %r" % (" ".join(args), err))
 
 
 @case
@@ -1034,13 +1059,16 @@ def warnings_and_strict(ctx):
     expect(out != b"", "warnings stop no report")
     expect(err == b'bomreport: warning: --setting: no part of the system reads the setting '
                   b'"C0_BOMSupressLastZeros" (did you mean "C0_BOMSuppressLastZeros"?)\n'
+                  b'bomreport: warning: typo.json:5: "columns" names "%Weight", which no tuple '
+                  b'of the template has, so its caption and decimals show nowhere; write the '
+                  b'token as the template\'s tuples do, or remove the entry\n'
                   b'bomreport: warning: no part of steel-parts.csv has the template\'s token '
                   b'"%MNumm" (did you mean "%MNum"?)\n'
                   b'bomreport: warning: no part of steel-parts.csv has the template\'s token '
                   b'"%Wieght" (did you mean "%Weight"?)\n', "warnings: %r" % err)
     out, err = ctx.run(*typo, "--strict", "-o", "r.txt", status=2)
     expect(out == b"" and not ctx.exists("r.txt"), "output written")
-    expect(err.endswith(b"bomreport: --strict: 2 warnings, nothing written\n"), "%r" % err)
+    expect(err.endswith(b"bomreport: --strict: 3 warnings, nothing written\n"), "%r" % err)
     # The default template over the example: its filter keeps none of the parts.
     out, err = ctx.run("--data", "{ex}/steel-parts.csv")
     expect(b"the template's filter keeps object types 0, and none of the 310 parts of "

@@ -12,6 +12,11 @@ SUM = "%SumBy:"
 HEADERS = ("kReportHeader", "kPageHeader", "kGroupHeader")
 FOOTERS = ("kGroupFooter", "kPageFooter", "kReportFooter")
 MAX_OUTLINE_LEVEL = 7
+# The catalogue's text tokens (docs/templates.md): their values are texts.
+TEXT_TOKENS = {"%Phase", "%MNum", "%MName", "%PNum", "%Num", "%Class", "%Name",
+               "%GratingConnectorName", "%Material", "%Coating", "%InsideCoating",
+               "%OutsideCoating", "%Commodity", "%PreDefinedRemark", "%DStV", "%Role",
+               "%FreeRemark", "%Set", "%BoltName", "%Standard", "%ElementID", "%UserAttr"}
 
 
 class Number(str):
@@ -30,6 +35,7 @@ class Row:
         self.opens_group = bool(item.get("children"))
         # (column key, shown text, JSON number literal or None, is a sum)
         self.cells = []
+        self.keys = []  # details rows: the header rows of their groups, innermost first
         for tuple_ in item.get("tuples", []):
             token, value = tuple_[0], tuple_[1]
             if token.startswith(HIDDEN):
@@ -50,23 +56,46 @@ class Table:
 
     def __init__(self, report):
         self.units = report.get("units", {})
+        self.styles = report.get("columns", {})
         self.title_block = None
         self.page_header = None
         self.page_footer = None
         self.rows = []
-        self._walk(report, 0, 0)
+        self._walk(report, 0, 0, [])
         self.keys = []
+        texts = set(TEXT_TOKENS)
         for row in self.rows:
-            for key, _, _, _ in row.cells:
+            for key, shown, literal, _ in row.cells:
                 if key not in self.keys:
                     self.keys.append(key)
+                if literal is None and shown != "":
+                    texts.add(key)
+        self.numeric = {key: key not in texts for key in self.keys}
+        # The decimals of a column of reals: the template's, or the most any shows.
+        self.decimals = {}
+        for row in self.rows:
+            for key, shown, literal, _ in row.cells:
+                mantissa, _, exponent = shown.lower().partition("e")
+                if literal is None or exponent:
+                    continue
+                places = len(mantissa.partition(".")[2])
+                if places or self.units.get(key):
+                    self.decimals[key] = max(self.decimals.get(key, 0), places)
+        for key in self.decimals:
+            fixed = self.styles.get(key, {}).get("decimals")
+            self.decimals[key] = self.decimals[key] if fixed is None else fixed
 
-    def _walk(self, node, depth, level):
+    def _walk(self, node, depth, level, headers):
         for item in node.get("children", []):
             lifted = self._lift(item, depth)
+            row = None
             if not lifted:
-                self.rows.append(Row(item, level))
-            self._walk(item, depth + 1, level + (0 if lifted else 1))
+                row = Row(item, level)
+                if row.type not in HEADERS + FOOTERS:
+                    row.keys = list(reversed(headers))
+                self.rows.append(row)
+            inner = headers + [row] if row is not None and row.opens_group else headers
+            self._walk(item, depth + 1, level + (0 if lifted else 1), inner)
 
     def _lift(self, item, depth):
         kind = item["type"]
@@ -85,7 +114,7 @@ class Table:
         return texts[0] if texts else "Bill of materials"
 
     def heading(self, key):
-        name = key[1:] if key.startswith("%") else key
+        name = self.styles.get(key, {}).get("caption") or (key[1:] if key.startswith("%") else key)
         unit = self.units.get(key)
         return "%s [%s]" % (name, unit) if unit else name
 
@@ -93,33 +122,49 @@ class Table:
         return [self.heading(key) for key in self.keys]
 
 
-def decimals_format(literal):
-    """The number format that shows a display text's decimals: "0.00" for 4.20."""
+def decimals_format(literal, decimals=None):
+    """The number format that shows a display text's decimals: "0.00" for 4.20;
+    a column's `decimals` for a text without an exponent."""
     mantissa, _, exponent = literal.lower().partition("e")
-    decimals = len(mantissa.partition(".")[2])
+    if decimals is None or exponent:
+        decimals = len(mantissa.partition(".")[2])
     return "0" + ("." + "0" * decimals if decimals else "") + ("E+00" if exponent else "")
 
 
-def check_xlsx_cells(table, sheet_rows, expect):
+def check_xlsx_cells(table, sheet_rows, expect, stored=None):
     """`sheet_rows`: (row number, [(value, data type, number format)] per column)
-    of the table's rows in order, headings excluded."""
+    of the table's rows in order, headings excluded; `stored`: the values of
+    the same cells as a reader that does not recalculate sees them."""
     expect(len(sheet_rows) == len(table.rows),
            "%d table rows in the sheet, %d in the report" % (len(sheet_rows), len(table.rows)))
-    for (number, cells), row in zip(sheet_rows, table.rows):
+    for index, ((number, cells), row) in enumerate(zip(sheet_rows, table.rows)):
         expected = [None] * len(table.keys)
-        for key, shown, literal, _ in row.cells:
-            expected[table.keys.index(key)] = (shown, literal)
+        for key, shown, literal, is_sum in row.cells:
+            expected[table.keys.index(key)] = (shown, literal, is_sum)
+        for header in row.keys:  # the keys of its groups, in the empty cells
+            for key, shown, literal, is_sum in header.cells:
+                column = table.keys.index(key)
+                if shown != "" and not is_sum and (expected[column] is None or
+                                                   expected[column][0] == ""):
+                    expected[column] = (shown, literal, False)
         for column, want in enumerate(expected):
+            key = table.keys[column]
             value, data_type, number_format = cells[column] if column < len(cells) else (None,) * 3
             where = "row %d, column %d" % (number, column + 1)
             if want is None or want[0] == "":
                 label = row.type in FOOTERS and column == 0
                 expect(value is None or (label and str(value).startswith("\u03a3")),
                        "%s: %r where the report has nothing" % (where, value))
-            elif want[1] is not None:
-                expect(data_type == "n" and float(value) == float(want[1]),
-                       "%s: %r (%s), expected the number %s" % (where, value, data_type, want[1]))
-                expect(number_format == decimals_format(want[0]),
+            elif want[1] is not None and table.numeric[key]:
+                if want[2] and data_type == "f":  # a sum as SUBTOTAL, its value stored
+                    expect(value.startswith("=SUBTOTAL(9,"), "%s: formula %r" % (where, value))
+                    value = stored[index][column] if stored else want[1]
+                else:
+                    expect(data_type == "n", "%s: %r (%s), expected a number" %
+                           (where, value, data_type))
+                expect(float(value) == float(want[1]),
+                       "%s: %r, expected the number %s" % (where, value, want[1]))
+                expect(number_format == decimals_format(want[0], table.decimals.get(key)),
                        "%s: format %r for %r" % (where, number_format, want[0]))
             else:
                 expect(data_type == "s" and value == want[0],

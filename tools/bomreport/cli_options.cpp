@@ -5,6 +5,8 @@
 #include <iostream>
 #include <map>
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 
 #include "BomReportOptions.h"
@@ -42,6 +44,25 @@ const char kUsage[] =
     "\n"
     "The built-in default template over the built-in sample data: bomreport --preview\n"
     "Every option: bomreport --help\n";
+
+// What --help ends with.
+const char kExamples[] =
+    "\nExamples:\n"
+    "  Position list of the example structure, equal parts merged, to the terminal:\n"
+    "    bomreport --template examples/position-list.json --data examples/steel-parts.csv "
+    "--merge-equal --collation natural\n"
+    "  The same for the shop, as a PDF on A3 landscape:\n"
+    "    bomreport --template examples/position-list.json --data examples/steel-parts.csv "
+    "--merge-equal -o positions.pdf --paper a3 --landscape\n"
+    "  A spreadsheet to filter, sums as SUBTOTAL formulas:\n"
+    "    bomreport --template examples/material-summary.json --data examples/steel-parts.csv "
+    "--merge-equal -o materials.xlsx\n"
+    "  Straight from an IFC model, weights in tonnes:\n"
+    "    bomreport --template examples/position-list.json --data examples/steel-frame.ifc "
+    "--merge-equal --units weight=t -o positions.html\n"
+    "  Warnings as errors, for scripts (exit 2, nothing written):\n"
+    "    bomreport --template examples/assembly-list.json --data examples/steel-parts.csv "
+    "--merge-equal --strict -o assemblies.csv\n";
 
 void addInputOptions(CLI::App& app, Options& options) {
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
@@ -109,6 +130,9 @@ void addReportOptions(CLI::App& app, Options& options) {
       ->transform(CLI::IsMember({"a4", "a3", "letter"}, CLI::ignore_case))
       ->type_name("PAPER");
   app.add_flag("--landscape", options.writer.landscape, "print in landscape");
+  app.add_option("--date", options.writer.date,
+                 "the date the heads of PDF, HTML and XLSX show (default: today, YYYY-MM-DD)")
+      ->type_name("TEXT");
   app.add_flag("--csv-sums-under-token", options.writer.csvSumsUnderToken,
                "CSV: a sum in the column of the token it sums");
   app.add_flag("--csv-raw", options.writer.csvRaw,
@@ -141,6 +165,7 @@ int parseOptions(int argc, char** argv, Options& options) {
       "report.\nWith --preview: the built-in default template over the built-in sample data.",
       "bomreport");
   app.set_version_flag("--version", std::string("bomreport ") + BOMREPORT_VERSION);
+  app.footer(kExamples);
   addInputOptions(app, options);
   addReportOptions(app, options);
   auto* preview = app.add_flag("--preview", options.preview,
@@ -179,6 +204,14 @@ int parseOptions(int argc, char** argv, Options& options) {
   if (options.format.empty()) {
     std::cerr << "bomreport: " << options.outputPath << ": its extension names no report format ("
               << reportFormatExtensions() << "); name one with --format\n";
+    return 2;
+  }
+  if (options.outputPath.empty() && (options.format == "xlsx" || options.format == "pdf") &&
+      ::isatty(STDOUT_FILENO) == 1) {
+    std::cerr << "bomreport: " << options.format
+              << " is a binary format and standard output is a terminal; write it to a file "
+                 "(-o report."
+              << options.format << ") or redirect standard output\n";
     return 2;
   }
   return -1;

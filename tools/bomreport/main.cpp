@@ -113,6 +113,7 @@ int run(const Options& options) {
     if (options.exportTemplate) {
       TreeJsonOptions json;
       json.tokenUnits = &job.tokenUnits();
+      json.columns = &job.columns();
       writeTreeJson(target.stream(), job.templ(), json);
     } else {
       writeTokenTrace(target.stream(), job.trace().tokens, job.trace().filterObjTypes);

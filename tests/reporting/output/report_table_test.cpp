@@ -82,14 +82,46 @@ TEST_F(ReportTableTest, LiftsTitleAndPageSectionsAndLabelsFooters) {
   EXPECT_EQ(dumpRows(table),
             "0H groups=0 0=A1\n"
             "1H groups=1 1=P1\n"
-            "2D groups=2 2=007 3=10.5\n"
-            "2D groups=2 2=X2 3=2\n"
-            "1F groups=2 [\xCE\xA3 P1] 3=12.5\n"  // in the group it closes
+            "2D groups=2 2=007 3=10.50\n"  // the decimals of the column's reals
+            "2D groups=2 2=X2 3=2.00\n"
+            "1F groups=2 [\xCE\xA3 P1] 3=12.50\n"  // in the group it closes
             "1H groups=1 1=P2\n"
             "2D groups=2 2=X3 3=1.25\n"
             "1F groups=2 [\xCE\xA3 P2] 3=1.25\n"
             "0F groups=1 [\xCE\xA3 A1] 3=13.75\n"
             "0F groups=0 [\xCE\xA3 Total] 3=13.75\n");
+}
+
+// A template's captions head the columns (the unit still added) and its
+// decimals fix those of a column's reals, from the exact values; a value of a
+// text token of the catalogue stays a text even where it reads as a number.
+TEST(ReportTableColumnsTest, CaptionsDecimalsAndTextTokens) {
+  bomtest::ScratchDir dir;
+  bomreport::ReportJobOptions options;
+  options.partsPath = dir.write(
+      "parts.json",
+      R"([{"tuples": [["%Material", "8.8"], ["%Weight", 1.23456], ["%Length", 60]]},)"
+      R"( {"tuples": [["%Material", "10.9"], ["%Weight", 2], ["%Length", 7200]]}])");
+  bomreport::ReportJob job(
+      bomreport::readTemplateText(
+          "t.json", R"({"columns": {"%Material": {"caption": "Grade"},
+                                    "%Weight": {"caption": "Weight/pc", "decimals": 3}},
+                        "children": [{"type": "kDetails", "tuples": [["%Material", ""],
+                          ["%Weight", 0.0], ["%Length", 0.0]]}]})"),
+      options);
+  bomreport::EvaluatedReport report = job.evaluate();
+  const bomreport::ReportTable table(report.view(false), nullptr);
+  std::vector<std::string> headings;
+  std::vector<bool> numeric;
+  for (const bomreport::TableColumn& column : table.columns()) {
+    headings.push_back(column.heading);
+    numeric.push_back(column.numeric);
+  }
+  EXPECT_EQ(headings, (std::vector<std::string>{"Grade", "Weight/pc [kg]", "Length [mm]"}));
+  EXPECT_EQ(numeric, (std::vector<bool>{false, true, true}));
+  EXPECT_EQ(dumpRows(table),
+            "0D groups=0 0=8.8 1=1.235 2=60\n"  // 1.235 from 1.23456, not from "1.23"
+            "0D groups=0 0=10.9 1=2.000 2=7200\n");
 }
 
 TEST_F(ReportTableTest, ReadsCellsAsNumbersAndMeasuresColumns) {
@@ -106,7 +138,7 @@ TEST_F(ReportTableTest, ReadsCellsAsNumbersAndMeasuresColumns) {
   const bomreport::TableCell& weight = rows.row().cells[3];
   EXPECT_TRUE(weight.isNumber);
   EXPECT_EQ(weight.number.value, 10.5);
-  EXPECT_EQ(weight.number.decimals, 1);
+  EXPECT_EQ(weight.number.decimals, 2);
   EXPECT_FALSE(rows.row().cells[2].isNumber);
 }
 

@@ -1,0 +1,70 @@
+"""DataFrames in, DataFrames out: what evaluate takes, the parts layout, the
+totals, and writing to a file object."""
+
+import io
+
+import pandas
+import pytest
+
+import vrkbom
+from conftest import example
+
+SUMMARY = example("material-summary.json")
+
+
+@pytest.fixture(scope="module")
+def parts():
+    return pandas.read_csv(example("steel-parts.csv"))
+
+
+@pytest.fixture(scope="module")
+def summary(parts):
+    return vrkbom.evaluate(SUMMARY, parts, merge_equal=True, units={"weight": "t"})
+
+
+def test_evaluate_takes_paths_dicts_frames_and_records(parts, summary):
+    expected = summary.to_bytes("json")
+    template = vrkbom.Template.load(SUMMARY)
+    indexed = parts.set_index("#handle")
+    for templ, given in [(template.to_dict(), vrkbom.Parts(parts)),
+                         (template, example("steel-parts.csv")),
+                         (SUMMARY, parts.to_dict("records")),
+                         (SUMMARY, indexed)]:  # a named index is a column
+        again = vrkbom.evaluate(templ, given, merge_equal=True, units={"weight": "t"})
+        assert again.to_bytes("json").replace(b'"records"', b'"steel-parts.csv"') == \
+            expected.replace(b'"records"', b'"steel-parts.csv"')
+    odd = parts.assign(Checked=True, When=pandas.Timestamp("2026-01-01"))
+    vrkbom.evaluate(SUMMARY, odd, merge_equal=True)  # columns no token uses are passed over
+    used = parts.assign(**{"%Material": parts["#type"] > 2})
+    with pytest.raises(TypeError, match=r'column "%Material" of records, whose values are bool'):
+        vrkbom.evaluate(SUMMARY, used)
+    with pytest.raises(TypeError, match="a vrkbom.Parts, a parts file's path, a pandas"):
+        vrkbom.evaluate(SUMMARY, 5)
+
+
+def test_parts_layout_and_totals(summary):
+    frame = summary.to_pandas()
+    assert list(frame.columns) == ["Material", "Name", "PNum", "Quantity", "LengthInModel",
+                                   "WeightInModel"]
+    assert str(frame["Quantity"].dtype) == "Int64"
+    first = frame.iloc[0].tolist()
+    assert first == ["S235JR", "L80x8", "P40", 4, 33680.0, pytest.approx(0.32434)]
+    assert list(summary.to_pandas(captions=True).columns) == [
+        "Grade", "Profile", "Pos.", "Qty", "Length", "Weight"]
+    totals = summary.totals()
+    assert sorted(totals) == [0, 1, 2]
+    assert totals[0]["WeightInModel"].tolist() == [pytest.approx(13.747152)]
+    assert totals[1]["Material"].tolist() == ["S235JR", "S355J2"]
+    assert totals[1]["WeightInModel"].sum() == pytest.approx(frame["WeightInModel"].sum())
+    assert len(summary.to_pandas("report")) == len(summary)
+
+
+def test_write_to_a_file_object_and_unknown_extensions(summary):
+    sink = io.BytesIO()
+    summary.write(sink, "xlsx")
+    assert sink.getvalue().startswith(b"PK\x03\x04")
+    with pytest.raises(TypeError, match="binary mode"):
+        summary.write(io.StringIO(), "text")
+    with pytest.raises(ValueError, match=r"\.xls: .*\(text, list, csv, json, html, xlsx, pdf\)"):
+        summary.write("x.xls")
+    assert "units: Mapping[str, str] | str | None" in vrkbom.evaluate.__doc__

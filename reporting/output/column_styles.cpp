@@ -1,0 +1,117 @@
+#include "output/column_styles.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "text/json_text.h"
+#include "text/text_util.h"
+#include "output/report_labels.h"
+#include "output/report_tree.h"
+
+namespace bomreport {
+namespace {
+
+QelString qel(std::u16string_view text) {
+  return QelString(text.data(), static_cast<int>(text.size()));
+}
+
+// The token a summing directive sums; empty for any other key.
+std::string_view summedOf(std::string_view key) {
+  constexpr std::string_view kSum = "%SumBy:";
+  return key.substr(0, kSum.size()) == kSum ? key.substr(kSum.size()) : std::string_view();
+}
+
+}  // namespace
+
+const ColumnStyle* ColumnStyles::find(std::string_view key) const {
+  for (const ColumnStyle& style : entries_) {
+    if (style.key == key) return &style;
+  }
+  const std::string_view summed = summedOf(key);
+  return summed.empty() ? nullptr : find(summed);
+}
+
+const ColumnStyle* ColumnStyles::find(std::u16string_view key) const {
+  return entries_.empty() ? nullptr : find(toUtf8(qel(key)));
+}
+
+void ColumnStyles::set(ColumnStyle style) {
+  for (ColumnStyle& entry : entries_) {
+    if (entry.key == style.key) {
+      entry = std::move(style);
+      return;
+    }
+  }
+  entries_.push_back(std::move(style));
+}
+
+std::string columnStylesJson(const ColumnStyles& styles) {
+  std::string json = "{";
+  for (const ColumnStyle& style : styles.entries()) {
+    if (json.size() > 1) json += ", ";
+    json += jsonString(style.key) + ": {";
+    if (!style.caption.empty()) json += "\"caption\": " + jsonString(style.caption);
+    if (style.decimals >= 0) {
+      json += std::string(style.caption.empty() ? "" : ", ") + "\"decimals\": " +
+              std::to_string(style.decimals);
+    }
+    json += '}';
+  }
+  return json + '}';
+}
+
+std::string styledHeading(std::u16string_view token, const ColumnStyles* styles,
+                          const ReportUnits* units) {
+  const ColumnStyle* style = styles != nullptr ? styles->find(token) : nullptr;
+  if (style == nullptr || style->caption.empty()) return tokenHeading(token, units);
+  const std::string unit = unitSymbol(token, units);
+  return unit.empty() ? style->caption : style->caption + " [" + unit + ']';
+}
+
+std::string styledLabel(const QelBomDataToken& token, const ColumnStyles* styles,
+                        const ReportUnits* units) {
+  QelString summed;
+  if (token.getSummingRequest(summed) != 1) return styledHeading(view(token.token()), styles, units);
+  const ColumnStyle* own = styles != nullptr ? styles->find(toUtf8(token.token())) : nullptr;
+  if (own != nullptr && own->key == toUtf8(token.token()) && !own->caption.empty()) {
+    return styledHeading(view(token.token()), styles, units);
+  }
+  return "\xCE\xA3 " + styledHeading(view(summed), styles, units);
+}
+
+bool isTextToken(std::u16string_view token) {
+  return QelBomDataToken::getTokenType(qel(token)) == QelBomDataValue::kStringDataValue;
+}
+
+void ColumnDecimals::add(const DisplayNumber& number) {
+  if (number.exponent) return;
+  if (number.decimals > 0) real_ = true;
+  if (number.decimals > most_) most_ = number.decimals;
+}
+
+int ColumnDecimals::decimals() const {
+  if (!real_) return -1;
+  return fixed_ >= 0 ? fixed_ : most_;
+}
+
+std::string ColumnDecimals::show(const std::string& text, DisplayNumber& number,
+                                 const double* exact) const {
+  const int digits = decimals();
+  if (digits < 0 || number.exponent || number.decimals == digits) return text;
+  if (digits > number.decimals && (unitDecimals_ < 0 || digits <= unitDecimals_)) {
+    std::string padded = text + (number.decimals == 0 ? "." : "");
+    padded.append(static_cast<std::size_t>(digits - number.decimals), '0');
+    if (!readDisplayNumber(padded, number)) return text;  // past 15 significant digits
+    return padded;
+  }
+  const double value = exact != nullptr ? *exact : number.value;
+  char buffer[400];
+  const int length = std::snprintf(buffer, sizeof(buffer), "%.*f", digits, value);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof(buffer)) return text;
+  std::string shown(buffer, static_cast<std::size_t>(length));
+  if (shown[0] == '-' && shown.find_first_of("123456789") == std::string::npos) shown.erase(0, 1);
+  if (!readDisplayNumber(shown, number)) return text;  // past 15 significant digits
+  return shown;
+}
+
+}  // namespace bomreport

@@ -1,0 +1,27 @@
+// What a report covers, in words, for the heads of the formats for people:
+//
+//   steel-parts.csv · 2026-12-07 · object types 1, 2, 3 and 4; 12 of 480 parts left out
+//   steel-parts.csv · 2026-12-07 · every object type; no part left out
+#ifndef BOMREPORT_OUTPUT_REPORT_COVERAGE_H_
+#define BOMREPORT_OUTPUT_REPORT_COVERAGE_H_
+
+#include <string>
+
+#include "BomReportWriter.h"
+
+namespace bomreport {
+
+// The date a report shows: the options' date, or today's as YYYY-MM-DD.
+std::string reportDate(const WriterOptions* options);
+
+// "object types 1, 2 and 4; 12 of 480 parts left out" ("object type 4",
+// "every object type", "no part left out"); empty when report.coverage is
+// null or unknown (the sample data set).
+std::string coverageText(const Report& report);
+
+// The parts file, the date and the coverage, joined by `separator`.
+std::string sourceLine(const Report& report, const std::string& separator);
+
+}  // namespace bomreport
+
+#endif  // BOMREPORT_OUTPUT_REPORT_COVERAGE_H_
