@@ -224,12 +224,12 @@ EvaluatedReport ReportJob::evaluate() {
   phases.begin("evaluate");
   TemplatePtr output(new QelBomTemplate());
   QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
-  phases.end();
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   if (!ownTemplate) {
     append(warnings, evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,
                                                           options_.templatePath, &units}));
   }
+  phases.end();  // the evaluation with the checks of what it left
   std::vector<ReportLevel> reportLevels;
   for (const TemplateLevel& level : levels) reportLevels.push_back(level.report);
   EvaluatedReport report(std::move(output), std::move(data), std::move(units), templateName(),
