@@ -174,11 +174,12 @@ class TableBuilder {
     const std::string_view name = utf8Of(key);
     const std::string_view bare = !name.empty() && name.front() == '#' ? name.substr(1) : name;
     Field field = Field::kToken;
-    if (bare == "handle") {
+    const bomreport::PartKey reserved = bomreport::reservedPartKey(bare);
+    if (reserved == bomreport::PartKey::kHandle) {
       field = Field::kHandle;
-    } else if (bare == "type") {
+    } else if (reserved == bomreport::PartKey::kType) {
       field = Field::kType;
-    } else if (bare == "equal") {
+    } else if (reserved == bomreport::PartKey::kEqual) {
       field = Field::kEqual;
     } else if (bare.size() != name.size()) {
       fail(number,

@@ -29,8 +29,11 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
+
+#include "BomReportExport.h"
 
 namespace bomreport {
 
@@ -61,6 +64,13 @@ struct PartsTable {
   std::vector<std::string> tokens;
   std::vector<Part> parts;
 };
+
+// The keys a part has besides its tokens, spelled the same in every reader:
+// CSV columns "#handle", "#equal", "#type"; JSON members "handle", "equal",
+// "type"; records in either spelling.
+enum class PartKey { kToken, kHandle, kEqual, kType };
+// The reserved key `name` (without its '#') names; kToken for any other name.
+BOM_REPORT_API PartKey reservedPartKey(std::string_view name);
 
 }  // namespace bomreport
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "BomPartsTable.h"
 #include "BomReportErrors.h"
 #include "input/csv_reader.h"
 #include "text/text_util.h"
@@ -51,11 +52,13 @@ void checkText(const CsvReader& reader, int i) {
 Column makeColumn(const CsvReader& reader, int i, PartsBuilder& builder) {
   const std::string_view name = reader.field(i);
   Column column{ColumnKind::kToken, TokenInfo()};
-  if (name == "#handle") {
+  const PartKey reserved =
+      name.front() == '#' ? reservedPartKey(name.substr(1)) : PartKey::kToken;
+  if (reserved == PartKey::kHandle) {
     column.kind = ColumnKind::kHandle;
-  } else if (name == "#equal") {
+  } else if (reserved == PartKey::kEqual) {
     column.kind = ColumnKind::kEqual;
-  } else if (name == "#type") {
+  } else if (reserved == PartKey::kType) {
     column.kind = ColumnKind::kType;
   } else if (name.front() == '#') {
     fieldError(

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "BomPartsTable.h"
 #include "BomReportTrees.h"
 #include "input/json_input.h"
 #include "text/text_util.h"
@@ -67,11 +68,12 @@ class PartsJsonReader : public JsonEventReader {
 
   bool onKey(const std::string& name) override {
     Key key = Key::kNone;
-    if (name == "handle") {
+    const PartKey reserved = reservedPartKey(name);
+    if (reserved == PartKey::kHandle) {
       key = Key::kHandle;
-    } else if (name == "equal") {
+    } else if (reserved == PartKey::kEqual) {
       key = Key::kEqual;
-    } else if (name == "type") {
+    } else if (reserved == PartKey::kType) {
       key = Key::kType;
     } else if (name == "tuples") {
       key = Key::kTuples;

@@ -175,6 +175,13 @@ class TableReader {
 
 }  // namespace
 
+PartKey reservedPartKey(std::string_view name) {
+  if (name == "handle") return PartKey::kHandle;
+  if (name == "equal") return PartKey::kEqual;
+  if (name == "type") return PartKey::kType;
+  return PartKey::kToken;
+}
+
 void readPartsTable(const PartsTable& table, PartsBuilder& builder) {
   TableReader(table, builder).read();
 }
