@@ -54,6 +54,7 @@ class Context:
         # Memory is measured only without sanitizers (their shadow memory inflates it).
         self.measured = not sanitized and GNU_TIME is not None
         self.peak = 0  # bytes, the largest resident set of the measured runs
+        self.last_peak = 0  # bytes, that of the last measured run
         self.examples = os.path.join(source, "examples")
         self.data = os.path.join(source, "tests", "tools", "data")
         self.golden_dir = os.path.join(source, "tests", "tools", "golden")
