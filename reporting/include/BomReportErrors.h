@@ -3,7 +3,9 @@
 //
 // InputError: bad input (a template or parts file, an option value): the
 // message names the file or option, the line and column where known, and the
-// reason. bomreport prints "bomreport: MESSAGE" and exits with status 2.
+// reason. An option is named by optionReference (BomReportWarnings.h), which a
+// front end spells in its own terms with spellOptions before showing the
+// message. bomreport prints "bomreport: MESSAGE" and exits with status 2.
 //
 // OutputError: the report cannot be written (bomreport exits with status 1).
 #ifndef BOM_REPORT_ERRORS_H_
