@@ -5,7 +5,7 @@
 
 #include "input/ifc_model.h"
 #include "input/input_bytes.h"
-#include "input/json_input.h"
+#include "input/json_frames.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -137,33 +137,34 @@ std::string parseSetAndName(std::string_view rest, IfcSource& source, const char
 }
 
 enum class Frame { kTop, kSources, kTokens, kEntities, kEntity, kEntityTokens };
+// kName: a token or an entity, named by the key (name_).
+enum class Key { kNone, kHandle, kTokens, kEntities, kType, kName };
 
-class MappingReader : public JsonEventReader {
+class MappingReader : public JsonFrameReader<Frame, Key> {
  public:
   MappingReader(const std::string& name, std::string_view text, IfcMapping& mapping)
-      : JsonEventReader(name, text), mapping_(mapping) {}
+      : JsonFrameReader(name, text), mapping_(mapping) {}
 
  protected:
   bool onStartObject() override {
-    if (stack_.empty()) return push(Frame::kTop);
-    if (top() == Frame::kTop && key_ == "tokens") return push(Frame::kTokens);
-    if (top() == Frame::kTop && key_ == "entities") return push(Frame::kEntities);
-    if (top() == Frame::kEntities) {
-      entity_ = &entityNamed(key_);
+    if (!inside()) return push(Frame::kTop);
+    if (at(Frame::kTop, Key::kTokens)) return push(Frame::kTokens);
+    if (at(Frame::kTop, Key::kEntities)) return push(Frame::kEntities);
+    if (at(Frame::kEntities, Key::kName)) {
+      entity_ = &entityNamed(name_);
       return push(Frame::kEntity);
     }
-    if (top() == Frame::kEntity && key_ == "tokens") return push(Frame::kEntityTokens);
+    if (at(Frame::kEntity, Key::kTokens)) return push(Frame::kEntityTokens);
     return unexpected("object");
   }
 
   bool onStartArray() override {
-    if (stack_.empty()) return unexpected("array");
-    if (top() == Frame::kTop && key_ == "handle") {
+    if (at(Frame::kTop, Key::kHandle)) {
       target_ = &mapping_.handle;
-    } else if (top() == Frame::kTokens) {
-      target_ = &tokenNamed(mapping_.tokens, key_);
-    } else if (top() == Frame::kEntityTokens) {
-      target_ = &tokenNamed(entity_->tokens, key_);
+    } else if (at(Frame::kTokens, Key::kName)) {
+      target_ = &tokenNamed(mapping_.tokens, name_);
+    } else if (at(Frame::kEntityTokens, Key::kName)) {
+      target_ = &tokenNamed(entity_->tokens, name_);
     } else {
       return unexpected("array");
     }
@@ -172,40 +173,47 @@ class MappingReader : public JsonEventReader {
   }
 
   bool onEndObject() override {
-    if (top() == Frame::kEntity && entity_->type == 0 && !typeGiven_) {
+    if (top().frame == Frame::kEntity && entity_->type == 0 && !given(Key::kType)) {
       return fail("the entity " + entity_->name + " needs a \"type\" (its object type)");
     }
-    stack_.pop_back();
+    pop();
     return true;
   }
   bool onEndArray() override {
-    stack_.pop_back();
+    pop();
     return true;
   }
 
   bool onKey(const std::string& key) override {
-    key_ = key;
-    switch (top()) {
+    switch (top().frame) {
       case Frame::kTop:
-        if (key == "handle" || key == "tokens" || key == "entities") return true;
-        return fail("unknown key " + quoteForMessage(key) + " (keys: handle, tokens, entities)");
+        if (key == "handle") return takeKey(Key::kHandle, key);
+        if (key == "tokens") return takeKey(Key::kTokens, key);
+        if (key == "entities") return takeKey(Key::kEntities, key);
+        return unknownKey(key, " (keys: handle, tokens, entities)");
       case Frame::kEntity:
-        if (key == "type" || key == "tokens") return true;
-        return fail("unknown key " + quoteForMessage(key) + " of an entity (keys: type, tokens)");
+        if (key == "type") return takeKey(Key::kType, key);
+        if (key == "tokens") return takeKey(Key::kTokens, key);
+        return unknownKey(key, " of an entity (keys: type, tokens)");
       case Frame::kEntities:
-        return checkEntityName(key);
+        if (!checkEntityName(key)) return false;
+        break;
       default:
-        return key.empty() ? fail("empty token name") : true;
+        if (key.empty()) return fail("empty token name");
+        break;
     }
+    name_ = key;
+    top().key = Key::kName;
+    return true;
   }
 
   bool onString(const std::string& value) override {
-    if (stack_.empty() || top() != Frame::kSources) return unexpected("string");
+    if (!at(Frame::kSources)) return unexpected("string");
     IfcSource source;
     const std::string reason = parseIfcSource(value, source);
     if (!reason.empty()) return fail(quoteForMessage(value) + ": " + reason);
-    const bool fastener =
-        top(1) == Frame::kEntityTokens && entity_->keyword == "IFCMECHANICALFASTENER";
+    const bool fastener = frameAt(1, Frame::kTop) == Frame::kEntityTokens &&
+                          entity_->keyword == "IFCMECHANICALFASTENER";
     if (source.attribute >= IfcModel::kNominalDiameter && (!fastener || source.onAssembly)) {
       return fail(quoteForMessage(value) +
                   ": an attribute of IfcMechanicalFastener only "
@@ -216,26 +224,25 @@ class MappingReader : public JsonEventReader {
   }
 
   bool onNumber(const JsonNumber& number) override {
-    if (stack_.empty() || top() != Frame::kEntity || key_ != "type") return unexpected("number");
+    if (!at(Frame::kEntity, Key::kType)) return unexpected("number");
     if (!number.fitsInt32) return fail("an object type must be a 32-bit integer");
     entity_->type = number.int32;
-    typeGiven_ = true;
-    return true;
+    return valueRead();
   }
 
   bool onNull() override {
-    if (stack_.empty() || top() != Frame::kEntities) return unexpected("null");
-    const std::string keyword = upperCase(key_);
+    if (!at(Frame::kEntities, Key::kName)) return unexpected("null");
+    const std::string keyword = upperCase(name_);
     auto& entities = mapping_.entities;
     entities.erase(std::remove_if(entities.begin(), entities.end(),
                                   [&](const IfcEntityMapping& e) { return e.keyword == keyword; }),
                    entities.end());
-    return true;
+    return valueRead();
   }
 
   std::string expectation() const override {
-    if (stack_.empty()) return "a mapping object";
-    switch (top()) {
+    if (!inside()) return "a mapping object";
+    switch (top().frame) {
       case Frame::kSources:
         return "a source string";
       case Frame::kTokens:
@@ -244,22 +251,14 @@ class MappingReader : public JsonEventReader {
       case Frame::kEntities:
         return "an entity object or null";
       case Frame::kEntity:
-        return key_ == "type" ? "an object type (integer)" : "an object of tokens";
+        return top().key == Key::kType ? "an object type (integer)" : "an object of tokens";
       case Frame::kTop:
-        return key_ == "handle" ? "a list of sources" : "an object";
+        return top().key == Key::kHandle ? "a list of sources" : "an object";
     }
     return std::string();
   }
 
  private:
-  Frame top(std::size_t below = 0) const {
-    return stack_.size() > below ? stack_[stack_.size() - 1 - below] : Frame::kTop;
-  }
-  bool push(Frame frame) {
-    stack_.push_back(frame);
-    return true;
-  }
-
   bool checkEntityName(const std::string& name) {
     const std::string keyword = upperCase(name);
     if (keyword == "IFCELEMENTASSEMBLY") {
@@ -279,7 +278,6 @@ class MappingReader : public JsonEventReader {
 
   IfcEntityMapping& entityNamed(const std::string& name) {
     const std::string keyword = upperCase(name);
-    typeGiven_ = false;
     for (IfcEntityMapping& entity : mapping_.entities) {
       if (entity.keyword == keyword) return entity;
     }
@@ -296,11 +294,9 @@ class MappingReader : public JsonEventReader {
   }
 
   IfcMapping& mapping_;
-  std::vector<Frame> stack_;
-  std::string key_;
+  std::string name_;  // the token or entity named by the last key
   IfcEntityMapping* entity_ = nullptr;
   IfcSources* target_ = nullptr;
-  bool typeGiven_ = false;
 };
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "BomPartsTable.h"
 #include "BomReportTrees.h"
-#include "input/json_input.h"
+#include "input/json_frames.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -15,79 +15,63 @@ namespace {
 enum class Frame { kTop, kPart, kEqual, kTuples, kTuple };
 enum class Key { kNone, kHandle, kEqual, kType, kTuples };
 
-unsigned keyBit(Key key) { return 1u << static_cast<unsigned>(key); }
-
-class PartsJsonReader : public JsonEventReader {
+class PartsJsonReader : public JsonFrameReader<Frame, Key> {
  public:
   PartsJsonReader(const std::string& fileName, std::string_view text, PartsBuilder& builder)
-      : JsonEventReader(fileName, text), builder_(builder) {}
+      : JsonFrameReader(fileName, text), builder_(builder) {}
 
  protected:
   bool onStartArray() override {
-    if (stack_.empty() && !done_) {
-      stack_.push_back(Frame::kTop);
-      return true;
+    if (!inside() && !done_) return push(Frame::kTop);
+    if (at(Frame::kPart, Key::kEqual)) {
+      equal_.removeAll();
+      return push(Frame::kEqual);
     }
-    if (top() == Frame::kPart && (key_ == Key::kEqual || key_ == Key::kTuples)) {
-      if (key_ == Key::kEqual) equal_.removeAll();
-      stack_.push_back(key_ == Key::kEqual ? Frame::kEqual : Frame::kTuples);
-      return true;
-    }
-    if (top() == Frame::kTuples) {
-      stack_.push_back(Frame::kTuple);
-      tupleElements_ = 0;
+    if (at(Frame::kPart, Key::kTuples)) return push(Frame::kTuples);
+    if (at(Frame::kTuples)) {
       tupleToken_ = nullptr;
-      return true;
+      return push(Frame::kTuple);
     }
     return unexpected("array");
   }
 
   bool onEndArray() override {
-    const Frame frame = top();
-    if (frame == Frame::kTuple && tupleElements_ != 2) {
+    const Frame frame = top().frame;
+    if (frame == Frame::kTuple && top().elements != 2) {
       return fail("a tuple must be a [token, value] pair");
     }
     if (frame == Frame::kEqual && row_) row_->setEqualPartObjectHandles(equal_);
-    stack_.pop_back();
+    pop();
     if (frame == Frame::kTop) done_ = true;
-    if (frame == Frame::kEqual || frame == Frame::kTuples) key_ = Key::kNone;
     return true;
   }
 
   bool onStartObject() override {
-    if (stack_.empty() || top() != Frame::kTop) return unexpected("object");
-    stack_.push_back(Frame::kPart);
+    if (!at(Frame::kTop)) return unexpected("object");
     row_.reset(new QelBomDataRow());
-    seenKeys_ = 0;
     partTokens_.clear();
-    key_ = Key::kNone;
     hasType_ = false;
     handleSet_ = false;
-    return true;
+    return push(Frame::kPart);
   }
 
   bool onKey(const std::string& name) override {
-    Key key = Key::kNone;
-    const PartKey reserved = reservedPartKey(name);
-    if (reserved == PartKey::kHandle) {
-      key = Key::kHandle;
-    } else if (reserved == PartKey::kEqual) {
-      key = Key::kEqual;
-    } else if (reserved == PartKey::kType) {
-      key = Key::kType;
-    } else if (name == "tuples") {
-      key = Key::kTuples;
-    } else {
-      return fail("unknown key " + quoteForMessage(name));
+    switch (reservedPartKey(name)) {
+      case PartKey::kHandle:
+        return takeKey(Key::kHandle, name);
+      case PartKey::kEqual:
+        return takeKey(Key::kEqual, name);
+      case PartKey::kType:
+        return takeKey(Key::kType, name);
+      case PartKey::kToken:
+        break;
     }
-    if ((seenKeys_ & keyBit(key)) != 0) return fail("duplicate key " + quoteForMessage(name));
-    seenKeys_ |= keyBit(key);
-    key_ = key;
-    return true;
+    if (name == "tuples") return takeKey(Key::kTuples, name);
+    return unknownKey(name);
   }
 
   bool onEndObject() override {
-    stack_.pop_back();
+    pop();
     const bool keep = builder_.keepsObjectType(hasType_, type_);
     if (!handleSet_) row_->setObjectHandle(toQel(std::to_string(builder_.partsRead() + 1)));
     builder_.finishPart(keep ? row_.release() : nullptr, keep);
@@ -96,28 +80,13 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   bool onString(const std::string& value) override {
-    if (stack_.empty()) return unexpected("string");
-    if (top() == Frame::kPart && key_ == Key::kHandle) {
-      row_->setObjectHandle(toQel(value));
-      handleSet_ = true;
-      key_ = Key::kNone;
-      return true;
-    }
-    if (top() == Frame::kEqual) {
+    if (at(Frame::kPart, Key::kHandle)) return setHandle(toQel(value));
+    if (at(Frame::kEqual)) {
       equal_.appendGrowing(toQel(value));
       return true;
     }
-    if (top() == Frame::kTuple && tupleElements_ == 0) {
-      tupleToken_ = &builder_.tokenInfo(value);
-      tupleElements_ = 1;
-      if (std::find(partTokens_.begin(), partTokens_.end(), tupleToken_) != partTokens_.end()) {
-        return fail("part " + std::to_string(builder_.partsRead() + 1) + " gives the token " +
-                    quoteForMessage(value) + " twice");
-      }
-      partTokens_.push_back(tupleToken_);
-      return true;
-    }
-    if (top() == Frame::kTuple && tupleElements_ == 1) {
+    if (at(Frame::kTuple) && top().elements == 0) return setTupleToken(value);
+    if (at(Frame::kTuple) && top().elements == 1) {
       if (tupleToken_->catalogue != QelBomDataValue::kStringDataValue &&
           tupleToken_->catalogue != QelBomDataValue::kUnkDataValueType) {
         return wrongType("a string");
@@ -130,46 +99,38 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   bool onNumber(const JsonNumber& number) override {
-    if (stack_.empty()) return unexpected("number");
-    if (top() == Frame::kPart && key_ == Key::kType) {
+    if (at(Frame::kPart, Key::kType)) {
       if (!number.fitsInt32) return fail("the object type must be a 32-bit integer");
       type_ = number.int32;
       hasType_ = true;
-      key_ = Key::kNone;
-      return true;
+      return valueRead();
     }
-    if ((top() == Frame::kPart && key_ == Key::kHandle) || top() == Frame::kEqual) {
+    if (at(Frame::kPart, Key::kHandle) || at(Frame::kEqual)) {
       if (!number.fitsInt32) return fail("a handle number must be a 32-bit integer");
       const QelString handle = toQel(std::to_string(number.int32));
-      if (top() == Frame::kEqual) {
-        equal_.appendGrowing(handle);
-      } else {
-        row_->setObjectHandle(handle);
-        handleSet_ = true;
-        key_ = Key::kNone;
-      }
+      if (at(Frame::kPart, Key::kHandle)) return setHandle(handle);
+      equal_.appendGrowing(handle);
       return true;
     }
-    if (top() == Frame::kTuple && tupleElements_ == 1) return addNumber(number);
+    if (at(Frame::kTuple) && top().elements == 1) return addNumber(number);
     return unexpected("number");
   }
 
   bool onNull() override {
-    if (stack_.empty()) return unexpected("null");
-    if (top() == Frame::kTuple && tupleElements_ == 1) {
-      tupleElements_ = 2;  // no value: no tuple
+    if (at(Frame::kTuple) && top().elements == 1) {
+      top().elements = 2;  // no value: no tuple
       return true;
     }
     return unexpected("null");
   }
 
   std::string expectation() const override {
-    if (stack_.empty()) return "an array of parts";
-    switch (top()) {
+    if (!inside()) return "an array of parts";
+    switch (top().frame) {
       case Frame::kTop:
         return "a part object";
       case Frame::kPart:
-        switch (key_) {
+        switch (top().key) {
           case Key::kHandle:
             return "a handle (string or integer)";
           case Key::kEqual:
@@ -187,14 +148,29 @@ class PartsJsonReader : public JsonEventReader {
       case Frame::kTuples:
         return "a [token, value] pair";
       case Frame::kTuple:
-        return tupleElements_ == 0 ? "a token string"
-                                   : (tupleElements_ == 1 ? "a value" : "the end of the pair");
+        return top().elements == 0 ? "a token string"
+                                   : (top().elements == 1 ? "a value" : "the end of the pair");
     }
     return std::string();
   }
 
  private:
-  Frame top() const { return stack_.back(); }
+  bool setHandle(const QelString& handle) {
+    row_->setObjectHandle(handle);
+    handleSet_ = true;
+    return valueRead();
+  }
+
+  bool setTupleToken(const std::string& token) {
+    tupleToken_ = &builder_.tokenInfo(token);
+    top().elements = 1;
+    if (std::find(partTokens_.begin(), partTokens_.end(), tupleToken_) != partTokens_.end()) {
+      return fail("part " + std::to_string(builder_.partsRead() + 1) + " gives the token " +
+                  quoteForMessage(token) + " twice");
+    }
+    partTokens_.push_back(tupleToken_);
+    return true;
+  }
 
   bool wrongType(const char* what) {
     const char* expected =
@@ -230,7 +206,7 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   bool addValue(QelBomDataValue&& value) {
-    tupleElements_ = 2;
+    top().elements = 2;
     if (!tupleToken_->kept) return true;
     QelBomDataTuple tuple;
     tuple.setToken(tupleToken_->token);
@@ -240,20 +216,15 @@ class PartsJsonReader : public JsonEventReader {
   }
 
   PartsBuilder& builder_;
-  std::vector<Frame> stack_;
-  bool done_ = false;
+  bool done_ = false;  // the array of parts has been read
   // The part being read.
   std::unique_ptr<QelBomDataRow> row_;
-  unsigned seenKeys_ = 0;
-  Key key_ = Key::kNone;
   bool hasType_ = false;
   int type_ = 0;
   bool handleSet_ = false;
   QelArray<QelString> equal_;
-  // The pair being read.
-  int tupleElements_ = 0;
-  const TokenInfo* tupleToken_ = nullptr;
-  std::vector<const TokenInfo*> partTokens_;  // the tokens of the part being read
+  std::vector<const TokenInfo*> partTokens_;  // its tokens so far
+  const TokenInfo* tupleToken_ = nullptr;     // the token of the pair being read
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "input/input_bytes.h"
-#include "input/json_input.h"
+#include "input/json_frames.h"
 #include "text/names.h"
 #include "text/text_util.h"
 
@@ -12,121 +12,111 @@ namespace bomreport {
 namespace {
 
 enum class Frame { kRoot, kSection, kChildren, kTuples, kTuple, kUnits, kUnit, kColumns, kColumn };
-enum class Key { kNone, kType, kTuples, kChildren, kTokenUnits, kColumns, kCaption, kDecimals };
-
-struct State {
-  State(Frame f, QelBomTemplateItem* s, int d) : frame(f), section(s), depth(d) {}
-
-  Frame frame;
-  QelBomTemplateItem* section;  // the section the frame belongs to
-  int depth;                    // of that section: the root is 0
-  Key pendingKey = Key::kNone;  // kRoot, kSection: the key whose value comes next
-  unsigned seenKeys = 0;        // kRoot, kSection: bit per Key
-  int elements = 0;             // kTuple, kUnit: elements read so far
-  QelBomDataTuple tuple;        // kTuple: the pair being read
-  QelString unitToken;          // kUnit
-  QelBomTemplateUnits::eTokenUnitType unitType = QelBomTemplateUnits::kUnkTokenUnitType;
-  ColumnStyle column;           // kColumns: the next key; kColumn: the style being read
+enum class Key {
+  kNone,
+  kType,
+  kTuples,
+  kChildren,
+  kTokenUnits,
+  kColumns,
+  kCaption,
+  kDecimals,
+  kColumn  // in "columns": a token, whose column object comes next
 };
 
-unsigned keyBit(Key key) { return 1u << static_cast<unsigned>(key); }
+// What a frame keeps besides its kind and keys.
+struct TemplateFrame {
+  QelBomTemplateItem* section = nullptr;  // the section the frame belongs to
+  int depth = 0;                          // of that section: the root is 0
+  QelBomDataTuple tuple;                  // kTuple: the pair being read
+  QelString unitToken;                    // kUnit
+  QelBomTemplateUnits::eTokenUnitType unitType = QelBomTemplateUnits::kUnkTokenUnitType;
+  ColumnStyle column;  // kColumns: the column whose object comes next; kColumn: its style
+};
 
-class TemplateJsonReader : public JsonEventReader {
+TemplateFrame frameOf(QelBomTemplateItem* section, int depth) {
+  TemplateFrame frame;
+  frame.section = section;
+  frame.depth = depth;
+  return frame;
+}
+
+class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
  public:
   TemplateJsonReader(const std::string& fileName, std::string_view text, LoadedTemplate& out)
-      : JsonEventReader(fileName, text), out_(out) {}
+      : JsonFrameReader(fileName, text), out_(out) {}
 
  protected:
   bool onStartObject() override {
-    if (stack_.empty()) {
+    if (!inside()) {
       if (rootDone_) return unexpected("second template");
-      stack_.emplace_back(Frame::kRoot, out_.root.get(), 0);
       out_.lines.sections[out_.root.get()] = tokenLine();
-      return true;
+      return push(Frame::kRoot, frameOf(out_.root.get(), 0));
     }
-    State& top = stack_.back();
-    if (top.frame == Frame::kRoot && top.pendingKey == Key::kColumns) {
-      stack_.emplace_back(Frame::kColumns, top.section, 0);
-      return true;
+    TemplateFrame& data = top().data;
+    if (at(Frame::kRoot, Key::kColumns)) return push(Frame::kColumns, frameOf(data.section, 0));
+    if (at(Frame::kColumns, Key::kColumn)) {
+      TemplateFrame column = frameOf(data.section, 0);
+      column.column = std::move(data.column);
+      data.column = ColumnStyle();
+      return push(Frame::kColumn, std::move(column));
     }
-    if (top.frame == Frame::kColumns && !top.column.key.empty()) {
-      ColumnStyle style = std::move(top.column);
-      top.column = ColumnStyle();
-      stack_.emplace_back(Frame::kColumn, top.section, 0);
-      stack_.back().column = std::move(style);
-      return true;
-    }
-    if (top.frame != Frame::kChildren) return unexpected("object");
-    const int depth = top.depth + 1;
+    if (top().frame != Frame::kChildren) return unexpected("object");
+    const int depth = data.depth + 1;
     if (depth > kMaxSectionDepth) {
       return fail("sections nested deeper than " + std::to_string(kMaxSectionDepth) + " levels");
     }
     auto* section = new QelBomTemplateItem();
-    top.section->addChild(section);  // the tree owns it from here on
+    data.section->addChild(section);  // the tree owns it from here on
     out_.lines.sections[section] = tokenLine();
-    stack_.emplace_back(Frame::kSection, section, depth);
-    return true;
+    return push(Frame::kSection, frameOf(section, depth));
   }
 
   bool onKey(const std::string& name) override {
-    State& top = stack_.back();
-    if (top.frame == Frame::kColumns) return onColumnKey(top, name);
-    Key key = Key::kNone;
-    if (top.frame == Frame::kColumn) {
-      if (name == "caption") {
-        key = Key::kCaption;
-      } else if (name == "decimals") {
-        key = Key::kDecimals;
-      } else {
-        return fail("unknown key " + quoteForMessage(name) + " in the column of " +
-                    quoteForMessage(top.column.key) + " (a column has \"caption\" and \"decimals\")");
-      }
-    } else if (name == "type") {
-      key = Key::kType;
-    } else if (name == "tuples") {
-      key = Key::kTuples;
-    } else if (name == "children") {
-      key = Key::kChildren;
-    } else if (name == "tokenUnits" && top.frame == Frame::kRoot) {
-      key = Key::kTokenUnits;
-    } else if (name == "columns" && top.frame == Frame::kRoot) {
-      key = Key::kColumns;
-    } else {
-      return fail("unknown key " + quoteForMessage(name));
+    switch (top().frame) {
+      case Frame::kColumns:
+        return onColumnKey(name);
+      case Frame::kColumn:
+        if (name == "caption") return takeKey(Key::kCaption, name);
+        if (name == "decimals") return takeKey(Key::kDecimals, name);
+        return unknownKey(name, " in the column of " + quoteForMessage(top().data.column.key) +
+                                    " (a column has \"caption\" and \"decimals\")");
+      default:
+        break;
     }
-    if ((top.seenKeys & keyBit(key)) != 0) return fail("duplicate key " + quoteForMessage(name));
-    top.seenKeys |= keyBit(key);
-    top.pendingKey = key;
-    return true;
+    if (name == "type") return takeKey(Key::kType, name);
+    if (name == "tuples") return takeKey(Key::kTuples, name);
+    if (name == "children") return takeKey(Key::kChildren, name);
+    if (top().frame == Frame::kRoot) {
+      if (name == "tokenUnits") return takeKey(Key::kTokenUnits, name);
+      if (name == "columns") return takeKey(Key::kColumns, name);
+    }
+    return unknownKey(name);
   }
 
   bool onString(const std::string& value) override {
-    if (stack_.empty()) return unexpected("string");
-    State& top = stack_.back();
-    if ((top.frame == Frame::kRoot || top.frame == Frame::kSection) &&
-        top.pendingKey == Key::kType) {
-      top.pendingKey = Key::kNone;
-      return setType(top, value);
+    if (at(Frame::kRoot, Key::kType) || at(Frame::kSection, Key::kType)) {
+      valueRead();
+      return setType(value);
     }
-    if (top.frame == Frame::kColumn && top.pendingKey == Key::kCaption) {
-      top.pendingKey = Key::kNone;
-      top.column.caption = value;
-      return true;
+    if (at(Frame::kColumn, Key::kCaption)) {
+      top().data.column.caption = value;
+      return valueRead();
     }
-    if (top.frame == Frame::kTuple && top.elements < 2) {
-      if (top.elements++ == 0) {
-        top.tuple.setToken(toQel(value));
+    if (at(Frame::kTuple) && top().elements < 2) {
+      if (top().elements++ == 0) {
+        top().data.tuple.setToken(toQel(value));
       } else {
-        top.tuple.value().set(toQel(value));
+        top().data.tuple.value().set(toQel(value));
       }
       return true;
     }
-    if (top.frame == Frame::kUnit && top.elements < 2) {
-      if (top.elements++ == 0) {
-        top.unitToken = toQel(value);
+    if (at(Frame::kUnit) && top().elements < 2) {
+      if (top().elements++ == 0) {
+        top().data.unitToken = toQel(value);
         return true;
       }
-      if (!unitTypeFromName(value, top.unitType)) {
+      if (!unitTypeFromName(value, top().data.unitType)) {
         return fail("unknown token unit type " + quoteForMessage(value));
       }
       return true;
@@ -135,82 +125,62 @@ class TemplateJsonReader : public JsonEventReader {
   }
 
   bool onNumber(const JsonNumber& number) override {
-    if (stack_.empty()) return unexpected("number");
-    State& top = stack_.back();
-    if (top.frame == Frame::kColumn && top.pendingKey == Key::kDecimals) {
+    if (at(Frame::kColumn, Key::kDecimals)) {
       if (!number.fitsInt32 || number.int32 < 0 || number.int32 > kMaxColumnDecimals) {
         return fail("\"decimals\" must be a whole number from 0 to " +
                     std::to_string(kMaxColumnDecimals));
       }
-      top.pendingKey = Key::kNone;
-      top.column.decimals = number.int32;
-      return true;
+      top().data.column.decimals = number.int32;
+      return valueRead();
     }
-    if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("number");
+    if (!at(Frame::kTuple) || top().elements != 1) return unexpected("number");
     if (number.integral && !number.fitsInt32) {
       return fail("integer value out of the 32-bit range");
     }
     if (number.integral) {
-      top.tuple.value().set(number.int32);
+      top().data.tuple.value().set(number.int32);
     } else {
-      top.tuple.value().set(number.real);
+      top().data.tuple.value().set(number.real);
     }
-    ++top.elements;
+    ++top().elements;
     return true;
   }
 
   bool onNull() override {
-    if (stack_.empty()) return unexpected("null");
-    State& top = stack_.back();
-    if (top.frame != Frame::kTuple || top.elements != 1) return unexpected("null");
-    ++top.elements;  // a tuple without a value
+    if (!at(Frame::kTuple) || top().elements != 1) return unexpected("null");
+    ++top().elements;  // a tuple without a value
     return true;
   }
 
   bool onStartArray() override {
-    if (stack_.empty()) return unexpected("array");
-    State& top = stack_.back();
-    Frame frame;
-    switch (top.frame) {
-      case Frame::kRoot:
-      case Frame::kSection:
-        if (top.pendingKey == Key::kTuples) {
-          frame = Frame::kTuples;
-        } else if (top.pendingKey == Key::kChildren) {
-          frame = Frame::kChildren;
-        } else if (top.pendingKey == Key::kTokenUnits) {
-          frame = Frame::kUnits;
-        } else {
-          return unexpected("array");
-        }
-        break;
-      case Frame::kTuples:
-        frame = Frame::kTuple;
-        out_.lines.tuples[top.section].push_back(tokenLine());
-        break;
-      case Frame::kUnits:
-        frame = Frame::kUnit;
-        break;
-      default:
-        return unexpected("array");
+    if (!inside()) return unexpected("array");
+    const TemplateFrame& data = top().data;
+    if (at(Frame::kRoot, Key::kTuples) || at(Frame::kSection, Key::kTuples)) {
+      return push(Frame::kTuples, frameOf(data.section, data.depth));
     }
-    QelBomTemplateItem* section = top.section;
-    const int depth = top.depth;
-    stack_.emplace_back(frame, section, depth);
-    return true;
+    if (at(Frame::kRoot, Key::kChildren) || at(Frame::kSection, Key::kChildren)) {
+      return push(Frame::kChildren, frameOf(data.section, data.depth));
+    }
+    if (at(Frame::kRoot, Key::kTokenUnits)) return push(Frame::kUnits, frameOf(data.section, 0));
+    if (at(Frame::kTuples)) {
+      out_.lines.tuples[data.section].push_back(tokenLine());
+      return push(Frame::kTuple, frameOf(data.section, data.depth));
+    }
+    if (at(Frame::kUnits)) return push(Frame::kUnit, frameOf(data.section, 0));
+    return unexpected("array");
   }
 
   bool onEndArray() override {
-    State& top = stack_.back();
-    switch (top.frame) {
+    TemplateFrame& data = top().data;
+    switch (top().frame) {
       case Frame::kTuple:
-        if (top.elements != 2) return fail("a tuple must be a [token, value] pair");
-        top.section->getData().appendGrowing(std::move(top.tuple));
+        if (top().elements != 2) return fail("a tuple must be a [token, value] pair");
+        data.section->getData().appendGrowing(std::move(data.tuple));
         break;
       case Frame::kUnit:
-        if (top.elements != 2) return fail("a token unit must be a [token, unit type] pair");
-        out_.tokenUnits.emplace_back(top.unitToken, top.unitType);
-        out_.root->getBomTemplateUnits()->AddTokenType(top.unitToken, top.unitType);
+        if (top().elements != 2) return fail("a token unit must be a [token, unit type] pair");
+        out_.tokenUnits.emplace_back(data.unitToken, data.unitType);
+        out_.root->getBomTemplateUnits()->AddTokenType(data.unitToken, data.unitType);
         break;
       case Frame::kTuples:
       case Frame::kChildren:
@@ -219,38 +189,26 @@ class TemplateJsonReader : public JsonEventReader {
       default:
         return unexpected("end of array");
     }
-    stack_.pop_back();
-    if (!stack_.empty()) stack_.back().pendingKey = Key::kNone;
+    pop();
     return true;
   }
 
   bool onEndObject() override {
-    State& top = stack_.back();
-    if (top.frame == Frame::kColumn) {
-      out_.columns.set(std::move(top.column));
-      stack_.pop_back();
-      return true;
-    }
-    if (top.frame == Frame::kColumns) {
-      stack_.pop_back();
-      stack_.back().pendingKey = Key::kNone;
-      return true;
-    }
-    if (top.frame == Frame::kSection && (top.seenKeys & keyBit(Key::kType)) == 0) {
+    if (top().frame == Frame::kColumn) out_.columns.set(std::move(top().data.column));
+    if (top().frame == Frame::kSection && !given(Key::kType)) {
       return fail("section without a \"type\"");
     }
-    if (top.frame == Frame::kRoot) rootDone_ = true;
-    stack_.pop_back();
+    if (top().frame == Frame::kRoot) rootDone_ = true;
+    pop();
     return true;
   }
 
   std::string expectation() const override {
-    if (stack_.empty()) return "a template object";
-    const State& top = stack_.back();
-    switch (top.frame) {
+    if (!inside()) return "a template object";
+    switch (top().frame) {
       case Frame::kRoot:
       case Frame::kSection:
-        switch (top.pendingKey) {
+        switch (top().key) {
           case Key::kType:
             return "a section type name";
           case Key::kTuples:
@@ -261,9 +219,7 @@ class TemplateJsonReader : public JsonEventReader {
             return "an array of [token, unit type] pairs";
           case Key::kColumns:
             return "an object of columns by token";
-          case Key::kNone:
-          case Key::kCaption:
-          case Key::kDecimals:
+          default:
             break;
         }
         return "a key";
@@ -274,17 +230,17 @@ class TemplateJsonReader : public JsonEventReader {
       case Frame::kUnits:
         return "a [token, unit type] pair";
       case Frame::kColumns:
-        return top.column.key.empty() ? "a token" : "a column object";
+        return top().key == Key::kColumn ? "a column object" : "a token";
       case Frame::kColumn:
-        if (top.pendingKey == Key::kCaption) return "a caption string";
-        if (top.pendingKey == Key::kDecimals) return "a number of decimals";
+        if (top().key == Key::kCaption) return "a caption string";
+        if (top().key == Key::kDecimals) return "a number of decimals";
         return "\"caption\" or \"decimals\"";
       case Frame::kTuple:
       case Frame::kUnit:
-        if (top.elements == 0) return "a token string";
-        if (top.elements == 1) {
-          return top.frame == Frame::kTuple ? "a value (integer, number, string or null)"
-                                            : "a unit type name";
+        if (top().elements == 0) return "a token string";
+        if (top().elements == 1) {
+          return top().frame == Frame::kTuple ? "a value (integer, number, string or null)"
+                                              : "a unit type name";
         }
         return "the end of the pair";
     }
@@ -292,30 +248,34 @@ class TemplateJsonReader : public JsonEventReader {
   }
 
  private:
-  bool onColumnKey(State& columns, const std::string& token) {
+  // A key of "columns" is a token; each may be given once. The object of its
+  // column comes next.
+  bool onColumnKey(const std::string& token) {
     if (token.empty()) return fail("a column of an empty token");
-    if (out_.columns.find(token) != nullptr && out_.columns.find(token)->key == token) {
+    const ColumnStyle* known = out_.columns.find(token);
+    if (known != nullptr && known->key == token) {
       return fail("duplicate column " + quoteForMessage(token));
     }
-    columns.column.key = token;
-    columns.column.line = tokenLine();
+    top().data.column.key = token;
+    top().data.column.line = tokenLine();
+    top().key = Key::kColumn;
     return true;
   }
 
-  bool setType(State& state, const std::string& name) {
+  // Sets the type of the innermost frame's section; the root must be a template.
+  bool setType(const std::string& name) {
     QelBomTemplateItem::eTemplateItemType type;
     if (!sectionTypeFromName(name, type)) {
       return fail("unknown section type " + quoteForMessage(name));
     }
-    if (state.frame == Frame::kRoot && type != QelBomTemplateItem::kBomTemplate) {
+    if (top().frame == Frame::kRoot && type != QelBomTemplateItem::kBomTemplate) {
       return fail("the template root must be of type kBomTemplate");
     }
-    state.section->setType(type);
+    top().data.section->setType(type);
     return true;
   }
 
   LoadedTemplate& out_;
-  std::vector<State> stack_;
   bool rootDone_ = false;
 };
 

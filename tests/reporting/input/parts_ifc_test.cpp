@@ -94,6 +94,8 @@ const IfcCase kCases[] = {
     {"assemblies are no parts", "", "{\"entities\": {\"IfcElementAssembly\": {\"type\": 1}}}",
      "map.json:1:15: IfcElementAssembly is not a part: its parts carry its mark and name "
      "(\"assembly:\" sources)"},
+    {"a key given twice", "", "{\"handle\": [\"attribute:Tag\"], \"handle\": []}",
+     "map.json:1:31: duplicate key \"handle\""},
 };
 
 std::string read(const IfcCase& test, bomtest::ScratchDir& dir) {
