@@ -288,7 +288,8 @@ long long TemplateLines::sectionLine(const QelBomItemBase* section) const {
 
 long long TemplateLines::tupleLine(const QelBomItemBase* section, int index) const {
   const auto found = tuples.find(section);
-  if (found == tuples.end() || index < 0 || static_cast<std::size_t>(index) >= found->second.size()) {
+  if (found == tuples.end() || index < 0 ||
+      static_cast<std::size_t>(index) >= found->second.size()) {
     return 0;
   }
   return found->second[static_cast<std::size_t>(index)];
