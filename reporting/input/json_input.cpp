@@ -115,17 +115,7 @@ bool JsonEventReader::unexpected(const std::string& what) {
   return fail("unexpected " + what + (expected.empty() ? "" : ", expected " + expected));
 }
 
-bool JsonEventReader::onNull() { return unexpected("null"); }
 bool JsonEventReader::onBoolean(bool) { return unexpected("true or false"); }
-bool JsonEventReader::onNumber(const JsonNumber&) { return unexpected("number"); }
-bool JsonEventReader::onString(const std::string&) { return unexpected("string"); }
-bool JsonEventReader::onStartObject() { return unexpected("object"); }
-bool JsonEventReader::onKey(const std::string& key) {
-  return unexpected("key " + quoteForMessage(key));
-}
-bool JsonEventReader::onEndObject() { return unexpected("end of object"); }
-bool JsonEventReader::onStartArray() { return unexpected("array"); }
-bool JsonEventReader::onEndArray() { return unexpected("end of array"); }
 
 void JsonEventReader::beginToken() {
   // The token starts at the first character after the previous event that is

@@ -36,17 +36,18 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   void run();
 
  protected:
-  // Events, each called with the token's position known. Every default
-  // rejects the event as unexpected; a handler returns false after fail().
-  virtual bool onNull();
+  // Events, each called with the token's position known; a handler returns
+  // false after fail(). No file of ours holds true or false: by default a
+  // boolean is rejected as unexpected.
+  virtual bool onNull() = 0;
   virtual bool onBoolean(bool value);
-  virtual bool onNumber(const JsonNumber& number);
-  virtual bool onString(const std::string& value);
-  virtual bool onStartObject();
-  virtual bool onKey(const std::string& key);
-  virtual bool onEndObject();
-  virtual bool onStartArray();
-  virtual bool onEndArray();
+  virtual bool onNumber(const JsonNumber& number) = 0;
+  virtual bool onString(const std::string& value) = 0;
+  virtual bool onStartObject() = 0;
+  virtual bool onKey(const std::string& key) = 0;
+  virtual bool onEndObject() = 0;
+  virtual bool onStartArray() = 0;
+  virtual bool onEndArray() = 0;
 
   // Records `reason` at the current token and returns false.
   bool fail(const std::string& reason);

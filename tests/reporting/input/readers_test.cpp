@@ -34,6 +34,8 @@ const ReaderCase kPartsCases[] = {
      "p.json:1:30: duplicate key \"tuples\""},
     {"json: the token decides the value's type", "p.json", "[{\"tuples\": [[\"%Quantity\", 1.5]]}]",
      "p.json:1:28: a real number where %Quantity takes a 32-bit integer"},
+    {"json: no booleans", "p.json", "[{\"tuples\": [[\"%PNum\", true]]}]",
+     "p.json:1:24: unexpected true or false, expected a value"},
     {"json: a token twice in a part", "p.json",
      "[{\"tuples\": [[\"%PNum\", \"a\"]]}, {\"tuples\": [[\"%PNum\", \"a\"], [\"%PNum\", \"b\"]]}]",
      "p.json:1:61: part 2 gives the token \"%PNum\" twice"},
