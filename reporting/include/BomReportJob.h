@@ -93,9 +93,9 @@ struct ReportJobOptions {
   // the internal units (mm, kg, mm2, rad). Numbers of every token with a unit
   // kind are converted as they are read.
   std::vector<UnitChoice> inputUnits;
-  // Merge the parts that agree on every token the template uses (less the
-  // instance tokens and the derived quantity tokens) into one row with equal
-  // parts, whose %Quantity is the sum of theirs.
+  // Merge the parts that agree on every token the template uses, labels
+  // included (less the instance tokens and the derived quantity tokens), into
+  // one row with equal parts, whose %Quantity is the sum of theirs.
   bool mergeEqualParts = false;
   // Tokens each part has its own value of: never matched, and left out of
   // merged rows.

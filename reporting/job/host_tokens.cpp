@@ -68,8 +68,11 @@ ReadRows readRows(const Plan& plan, const std::vector<QelBomDataRow*>& rows) {
 
 }  // namespace
 
-HostTokens::HostTokens(std::vector<std::string> templateTokens, HostTokenOptions options)
-    : templateTokens_(std::move(templateTokens)), options_(std::move(options)) {}
+HostTokens::HostTokens(std::vector<std::string> templateTokens, std::vector<std::string> rowTokens,
+                       HostTokenOptions options)
+    : templateTokens_(std::move(templateTokens)),
+      rowTokens_(std::move(rowTokens)),
+      options_(std::move(options)) {}
 
 bool HostTokens::uses(const std::string& token) const {
   return std::find(templateTokens_.begin(), templateTokens_.end(), token) != templateTokens_.end();
@@ -111,7 +114,7 @@ Plan HostTokens::plan(const std::unordered_set<std::string>& named, const std::s
   plan.merge = options_.mergeEqualParts;
   plan.instanceTokens = options_.instanceTokens;
   plan.assemblyToken = options_.assemblyToken;
-  for (const std::string& token : templateTokens_) {
+  for (const std::string& token : rowTokens_) {
     const bool instance = std::find(plan.instanceTokens.begin(), plan.instanceTokens.end(),
                                     token) != plan.instanceTokens.end();
     if (!instance && !isDerived(token)) plan.keyTokens.push_back(token);

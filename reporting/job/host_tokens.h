@@ -52,8 +52,11 @@ struct HostTokenOptions {
 
 class HostTokens {
  public:
-  // `templateTokens`: the data tokens the template uses (templateDataTokens).
-  HostTokens(std::vector<std::string> templateTokens, HostTokenOptions options);
+  // `templateTokens`: the data tokens the template uses (templateDataTokens);
+  // `rowTokens`: every token whose row values the report shows
+  // (templateRowTokens), which equal parts must agree on.
+  HostTokens(std::vector<std::string> templateTokens, std::vector<std::string> rowTokens,
+             HostTokenOptions options);
 
   // The tokens whose values the parts builder must keep for this.
   std::vector<std::string> inputTokens() const;
@@ -74,6 +77,7 @@ class HostTokens {
             std::vector<ReportWarning>& warnings) const;
 
   std::vector<std::string> templateTokens_;
+  std::vector<std::string> rowTokens_;
   HostTokenOptions options_;
 };
 

@@ -168,7 +168,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   }
   const std::vector<std::string> dataTokens = templateDataTokens(trace_.tokens);
   const HostTokens host(
-      dataTokens,
+      dataTokens, templateRowTokens(trace_.tokens),
       HostTokenOptions{options_.mergeEqualParts, options_.instanceTokens, options_.assemblyToken});
   PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0,
                        host.inputTokens());

@@ -131,6 +131,14 @@ std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace) {
   return tokens;
 }
 
+std::vector<std::string> templateRowTokens(const QelArray<QelString>& trace) {
+  std::vector<std::string> tokens = templateDataTokens(trace);
+  for (const QelString& token : trace) {
+    if (!isDirective(token)) addOnce(tokens, toUtf8(token));
+  }
+  return tokens;
+}
+
 std::vector<ReportWarning> partsFileWarnings(const std::vector<std::string>& dataTokens,
                                              const std::vector<std::string>& derived,
                                              const QelIntArray& filterTypes,

@@ -28,6 +28,10 @@ const std::vector<std::string>& catalogueTokenNames();
 // summing directives, and the tokens of its other tuples that begin with "%"
 // (tuples without it are labels). In the order of the trace, each once.
 std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace);
+// Every token whose row values reach the report: the data tokens, then the
+// labels, which show a row's value when the row carries their token. Parts
+// that differ in any of them differ in the report.
+std::vector<std::string> templateRowTokens(const QelArray<QelString>& trace);
 
 // What a parts file held, as the builder noted it.
 struct PartsFileFacts {

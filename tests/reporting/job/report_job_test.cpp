@@ -103,6 +103,27 @@ TEST(ReportJobTest, ConvertsTheInputUnitsOfTokensWithAUnitKind) {
   EXPECT_THROW(bomreport::parseUnits("length=furlong"), bomreport::OptionError);
 }
 
+TEST(ReportJobTest, MergesPartsEqualInEveryValueOfEveryType) {
+  bomtest::ScratchDir dir;
+  bomreport::ReportJobOptions options;
+  options.mergeEqualParts = true;
+  const char templ[] = R"({"children": [{"type": "kDetails", "tuples": [
+      ["%PNum", ""], ["%Lot", 0], ["Span", 0.0], ["%Quantity", 0]]}]})";
+  // Integers, reals and texts each tell parts apart, also under a label (a
+  // tuple without "%", which shows the value of a row that has its token);
+  // -0 equals 0.
+  bomreport::EvaluatedReport report = evaluateIn(dir, options, templ,
+                                                 "%PNum,%Lot,Span,%Quantity\n"
+                                                 "A,7,0.0,1\nA,7,-0.0,2\nA,8,0.0,1\n"
+                                                 "A,7,1.5,1\nB,7,0.0,1\nA,,0.0,4\n");
+  EXPECT_EQ(bomtest::dumpRows(report.data()),
+            "1=2 %PNum=t:A %Lot=i:7 Span=r:0 %Quantity=i:3\n"
+            "3 %PNum=t:A %Lot=i:8 Span=r:0 %Quantity=i:1\n"
+            "4 %PNum=t:A %Lot=i:7 Span=r:1.5 %Quantity=i:1\n"
+            "5 %PNum=t:B %Lot=i:7 Span=r:0 %Quantity=i:1\n"
+            "6 %PNum=t:A Span=r:0 %Quantity=i:4\n");
+}
+
 TEST(ReportJobTest, SortsUnderTheChosenCollationAndRestoresTheDefault) {
   const char templ[] =
       R"({"children": [{"type": "kDetails", "tuples": [["%SortAscBy:%PNum", ""], ["%PNum", ""]]}]})";
