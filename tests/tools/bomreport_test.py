@@ -974,6 +974,13 @@ TRAPS = [
       section("kReportFooter", [["%SumBy:%Quantity", 0]])],
      "%PNum,%Quantity\nA,2000000000\nB,2000000000\n", ["--merge-equal"], 2,
      ['the sum of "%Quantity" in the kReportFooter (t.json:1) for all parts would be 4000000000']),
+    ("a group's sum below -2^31",
+     [section("kGroupHeader", [["%GroupBy:%Material", ""], ["%Material", ""]],
+              section("kDetails", [["%PNum", ""], ["Stock", 0]])),
+      section("kGroupFooter", [["%SumBy:Stock", 0]])],
+     "%Material,%PNum,Stock\nS235,A,5\nS355,B,-2000000000\nS355,C,-2000000000\n", [], 2,
+     ['the sum of "Stock" in the kGroupFooter (t.json:1) for the group %Material "S355" would be '
+      '-4000000000']),
     ("a per-piece sum and a mixed sum",
      [section("kReportHeader", [], section("kDetails", [["%ElementID", ""], ["%Weight", 0.0],
                                                         ["Cost", 0]])),
