@@ -980,6 +980,8 @@ TRAPS = [
       section("kReportFooter", [["%SumBy:%Quantity", 0]])],
      "%PNum,%Quantity\nA,2000000000\nB,2000000000\n", ["--merge-equal"], 2,
      ['the sum of "%Quantity" in the kReportFooter (t.json:1) for all parts would be 4000000000']),
+    ("merged quantities past 32 bits", PNUM, "%PNum,%Quantity\nA,2000000000\nA,2000000000\n",
+     ["--merge-equal"], 2, ['the "%Quantity" of the parts equal to "1" would be 4000000000']),
     ("a group's sum below -2^31",
      [section("kGroupHeader", [["%GroupBy:%Material", ""], ["%Material", ""]],
               section("kDetails", [["%PNum", ""], ["Stock", 0]])),
