@@ -73,8 +73,9 @@ using OptionSpelling = std::string (*)(std::string_view option);
 BOM_REPORT_API std::string commandLineSpelling(std::string_view option);
 
 // " (did you mean \"NAME\"?)" for the candidate closest to `name` when it is
-// close enough to be a slip (at most 2 edits, fewer than half the name), else
-// an empty string. Ties go to the earlier candidate.
+// close enough to be a slip (at most 2 edits, fewer than half the name; the
+// same name in other case is closest of all), else an empty string. Ties go
+// to the earlier candidate.
 BOM_REPORT_API std::string didYouMean(std::string_view name,
                                       const std::vector<std::string>& candidates);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "BomReportOptions.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -84,7 +85,8 @@ std::string didYouMean(std::string_view name, const std::vector<std::string>& ca
   std::size_t bestDistance = 3;
   for (const std::string& candidate : candidates) {
     if (candidate == name) continue;
-    const std::size_t distance = editDistance(name, candidate);
+    // A name in other case is the likeliest slip of all.
+    const std::size_t distance = sameName(candidate, name) ? 0 : editDistance(name, candidate);
     if (distance < bestDistance && 2 * distance < name.size()) {
       best = &candidate;
       bestDistance = distance;

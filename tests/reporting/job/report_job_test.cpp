@@ -198,6 +198,7 @@ TEST(ReportJobTest, EditDistanceAndSuggestions) {
   EXPECT_EQ(bomreport::didYouMean("%Widht", names), " (did you mean \"%Width\"?)");
   EXPECT_EQ(bomreport::didYouMean("%Colour", names), "");
   EXPECT_EQ(bomreport::didYouMean("ab", {"xy"}), "");  // two edits of two are no slip
+  EXPECT_EQ(bomreport::didYouMean("%PNum", {"%MNum", "%pnum"}), " (did you mean \"%pnum\"?)");
   for (const std::string& name : bomreport::catalogueTokenNames()) {
     EXPECT_NE(QelBomDataToken::getTokenType(QelString::fromUtf8(name)),
               QelBomDataValue::kUnkDataValueType)
