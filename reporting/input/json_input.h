@@ -54,7 +54,7 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   // "unexpected WHAT" (with `expected` appended as ", expected ...").
   bool unexpected(const std::string& what);
   // What the handler expects at this point, for the "unexpected" message.
-  virtual std::string expectation() const { return std::string(); }
+  virtual std::string expectation() const = 0;
   const std::string& fileName() const { return fileName_; }
   // The 1-based line of the current event's token. Cheap when asked in file
   // order (it counts on from the previous answer).
