@@ -26,6 +26,7 @@ enum class WarningKind {
   kUnknownSetting,      // a stored setting the system does not read
   kSampleData,          // no parts were given: the built-in sample data set
   kPartsRead,           // what a parts reader left unread or could not fill
+  kQuantityBelowOne,    // parts that count as no piece, or fewer
   // The template alone.
   kNotADirective,       // a tuple that looks like a directive and is not one
   kFilterPiece,         // a filter piece that is not a whole number

@@ -92,10 +92,26 @@ bool PartsBuilder::wantsObjectType(bool hasType, int type) const {
 void PartsBuilder::finishPart(QelBomDataRow* row, bool keep) {
   ++partsRead_;
   if (keep) {
+    noteQuantity(*row);
     ++partsKept_;
     data_->addChild(row);
   } else {
     delete row;
+  }
+}
+
+void PartsBuilder::noteQuantity(const QelBomDataRow& row) {
+  static const QelString kQuantity("%Quantity");
+  for (const QelBomDataTuple& tuple : row.getData()) {
+    if (!(tuple.token().token() == kQuantity)) continue;
+    const QelBomDataValue& value = tuple.value();  // the first is the one read
+    if (value.type() != QelBomDataValue::kIntDataValue || intValueOf(value) >= 1) return;
+    if (lowQuantities_.parts++ == 0) {
+      lowQuantities_.firstPart = partsRead_;
+      lowQuantities_.firstHandle = toUtf8(row.objectHandle());
+      lowQuantities_.firstValue = intValueOf(value);
+    }
+    return;
   }
 }
 

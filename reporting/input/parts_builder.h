@@ -41,6 +41,15 @@ struct TokenInfo {
 std::string typeCell(std::string_view cell, QelBomDataValue::eBomDataValueType catalogue,
                      QelBomDataValue* value, TextPool* texts = nullptr);
 
+// Kept parts whose %Quantity is below 1: they count as no piece, or as fewer,
+// in every quantity and total.
+struct LowQuantities {
+  long long parts = 0;      // how many
+  long long firstPart = 0;  // the first one's number in the file (from 1)
+  std::string firstHandle;  // its handle
+  int firstValue = 0;       // its %Quantity
+};
+
 class PartsBuilder {
  public:
   // The data set must have been given the template's tokens and object types.
@@ -90,8 +99,12 @@ class PartsBuilder {
   const std::unordered_set<std::string>& namedTokens() const { return named_; }
   const std::set<int>& objectTypes() const { return types_; }
   long long partsKept() const { return partsKept_; }
+  const LowQuantities& lowQuantities() const { return lowQuantities_; }
 
  private:
+  // Notes a kept row whose first %Quantity is an integer below 1.
+  void noteQuantity(const QelBomDataRow& row);
+
   QelBomData* data_;
   bool keepAllTokens_;
   bool templateFilters_;
@@ -107,6 +120,7 @@ class PartsBuilder {
   std::unordered_map<std::string, TokenInfo> tokens_;
   TextPool texts_;
   std::vector<std::string> warnings_;
+  LowQuantities lowQuantities_;
 };
 
 // Splits a list of handles at ';' and white space, skipping empty pieces.

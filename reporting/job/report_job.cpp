@@ -75,6 +75,24 @@ ReportWarning sampleDataWarning() {
   return warning;
 }
 
+// What the parts reader noted: what it left unread or could not fill, and
+// parts counted as no piece or fewer (when quantities count at all).
+std::vector<ReportWarning> readWarnings(const PartsBuilder& builder, const HostTokens& host,
+                                        const std::string& dataName) {
+  std::vector<ReportWarning> warnings;
+  for (const std::string& note : builder.warnings()) {
+    ReportWarning read(WarningKind::kPartsRead);
+    read.text = note;  // names the file itself
+    warnings.push_back(std::move(read));
+  }
+  const std::vector<std::string> inputs = host.inputTokens();
+  if (builder.lowQuantities().parts > 0 &&
+      std::find(inputs.begin(), inputs.end(), "%Quantity") != inputs.end()) {
+    warnings.push_back(lowQuantityWarning(builder.lowQuantities(), dataName));
+  }
+  return warnings;
+}
+
 }  // namespace
 
 EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
@@ -177,11 +195,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   builder.watchTokens(std::move(watched));
   phases.begin("read");
   readParts(options_, builder);
-  for (const std::string& note : builder.warnings()) {
-    ReportWarning read(WarningKind::kPartsRead);
-    read.text = note;  // names the file itself
-    warnings.push_back(std::move(read));
-  }
+  append(warnings, readWarnings(builder, host, dataName()));
   phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};

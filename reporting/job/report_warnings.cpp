@@ -141,6 +141,20 @@ std::vector<std::string> templateRowTokens(const QelArray<QelString>& trace) {
   return tokens;
 }
 
+ReportWarning lowQuantityWarning(const LowQuantities& low, const std::string& fileName) {
+  ReportWarning warning{WarningKind::kQuantityBelowOne};
+  warning.file = fileName;
+  warning.token = "%Quantity";
+  warning.rows = low.parts;
+  warning.text = std::to_string(low.parts) + (low.parts == 1 ? " part has" : " parts have") +
+                 " a \"%Quantity\" below 1 (the first, part " + std::to_string(low.firstPart) +
+                 " with the handle " + quoteForMessage(low.firstHandle) + ", has " +
+                 std::to_string(low.firstValue) +
+                 "): each counts as that many pieces in every quantity and total";
+  warning.cure = "give every part the number of pieces it stands for, at least 1";
+  return warning;
+}
+
 std::vector<ReportWarning> partsFileWarnings(const std::vector<std::string>& dataTokens,
                                              const std::vector<std::string>& derived,
                                              const QelIntArray& filterTypes,

@@ -13,6 +13,7 @@
 
 #include "BomReportWarnings.h"
 #include "VRKBomEngine.h"
+#include "input/parts_builder.h"
 
 namespace bomreport {
 
@@ -41,6 +42,11 @@ struct PartsFileFacts {
   long long partsRead = 0;
   long long partsKept = 0;
 };
+
+// The warning for parts whose %Quantity is below 1, which count as no piece
+// or fewer in every quantity and total.
+// REQUIRES: low.parts > 0.
+ReportWarning lowQuantityWarning(const LowQuantities& low, const std::string& fileName);
 
 // The warnings about a template over a parts file: one when the file names
 // none of `dataTokens`; one per token of `dataTokens` that the file never

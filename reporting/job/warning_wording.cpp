@@ -32,6 +32,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kUnknownSetting: return "unknown-setting";
     case WarningKind::kSampleData: return "sample-data";
     case WarningKind::kPartsRead: return "parts-read";
+    case WarningKind::kQuantityBelowOne: return "quantity-below-one";
     case WarningKind::kNotADirective: return "not-a-directive";
     case WarningKind::kFilterPiece: return "filter-piece";
     case WarningKind::kSumNotClosing: return "sum-not-closing";

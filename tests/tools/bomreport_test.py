@@ -980,6 +980,12 @@ TRAPS = [
       section("kReportFooter", [["%SumBy:%Quantity", 0]])],
      "%PNum,%Quantity\nA,2000000000\nB,2000000000\n", ["--merge-equal"], 2,
      ['the sum of "%Quantity" in the kReportFooter (t.json:1) for all parts would be 4000000000']),
+    ("a quantity below 1",
+     [section("kReportHeader", [], section("kDetails", [["%PNum", ""], ["%Quantity", 0]])),
+      section("kReportFooter", [["%SumBy:%Quantity", 0]])],
+     "%PNum,%Quantity\nA,2\nB,0\nC,-3\n", [], 0,
+     ['parts.csv: 2 parts have a "%Quantity" below 1 (the first, part 2 with the handle "2", '
+      'has 0)']),
     ("merged quantities past 32 bits", PNUM, "%PNum,%Quantity\nA,2000000000\nA,2000000000\n",
      ["--merge-equal"], 2, ['the "%Quantity" of the parts equal to "1" would be 4000000000']),
     ("a group's sum below -2^31",
