@@ -38,6 +38,7 @@ enum class WarningKind {
   kSumsLeaveRowsOut,    // rows whose repeated details line was dropped count in no sum
   kSumCountsRows,       // a sum of a per-piece token over rows of several pieces
   kMixedSum,            // a sum over integers and reals
+  kSumSkipsTexts,       // a sum over rows that hold the token as a text
   kGroupsComeApart,     // one grouping value in several groups
 };
 

@@ -28,6 +28,8 @@ struct TokenFacts {
   int sum = 0;
   long long intRows = 0;
   long long realRows = 0;
+  long long textRows = 0;
+  std::string firstText = std::string();  // the first text, to show
   long long positive = 0;  // the sum of its positive integers
   long long negative = 0;  // and of its negative ones
 };
@@ -87,6 +89,8 @@ RowFacts scanRows(const SumContext& context) {
         (intValueOf(value) > 0 ? token.positive : token.negative) += intValueOf(value);
       } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
         ++token.realRows;
+      } else if (value.type() == QelBomDataValue::kStringDataValue && token.textRows++ == 0) {
+        token.firstText = toUtf8(textValueOf(value));
       }
     }
   }
@@ -194,6 +198,17 @@ std::vector<ReportWarning> sumWarnings(const SumContext& context, const RowFacts
                      countOf(token.realRows, "row") + ": a sum takes the type of each value it adds, so a real sum that meets an "
                      "integer loses its fraction";
       warning.cure = "write every value of " + quoteForMessage(name) + " as a real (5.0, not 5)";
+      warnings.push_back(warning);
+    }
+    if (token.textRows > 0) {
+      warning.kind = WarningKind::kSumSkipsTexts;
+      warning.rows = token.textRows;
+      warning.text = "the parts hold " + quoteForMessage(name) + " as a text in " +
+                     countOf(token.textRows, "row") + " (such as " +
+                     quoteForMessage(token.firstText) +
+                     "): a sum adds numbers only, so those rows add nothing to it";
+      warning.cure = "write every value of " + quoteForMessage(name) +
+                     " as a number, with a point before its decimals (2.5, not 2,5)";
       warnings.push_back(warning);
     }
     bool perPiece = false;

@@ -42,6 +42,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kSumsLeaveRowsOut: return "sums-leave-rows-out";
     case WarningKind::kSumCountsRows: return "sum-counts-rows";
     case WarningKind::kMixedSum: return "mixed-sum";
+    case WarningKind::kSumSkipsTexts: return "sum-skips-texts";
     case WarningKind::kGroupsComeApart: return "groups-come-apart";
   }
   return "warning";
