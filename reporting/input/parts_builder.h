@@ -66,13 +66,24 @@ class PartsBuilder {
   // Whether a part of this object type (when it has one) becomes a row. Notes
   // the type.
   bool keepsObjectType(bool hasType, int type) {
-    if (hasType) noteObjectType(type);
+    if (hasType) {
+      noteObjectType(type);
+    } else {
+      noteUntypedParts(1);
+    }
     return wantsObjectType(hasType, type);
   }
   // The same without noting the type; safe on several threads at once.
   bool wantsObjectType(bool hasType, int type) const;
   // Notes that the file holds a part of object type `type`.
   void noteObjectType(int type);
+  // Notes `count` parts without an object type, which the template's filter
+  // (if any) keeps whatever it names.
+  void noteUntypedParts(long long count) {
+    if (templateFilters_) untypedKept_ += count;
+  }
+  // Parts the filter kept only because they have no object type.
+  long long untypedKept() const { return untypedKept_; }
 
   // Parts read so far, kept or not; a part's number in the file is partsRead() + 1
   // while it is being read.
@@ -121,6 +132,7 @@ class PartsBuilder {
   TextPool texts_;
   std::vector<std::string> warnings_;
   LowQuantities lowQuantities_;
+  long long untypedKept_ = 0;
 };
 
 // Splits a list of handles at ';' and white space, skipping empty pieces.

@@ -138,6 +138,8 @@ class PartsChunk {
   std::vector<QelBomDataRow*> takeRows() { return std::move(rows_); }
   // The object types of the parts read, each once.
   const std::set<int>& objectTypes() const { return types_; }
+  // How many parts read had no object type.
+  long long untypedParts() const { return untyped_; }
 
  private:
   // The part's object type from the #type column, if it has one.
@@ -162,7 +164,11 @@ class PartsChunk {
     }
     int type = 0;
     const bool hasType = readType(reader, type);
-    if (hasType) noteType(type);
+    if (hasType) {
+      noteType(type);
+    } else {
+      ++untyped_;
+    }
     std::unique_ptr<QelBomDataRow> row(builder_.wantsObjectType(hasType, type) ? new QelBomDataRow()
                                                                                : nullptr);
     if (row != nullptr) row->getData().setCapacity(layout_.keptTokenColumns);
@@ -204,6 +210,7 @@ class PartsChunk {
   std::vector<QelBomDataRow*> rows_;
   std::set<int> types_;
   int lastType_ = 0;
+  long long untyped_ = 0;
 };
 
 // A stretch of the file read by one thread, and how its reading ended.
@@ -299,6 +306,7 @@ bool readBody(std::vector<Stretch>& stretches, std::string_view text, long long 
 void finish(std::vector<Stretch>& stretches, const Layout& layout, PartsBuilder& builder) {
   for (Stretch& stretch : stretches) {
     for (int type : stretch.chunk->objectTypes()) builder.noteObjectType(type);
+    builder.noteUntypedParts(stretch.chunk->untypedParts());
     std::vector<QelBomDataRow*> rows = stretch.chunk->takeRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
       QelBomDataRow* row = rows[i];

@@ -75,15 +75,21 @@ ReportWarning sampleDataWarning() {
   return warning;
 }
 
-// What the parts reader noted: what it left unread or could not fill, and
-// parts counted as no piece or fewer (when quantities count at all).
+// What the parts reader noted: what it left unread or could not fill, parts
+// without an object type that the filter keeps (`filterTypes`: null for a
+// filter that is no choice of the user's), and parts counted as no piece or
+// fewer (when quantities count at all).
 std::vector<ReportWarning> readWarnings(const PartsBuilder& builder, const HostTokens& host,
+                                        const QelIntArray* filterTypes,
                                         const std::string& dataName) {
   std::vector<ReportWarning> warnings;
   for (const std::string& note : builder.warnings()) {
     ReportWarning read(WarningKind::kPartsRead);
     read.text = note;  // names the file itself
     warnings.push_back(std::move(read));
+  }
+  if (filterTypes != nullptr && builder.untypedKept() > 0) {
+    warnings.push_back(untypedPartsWarning(builder.untypedKept(), *filterTypes, dataName));
   }
   const std::vector<std::string> inputs = host.inputTokens();
   if (builder.lowQuantities().parts > 0 &&
@@ -195,7 +201,9 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   builder.watchTokens(std::move(watched));
   phases.begin("read");
   readParts(options_, builder);
-  append(warnings, readWarnings(builder, host, dataName()));
+  const bool builtIn = options_.templatePath.empty();  // its filter is the engine's
+  append(warnings,
+         readWarnings(builder, host, builtIn ? nullptr : &trace_.filterObjTypes, dataName()));
   phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};

@@ -155,6 +155,20 @@ ReportWarning lowQuantityWarning(const LowQuantities& low, const std::string& fi
   return warning;
 }
 
+ReportWarning untypedPartsWarning(long long parts, const QelIntArray& filterTypes,
+                                  const std::string& fileName) {
+  ReportWarning warning{WarningKind::kUntypedPartsKept};
+  warning.file = fileName;
+  warning.rows = parts;
+  const std::set<int> wanted(filterTypes.begin(), filterTypes.end());
+  warning.text = std::to_string(parts) + (parts == 1 ? " part has" : " parts have") +
+                 " no object type, and a part without one is always kept: the template's "
+                 "filter (object types " + typeList(wanted) + ") leaves " +
+                 (parts == 1 ? "it" : "them") + " in the report";
+  warning.cure = "give every part its object type (a \"#type\" column, a \"type\" key)";
+  return warning;
+}
+
 std::vector<ReportWarning> partsFileWarnings(const std::vector<std::string>& dataTokens,
                                              const std::vector<std::string>& derived,
                                              const QelIntArray& filterTypes,

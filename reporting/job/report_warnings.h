@@ -47,6 +47,10 @@ struct PartsFileFacts {
 // or fewer in every quantity and total.
 // REQUIRES: low.parts > 0.
 ReportWarning lowQuantityWarning(const LowQuantities& low, const std::string& fileName);
+// The warning for `parts` parts without an object type, which a part is kept
+// whatever the filter (`filterTypes`) names. REQUIRES: parts > 0.
+ReportWarning untypedPartsWarning(long long parts, const QelIntArray& filterTypes,
+                                  const std::string& fileName);
 
 // The warnings about a template over a parts file: one when the file names
 // none of `dataTokens`; one per token of `dataTokens` that the file never

@@ -33,6 +33,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kSampleData: return "sample-data";
     case WarningKind::kPartsRead: return "parts-read";
     case WarningKind::kQuantityBelowOne: return "quantity-below-one";
+    case WarningKind::kUntypedPartsKept: return "untyped-parts-kept";
     case WarningKind::kNotADirective: return "not-a-directive";
     case WarningKind::kFilterPiece: return "filter-piece";
     case WarningKind::kSumNotClosing: return "sum-not-closing";
