@@ -28,6 +28,7 @@ enum class WarningKind {
   kPartsRead,           // what a parts reader left unread or could not fill
   kQuantityBelowOne,    // parts that count as no piece, or fewer
   kUntypedPartsKept,    // parts without an object type, which any filter keeps
+  kHandleTwice,         // parts that share a handle: one object listed twice
   // The template alone.
   kNotADirective,       // a tuple that looks like a directive and is not one
   kFilterPiece,         // a filter piece that is not a whole number

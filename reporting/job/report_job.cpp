@@ -11,6 +11,7 @@
 #include "input/parts_file.h"
 #include "input/parts_table.h"
 #include "text/text_util.h"
+#include "job/handle_checks.h"
 #include "job/engine_scope.h"
 #include "job/host_tokens.h"
 #include "job/input_units.h"
@@ -204,6 +205,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   const bool builtIn = options_.templatePath.empty();  // its filter is the engine's
   append(warnings,
          readWarnings(builder, host, builtIn ? nullptr : &trace_.filterObjTypes, dataName()));
+  append(warnings, handleWarnings(*data, dataName()));
   phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};

@@ -34,6 +34,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kPartsRead: return "parts-read";
     case WarningKind::kQuantityBelowOne: return "quantity-below-one";
     case WarningKind::kUntypedPartsKept: return "untyped-parts-kept";
+    case WarningKind::kHandleTwice: return "handle-twice";
     case WarningKind::kNotADirective: return "not-a-directive";
     case WarningKind::kFilterPiece: return "filter-piece";
     case WarningKind::kSumNotClosing: return "sum-not-closing";

@@ -991,6 +991,10 @@ TRAPS = [
      "#type,%PNum\n1,A\n,B\n3,C\n", [], 0,
      ["parts.csv: 1 part has no object type, and a part without one is always kept: the "
       "template's filter (object types 1) leaves it in the report"]),
+    ("a handle twice",
+     PNUM, "#handle,%PNum\nH0,Z\nH1,A\nH2,B\nH1,C\nH2,D\nH1,E\n", [], 0,
+     ['parts.csv: 3 parts have the handle of an earlier part (the first: "H1"): a model object '
+      "listed twice counts twice in every total"]),
     ("merged quantities past 32 bits", PNUM, "%PNum,%Quantity\nA,2000000000\nA,2000000000\n",
      ["--merge-equal"], 2, ['the "%Quantity" of the parts equal to "1" would be 4000000000']),
     ("a group's sum below -2^31",
