@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string_view>
-#include <utility>
 
 #include "text/text_util.h"
 
