@@ -79,8 +79,9 @@ ReportWarning sampleDataWarning() {
 // What the parts reader noted: what it left unread or could not fill, parts
 // without an object type that the filter keeps (`filterTypes`: null for a
 // filter that is no choice of the user's), and parts counted as no piece or
-// fewer (when quantities count at all).
-std::vector<ReportWarning> readWarnings(const PartsBuilder& builder, const HostTokens& host,
+// fewer (when quantities count at all: the builder keeps `inputTokens`).
+std::vector<ReportWarning> readWarnings(const PartsBuilder& builder,
+                                        const std::vector<std::string>& inputTokens,
                                         const QelIntArray* filterTypes,
                                         const std::string& dataName) {
   std::vector<ReportWarning> warnings;
@@ -92,9 +93,8 @@ std::vector<ReportWarning> readWarnings(const PartsBuilder& builder, const HostT
   if (filterTypes != nullptr && builder.untypedKept() > 0) {
     warnings.push_back(untypedPartsWarning(builder.untypedKept(), *filterTypes, dataName));
   }
-  const std::vector<std::string> inputs = host.inputTokens();
   if (builder.lowQuantities().parts > 0 &&
-      std::find(inputs.begin(), inputs.end(), "%Quantity") != inputs.end()) {
+      std::find(inputTokens.begin(), inputTokens.end(), "%Quantity") != inputTokens.end()) {
     warnings.push_back(lowQuantityWarning(builder.lowQuantities(), dataName));
   }
   return warnings;
@@ -195,16 +195,17 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   const HostTokens host(
       dataTokens, templateRowTokens(trace_.tokens),
       HostTokenOptions{options_.mergeEqualParts, options_.instanceTokens, options_.assemblyToken});
+  const std::vector<std::string> inputTokens = host.inputTokens();
   PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0,
-                       host.inputTokens());
+                       inputTokens);
   std::vector<std::string> watched = dataTokens;
-  append(watched, host.inputTokens());
+  append(watched, inputTokens);
   builder.watchTokens(std::move(watched));
   phases.begin("read");
   readParts(options_, builder);
   const bool builtIn = options_.templatePath.empty();  // its filter is the engine's
-  append(warnings,
-         readWarnings(builder, host, builtIn ? nullptr : &trace_.filterObjTypes, dataName()));
+  const QelIntArray* userFilter = builtIn ? nullptr : &trace_.filterObjTypes;
+  append(warnings, readWarnings(builder, inputTokens, userFilter, dataName()));
   append(warnings, handleWarnings(*data, dataName()));
   phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
