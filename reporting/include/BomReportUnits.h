@@ -19,6 +19,9 @@ namespace bomreport {
 struct DisplayUnit {
   std::string symbol;  // "mm", "kg", "m2", "deg"
   int decimals = 0;    // digits after the point, before trailing zeros are dropped
+  // The powers of ten by which the unit is larger than the unit its kind is
+  // shown in by default (m: 3 more than mm, t: 3 more than kg), rounded.
+  int scale = 0;
 };
 
 // The units of a report's numbers: which kind of quantity a token holds (as

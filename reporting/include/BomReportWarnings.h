@@ -29,18 +29,22 @@ enum class WarningKind {
   kQuantityBelowOne,    // parts that count as no piece, or fewer
   kUntypedPartsKept,    // parts without an object type, which any filter keeps
   kHandleTwice,         // parts that share a handle: one object listed twice
+  kMergedBelowPrecision,  // parts merged whose reals differ below the shown decimals
   // The template alone.
   kNotADirective,       // a tuple that looks like a directive and is not one
   kFilterPiece,         // a filter piece that is not a whole number
   kSumNotClosing,       // a sum in a section that closes no group
   kSectionIgnored,      // a section the evaluation never reaches
   kDetailsHaveChildren, // sections below a details section
+  kFooterClosesDetails, // a footer that closes the details level, after every line
   kColumnUnused,        // a "columns" entry for a token the template does not show
+  kDecimalsHideValues,  // a column's decimals show non-zero values as 0
   // The evaluation.
   kSumsLeaveRowsOut,    // rows whose repeated details line was dropped count in no sum
   kSumCountsRows,       // a sum of a per-piece token over rows of several pieces
   kMixedSum,            // a sum over integers and reals
   kSumSkipsTexts,       // a sum over rows that hold the token as a text
+  kSumSkipsMissing,     // a sum over rows of which some lack the token
   kGroupsComeApart,     // one grouping value in several groups
 };
 

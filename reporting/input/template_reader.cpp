@@ -11,7 +11,8 @@
 namespace bomreport {
 namespace {
 
-enum class Frame { kRoot, kSection, kChildren, kTuples, kTuple, kUnits, kUnit, kColumns, kColumn };
+enum class Frame { kRoot, kSection, kChildren, kTuples, kTuple, kUnits, kUnit, kColumns, kColumn,
+                   kUnitDecimals };
 enum class Key {
   kNone,
   kType,
@@ -21,7 +22,8 @@ enum class Key {
   kColumns,
   kCaption,
   kDecimals,
-  kColumn  // in "columns": a token, whose column object comes next
+  kColumn,  // in "columns": a token, whose column object comes next
+  kUnit     // in "decimals": a unit symbol, whose decimals come next
 };
 
 // What a frame keeps besides its kind and keys.
@@ -32,6 +34,7 @@ struct TemplateFrame {
   QelString unitToken;                    // kUnit
   QelBomTemplateUnits::eTokenUnitType unitType = QelBomTemplateUnits::kUnkTokenUnitType;
   ColumnStyle column;  // kColumns: the column whose object comes next; kColumn: its style
+  std::string unit;    // kUnitDecimals: the unit whose decimals come next
 };
 
 TemplateFrame frameOf(QelBomTemplateItem* section, int depth) {
@@ -61,6 +64,11 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
       data.column = ColumnStyle();
       return push(Frame::kColumn, std::move(column));
     }
+    if (at(Frame::kColumn, Key::kDecimals)) {  // decimals by unit
+      TemplateFrame byUnit = frameOf(data.section, 0);
+      byUnit.column = std::move(data.column);
+      return push(Frame::kUnitDecimals, std::move(byUnit));
+    }
     if (top().frame != Frame::kChildren) return unexpected("object");
     const int depth = data.depth + 1;
     if (depth > kMaxSectionDepth) {
@@ -76,6 +84,8 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
     switch (top().frame) {
       case Frame::kColumns:
         return onColumnKey(name);
+      case Frame::kUnitDecimals:
+        return onUnitKey(name);
       case Frame::kColumn:
         if (name == "caption") return takeKey(Key::kCaption, name);
         if (name == "decimals") return takeKey(Key::kDecimals, name);
@@ -125,12 +135,15 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
   }
 
   bool onNumber(const JsonNumber& number) override {
-    if (at(Frame::kColumn, Key::kDecimals)) {
+    const bool byUnit = at(Frame::kUnitDecimals, Key::kUnit);
+    if (at(Frame::kColumn, Key::kDecimals) || byUnit) {
       if (!number.fitsInt32 || number.int32 < 0 || number.int32 > kMaxColumnDecimals) {
         return fail("\"decimals\" must be a whole number from 0 to " +
                     std::to_string(kMaxColumnDecimals));
       }
-      top().data.column.decimals = number.int32;
+      ColumnStyle& column = top().data.column;
+      if (!byUnit) column.decimals = number.int32;
+      if (byUnit) column.unitDecimals.emplace_back(std::move(top().data.unit), number.int32);
       return valueRead();
     }
     if (!at(Frame::kTuple) || top().elements != 1) return unexpected("number");
@@ -194,6 +207,12 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
   }
 
   bool onEndObject() override {
+    if (top().frame == Frame::kUnitDecimals) {
+      ColumnStyle column = std::move(top().data.column);
+      pop();
+      top().data.column = std::move(column);
+      return valueRead();
+    }
     if (top().frame == Frame::kColumn) out_.columns.set(std::move(top().data.column));
     if (top().frame == Frame::kSection && !given(Key::kType)) {
       return fail("section without a \"type\"");
@@ -233,8 +252,12 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
         return top().key == Key::kColumn ? "a column object" : "a token";
       case Frame::kColumn:
         if (top().key == Key::kCaption) return "a caption string";
-        if (top().key == Key::kDecimals) return "a number of decimals";
+        if (top().key == Key::kDecimals) {
+          return "a number of decimals, or an object of decimals by unit";
+        }
         return "\"caption\" or \"decimals\"";
+      case Frame::kUnitDecimals:
+        return top().key == Key::kUnit ? "a number of decimals" : "a unit symbol (\"mm\", \"m\")";
       case Frame::kTuple:
       case Frame::kUnit:
         if (top().elements == 0) return "a token string";
@@ -259,6 +282,16 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
     top().data.column.key = token;
     top().data.column.line = tokenLine();
     top().key = Key::kColumn;
+    return true;
+  }
+
+  // A key of a column's decimals by unit is a unit symbol, each given once.
+  bool onUnitKey(const std::string& unit) {
+    for (const auto& given : top().data.column.unitDecimals) {
+      if (given.first == unit) return fail("the decimals of " + quoteForMessage(unit) + " twice");
+    }
+    top().data.unit = unit;
+    top().key = Key::kUnit;
     return true;
   }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "BomReportWarnings.h"
+#include "BomReportUnits.h"
 #include "BomTemplateFile.h"
 
 namespace bomreport {
@@ -15,6 +16,12 @@ namespace bomreport {
 // names the template in them.
 std::vector<ReportWarning> columnWarnings(const LoadedTemplate& templ,
                                           const std::string& fileName);
+
+// Against the rows a report kept and the units it is shown in: a
+// kDecimalsHideValues warning for a column whose fixed decimals show a row's
+// non-zero value as 0 (or fix none for the unit it is shown in).
+std::vector<ReportWarning> decimalsWarnings(const ColumnStyles& columns, const QelBomData& rows,
+                                            const ReportUnits& units, const std::string& fileName);
 
 }  // namespace bomreport
 

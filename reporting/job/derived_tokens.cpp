@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <utility>
 
 #include "BomReportErrors.h"
@@ -64,17 +65,31 @@ bool isDerived(std::string_view token) {
   return false;
 }
 
-bool Plan::grouping() const {
-  if (merge) return true;
-  for (int i = 0; i < kDerivedCount; ++i) {
-    const Derivation how = kDerived[i].how;
-    if (fill[i] && (how == Derivation::kQuantityInModel || how == Derivation::kSum)) return true;
-  }
-  return false;
+bool readsMarks(Derivation how) {
+  return how == Derivation::kAssembledPieces || how == Derivation::kAssembledSum ||
+         how == Derivation::kPerAssembly || how == Derivation::kAssemblies;
+}
+
+bool readsAssemblies(Derivation how) {
+  return how == Derivation::kPerAssembly || how == Derivation::kAssemblies;
 }
 
 bool Plan::fillsAny() const {
   return merge || std::any_of(std::begin(fill), std::end(fill), [](bool f) { return f; });
+}
+
+bool Plan::readsMarks() const {
+  for (int i = 0; i < kDerivedCount; ++i) {
+    if (fill[i] && bomreport::readsMarks(kDerived[i].how)) return true;
+  }
+  return false;
+}
+
+bool Plan::readsAssemblies() const {
+  for (int i = 0; i < kDerivedCount; ++i) {
+    if (fill[i] && bomreport::readsAssemblies(kDerived[i].how)) return true;
+  }
+  return false;
 }
 
 TokenRole Plan::roleOf(const QelString& token) const {
@@ -86,7 +101,7 @@ TokenRole Plan::roleOf(const QelString& token) const {
       std::find(instanceTokens.begin(), instanceTokens.end(), text) != instanceTokens.end();
   role.quantity = text == "%Quantity";
   for (int i = 0; i < kSums; ++i) {
-    if (text == kDerived[kFirstSum + i].source) role.sumIndex = i;
+    if (text == kSources[i]) role.sumIndex = i;
   }
   role.mark = text == "%MNum";
   role.assembly = text == assemblyToken;
@@ -94,12 +109,31 @@ TokenRole Plan::roleOf(const QelString& token) const {
 }
 
 void addFigures(PieceFigures& group, const RowFacts& facts) {
+  const bool assembled = facts.mark != nullptr;
   group.quantity += facts.quantity;
+  if (assembled) group.assembledQuantity += facts.quantity;
   for (int i = 0; i < kSums; ++i) {
     if (!facts.hasSum[i]) continue;
-    group.sums[i] += facts.sums[i] * static_cast<double>(facts.quantity);  // per piece
+    const double figure = facts.sums[i] * static_cast<double>(facts.quantity);  // per piece
+    group.sums[i] += figure;
     group.hasSum[i] = true;
+    if (!assembled) continue;
+    group.assembledSums[i] += figure;
+    group.hasAssembledSum[i] = true;
   }
+}
+
+KeyEntry RowReader::keyEntry(int index, const QelBomDataValue& value) const {
+  KeyEntry entry{index, &value};
+  const double scale = static_cast<std::size_t>(index) < plan_.keyPrecisions.size()
+                           ? plan_.keyPrecisions[static_cast<std::size_t>(index)].scale
+                           : 0.0;
+  if (scale <= 0 || value.type() != QelBomDataValue::kDoubleDataValue) return entry;
+  const double shown = std::round(doubleValueOf(value) * scale);
+  if (!(std::fabs(shown) < 9e18)) return entry;  // not finite, or past 64 bits: as it is
+  entry.byDisplay = true;
+  entry.shown = static_cast<long long>(shown);
+  return entry;
 }
 
 void RowReader::read(QelBomDataRow& row, RowFacts& facts) {
@@ -113,7 +147,7 @@ void RowReader::read(QelBomDataRow& row, RowFacts& facts) {
     if (value.type() == QelBomDataValue::kUnkDataValueType) continue;
     if (role.keyIndex >= 0) {
       sorted = sorted && (facts.key.empty() || facts.key.back().index < role.keyIndex);
-      facts.key.push_back({role.keyIndex, &value});
+      facts.key.push_back(keyEntry(role.keyIndex, value));
     }
     readFigures(role, value, facts);
   }
@@ -125,24 +159,39 @@ Filler::Filler(const Plan& plan, std::string fileName)
   for (const DerivedToken& derived : kDerived) tokens_.push_back(toQel(derived.name));
 }
 
-void Filler::fill(QelBomDataRow& row, const PieceFigures* group, long long quantity,
-                  const AssemblyCounter& assemblies, const QelBomDataValue* mark) const {
-  // Counted first: filling in may move the row's values.
-  const int assemblyCount =
-      plan_.countsAssemblies() && mark != nullptr ? assemblies.count(*mark) : -1;
-  if (plan_.merge) quantity = group->quantity;
-  if (plan_.merge || plan_.fill[0]) {
-    setToken(row, tokens_[0], countOf(quantity, tokens_[0], row, fileName_));
-  }
-  if (plan_.fill[1] && group != nullptr) {
-    setToken(row, tokens_[1], countOf(group->quantity, tokens_[1], row, fileName_));
-  }
-  for (int i = 0; i < kSums; ++i) {
-    if (plan_.fill[kFirstSum + i] && group != nullptr && group->hasSum[i]) {
-      setToken(row, tokens_[kFirstSum + i], group->sums[i]);
+void Filler::fill(QelBomDataRow& row, const PieceFigures& figures, int markAssemblies) const {
+  const bool assembled = figures.assembledQuantity != 0 || figures.assemblies > 0;
+  const double assemblies = figures.assemblies > 0 ? figures.assemblies : 1.0;
+  for (int i = 0; i < kDerivedCount; ++i) {
+    if (!plan_.fill[i] && !(i == 0 && plan_.merge)) continue;
+    const DerivedToken& derived = kDerived[i];
+    const int s = derived.sum;
+    switch (derived.how) {
+      case Derivation::kQuantity:
+      case Derivation::kPieces:
+        setToken(row, tokens_[i], countOf(figures.quantity, tokens_[i], row, fileName_));
+        break;
+      case Derivation::kSum:
+        if (figures.hasSum[s]) setToken(row, tokens_[i], figures.sums[s]);
+        break;
+      case Derivation::kAssembledPieces:
+        if (assembled) {
+          setToken(row, tokens_[i], countOf(figures.assembledQuantity, tokens_[i], row, fileName_));
+        }
+        break;
+      case Derivation::kAssembledSum:
+        if (figures.hasAssembledSum[s]) setToken(row, tokens_[i], figures.assembledSums[s]);
+        break;
+      case Derivation::kPerAssembly:
+        if (figures.hasAssembledSum[s]) {
+          setToken(row, tokens_[i], figures.assembledSums[s] / assemblies);
+        }
+        break;
+      case Derivation::kAssemblies:
+        if (markAssemblies >= 0) setToken(row, tokens_[i], markAssemblies);
+        break;
     }
   }
-  if (assemblyCount >= 0) setToken(row, tokens_[kDerivedCount - 1], assemblyCount);
 }
 
 void Filler::dropInstanceTokens(QelBomDataRow& row) {

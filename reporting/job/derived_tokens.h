@@ -18,28 +18,59 @@
 
 namespace bomreport {
 
-enum class Derivation { kQuantity, kQuantityInModel, kSum, kAssemblies };
+enum class Derivation {
+  kQuantity,        // the row's pieces
+  kPieces,          // the row's pieces, in the model
+  kSum,             // the row's pieces × the per-piece source
+  kAssembledPieces, // the row's pieces that lie in an assembly
+  kAssembledSum,    // those pieces × the per-piece source
+  kPerAssembly,     // that figure in one assembly
+  kAssemblies,      // distinct assemblies of the row's mark
+};
+
+// The per-piece tokens the figures are summed from, by source index.
+inline constexpr const char* kSources[] = {"%Weight", "%Length", "%SawLength", "%ExactWeight",
+                                           "%Paint"};
+inline constexpr int kSums = sizeof(kSources) / sizeof(kSources[0]);
 
 struct DerivedToken {
   const char* name;
   Derivation how;
   const char* source;  // the token it is computed from
+  int sum;             // its index in kSources, -1 for a count
 };
 
 inline constexpr DerivedToken kDerived[] = {
-    {"%Quantity", Derivation::kQuantity, "%Quantity"},
-    {"%QuantityInModel", Derivation::kQuantityInModel, "%Quantity"},
-    {"%WeightInModel", Derivation::kSum, "%Weight"},
-    {"%LengthInModel", Derivation::kSum, "%Length"},
-    {"%SawLengthInModel", Derivation::kSum, "%SawLength"},
-    {"%ExactWeightInModel", Derivation::kSum, "%ExactWeight"},
-    {"%MQuantity", Derivation::kAssemblies, "%MNum"},
+    {"%Quantity", Derivation::kQuantity, "%Quantity", -1},
+    {"%QuantityInModel", Derivation::kPieces, "%Quantity", -1},
+    {"%WeightInModel", Derivation::kSum, "%Weight", 0},
+    {"%LengthInModel", Derivation::kSum, "%Length", 1},
+    {"%SawLengthInModel", Derivation::kSum, "%SawLength", 2},
+    {"%ExactWeightInModel", Derivation::kSum, "%ExactWeight", 3},
+    {"%QuantityInAllAssembly", Derivation::kAssembledPieces, "%Quantity", -1},
+    {"%WeightInAllAssembly", Derivation::kAssembledSum, "%Weight", 0},
+    {"%ExactWeightInAllAssembly", Derivation::kAssembledSum, "%ExactWeight", 3},
+    {"%WeightInAssembly", Derivation::kPerAssembly, "%Weight", 0},
+    {"%ExactWeightInAssembly", Derivation::kPerAssembly, "%ExactWeight", 3},
+    {"%PaintInAssembly", Derivation::kPerAssembly, "%Paint", 4},
+    {"%MQuantity", Derivation::kAssemblies, "%MNum", -1},
 };
 inline constexpr int kDerivedCount = sizeof(kDerived) / sizeof(kDerived[0]);
-inline constexpr int kFirstSum = 2;  // kDerived[kFirstSum + i] is sum i
-inline constexpr int kSums = 4;
+
+// Whether a derivation reads the parts' assembly marks, and their assemblies.
+bool readsMarks(Derivation how);
+bool readsAssemblies(Derivation how);
 
 bool isDerived(std::string_view token);
+
+// How a real of the match is shown: its value × `scale` rounded is what the
+// report shows, in units of its last decimal; × `factor` is in `unit`.
+struct DisplayPrecision {
+  std::string token;
+  double scale = 0.0;
+  double factor = 1.0;
+  std::string unit;
+};
 
 // What one token of a row is to the merge.
 struct TokenRole {
@@ -54,28 +85,40 @@ struct TokenRole {
 // What is to be done, decided before the rows are read.
 struct Plan {
   std::vector<std::string> keyTokens;  // the match, in the template's order
+  std::vector<DisplayPrecision> keyPrecisions;  // by keyTokens; scale 0: matched exactly
   std::vector<std::string> instanceTokens;
   std::string assemblyToken;
   bool merge = false;
   bool fill[kDerivedCount] = {};  // by kDerived
 
-  // Whether rows are gathered into groups of equal parts.
-  bool grouping() const;
   bool fillsAny() const;
-  bool countsAssemblies() const { return fill[kDerivedCount - 1]; }
+  // Whether a derived token to fill in reads the marks, or the assemblies.
+  bool readsMarks() const;
+  bool readsAssemblies() const;
+  bool countsMarkAssemblies() const { return fill[kDerivedCount - 1]; }
   TokenRole roleOf(const QelString& token) const;
 };
 
+// A value of the match. A real of a token shown in a unit matches as it is
+// shown: by `shown`, its value rounded to the shown decimals.
 struct KeyEntry {
   int index;
   const QelBomDataValue* value;
+  bool byDisplay = false;
+  long long shown = 0;  // byDisplay: round(value × the token's display scale)
 };
 
-// The pieces a row or a group stands for, and their figures.
+
+// The pieces a row or a group stands for, and their figures: all of them,
+// and those that lie in an assembly (parts with an assembly mark).
 struct PieceFigures {
   long long quantity = 0;
   double sums[kSums] = {};  // quantity × the per-piece figure
   bool hasSum[kSums] = {};
+  long long assembledQuantity = 0;
+  double assembledSums[kSums] = {};
+  bool hasAssembledSum[kSums] = {};
+  int assemblies = 0;  // distinct assemblies the assembled pieces lie in
 };
 
 // What the merge reads of one row.
@@ -88,7 +131,8 @@ struct RowFacts {
   const QelBomDataValue* assembly = nullptr;
 };
 
-// Adds a row's pieces to a group's figures.
+// Adds a row's pieces to a group's figures (its assemblies are counted by
+// the caller).
 void addFigures(PieceFigures& group, const RowFacts& facts);
 
 class RowReader {
@@ -97,6 +141,8 @@ class RowReader {
   void read(QelBomDataRow& row, RowFacts& facts);
 
  private:
+  KeyEntry keyEntry(int index, const QelBomDataValue& value) const;
+
   const Plan& plan_;
   TokenCache<TokenRole> roles_;
 };
@@ -105,11 +151,10 @@ class Filler {
  public:
   Filler(const Plan& plan, std::string fileName);
 
-  // The derived tokens of `row` from its group's figures (null: no group)
-  // and, for %MQuantity, its mark. `quantity` is the row's own %Quantity.
+  // The derived tokens of `row` from the figures of the pieces it stands
+  // for and, for %MQuantity, its mark's assemblies (-1: it has no mark).
   // Throws InputError for a count beyond 32 bits.
-  void fill(QelBomDataRow& row, const PieceFigures* group, long long quantity,
-            const AssemblyCounter& assemblies, const QelBomDataValue* mark) const;
+  void fill(QelBomDataRow& row, const PieceFigures& figures, int markAssemblies) const;
   // Leaves the per-instance tokens out of `row`.
   void dropInstanceTokens(QelBomDataRow& row);
 

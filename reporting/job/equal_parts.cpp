@@ -1,5 +1,6 @@
 #include "job/equal_parts.h"
 
+#include <cmath>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -40,7 +41,9 @@ EqualPartGrouper::EqualPartGrouper(std::size_t rows) {
 int EqualPartGrouper::place(QelBomDataRow* row, const RowFacts& facts) {
   std::uint64_t h = 0xcbf29ce484222325ull;
   for (const KeyEntry& entry : facts.key) {
-    h = mix(mix(h, static_cast<std::uint64_t>(entry.index)), hashValue(*entry.value));
+    const std::uint64_t value =
+        entry.byDisplay ? static_cast<std::uint64_t>(entry.shown) : hashValue(*entry.value);
+    h = mix(mix(h, static_cast<std::uint64_t>(entry.index)), value);
   }
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = static_cast<std::size_t>(h ^ (h >> 31)) & mask;
@@ -62,11 +65,27 @@ bool EqualPartGrouper::matches(const Group& group, const RowFacts& facts) const 
   if (group.keyLength != facts.key.size()) return false;
   for (std::size_t i = 0; i < group.keyLength; ++i) {
     const KeyEntry& mine = keys_[group.keyStart + i];
-    if (mine.index != facts.key[i].index || !sameValue(*mine.value, *facts.key[i].value)) {
+    const KeyEntry& theirs = facts.key[i];
+    if (mine.index != theirs.index || mine.byDisplay != theirs.byDisplay) return false;
+    if (mine.byDisplay ? mine.shown != theirs.shown : !sameValue(*mine.value, *theirs.value)) {
       return false;
     }
   }
   return true;
+}
+
+void EqualPartGrouper::noteDifferences(int index, const RowFacts& facts,
+                                       std::vector<HiddenDifference>& differences) const {
+  const Group& group = groups_[static_cast<std::size_t>(index)];
+  for (std::size_t i = 0; i < group.keyLength; ++i) {
+    const KeyEntry& mine = keys_[group.keyStart + i];
+    if (!mine.byDisplay) continue;
+    const double apart = std::fabs(doubleValueOf(*mine.value) - doubleValueOf(*facts.key[i].value));
+    if (!(apart > 0)) continue;
+    HiddenDifference& noted = differences[static_cast<std::size_t>(mine.index)];
+    ++noted.parts;
+    if (apart > noted.largest) noted.largest = apart;
+  }
 }
 
 void mergeEqualParts(QelBomData& data, const std::vector<QelBomDataRow*>& rows,

@@ -24,6 +24,12 @@ struct Group {
   QelArray<QelString> handles;  // merging: the other parts' handles
 };
 
+// Parts merged although a real of the match differs, below what is shown.
+struct HiddenDifference {
+  long long parts = 0;
+  double largest = 0.0;  // in internal units
+};
+
 class EqualPartGrouper {
  public:
   explicit EqualPartGrouper(std::size_t rows);
@@ -31,6 +37,10 @@ class EqualPartGrouper {
   // The group of a row with these facts; a new one led by `row` if none.
   int place(QelBomDataRow* row, const RowFacts& facts);
   Group& group(int index) { return groups_[static_cast<std::size_t>(index)]; }
+  // Notes, by key index, where a row of group `index` with these facts
+  // differs from its leader in a real matched as shown.
+  void noteDifferences(int index, const RowFacts& facts,
+                       std::vector<HiddenDifference>& differences) const;
 
  private:
   bool matches(const Group& group, const RowFacts& facts) const;

@@ -35,9 +35,11 @@ std::string shownAmount(const EvaluationContext& context, const QelString& token
   return std::string(text) + " " + unit->symbol;
 }
 
-std::string cureForLeftOut(const std::string& token) {
+// The cure names no option already given.
+std::string cureForLeftOut(const std::string& token, bool merged) {
   std::string cure = "show a token that tells the rows apart (such as \"%ElementID\") so that no "
                      "details line repeats";
+  if (merged) return cure;
   for (const auto& pair : kInModel) {
     if (token == pair[0]) {
       cure += ", or merge equal parts (" + optionReference("merge-equal") + ") and sum " +
@@ -96,7 +98,7 @@ void rowsLeftOut(const EvaluationContext& context, std::vector<ReportWarning>& w
                    " rows whose " + sectionName(details) +
                    " line repeated the line before it and was dropped: " + amount +
                    " of it is in no total";
-    warning.cure = cureForLeftOut(token);
+    warning.cure = cureForLeftOut(token, context.merged);
     warnings.push_back(std::move(warning));
   }
 }

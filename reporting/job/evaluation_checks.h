@@ -24,6 +24,7 @@ struct EvaluationContext {
   const TemplateLines* lines;                // of the template file, for messages
   std::string templateName;                  // the template file as messages name it
   const ReportUnits* units;                  // the units amounts are shown in
+  bool merged = false;                       // equal parts were merged
 };
 
 std::vector<ReportWarning> evaluationWarnings(const EvaluationContext& context);

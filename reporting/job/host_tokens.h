@@ -8,25 +8,34 @@
 // below. A token a part lacks matches only a part that lacks it too.
 //
 // A part with a %Quantity of N stands for N equal pieces (a bolt group of four
-// bolts); its %Weight, %Length, %SawLength and %ExactWeight are those of one
-// piece. Derived tokens, computed over the parts a row stands for (its group:
-// the parts equal to it):
+// bolts); its %Weight, %Length, %SawLength, %ExactWeight and %Paint are those
+// of one piece. A row stands for its own pieces: without merging, those of
+// its part; with merging, those of every part merged into it. Derived tokens,
+// computed over the pieces a row stands for, never over parts it does not:
 //   %Quantity            the sum of the parts' %Quantity, 1 for a part without
 //   %QuantityInModel     the same count
 //   %WeightInModel, %LengthInModel, %SawLengthInModel, %ExactWeightInModel
 //                        the sum of %Quantity × %Weight, %Length, %SawLength,
 //                        %ExactWeight: the figure of all the pieces
+//   %QuantityInAllAssembly, %WeightInAllAssembly, %ExactWeightInAllAssembly
+//                        the same over the pieces that lie in an assembly
+//                        (parts with an %MNum); a row with none has no value
+//   %WeightInAssembly, %ExactWeightInAssembly, %PaintInAssembly
+//                        that figure in one assembly: divided by the number
+//                        of distinct assemblies (values of the assembly
+//                        token) the row's parts lie in, 1 without merging
+//   %MQuantity           the number of distinct assemblies among all the parts
+//                        with the row's %MNum
+// Summed in a footer, each gives the figure of the footer's rows, so a group
+// of %MNum with %SumBy:%WeightInAssembly gives the weight of one assembly.
 // A count beyond 32 bits is an InputError, never cut.
-//   %MQuantity           the number of distinct assemblies (values of the
-//                        assembly token) among the parts with the row's %MNum
 // A derived token is filled in when the template uses it and the parts file
 // has no such column; when merging, %Quantity is always set.
 //
 // Merging keeps the first part of each group as its row, with the others'
 // handles (then any further handles of their equal-part lists) as its
 // equal-part handles and its derived tokens over the group; the per-instance
-// tokens are left out of every row. Without merging every part keeps its row,
-// and the "...InModel" tokens give each its group's figures.
+// tokens are left out of every row.
 //
 // Cost: one pass over the rows with a hash of each row's matched values, and
 // one pass to fill in; memory a few words per row. The tokens are in
@@ -48,6 +57,9 @@ struct HostTokenOptions {
   bool mergeEqualParts = false;
   std::vector<std::string> instanceTokens;
   std::string assemblyToken;  // names a part's assembly, for %MQuantity
+  // How the reals the report shows are shown: merging matches them as shown,
+  // so that lines that print the same are one line.
+  std::vector<DisplayPrecision> precisions;
 };
 
 class HostTokens {

@@ -1,6 +1,7 @@
 #include "BomReportJob.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <iterator>
 #include <utility>
@@ -100,6 +101,27 @@ std::vector<ReportWarning> readWarnings(const PartsBuilder& builder,
   return warnings;
 }
 
+// How each real of the template's tokens that has a unit is shown: in its
+// unit, with the fewer of the unit's decimals (what the engine compares) and
+// its column's.
+std::vector<DisplayPrecision> displayPrecisions(const QelArray<QelString>& trace,
+                                                const ReportUnits& units,
+                                                const ColumnStyles& columns) {
+  std::vector<DisplayPrecision> precisions;
+  for (const QelString& token : trace) {
+    const DisplayUnit* unit = units.unitOf(token);
+    if (unit == nullptr) continue;
+    const std::string name = toUtf8(token);
+    int decimals = unit->decimals;
+    const ColumnStyle* style = columns.find(name);
+    const int fixed = style != nullptr ? style->decimalsIn(unit) : -1;
+    if (fixed >= 0 && fixed < decimals) decimals = fixed;
+    const double factor = units.shownValue(token, 1.0);
+    precisions.push_back({name, factor * std::pow(10.0, decimals), factor, unit->symbol});
+  }
+  return precisions;
+}
+
 }  // namespace
 
 EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
@@ -192,9 +214,11 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
     return data;
   }
   const std::vector<std::string> dataTokens = templateDataTokens(trace_.tokens);
+  const ReportUnits shown(*template_.root->getBomTemplateUnits(), units_);
   const HostTokens host(
       dataTokens, templateRowTokens(trace_.tokens),
-      HostTokenOptions{options_.mergeEqualParts, options_.instanceTokens, options_.assemblyToken});
+      HostTokenOptions{options_.mergeEqualParts, options_.instanceTokens, options_.assemblyToken,
+                       displayPrecisions(trace_.tokens, shown, template_.columns)});
   const std::vector<std::string> inputTokens = host.inputTokens();
   PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0,
                        inputTokens);
@@ -244,15 +268,19 @@ EvaluatedReport ReportJob::evaluate() {
   // be wrong (a sum past 32 bits) stops it.
   const bool ownTemplate = options_.templatePath.empty();
   std::vector<ReportWarning> sumWarnings = checkSums(
-      SumContext{data.get(), &levels, &template_.lines, options_.templatePath, dataName()});
+      SumContext{data.get(), &levels, &template_.lines, options_.templatePath, dataName(),
+                 options_.mergeEqualParts});
   if (!ownTemplate) append(warnings, std::move(sumWarnings));
   phases.begin("evaluate");
   TemplatePtr output(new QelBomTemplate());
   QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   if (!ownTemplate) {
-    append(warnings, evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,
-                                                          options_.templatePath, &units}));
+    append(warnings,
+           evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,
+                                                options_.templatePath, &units,
+                                                options_.mergeEqualParts}));
+    append(warnings, decimalsWarnings(template_.columns, *data, units, options_.templatePath));
   }
   phases.end();  // the evaluation with the checks of what it left
   std::vector<ReportLevel> reportLevels;

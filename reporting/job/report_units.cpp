@@ -1,5 +1,7 @@
 #include "BomReportUnits.h"
 
+#include <cmath>
+
 namespace bomreport {
 namespace {
 
@@ -15,12 +17,19 @@ ReportUnits::ReportUnits() : suppressLastZeros_(true) {}
 
 ReportUnits::ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager& units)
     : table_(table), suppressLastZeros_(table.suppressLastZeros() == 1) {
+  const QelUnitsManager defaults;
   for (int type = QelBomTemplateUnits::kDistanceUnit; type <= QelBomTemplateUnits::kAngleUnit;
        ++type) {
     transforms_[type] = units.getUnit(kSystemOfUnitType[type]);
     const QelUnitTransform* transform = transforms_[type].getQelUnitTransform();
     units_[type].symbol = transform->symbol().toUtf8();
     units_[type].decimals = transform->decimals();
+    const double standard =
+        defaults.getUnit(kSystemOfUnitType[type]).getQelUnitTransform()->fromInternal(1.0);
+    const double shown = transform->fromInternal(1.0);
+    if (standard > 0 && shown > 0) {
+      units_[type].scale = static_cast<int>(std::lround(std::log10(standard / shown)));
+    }
   }
 }
 

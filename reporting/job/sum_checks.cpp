@@ -29,6 +29,7 @@ struct TokenFacts {
   long long intRows = 0;
   long long realRows = 0;
   long long textRows = 0;
+  long long missingRows = 0;  // rows without a value of it
   std::string firstText = std::string();  // the first text, to show
   long long positive = 0;  // the sum of its positive integers
   long long negative = 0;  // and of its negative ones
@@ -91,8 +92,11 @@ RowFacts scanRows(const SumContext& context) {
         ++token.realRows;
       } else if (value.type() == QelBomDataValue::kStringDataValue && token.textRows++ == 0) {
         token.firstText = toUtf8(textValueOf(value));
+      } else if (value.type() == QelBomDataValue::kUnkDataValueType) {
+        seen[static_cast<std::size_t>(role)] = false;
       }
     }
+    for (std::size_t t = 0; t < seen.size(); ++t) facts.tokens[t].missingRows += seen[t] ? 0 : 1;
   }
   return facts;
 }
@@ -211,6 +215,18 @@ std::vector<ReportWarning> sumWarnings(const SumContext& context, const RowFacts
                      " as a number, with a point before its decimals (2.5, not 2,5)";
       warnings.push_back(warning);
     }
+    if (token.missingRows > 0 && token.intRows + token.realRows > 0) {
+      warning.kind = WarningKind::kSumSkipsMissing;
+      warning.rows = token.missingRows;
+      warning.text = countOf(token.missingRows, "part") + " of the report " +
+                     (token.missingRows == 1 ? "has" : "have") + " no " + quoteForMessage(name) +
+                     " in " + context.partsName + ": the sums leave " +
+                     (token.missingRows == 1 ? "it" : "them") +
+                     " out, and " + (token.missingRows == 1 ? "its cell is" : "their cells are") +
+                     " blank";
+      warning.cure = "give every part a value of " + quoteForMessage(name);
+      warnings.push_back(warning);
+    }
     bool perPiece = false;
     for (const char* piece : kPerPieceTokens) perPiece = perPiece || name == piece;
     if (perPiece && facts.severalPieces > 0) {
@@ -221,9 +237,10 @@ std::vector<ReportWarning> sumWarnings(const SumContext& context, const RowFacts
                      (facts.severalPieces == 1 ? " stands" : " stand") +
                      " for several pieces (\"%Quantity\" above 1) and " +
                      quoteForMessage(name) + " is the figure of one piece";
-      warning.cure = "merge equal parts (" + optionReference("merge-equal") + ") and sum " +
+      warning.cure = (context.merged ? std::string("sum ")
+                             : "merge equal parts (" + optionReference("merge-equal") + ") and sum ") +
                      quoteForMessage(name + "InModel") +
-                     ", the figure of all the pieces a merged row stands for";
+                     ", the figure of all the pieces a row stands for";
       warnings.push_back(warning);
     }
   }

@@ -23,6 +23,7 @@ struct SumContext {
   const TemplateLines* lines;                 // of the template file, for messages
   std::string templateName;                   // the template file as messages name it
   std::string partsName;                      // the parts as messages name them
+  bool merged = false;                        // equal parts were merged
 };
 
 // Throws InputError when an integer sum of some group would leave the 32-bit

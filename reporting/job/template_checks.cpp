@@ -63,6 +63,7 @@ class TemplateChecker {
       const QelBomItemBase* closing = level->next();
       if (closing == nullptr) continue;
       roles_[closing] = Role::kClosing;
+      if (typeOf(*level) == QelBomTemplateItem::kDetails) closesDetails(*parent, *closing);
       if (closing->child() != nullptr) {
         ignored(*closing->child(), "below the closing " + typeName(*closing));
       }
@@ -113,6 +114,25 @@ class TemplateChecker {
           "repeated line is dropped";
       warning.cure = "move the sections below it out, or make it a kGroupHeader";
     }
+  }
+
+  // A footer as the next sibling of the details level follows every details
+  // line; the footer of a group is meant to follow its header.
+  void closesDetails(const QelBomItemBase& parent, const QelBomItemBase& footer) {
+    const int type = typeOf(footer);
+    const int opens = typeOf(parent);
+    if ((type != QelBomTemplateItem::kGroupFooter && type != QelBomTemplateItem::kReportFooter) ||
+        (opens != QelBomTemplateItem::kGroupHeader && opens != QelBomTemplateItem::kReportHeader)) {
+      return;
+    }
+    ReportWarning& warning =
+        add(WarningKind::kFooterClosesDetails, footer, templ_.lines.sectionLine(&footer));
+    warning.text = "the " + typeName(footer) + " section is the second child of the " +
+                   typeName(parent) + ", so it closes the kDetails level and follows every "
+                   "details line, summing that line alone";
+    warning.cure = "to close the " + typeName(parent) + "'s group, make the " + typeName(footer) +
+                   " the " + typeName(parent) + "'s next sibling (after it in its parent's "
+                   "\"children\")";
   }
 
   // `section` and everything below it are never evaluated.

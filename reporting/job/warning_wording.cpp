@@ -35,16 +35,20 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kQuantityBelowOne: return "quantity-below-one";
     case WarningKind::kUntypedPartsKept: return "untyped-parts-kept";
     case WarningKind::kHandleTwice: return "handle-twice";
+    case WarningKind::kMergedBelowPrecision: return "merged-below-precision";
     case WarningKind::kNotADirective: return "not-a-directive";
     case WarningKind::kFilterPiece: return "filter-piece";
     case WarningKind::kSumNotClosing: return "sum-not-closing";
     case WarningKind::kSectionIgnored: return "section-ignored";
     case WarningKind::kDetailsHaveChildren: return "details-have-children";
+    case WarningKind::kFooterClosesDetails: return "footer-closes-details";
     case WarningKind::kColumnUnused: return "column-unused";
+    case WarningKind::kDecimalsHideValues: return "decimals-hide-values";
     case WarningKind::kSumsLeaveRowsOut: return "sums-leave-rows-out";
     case WarningKind::kSumCountsRows: return "sum-counts-rows";
     case WarningKind::kMixedSum: return "mixed-sum";
     case WarningKind::kSumSkipsTexts: return "sum-skips-texts";
+    case WarningKind::kSumSkipsMissing: return "sum-skips-missing";
     case WarningKind::kGroupsComeApart: return "groups-come-apart";
   }
   return "warning";

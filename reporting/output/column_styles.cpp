@@ -1,5 +1,6 @@
 #include "output/column_styles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -35,6 +36,21 @@ const ColumnStyle* ColumnStyles::find(std::u16string_view key) const {
   return entries_.empty() ? nullptr : find(toUtf8(qel(key)));
 }
 
+int ColumnStyle::decimalsIn(const DisplayUnit* unit) const {
+  if (!unitDecimals.empty()) {
+    for (const auto& given : unitDecimals) {
+      if (unit != nullptr && given.first == unit->symbol) return given.second;
+    }
+    return -1;
+  }
+  if (decimals < 0 || unit == nullptr) return decimals;
+  return std::clamp(decimals + unit->scale, 0, kMaxColumnDecimals);
+}
+
+bool ColumnStyle::lacksUnit(const DisplayUnit* unit) const {
+  return !unitDecimals.empty() && decimalsIn(unit) < 0;
+}
+
 void ColumnStyles::set(ColumnStyle style) {
   for (ColumnStyle& entry : entries_) {
     if (entry.key == style.key) {
@@ -51,9 +67,16 @@ std::string columnStylesJson(const ColumnStyles& styles) {
     if (json.size() > 1) json += ", ";
     json += jsonString(style.key) + ": {";
     if (!style.caption.empty()) json += "\"caption\": " + jsonString(style.caption);
-    if (style.decimals >= 0) {
-      json += std::string(style.caption.empty() ? "" : ", ") + "\"decimals\": " +
-              std::to_string(style.decimals);
+    const std::string comma = style.caption.empty() ? "" : ", ";
+    if (!style.unitDecimals.empty()) {
+      json += comma + "\"decimals\": {";
+      for (std::size_t i = 0; i < style.unitDecimals.size(); ++i) {
+        json += (i > 0 ? ", " : "") + jsonString(style.unitDecimals[i].first) + ": " +
+                std::to_string(style.unitDecimals[i].second);
+      }
+      json += '}';
+    } else if (style.decimals >= 0) {
+      json += comma + "\"decimals\": " + std::to_string(style.decimals);
     }
     json += '}';
   }

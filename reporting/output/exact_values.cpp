@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "text/display_number.h"
+
 namespace bomreport {
 namespace {
 
@@ -70,6 +72,15 @@ bool isDirective(const QelString& token) {
     return false;
   }
   return QelBomDataToken::isInvisibleToken(token) == 1;
+}
+
+// A token's tuple that shows the template's own number: no row gave it a
+// value. A text of the template (a caption, "n/a") stays what it is.
+bool isPlaceholder(const QelBomDataTuple& tuple) {
+  const QelString& token = tuple.token().token();
+  if (token.length() == 0 || token.getStringW()[0] != u'%') return false;
+  DisplayNumber number;
+  return readDisplayNumber(tuple.value().asString(), number);
 }
 
 }  // namespace
@@ -155,8 +166,12 @@ void ExactValues::valuesOf(const ReportLine& line, const QelBomTemplateItem* ope
   for (int i = 0; i < tuples.count(); ++i) {
     const QelString& token = tuples[i].token().token();
     const QelBomDataTuple* source = row->getTupleAt(token);
-    if (source == nullptr || isDirective(token)) continue;
-    out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
+    if (isDirective(token)) continue;
+    if (source != nullptr && source->value().type() != QelBomDataValue::kUnkDataValueType) {
+      out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
+    } else if (isPlaceholder(tuples[i])) {
+      out[static_cast<std::size_t>(i)].kind = ExactValue::kMissing;
+    }
   }
 }
 
@@ -167,6 +182,7 @@ void ExactValues::sumsOf(const ReportLine& line, const QelBomTemplateItem* opene
   const ReportLevel& level = (*report_.levels)[depth];
   std::vector<QelBomDataValue> sums;
   for (const ReportLevel::Sum& sum : level.sums) sums.push_back(sum.start);
+  std::vector<bool> added(sums.size(), false);  // a sum that adds nothing has no value
   // The group: its first row, then the rows that agree with the one before.
   QelBomDataRow* first = opener != nullptr ? opener->getFirstDataRow() : nullptr;
   const bool single = opener != nullptr && opener->child() == nullptr;  // the deepest level
@@ -174,7 +190,9 @@ void ExactValues::sumsOf(const ReportLine& line, const QelBomTemplateItem* opene
     if (row->getUseThisDataForSums() != 0) {
       for (std::size_t s = 0; s < sums.size(); ++s) {
         const QelBomDataTuple* value = row->getTupleAt(level.sums[s].summed);
-        if (value != nullptr) addToSum(sums[s], value->value());
+        if (value == nullptr) continue;
+        addToSum(sums[s], value->value());
+        added[s] = added[s] || value->value().type() != QelBomDataValue::kUnkDataValueType;
       }
     }
     auto* next = static_cast<QelBomDataRow*>(row->next());
@@ -183,7 +201,9 @@ void ExactValues::sumsOf(const ReportLine& line, const QelBomTemplateItem* opene
   }
   for (std::size_t s = 0; s < sums.size(); ++s) {
     const auto tuple = static_cast<std::size_t>(level.sums[s].tuple);
-    if (tuple < out.size()) out[tuple] = fromValue(level.sums[s].summed, &sums[s]);
+    if (tuple >= out.size()) continue;
+    out[tuple] = fromValue(level.sums[s].summed, &sums[s]);
+    if (!added[s] && out[tuple].isNumber()) out[tuple].kind = ExactValue::kMissing;
   }
 }
 

@@ -12,7 +12,8 @@
 // from its opening item's first row on, as long as they agree on the grouping
 // tokens of its level and the levels above it (the deepest level's groups
 // are single rows). What has no exact value (a template's own value, a text)
-// is left to its display text.
+// is left to its display text, but for a token ("%...") whose number the row
+// lacks: kMissing, so that no format shows the template's "0" as a value.
 //
 // Thread-safety: const after construction; any number of threads may ask at
 // once. The trees the report points into must outlive it.
@@ -28,7 +29,9 @@
 namespace bomreport {
 
 struct ExactValue {
-  enum Kind { kUnknown, kInteger, kReal, kText };
+  // kMissing: a token's number that the row lacks, so that the text is the
+  // template's placeholder ("0.00"), no value: shown blank, null in JSON.
+  enum Kind { kUnknown, kInteger, kReal, kText, kMissing };
   Kind kind = kUnknown;
   long long integer = 0;  // kInteger
   double real = 0.0;      // kReal, in the unit shown, to 15 significant digits; finite

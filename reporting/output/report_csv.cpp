@@ -131,7 +131,7 @@ class CsvLines {
     text += starts_.of(line.depth, line.item->type());
     for (const Cell& cell : cells_) {
       text += ',';
-      if (cell.value == nullptr) continue;
+      if (cell.value == nullptr || cell.exact->kind == ExactValue::kMissing) continue;
       if (cell.exact->isNumber()) {
         text += exactNumberText(*cell.exact);
       } else {

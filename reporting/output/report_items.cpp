@@ -54,6 +54,10 @@ ReportItem itemOf(const ReportLine& line, const std::vector<ExactValue>& exact) 
     value.text = toUtf8(tuples[i].value().asString());
     typeValue(tuples[i].value(), value);
     const ExactValue& number = exact[static_cast<std::size_t>(i)];
+    if (number.kind == ExactValue::kMissing) {
+      value.text.clear();
+      value.kind = ReportValue::Kind::kNone;
+    }
     if (number.isNumber() && value.kind != ReportValue::Kind::kText) {
       value.kind = number.kind == ExactValue::kInteger ? ReportValue::Kind::kInteger
                                                        : ReportValue::Kind::kReal;

@@ -83,6 +83,7 @@ class TypedValues {
 
   std::string value(const QelBomTemplateItem& item, int index) const {
     const QelBomDataValue& value = item.getData()[index].value();
+    if (values_[static_cast<std::size_t>(index)].kind == ExactValue::kMissing) return "null";
     if (value.type() != QelBomDataValue::kStringDataValue) return jsonValue(value);
     const QelString text = value.asString();
     const std::string shown = text.toUtf8();

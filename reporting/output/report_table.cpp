@@ -136,10 +136,11 @@ void ReportTable::readTree(const TextMeasure* measure) {
       const std::u16string_view token = index_.columns()[c].token;
       const ColumnStyle* style = styles_ != nullptr ? styles_->find(token) : nullptr;
       columns_.emplace_back();
-      decimals_.emplace_back(style != nullptr ? style->decimals : -1,
-                             units_ != nullptr ? units_->unitOf(QelString(token.data(),
-                                                                          static_cast<int>(token.size())))
-                                               : nullptr);
+      const DisplayUnit* unit =
+          units_ != nullptr
+              ? units_->unitOf(QelString(token.data(), static_cast<int>(token.size())))
+              : nullptr;
+      decimals_.emplace_back(style != nullptr ? style->decimalsIn(unit) : -1, unit);
       columns_.back().numeric = !isTextToken(token);
     }
     const QelArray<QelBomDataTuple>& tuples = item.getData();
@@ -202,6 +203,10 @@ void ReportTable::fillCells(std::size_t line, TableRow& row) const {
     cell.sum = isSum(tuples[i].token());
     cell.isNumber = columns_[c].numeric && readDisplayNumber(cell.text, cell.number);
     cell.exact = exactValues_[static_cast<std::size_t>(i)];
+    if (cell.exact.kind == ExactValue::kMissing) {  // no value: a blank cell
+      cell.text.clear();
+      cell.isNumber = false;
+    }
     if (cell.isNumber) {
       const double* exact = cell.exact.kind == ExactValue::kReal ? &cell.exact.real : nullptr;
       cell.text = decimals_[c].show(cell.text, cell.number, exact);

@@ -17,6 +17,7 @@
 #include "text/text_util.h"
 #include "text/display_number.h"
 #include "output/column_styles.h"
+#include "output/exact_values.h"
 #include "output/report_labels.h"
 #include "output/report_text.h"
 #include "output/report_tree.h"
@@ -80,19 +81,26 @@ Shape makeShape(const QelBomTemplateItem& item, const Report& report) {
     shape.numeric.push_back(!isTextToken(view(token.token())));
     const ColumnStyle* style =
         report.columns != nullptr ? report.columns->find(view(token.token())) : nullptr;
-    shape.decimals.emplace_back(style != nullptr ? style->decimals : -1,
-                                report.units != nullptr ? report.units->unitOf(token.token()) : nullptr);
+    const DisplayUnit* unit =
+        report.units != nullptr ? report.units->unitOf(token.token()) : nullptr;
+    shape.decimals.emplace_back(style != nullptr ? style->decimalsIn(unit) : -1, unit);
   }
   shape.widths.assign(shape.labels.size(), 0);
   return shape;
 }
 
-// A value as its shape shows it: reals with the decimals of their column.
-std::string shownValue(const Shape& shape, int i, const QelString& value) {
+// A value as its shape shows it: reals with the decimals of their column,
+// rounded once from the exact value behind the text (as every format does).
+std::string shownValue(const Shape& shape, int i, const QelString& value,
+                       const std::vector<ExactValue>& exact) {
+  const ExactValue* behind = static_cast<std::size_t>(i) < exact.size() ? &exact[i] : nullptr;
+  if (behind != nullptr && behind->kind == ExactValue::kMissing) return std::string();
   std::string text = oneLine(toUtf8(value));
   DisplayNumber number;
   if (shape.numeric[i] && readDisplayNumber(text, number)) {
-    text = shape.decimals[i].show(text, number, nullptr);
+    const double* real = behind != nullptr && behind->kind == ExactValue::kReal ? &behind->real
+                                                                                 : nullptr;
+    text = shape.decimals[i].show(text, number, real);
   }
   return text;
 }
@@ -138,12 +146,15 @@ void writeTextReport(std::ostream& out, const Report& report) {
         2 * line.depth + displayWidth(std::string_view(sectionTitle(line.item->type())));
     titleWidth = std::max(titleWidth, title);
   }
+  const ExactValues exact(report);
+  std::vector<ExactValue> values;
   for (std::size_t l = 0; l < lines.size(); ++l) {  // widths as the values are shown
     Shape& shape = shapes[static_cast<std::size_t>(lineShape[l])];
     const QelArray<QelBomDataTuple>& tuples = lines[l].item->getData();
+    exact.valuesOf(lines[l], ExactValues::openerOf(lines, l), values);
     for (int i = 0; i < tuples.count(); ++i) {
       if (!shape.visible[i]) continue;
-      const int width = displayWidth(shownValue(shape, i, tuples[i].value().asString()));
+      const int width = displayWidth(shownValue(shape, i, tuples[i].value().asString(), values));
       shape.widths[i] = std::max(shape.widths[i], width);
     }
   }
@@ -159,6 +170,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
     text += title;
     pad(text, titleWidth - 2 * line.depth - displayWidth(std::string_view(title)));
     const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+    exact.valuesOf(line, ExactValues::openerOf(lines, l), values);
     bool firstCell = true;
     for (int i = 0; i < tuples.count(); ++i) {
       if (!shape.visible[i]) continue;
@@ -166,7 +178,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
       firstCell = false;
       text += shape.labels[i];
       text += ' ';
-      const std::string value = shownValue(shape, i, tuples[i].value().asString());
+      const std::string value = shownValue(shape, i, tuples[i].value().asString(), values);
       const int gap = shape.widths[i] - displayWidth(value);
       if (shape.numeric[i]) pad(text, gap);
       text += value;
