@@ -388,6 +388,8 @@ class Reader {
     set('%PNum', this.fromSets(id, 'IFCPROPERTYSET', 'PartMark') ?? this.val(line.Tag));
     set('%Name', fastener ? this.val(line.Name) : this.profile(id));
     set('%Material', this.material(id));
+    for (const name of ['Phase', 'Coating', 'Standard']) set('%' + name, this.fromSets(id, 'IFCPROPERTYSET', name));
+    set('Grid', this.fromSets(id, 'IFCPROPERTYSET', 'Grid'));
     let length = this.fromSets(id, 'IFCELEMENTQUANTITY', 'Length');
     if (type === 4) length = line.NominalLength ? line.NominalLength.value * this.factor.LENGTHUNIT : length;
     else if (type !== 3 && type !== 6) length = length ?? depth();

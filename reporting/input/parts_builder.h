@@ -101,6 +101,10 @@ class PartsBuilder {
   void warn(std::string warning) { warnings_.push_back(std::move(warning)); }
   const std::vector<std::string>& warnings() const { return warnings_; }
 
+  // Takes back the naming of `utf8Token`: a reader that looked it up but found
+  // no part with a value of it (an IFC mapping's token no element has).
+  void unnameToken(const std::string& utf8Token) { named_.erase(utf8Token); }
+
   // Tokens whose naming by the file is always noted (see namedTokens).
   void watchTokens(std::vector<std::string> tokens) { watched_ = std::move(tokens); }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 
 #include "BomReportErrors.h"
@@ -198,6 +199,7 @@ class PartsIfcReader {
       if (token.required) ++lacking_[{model_.keyword(entity), token.token}];
       return;
     }
+    found_.insert(token.token);
     QelBomDataTuple tuple;
     std::string problem;
     if (!typeValue(*token.info, result, tuple.value(), problem)) {
@@ -235,6 +237,11 @@ class PartsIfcReader {
       builder_.warn(name + ": the model has no element of an entity the mapping reads as parts");
     }
     for (const auto& lack : lacking_) {
+      if (found_.count(lack.first.second) == 0) {
+        // No part has it: the job warns once, as of a parts file's missing column.
+        builder_.unnameToken(lack.first.second);
+        continue;
+      }
       const EntityPlan& plan = plans_.at(lack.first.first);
       const PlannedToken* token = nullptr;
       for (const PlannedToken& t : plan.tokens) {
@@ -294,6 +301,7 @@ class PartsIfcReader {
   std::map<std::string, EntityPlan> plans_;                           // by entity keyword
   std::map<std::pair<std::string, std::string>, long long> lacking_;  // (keyword, token): parts
   std::map<std::string, BadValue> badValues_;                         // by token
+  std::set<std::string> found_;  // tokens of which some part has a value
 };
 
 const IfcSource PartsIfcReader::kAssemblyCheck = [] {

@@ -12,6 +12,7 @@
 #include "input/parts_file.h"
 #include "input/parts_table.h"
 #include "text/text_util.h"
+#include "job/empty_report.h"
 #include "job/handle_checks.h"
 #include "job/engine_scope.h"
 #include "job/host_tokens.h"
@@ -274,6 +275,7 @@ EvaluatedReport ReportJob::evaluate() {
   phases.begin("evaluate");
   TemplatePtr output(new QelBomTemplate());
   QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
+  headEmptyReport(*template_.root, coverage, *output);
   ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
   if (!ownTemplate) {
     append(warnings,

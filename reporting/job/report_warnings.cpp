@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BomReportOptions.h"
+#include "output/report_coverage.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -54,9 +55,7 @@ std::string quotedList(const std::vector<std::string>& names) {
 }
 
 std::string typeList(const std::set<int>& types) {
-  std::string list;
-  for (int type : types) list += (list.empty() ? "" : ", ") + std::to_string(type);
-  return list;
+  return objectTypeList(std::vector<int>(types.begin(), types.end()));
 }
 
 }  // namespace

@@ -199,9 +199,16 @@ void ExactValues::sumsOf(const ReportLine& line, const QelBomTemplateItem* opene
     if (single || next == nullptr || next->compare(row, groupingUpTo_[depth]) != 0) break;
     row = next;
   }
+  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
   for (std::size_t s = 0; s < sums.size(); ++s) {
     const auto tuple = static_cast<std::size_t>(level.sums[s].tuple);
-    if (tuple >= out.size()) continue;
+    // An item without rows that is no closing section (an empty report's head) has no sums.
+    QelString summed;
+    if (tuple >= out.size() ||
+        QelBomDataToken::summingRequestOf(tuples[static_cast<int>(tuple)].token().token(),
+                                          summed) == 0) {
+      continue;
+    }
     out[tuple] = fromValue(level.sums[s].summed, &sums[s]);
     if (!added[s] && out[tuple].isNumber()) out[tuple].kind = ExactValue::kMissing;
   }

@@ -30,6 +30,20 @@ std::string coverageText(const Report& report) {
          (coverage->partsRead == 1 ? " part" : " parts") + " left out";
 }
 
+std::string objectTypeList(const std::vector<int>& types) {
+  std::string list;
+  for (int type : types) list += (list.empty() ? "" : ", ") + std::to_string(type);
+  return list;
+}
+
+std::string emptyReportText(const ReportCoverage& coverage) {
+  if (!coverage.known || coverage.objectTypes.empty() || coverage.partsRead == 0 ||
+      coverage.partsKept > 0) {
+    return std::string();
+  }
+  return "no parts kept by the filter (types " + objectTypeList(coverage.objectTypes) + ")";
+}
+
 std::string sourceLine(const Report& report, const std::string& separator) {
   std::string line = report.dataName + separator + reportDate(report.options);
   const std::string coverage = coverageText(report);

@@ -6,6 +6,7 @@
 #define BOMREPORT_OUTPUT_REPORT_COVERAGE_H_
 
 #include <string>
+#include <vector>
 
 #include "BomReportWriter.h"
 
@@ -18,6 +19,14 @@ std::string reportDate(const WriterOptions* options);
 // "every object type", "no part left out"); empty when report.coverage is
 // null or unknown (the sample data set).
 std::string coverageText(const Report& report);
+
+// Object types as a filter gives them, or as a warning lists them: "1, 2, 4".
+std::string objectTypeList(const std::vector<int>& types);
+
+// Why a report has no row, when its filter kept none of the file's parts:
+// "no parts kept by the filter (types 1, 2)". Empty otherwise (rows kept, no
+// filter, no part in the file, or the coverage unknown).
+std::string emptyReportText(const ReportCoverage& coverage);
 
 // The parts file, the date and the coverage, joined by `separator`.
 std::string sourceLine(const Report& report, const std::string& separator);

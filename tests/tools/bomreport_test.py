@@ -24,6 +24,7 @@ import stat
 import subprocess
 import sys
 import threading
+import zipfile
 
 from report_table import (Table, check_pdf_pages, check_xlsx_cells, expected_level, pdf_info,
                           pdf_pages, read_json_report)
@@ -729,6 +730,17 @@ def format_from_extension(ctx):
         out, _ = ctx.run(*STEEL, "-o", "-", "--format", fmt)
         expect(out.startswith(start), "-o - %s: %r" % (fmt, out[:20]))
     expect(not ctx.exists("-"), "-o - wrote a file named -")
+    # A report whose filter keeps no part keeps its title and says why.
+    ctx.write("nine.csv", "#type,%PNum\n9,P1\n")
+    readable = {"pdf": lambda: "".join(pdf_pages(os.path.join(ctx.work, "e"))).encode(),
+                "xlsx": lambda: zipfile.ZipFile(os.path.join(ctx.work, "e")).read(
+                    "xl/worksheets/sheet1.xml")}
+    for fmt in ("text", "list", "csv", "json", "html", "xlsx", "pdf"):
+        ctx.run("--template", "{ex}/position-list.json", "--data", "nine.csv", "-o", "e",
+                "--format", fmt)
+        text = readable.get(fmt, lambda: ctx.read("e"))()
+        expect(b"Steel frame, hall 1: position list" in text and
+               b"no parts kept by the filter (types 1, 2, 3, 4)" in text, "%s: %r" % (fmt, text))
     out, _ = ctx.run(*STEEL, "--format", "csv", "--csv-sums-under-token")
     lines = out.decode("utf-8").splitlines()
     expect(lines[0] == "depth,type,Title,%MNum,%MName,%PNum,%Name,%Material,%ElementID,%Phase,"

@@ -21,7 +21,8 @@ import zipfile
 
 CASES = {}
 FIELDS = ["%ElementID", "%PNum", "%Name", "%Material", "%Length", "%Weight", "%Quantity",
-          "%Width", "%Thick", "%MNum", "%MName", "Assembly"]
+          "%Width", "%Thick", "%MNum", "%MName", "Assembly", "%Phase", "%Coating", "%Standard",
+          "Grid"]
 TYPE_CODES = [1, 2, 3, 4, 5, 6, 7]
 
 
@@ -159,6 +160,13 @@ def example_and_archives(ctx):
     shutil.copy(ctx.path("frame.ifczip"), ctx.path("frame.bin"))
     for name in ("frame.ifc.gz", "frame.ifczip", "frame.bin"):
         expect_position_list_of_csv(ctx, ctx.path(name))
+    # A model without the phases warns as a parts file without the column does.
+    with open(ctx.path("no-phase.ifc"), "wb") as f:
+        f.write(content.replace(b"'Phase'", b"'Stage'"))
+    _, err = ctx.run("--template", os.path.join(ctx.source, "examples", "steel-template.json"),
+                     "--data", "no-phase.ifc")
+    expect(err == "bomreport: warning: no part of no-phase.ifc has the template's token "
+                  "\"%Phase\"\n", err)
 
 
 @case
