@@ -1150,6 +1150,48 @@ def exact_and_defused_cells(ctx):
     expect(b'["Cost", 1234567.891,' in out, out)
 
 
+# Reals that a rounding of a rounded text would show otherwise, with the
+# digits each shows at 1 decimal; a part without a weight shows nothing.
+AGREEING = [("A", "2187.648", "2187.6"), ("B", "13747.152", "13747.2"), ("C", "0.2549", "0.3"),
+            ("D", "", None)]
+
+
+@case
+def formats_agree(ctx):
+    """Text, HTML, PDF and XLSX show the same digits, rounded once from the
+    exact value; CSV and JSON hold that value, or nothing for a missing one."""
+    ctx.write("t.json", '{"columns": {"%%Weight": {"decimals": 1}}, "children": [%s]}' % section(
+        "kReportHeader", [["Title", "Agreement"]], section("kDetails", [["%PNum", ""], ["%Weight", 0.0]])))
+    ctx.write("p.csv", "%PNum,%Weight\n" + "".join("%s,%s\n" % (p, w) for p, w, _ in AGREEING))
+    for name in ("a.txt", "a.html", "a.pdf", "a.xlsx", "a.csv", "a.json"):
+        ctx.run("--template", "t.json", "--data", "p.csv", "-o", name)
+    text = ctx.read("a.txt").decode("utf-8")
+    html = ctx.read("a.html").decode("utf-8")
+    pdf = subprocess.run(["pdftotext", "-layout", os.path.join(ctx.work, "a.pdf"), "-"],
+                         capture_output=True, check=True).stdout.decode("utf-8")
+    import openpyxl
+    sheet = openpyxl.load_workbook(os.path.join(ctx.work, "a.xlsx")).active
+    cells = {row[0].value: row[1] for row in sheet.iter_rows() if row[0].value in ("A", "B", "C", "D")}
+    records = {r["%PNum"]: r["%Weight"] for r in csv_records(ctx.read("a.csv")) if r["%PNum"]}
+    tuples = dict(re.findall(r'\["%PNum", "(\w)"\], \["%Weight", ([^,\]]*)',
+                             ctx.read("a.json").decode("utf-8")))
+    for part, exact, shown in AGREEING:
+        line = [l for l in text.splitlines() if "PNum %s " % part in l + " "]
+        expect(line and (line[0].endswith(" " + shown) if shown else line[0].endswith("[kg]")),
+               "text %s: %r" % (part, line))
+        cell = cells[part]
+        expect((cell.value is None) if shown is None else
+               ("%.1f" % cell.value == shown and cell.number_format.endswith("0.0")),
+               "xlsx %s: %r %r" % (part, cell.value, cell.number_format))
+        expect(records[part] == exact and tuples[part] == (exact or "null"),
+               "csv/json %s: %r %r" % (part, records[part], tuples[part]))
+        if shown:
+            expect(">%s<" % shown in html and shown in pdf, "html/pdf %s" % shown)
+    expect("2187.7" not in text + html + pdf and "13747.1" not in text + html + pdf,
+           "a rounded text rounded again")
+    expect("Agreement" in text and "Agreement" in html and "Agreement" in pdf, "title")
+
+
 TYPO_TEMPLATE = """{"children": [{"type": "kReportHeader", "tuples": [["%FilterBy: 1, 2, 3, 4", ""]],
   "children": [{"type": "kGroupHeader", "tuples": [["%GroupBy:%MNumm", ""], ["%MNum", ""]],
     "children": [{"type": "kDetails", "tuples": [["%PNum", ""], ["%Wieght", 0.0]]}]},
