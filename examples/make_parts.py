@@ -188,11 +188,44 @@ def write_json(parts, path):
         f.write("[\n  " + ",\n  ".join(records) + "\n]\n")
 
 
+def revision_2(parts):
+    """The next issue of the drawings: the columns of axis 3 become HEB300,
+    the bracing gussets (P41) go, one secondary beam of each of two bays is
+    left out, one main beam is renumbered P23, and two trimmer beams P50 are
+    new."""
+    revised = []
+    dropped = set()
+    renumbered = False
+    for part in parts:
+        part = dict(part)
+        if part.get("%PNum") == "P41":
+            continue
+        if part.get("%PNum") == "P21" and part.get("Grid") in ("A/1-2", "B/1-2"):
+            dropped.add(part["Assembly"])
+            continue
+        if part.get("Assembly") in dropped:
+            continue
+        if part.get("%PNum") == "P3":
+            part.update({"%Name": "HEB300", "%Weight": 842.4})
+        if part.get("%PNum") == "P22" and not renumbered:
+            part["%PNum"] = "P23"
+            renumbered = True
+        revised.append(part)
+    for number, grid in enumerate(("B/2", "C/2"), start=1):
+        revised.append({"#handle": "3A%02d" % number, "#type": 1, "%Phase": "2",
+                        "%MNum": "B5", "%MName": "BEAM, TRIMMER", "%PNum": "P50",
+                        "%Name": "HEA200", "%Material": "S355J2", "%Quantity": 1,
+                        "%Length": 6000.0, "%Weight": 253.8, "%ElementID": "E9%03d" % number,
+                        "%Coating": "Primer RAL 7035", "Grid": grid, "Assembly": "B5.%d" % number})
+    return revised
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parts = build()
     write_csv(parts, os.path.join(here, "steel-parts.csv"))
     write_json(parts, os.path.join(here, "steel-parts.json"))
+    write_csv(revision_2(parts), os.path.join(here, "steel-parts-rev2.csv"))
     print("%d parts" % len(parts))
 
 

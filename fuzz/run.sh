@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 build=${2:-build-fuzz}
 targets=(fuzz_directives fuzz_qelstring fuzz_evaluate fuzz_evaluate_reference fuzz_parts_csv fuzz_gzip_stream
-         fuzz_parts_json fuzz_parts_ifc fuzz_ifc_mapping fuzz_template_json fuzz_writers)
+         fuzz_parts_json fuzz_parts_ifc fuzz_ifc_mapping fuzz_template_json fuzz_writers fuzz_revisions)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DBOM_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBOM_BUILD_TESTS=OFF -DBOM_BUILD_BENCH=OFF > /dev/null

@@ -126,6 +126,35 @@ class Report:
     @property
     def data_name(self) -> str: ...
 
+class Revisions:
+    """What changed between two revisions of the parts (diff)."""
+    @property
+    def counts(self) -> dict[str, int]: ...
+    @property
+    def moves(self) -> list[tuple[str, str, str]]: ...
+    def to_records(self) -> list[dict[str, _Value]]: ...
+    def to_pandas(self) -> pandas.DataFrame: ...
+    def to_bytes(self, format: str = "text") -> bytes: ...
+    def write(self, path: _Path, format: Optional[str] = None) -> None: ...
+
+def diff(
+    template: _Path,
+    before: _Path,
+    after: _Path,
+    *,
+    units: Union[Mapping[str, str], str, None] = None,
+    input_units: Union[Mapping[str, str], str, None] = None,
+    settings: Union[Mapping[str, int], Sequence[str], None] = None,
+    merge_equal: bool = False,
+    instance_tokens: Optional[Sequence[str]] = None,
+    assembly_token: str = "Assembly",
+    collation: Literal["binary", "natural"] = "binary",
+    key: Sequence[str] = (),
+    all: bool = False,
+    by_handle: bool = False,
+    strict: bool = False,
+) -> Revisions: ...
+
 def evaluate(
     template: Union[Template, _Path, Mapping[str, Any], None] = None,
     parts: Union[Parts, _Path, _Records, None] = None,

@@ -6,7 +6,7 @@ packages=(cmake g++ make pkg-config python3 libicu-dev libgtest-dev libgmock-dev
           libcli11-dev nlohmann-json3-dev sqlite3 libzip-dev
           libxlsxwriter-dev python3-openpyxl
           libcairo2-dev libpango1.0-dev fonts-dejavu-core poppler-utils chromium
-          pybind11-dev python3-dev python3-pytest python3-pandas)
+          pybind11-dev python3-dev python3-pytest python3-pandas libcpp-httplib-dev)
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

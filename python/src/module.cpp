@@ -5,6 +5,7 @@
 #include "BomReport.h"
 #include "errors.h"
 #include "evaluate.h"
+#include "revisions.h"
 #include "parts.h"
 #include "report.h"
 #include "template.h"
@@ -24,5 +25,6 @@ PYBIND11_MODULE(vrkbom, module) {
   vrkbom::bindTemplate(module);
   vrkbom::bindParts(module);
   vrkbom::bindReport(module);
+  vrkbom::bindRevisions(module);
   vrkbom::bindEvaluate(module);
 }

@@ -59,6 +59,22 @@ def test_parts_layout_and_totals(summary):
     assert len(summary.to_pandas("report")) == len(summary)
 
 
+def test_a_value_a_part_lacks_is_missing_not_zero():
+    template = {"children": [
+        {"type": "kReportHeader", "children": [{"type": "kDetails", "tuples": [
+            ["%SortAscBy:%PNum", ""], ["%PNum", ""], ["%Weight", 0.0], ["%Quantity", 0]]}]},
+        {"type": "kReportFooter", "tuples": [["%SumBy:%Weight", 0.0]]}]}
+    parts = [{"%PNum": "P1", "%Weight": 10.5, "%Quantity": 2}, {"%PNum": "P2"}]
+    with pytest.warns(vrkbom.ReportWarning, match='no "%Weight"'):
+        report = vrkbom.evaluate(template, parts)
+    frame = report.to_pandas()
+    assert frame["Weight"].isna().tolist() == [False, True]
+    assert frame["Quantity"].isna().tolist() == [False, True]
+    assert [r.get("%Weight", 0) for r in report.to_records() if r["type"] == "kDetails"] == \
+        [10.5, None]
+    assert report.totals()[0]["Weight"].tolist() == [10.5]
+
+
 def test_write_to_a_file_object_and_unknown_extensions(summary):
     sink = io.BytesIO()
     summary.write(sink, "xlsx")
@@ -68,3 +84,21 @@ def test_write_to_a_file_object_and_unknown_extensions(summary):
     with pytest.raises(ValueError, match=r"\.xls: .*\(text, list, csv, json, html, xlsx, pdf\)"):
         summary.write("x.xls")
     assert "units: Mapping[str, str] | str | None" in vrkbom.evaluate.__doc__
+
+
+def test_diff_gives_the_revision_list_of_bomreport(bomreport, tmp_path):
+    args = dict(merge_equal=True, collation="natural", by_handle=True)
+    revisions = vrkbom.diff(example("position-list.json"), example("steel-parts.csv"),
+                            example("steel-parts-rev2.csv"), **args)
+    assert revisions.counts == {"added": 2, "removed": 1, "changed": 4, "unchanged": 11}
+    assert revisions.moves == [("2FDB", "P22", "P23")]
+    frame = revisions.to_pandas().set_index("key")
+    assert frame.loc["P21", ["change", "%Quantity before", "%Quantity after"]].tolist() == \
+        ["changed", 16, 12]
+    assert frame.loc["Σ Total", "%SumBy:%WeightInModel difference"] == pytest.approx(59.416)
+    revisions.write(tmp_path / "rev.json")
+    expected = bomreport.output("diff", "--template", example("position-list.json"), "--data",
+                         example("steel-parts.csv"), "--data", example("steel-parts-rev2.csv"),
+                         "--merge-equal", "--collation", "natural", "--by-handle",
+                         "--format", "json")
+    assert (tmp_path / "rev.json").read_bytes() == expected == revisions.to_bytes("json")

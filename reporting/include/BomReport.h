@@ -29,7 +29,9 @@
 #include "BomReportUnits.h"
 #include "BomReportWarnings.h"
 #include "BomReportWriter.h"
+#include "BomRevisions.h"
 #include "BomSettingsScope.h"
 #include "BomTemplateFile.h"
+#include "BomCatalogue.h"
 
 #endif  // BOM_REPORT_H_

@@ -87,6 +87,9 @@ struct ReportJobOptions {
   // No parts are given on purpose: the engine's sample data set is wanted as a
   // preview. Otherwise a job without parts warns that it shows the sample.
   bool sampleDataWanted = false;
+  // A preview: evaluate only the first N parts the filter keeps (in the
+  // file's order); the coverage counts the rest as cut. 0: every part.
+  long long partsLimit = 0;
   // Keep every token of the parts file, not only those the template uses.
   bool keepAllTokens = false;
   // The units the parts file's numbers are in (parseUnits); kinds not named:

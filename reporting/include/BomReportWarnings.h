@@ -46,6 +46,9 @@ enum class WarningKind {
   kSumSkipsTexts,       // a sum over rows that hold the token as a text
   kSumSkipsMissing,     // a sum over rows of which some lack the token
   kGroupsComeApart,     // one grouping value in several groups
+  // Two revisions compared.
+  kRevisionKeyRepeats,  // lines of one revision that share a key
+  kRevisionEmpty,       // one revision's report has no line, the other's has
 };
 
 // The kind's name in reports for programs ("sums-leave-rows-out").

@@ -59,6 +59,9 @@ struct ReportCoverage {
   std::vector<int> objectTypes;  // the object types the filter keeps; empty: every type
   long long partsRead = 0;       // parts in the file
   long long partsKept = 0;       // of them, those the filter kept
+  // Of the kept parts, those past ReportJobOptions::partsLimit: not evaluated.
+  long long partsCut = 0;
+  std::vector<int> typesInFile;  // the object types the file's parts have, ascending
   bool known = false;            // false: a report not made from parts (the sample data)
 };
 

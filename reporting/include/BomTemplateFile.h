@@ -39,7 +39,7 @@ constexpr int kMaxSectionDepth = 1000;
 
 // Where a template file holds its sections and tuples, for messages. Keyed by
 // the sections of the tree it was read with.
-struct TemplateLines {
+struct BOM_REPORT_API TemplateLines {
   // The line of each section's "{" (the root's included).
   std::unordered_map<const QelBomItemBase*, long long> sections;
   // The line of each tuple's "[", by section, in the order of its tuples.

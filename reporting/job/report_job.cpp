@@ -123,6 +123,23 @@ std::vector<DisplayPrecision> displayPrecisions(const QelArray<QelString>& trace
   return precisions;
 }
 
+// Releases the rows of `data` past the first `limit` (none when 0); returns
+// how many.
+long long cutParts(QelBomData& data, long long limit) {
+  if (limit <= 0) return 0;
+  QelBomItemBase* last = data.child();
+  for (long long kept = 1; last != nullptr && kept < limit; ++kept) last = last->next();
+  if (last == nullptr || last->next() == nullptr) return 0;
+  QelBomDataRow rest;
+  rest.setChild(last->next());
+  last->setNext(nullptr);
+  data.setChild(data.child());  // the last child is `last` again
+  long long cut = 0;
+  for (const QelBomItemBase* row = rest.child(); row != nullptr; row = row->next()) ++cut;
+  rest.empty();
+  return cut;
+}
+
 }  // namespace
 
 EvaluatedReport::EvaluatedReport(TemplatePtr output, DataPtr data, ReportUnits units,
@@ -228,6 +245,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   builder.watchTokens(std::move(watched));
   phases.begin("read");
   readParts(options_, builder);
+  const long long cut = cutParts(*data, options_.partsLimit);
   const bool builtIn = options_.templatePath.empty();  // its filter is the engine's
   const QelIntArray* userFilter = builtIn ? nullptr : &trace_.filterObjTypes;
   append(warnings, readWarnings(builder, inputTokens, userFilter, dataName()));
@@ -236,7 +254,10 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
   coverage = ReportCoverage{std::vector<int>(trace_.filterObjTypes.begin(), trace_.filterObjTypes.end()),
-                            builder.partsRead(), builder.partsKept(), true};
+                            builder.partsRead(), builder.partsKept(), cut,
+                            std::vector<int>(builder.objectTypes().begin(),
+                                             builder.objectTypes().end()),
+                            true};
   std::vector<ReportWarning> partsWarnings =
       partsFileWarnings(dataTokens, host.derivedTokens(), trace_.filterObjTypes, facts);
   // A tuple already named as a misspelt directive is no missing token too.

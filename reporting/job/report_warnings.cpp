@@ -94,28 +94,6 @@ std::string didYouMean(std::string_view name, const std::vector<std::string>& ca
   return best == nullptr ? std::string() : " (did you mean " + quoteForMessage(*best) + "?)";
 }
 
-const std::vector<std::string>& catalogueTokenNames() {
-  static const std::vector<std::string> names = {
-      // texts
-      "%Phase", "%MNum", "%MName", "%PNum", "%Num", "%Class", "%Name", "%GratingConnectorName",
-      "%Material", "%Coating", "%InsideCoating", "%OutsideCoating", "%Commodity",
-      "%PreDefinedRemark", "%DStV", "%Role", "%FreeRemark", "%Set", "%BoltName", "%Standard",
-      "%ElementID", "%External", "%UserAttr",
-      // integers
-      "%MQuantity", "%MQuantityInPhase", "%IsMP", "%Quantity", "%QuantityInModel",
-      "%QuantityInAllAssembly", "%QuantityInPhase", "%QuantityInAllAssemblyInPhase", "%ClassId",
-      "%isUnwidable", "%CompoundId", "%GratingConnectorQuantity", "%CladdingConnectorQuantity",
-      "%CladdingConnectorQuantityInModel",
-      // reals
-      "%SysLength", "%CurvedBeamRadius", "%Weight", "%WeightInAssembly", "%WeightInAllAssembly",
-      "%WeightInAllAssemblyInPhase", "%WeightInPhase", "%WeightInModel", "%ExactWeight",
-      "%ExactWeightInAssembly", "%ExactWeightInAllAssembly", "%ExactWeightInAllAssemblyInPhase",
-      "%ExactWeightInPhase", "%ExactWeightInModel", "%WeightMeter", "%Length", "%LengthInModel",
-      "%SawLength", "%SawLengthInModel", "%Paint", "%PaintInAssembly", "%%PaintMeter", "%Thick",
-      "%Width", "%Area", "%contourLength", "%Diameter"};
-  return names;
-}
-
 std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace) {
   std::vector<std::string> arguments;
   for (const QelString& token : trace) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BomReportWarnings.h"
+#include "BomCatalogue.h"
 #include "VRKBomEngine.h"
 #include "input/parts_builder.h"
 
@@ -21,9 +22,6 @@ namespace bomreport {
 // substitutions and transpositions of adjacent bytes each count 1).
 std::size_t editDistance(std::string_view a, std::string_view b);
 
-
-// The names of the engine's token catalogue (QelBomDataToken::getTokenType).
-const std::vector<std::string>& catalogueTokenNames();
 
 // The data tokens a template uses: the arguments of its grouping, sorting and
 // summing directives, and the tokens of its other tuples that begin with "%"

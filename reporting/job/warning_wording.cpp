@@ -50,6 +50,8 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kSumSkipsTexts: return "sum-skips-texts";
     case WarningKind::kSumSkipsMissing: return "sum-skips-missing";
     case WarningKind::kGroupsComeApart: return "groups-come-apart";
+    case WarningKind::kRevisionKeyRepeats: return "revision-key-repeats";
+    case WarningKind::kRevisionEmpty: return "revision-empty";
   }
   return "warning";
 }

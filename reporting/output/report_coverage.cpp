@@ -24,6 +24,11 @@ std::string coverageText(const Report& report) {
     if (i > 0) text += i + 1 == types.size() ? " and " : ", ";
     text += std::to_string(types[i]);
   }
+  if (coverage->partsCut > 0) {
+    const long long shown = coverage->partsKept - coverage->partsCut;
+    text += "; a preview of the first " + std::to_string(shown) + " of " +
+            std::to_string(coverage->partsKept) + " parts kept";
+  }
   const long long left = coverage->partsRead - coverage->partsKept;
   if (left <= 0) return text + "; no part left out";
   return text + "; " + std::to_string(left) + " of " + std::to_string(coverage->partsRead) +

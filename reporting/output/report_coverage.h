@@ -16,7 +16,8 @@ namespace bomreport {
 std::string reportDate(const WriterOptions* options);
 
 // "object types 1, 2 and 4; 12 of 480 parts left out" ("object type 4",
-// "every object type", "no part left out"); empty when report.coverage is
+// "every object type", "no part left out"; "a preview of the first 100 of
+// 480 parts kept" when the job evaluated only some); empty when report.coverage is
 // null or unknown (the sample data set).
 std::string coverageText(const Report& report);
 

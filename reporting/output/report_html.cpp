@@ -60,7 +60,130 @@ const char kStyle[] =
     "tr { break-inside: avoid; page-break-inside: avoid; }\n"
     "@media print { body { margin: 0; } }\n";
 
-std::string escape(std::string_view text) {
+
+// A CSS string's content: quotes and backslashes escaped, line breaks as
+// spaces, and "<" escaped so that no text can close the style element.
+std::string cssString(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '<') {
+      out += "\\3c ";
+    } else {
+      out += c == '\n' || c == '\r' ? ' ' : c;
+    }
+  }
+  return out;
+}
+
+void writeHead(std::ostream& out, const Report& report, const ReportTable& table) {
+  const WriterOptions defaults;
+  const WriterOptions& options = report.options != nullptr ? *report.options : defaults;
+  const std::string title = escapeHtml(table.title());
+  out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      << "<title>" << title << "</title>\n<style>\n"
+      << "@page { size: " << paperName(options.paper)
+      << (options.landscape ? " landscape" : " portrait") << "; margin: 16mm 12mm 16mm 12mm;\n"
+      << "  @top-left { content: \"" << cssString(table.title()) << "\"; " << kMarginFont << " }\n"
+      << "  @top-right { content: \"" << cssString(report.dataName) << "\"; " << kMarginFont
+      << " }\n"
+      << "  @bottom-right { content: \"Page \" counter(page) \" of \" counter(pages); "
+      << kMarginFont << " }\n}\n"
+      << kStyle << "</style>\n</head>\n<body>\n<h1>" << title << "</h1>\n";
+  std::string info;
+  for (const LabelledText& line : table.titleDetails()) {
+    info += "<tr><th>" + escapeHtml(line.label) + "</th><td>" + escapeHtml(line.text) + "</td></tr>\n";
+  }
+  if (!info.empty()) out << "<table class=\"info\">\n" << info << "</table>\n";
+  out << "<p class=\"source\">Template: " << escapeHtml(report.templateName)
+      << " &middot; Parts: " << escapeHtml(sourceLine(report, " \xC2\xB7 ")) << "</p>\n";
+}
+
+void writeHeadings(std::ostream& out, const ReportTable& table) {
+  const std::size_t span = std::max<std::size_t>(table.columns().size(), 1);
+  out << "<table class=\"report\">\n<thead>\n";
+  if (!table.pageHeader().empty()) {
+    out << "<tr class=\"page\"><th colspan=\"" << span << "\">"
+        << escapeHtml(joinLabelled(table.pageHeader(), kDot)) << "</th></tr>\n";
+  }
+  out << "<tr>";
+  for (const TableColumn& column : table.columns()) {
+    out << (column.numeric ? "<th class=\"num\">" : "<th>") << escapeHtml(column.heading) << "</th>";
+  }
+  out << "</tr>\n</thead>\n";
+  if (!table.pageFooter().empty()) {
+    out << "<tfoot>\n<tr class=\"page\"><td colspan=\"" << span << "\">"
+        << escapeHtml(joinLabelled(table.pageFooter(), kDot)) << "</td></tr>\n</tfoot>\n";
+  }
+}
+
+const char* rowClass(const TableRow& row) {
+  switch (row.kind) {
+    case RowKind::kHeader:
+      return row.level == 0 ? "header l0" : row.level == 1 ? "header l1" : "header deep";
+    case RowKind::kFooter:
+      return "footer";
+    default:
+      return "details";
+  }
+}
+
+std::string cellHtml(const TableCell& cell, const TableColumn& column, const std::string& prefix) {
+  std::string cls = column.numeric ? "num" : "";
+  if (cell.sum) cls += cls.empty() ? "sum" : " sum";
+  std::string html = cls.empty() ? "<td>" : "<td class=\"" + cls + "\">";
+  return html + prefix + escapeHtml(cell.text) + "</td>";
+}
+
+// One row; a footer's label fills the empty cells before its first value, or
+// leads its first cell when there are none.
+void writeRow(std::ostream& out, const TableRow& row, const ReportTable& table, std::string& html) {
+  const char* type = sectionTypeName(row.type);
+  html = "<tr class=\"";
+  html += rowClass(row);
+  html += ' ';
+  html += type != nullptr ? type : "kUnkTemplateItemType";
+  html += "\">";
+  std::size_t c = 0;
+  std::string prefix;
+  if (!row.label.empty()) {
+    const int span = row.firstFilled();
+    if (span > 0) {
+      html += "<td class=\"label\" colspan=\"" + std::to_string(span) + "\">" + escapeHtml(row.label) +
+              "</td>";
+      c = static_cast<std::size_t>(span);
+    } else {
+      prefix = "<span class=\"label\">" + escapeHtml(row.label) + "</span> ";
+    }
+  }
+  for (; c < row.cells.size(); ++c) {
+    html += row.cells[c].text.empty() && prefix.empty()
+                ? "<td></td>"
+                : cellHtml(row.cells[c], table.columns()[c], prefix);
+    prefix.clear();
+  }
+  html += "</tr>\n";
+  out << html;
+}
+
+void writeUsedHtml(std::ostream& out, QelBomData& data) {
+  out << "<h2>Used handles and tokens</h2>\n<table class=\"used\">\n"
+      << "<thead><tr><th>Handles</th><th>Tokens</th></tr></thead>\n<tbody>\n";
+  for (const UsedEntry& entry : usedEntries(data)) {
+    std::string handles;
+    for (const std::string& h : entry.handles) handles += (handles.empty() ? "" : " ") + h;
+    std::string tokens;
+    for (const std::string& t : entry.tokens) tokens += (tokens.empty() ? "" : " ") + t;
+    out << "<tr><td>" << escapeHtml(handles) << "</td><td>" << escapeHtml(tokens) << "</td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+}
+
+}  // namespace
+
+std::string escapeHtml(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
@@ -86,128 +209,6 @@ std::string escape(std::string_view text) {
   }
   return out;
 }
-
-// A CSS string's content: quotes and backslashes escaped, line breaks as
-// spaces, and "<" escaped so that no text can close the style element.
-std::string cssString(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '<') {
-      out += "\\3c ";
-    } else {
-      out += c == '\n' || c == '\r' ? ' ' : c;
-    }
-  }
-  return out;
-}
-
-void writeHead(std::ostream& out, const Report& report, const ReportTable& table) {
-  const WriterOptions defaults;
-  const WriterOptions& options = report.options != nullptr ? *report.options : defaults;
-  const std::string title = escape(table.title());
-  out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      << "<title>" << title << "</title>\n<style>\n"
-      << "@page { size: " << paperName(options.paper)
-      << (options.landscape ? " landscape" : " portrait") << "; margin: 16mm 12mm 16mm 12mm;\n"
-      << "  @top-left { content: \"" << cssString(table.title()) << "\"; " << kMarginFont << " }\n"
-      << "  @top-right { content: \"" << cssString(report.dataName) << "\"; " << kMarginFont
-      << " }\n"
-      << "  @bottom-right { content: \"Page \" counter(page) \" of \" counter(pages); "
-      << kMarginFont << " }\n}\n"
-      << kStyle << "</style>\n</head>\n<body>\n<h1>" << title << "</h1>\n";
-  std::string info;
-  for (const LabelledText& line : table.titleDetails()) {
-    info += "<tr><th>" + escape(line.label) + "</th><td>" + escape(line.text) + "</td></tr>\n";
-  }
-  if (!info.empty()) out << "<table class=\"info\">\n" << info << "</table>\n";
-  out << "<p class=\"source\">Template: " << escape(report.templateName)
-      << " &middot; Parts: " << escape(sourceLine(report, " \xC2\xB7 ")) << "</p>\n";
-}
-
-void writeHeadings(std::ostream& out, const ReportTable& table) {
-  const std::size_t span = std::max<std::size_t>(table.columns().size(), 1);
-  out << "<table class=\"report\">\n<thead>\n";
-  if (!table.pageHeader().empty()) {
-    out << "<tr class=\"page\"><th colspan=\"" << span << "\">"
-        << escape(joinLabelled(table.pageHeader(), kDot)) << "</th></tr>\n";
-  }
-  out << "<tr>";
-  for (const TableColumn& column : table.columns()) {
-    out << (column.numeric ? "<th class=\"num\">" : "<th>") << escape(column.heading) << "</th>";
-  }
-  out << "</tr>\n</thead>\n";
-  if (!table.pageFooter().empty()) {
-    out << "<tfoot>\n<tr class=\"page\"><td colspan=\"" << span << "\">"
-        << escape(joinLabelled(table.pageFooter(), kDot)) << "</td></tr>\n</tfoot>\n";
-  }
-}
-
-const char* rowClass(const TableRow& row) {
-  switch (row.kind) {
-    case RowKind::kHeader:
-      return row.level == 0 ? "header l0" : row.level == 1 ? "header l1" : "header deep";
-    case RowKind::kFooter:
-      return "footer";
-    default:
-      return "details";
-  }
-}
-
-std::string cellHtml(const TableCell& cell, const TableColumn& column, const std::string& prefix) {
-  std::string cls = column.numeric ? "num" : "";
-  if (cell.sum) cls += cls.empty() ? "sum" : " sum";
-  std::string html = cls.empty() ? "<td>" : "<td class=\"" + cls + "\">";
-  return html + prefix + escape(cell.text) + "</td>";
-}
-
-// One row; a footer's label fills the empty cells before its first value, or
-// leads its first cell when there are none.
-void writeRow(std::ostream& out, const TableRow& row, const ReportTable& table, std::string& html) {
-  const char* type = sectionTypeName(row.type);
-  html = "<tr class=\"";
-  html += rowClass(row);
-  html += ' ';
-  html += type != nullptr ? type : "kUnkTemplateItemType";
-  html += "\">";
-  std::size_t c = 0;
-  std::string prefix;
-  if (!row.label.empty()) {
-    const int span = row.firstFilled();
-    if (span > 0) {
-      html += "<td class=\"label\" colspan=\"" + std::to_string(span) + "\">" + escape(row.label) +
-              "</td>";
-      c = static_cast<std::size_t>(span);
-    } else {
-      prefix = "<span class=\"label\">" + escape(row.label) + "</span> ";
-    }
-  }
-  for (; c < row.cells.size(); ++c) {
-    html += row.cells[c].text.empty() && prefix.empty()
-                ? "<td></td>"
-                : cellHtml(row.cells[c], table.columns()[c], prefix);
-    prefix.clear();
-  }
-  html += "</tr>\n";
-  out << html;
-}
-
-void writeUsedHtml(std::ostream& out, QelBomData& data) {
-  out << "<h2>Used handles and tokens</h2>\n<table class=\"used\">\n"
-      << "<thead><tr><th>Handles</th><th>Tokens</th></tr></thead>\n<tbody>\n";
-  for (const UsedEntry& entry : usedEntries(data)) {
-    std::string handles;
-    for (const std::string& h : entry.handles) handles += (handles.empty() ? "" : " ") + h;
-    std::string tokens;
-    for (const std::string& t : entry.tokens) tokens += (tokens.empty() ? "" : " ") + t;
-    out << "<tr><td>" << escape(handles) << "</td><td>" << escape(tokens) << "</td></tr>\n";
-  }
-  out << "</tbody>\n</table>\n";
-}
-
-}  // namespace
 
 void writeHtmlReport(std::ostream& out, const Report& report) {
   const ReportTable table(report, nullptr);

@@ -67,29 +67,6 @@ constexpr int kHeadLeftCharacters = 160;
 constexpr int kHeadRightCharacters = 80;
 const char kSheetName[] = "Bill of materials";
 
-// A scratch file in TMPDIR, removed with the object.
-class ScratchFile {
- public:
-  ScratchFile() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/bomreport-XXXXXX.xlsx";
-    const int fd = ::mkstemps(pattern.data(), 5);
-    if (fd < 0) throw OutputError("cannot create a scratch file for the spreadsheet");
-    ::close(fd);
-    path_ = pattern;
-    guard_.reset(new TemporaryFile(path_));
-  }
-  ~ScratchFile() { ::unlink(path_.c_str()); }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  std::unique_ptr<TemporaryFile> guard_;  // path_ against signals
-};
-
 // How a cell looks, before its number format.
 enum class Style {
   kPlain,
@@ -525,7 +502,7 @@ void writeXlsxReport(std::ostream& out, const Report& report) {
 }
 
 void writeXlsxReport(std::ostream& out, const Report& report, std::uint32_t sheetRows) {
-  ScratchFile file;
+  ScratchFile file(".xlsx");
   XlsxReport(report, file.path(), sheetRows).write();
   std::ifstream in(file.path(), std::ios::binary);
   if (!in) throw OutputError("spreadsheet: cannot read the scratch file back");

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "BomOutputTarget.h"
+#include "BomReportErrors.h"
 
 namespace bomreport {
 namespace {
@@ -32,7 +34,23 @@ void removeAndRaise(int signal) {
   ::raise(signal);
 }
 
+// An empty file of its own in TMPDIR whose name ends in `suffix`.
+std::string makeScratchFile(const std::string& suffix) {
+  const char* dir = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/bomreport-XXXXXX" + suffix;
+  const int fd = ::mkstemps(pattern.data(), static_cast<int>(suffix.size()));
+  if (fd < 0) throw OutputError("cannot create a scratch file in " + pattern.substr(0, pattern.rfind('/')));
+  ::close(fd);
+  return pattern;
+}
+
 }  // namespace
+
+ScratchFile::ScratchFile(const std::string& suffix)
+    : path_(makeScratchFile(suffix)), guard_(path_) {}
+
+ScratchFile::~ScratchFile() { ::unlink(path_.c_str()); }
 
 TemporaryFile::TemporaryFile(const std::string& path) : slot_(-1) {
   if (path.size() >= PATH_MAX) return;

@@ -26,6 +26,22 @@ class TemporaryFile {
   int slot_;  // -1: not guarded
 };
 
+// A scratch file in TMPDIR (a library that writes only files, such as
+// libxlsxwriter, writes there), made empty, guarded, and removed with the
+// object. Throws OutputError when it cannot be made.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const std::string& suffix);  // ".xlsx"
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  TemporaryFile guard_;  // path_ against signals
+};
+
 }  // namespace bomreport
 
 #endif  // BOMREPORT_OUTPUT_TEMPORARY_FILES_H_

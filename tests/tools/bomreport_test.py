@@ -874,6 +874,81 @@ def shop_templates(ctx):
                        "%s: total %s %s" % (what, shown, footer))
 
 
+REVISION_TEMPLATE = json.dumps({"children": [
+    {"type": "kReportHeader", "children": [{"type": "kDetails", "tuples": [
+        ["%SortAscBy:%PNum", ""], ["%PNum", ""], ["%Name", ""], ["%Quantity", 0]]}]},
+    {"type": "kReportFooter", "tuples": [["%SumBy:%Quantity", 0]]}]})
+# Old parts, new parts (#handle,%PNum,%Name each), options, the lines of the
+# JSON revision list ("change key token=before>after ...", footers included),
+# and a warning kind the comparison gives.
+REVISIONS = [
+    ("added", ["H1,P1,HEA100"], ["H1,P1,HEA100", "H2,P2,HEA120"], [],
+     ["added P2 %PNum=>P2 %Name=>HEA120 %Quantity=>1", "sum Σ Total %SumBy:%Quantity=1>2"], None),
+    ("removed", ["H1,P1,HEA100", "H2,P2,HEA120"], ["H2,P2,HEA120"], [],
+     ["removed P1 %PNum=P1> %Name=HEA100> %Quantity=1>", "sum Σ Total %SumBy:%Quantity=2>1"], None),
+    ("changed value", ["H1,P1,HEA100"], ["H1,P1,HEA120"], [],
+     ["changed P1 %Name=HEA100>HEA120", "sum Σ Total"], None),
+    ("changed sum", ["H1,P1,HEA100"], ["H1,P1,HEA100", "H2,P1,HEA100", "H3,P1,HEA100"],
+     ["--merge-equal"], ["changed P1 %Quantity=1>3", "sum Σ Total %SumBy:%Quantity=1>3"], None),
+    ("renumbered", ["H1,P1,HEA100", "H2,P1,HEA100"], ["H1,P1,HEA100", "H2,P3,HEA100"],
+     ["--merge-equal", "--by-handle"],
+     ["changed P1 %Quantity=2>1", "added P3 %PNum=>P3 %Name=>HEA100 %Quantity=>1",
+      "sum Σ Total", "moved H2 P1>P3"], None),
+    ("duplicate key", ["H1,P1,HEA100", "H2,P1,HEA120"], ["H1,P1,HEA100", "H2,P1,HEA140"],
+     ["--merge-equal"], ["changed P1 %Name=HEA120>HEA140", "sum Σ Total"], "revision-key-repeats"),
+    ("empty revision", ["H1,P1,HEA100"], [], [],
+     ["removed P1 %PNum=P1> %Name=HEA100> %Quantity=1>", "sum Σ Total %SumBy:%Quantity=1>"],
+     "revision-empty"),
+]
+
+
+def revision_line(line):
+    """"changed P1 %Name=HEA100>HEA120": the change, the key, the changed values."""
+    text = "%s %s" % ("sum" if line["change"] == "sum" else line["change"], line["key"])
+    for value in line["values"]:
+        before, after = value.get("before", ""), value.get("after", "")
+        if before != after:
+            text += " %s=%s>%s" % (value["token"], before, after)
+    return text
+
+
+@case
+def revisions(ctx):
+    """bomreport diff: lines matched by key, changes, sums, moves and repeated keys."""
+    ctx.write("rev.json", REVISION_TEMPLATE)
+    for name, old, new, args, lines, warning in REVISIONS:
+        for file, rows in (("old.csv", old), ("new.csv", new)):
+            ctx.write(file, "\n".join(["#handle,%PNum,%Name"] + rows) + "\n")
+        out, err = ctx.run("diff", "--template", "rev.json", "--data", "old.csv", "--data",
+                           "new.csv", "--format", "json", *args)
+        report = json.loads(out)
+        got = [revision_line(line) for line in report["lines"]]
+        got += ["moved %s %s>%s" % (m["handle"], m["from"], m["to"]) for m in report["moves"]]
+        expect(got == lines, "%s: %r" % (name, got))
+        expect((warning is None) == (err == b""), "%s: %r" % (name, err))
+        if warning:
+            ctx.run("diff", "--template", "rev.json", "--data", "old.csv", "--data", "new.csv",
+                    "--strict", *args, status=2)
+    # The example's second revision, by hand: the lines, and each format.
+    run = ["diff", "--template", "{ex}/position-list.json", "--data", "{ex}/steel-parts.csv",
+           "--data", "{ex}/steel-parts-rev2.csv", "--merge-equal", "--collation", "natural",
+           "--by-handle"]
+    ctx.golden("revisions.txt", ctx.run(*run)[0])
+    ctx.run(*run, "-o", "rev.xlsx")
+    ctx.run(*run, "-o", "rev.pdf")
+    import openpyxl
+    sheet = openpyxl.load_workbook(os.path.join(ctx.work, "rev.xlsx")).active
+    rows = [[c.value for c in row] for row in sheet.iter_rows()]
+    expect(rows[0][:5] == ["Change", "Groups", "Line", "Pos. before", "Pos. after"], rows[0][:5])
+    p21 = next(r for r in rows if r[2] == "P21")
+    qty = rows[0].index("Qty before")
+    expect(p21[0] == "changed" and p21[qty:qty + 3] == [16, 12, -4], p21)
+    expect(sheet.auto_filter.ref == "A1:%s%d" % (openpyxl.utils.get_column_letter(len(rows[0])),
+                                                  len(rows)), sheet.auto_filter.ref)
+    text = pdf_pages(os.path.join(ctx.work, "rev.pdf"))
+    expect(len(text) == 1 and "HEB280 → HEB300" in text[0] and "13970.89" in text[0], text)
+
+
 @case
 def assembly_list(ctx):
     """Each assembly mark with its number of assemblies and their weight."""

@@ -12,6 +12,7 @@
 #include "BomReportOptions.h"
 #include "BomReportWarnings.h"
 #include "BomReportWriter.h"
+#include "BomRevisions.h"
 
 namespace bomreport {
 namespace {
@@ -43,6 +44,7 @@ const char kUsage[] =
     "--merge-equal\n"
     "\n"
     "The built-in default template over the built-in sample data: bomreport --preview\n"
+    "The template designer in the browser: bomreport serve --template T.json --data PARTS.csv\n"
     "Every option: bomreport --help\n";
 
 // What --help ends with.
@@ -64,12 +66,20 @@ const char kExamples[] =
     "    bomreport --template examples/assembly-list.json --data examples/steel-parts.csv "
     "--merge-equal --strict -o assemblies.csv\n";
 
+void addPartsReading(CLI::App& app, Options& options);
+
 void addInputOptions(CLI::App& app, Options& options) {
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
   app.add_option("--data", options.dataPath,
                  "parts file: FILE.csv, FILE.json or FILE.ifc, also gzip-compressed, or "
                  "FILE.ifczip; - for standard input")
       ->type_name("FILE");
+  addPartsReading(app, options);
+}
+
+// How the parts are read and merged: for a report, a revision list and the
+// designer alike.
+void addPartsReading(CLI::App& app, Options& options) {
   app.add_option("--data-format", options.dataFormat,
                  "read the parts as csv, json or ifc (default: by the name, else by the content)")
       ->transform(CLI::IsMember({"csv", "json", "ifc"}, CLI::ignore_case))
@@ -118,6 +128,23 @@ std::string formatsHelp() {
   return text;
 }
 
+// The units, text order and stored settings, of a report and of the designer.
+void addUnitOptions(CLI::App& app, Options& options) {
+  app.add_option("--units", options.units,
+                 "display units, e.g. length=mm,weight=kg,area=m2,angle=deg")
+      ->type_name("KIND=UNIT,...");
+  app.add_option("--collation", options.collation,
+                 "text order: binary (code units, default) or natural (P2 before P10, case "
+                 "folded)")
+      ->transform(CLI::IsMember({"binary", "natural"}, CLI::ignore_case))
+      ->type_name("ORDER");
+  app.add_option("--setting", options.settings,
+                 "stored setting NAME=INT, e.g. C0_BOMSuppressLastZeros=0 (repeatable)")
+      ->type_name("NAME=INT")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
 void addReportOptions(CLI::App& app, Options& options) {
   app.add_option("--format", options.format, formatsHelp())
       ->transform(CLI::IsMember(reportFormatNames(), CLI::ignore_case))
@@ -137,20 +164,61 @@ void addReportOptions(CLI::App& app, Options& options) {
                "CSV: a sum in the column of the token it sums");
   app.add_flag("--csv-raw", options.writer.csvRaw,
                "CSV: write texts as they are, even those a spreadsheet would run as formulas");
-  app.add_option("--units", options.units,
-                 "display units, e.g. length=mm,weight=kg,area=m2,angle=deg")
-      ->type_name("KIND=UNIT,...");
-  app.add_option("--collation", options.collation,
-                 "text order: binary (code units, default) or natural (P2 before P10, case "
-                 "folded)")
-      ->transform(CLI::IsMember({"binary", "natural"}, CLI::ignore_case))
-      ->type_name("ORDER");
-  app.add_option("--setting", options.settings,
-                 "stored setting NAME=INT, e.g. C0_BOMSuppressLastZeros=0 (repeatable)")
-      ->type_name("NAME=INT")
+  addUnitOptions(app, options);
+  app.add_flag("--strict", options.strict, "treat every warning as an error (exit 2, no output)");
+}
+
+// bomreport serve: the template designer in the browser.
+CLI::App* addServeCommand(CLI::App& app, Options& options) {
+  CLI::App* serve = app.add_subcommand(
+      "serve",
+      "the template designer: a local web page that edits a template with a live preview of "
+      "the report over the parts (bomreport serve --template T.json --data PARTS.csv)");
+  serve->parse_complete_callback([&options] { options.serve = true; });
+  addInputOptions(*serve, options);
+  addUnitOptions(*serve, options);
+  serve->add_option("--port", options.port, "the port to listen on at 127.0.0.1 (default: a free one)")
+      ->check(CLI::Range(0, 65535))
+      ->type_name("N");
+  serve->add_option("--save-to", options.saveTo,
+                    "where the page saves the template (default: the --template file)")
+      ->type_name("FILE");
+  serve->add_option("--preview-limit", options.previewLimit,
+                    "the preview evaluates at most this many parts (default 20000; 0: all)")
+      ->check(CLI::NonNegativeNumber)
+      ->type_name("N");
+  return serve;
+}
+
+// bomreport diff: what changed between two revisions of the parts.
+CLI::App* addDiffCommand(CLI::App& app, Options& options) {
+  CLI::App* diff = app.add_subcommand(
+      "diff",
+      "the revision list: what changed between two revisions of the parts, line by line of the "
+      "template's report (bomreport diff --template T.json --data OLD.csv --data NEW.csv)");
+  diff->parse_complete_callback([&options] { options.diff = true; });
+  diff->add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
+  diff->add_option("--data", options.revisions, "the old parts file, then the new (twice)")
+      ->type_name("FILE")
+      ->required()
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  app.add_flag("--strict", options.strict, "treat every warning as an error (exit 2, no output)");
+  addPartsReading(*diff, options);
+  addUnitOptions(*diff, options);
+  diff->add_option("--format", options.format, "text, csv, json, html, xlsx or pdf (default: by -o's extension, else text)")
+      ->transform(CLI::IsMember(revisionFormats(), CLI::ignore_case))
+      ->type_name("FORMAT");
+  diff->add_option("-o,--output", options.outputPath, "write the revision list to FILE")
+      ->type_name("FILE");
+  diff->add_option("--key", options.keyTokens,
+                   "the tokens that identify a details line (default: its sort tokens)")
+      ->type_name("TOKEN,...")
+      ->delimiter(',');
+  diff->add_flag("--all", options.diffAll, "list the unchanged lines too");
+  diff->add_flag("--by-handle", options.byHandle,
+                 "also match parts by handle and list the parts that moved to another line");
+  diff->add_flag("--strict", options.strict, "treat every warning as an error (exit 2, no output)");
+  return diff;
 }
 
 }  // namespace
@@ -168,6 +236,8 @@ int parseOptions(int argc, char** argv, Options& options) {
   app.footer(kExamples);
   addInputOptions(app, options);
   addReportOptions(app, options);
+  addServeCommand(app, options);
+  addDiffCommand(app, options);
   auto* preview = app.add_flag("--preview", options.preview,
                                "the built-in default template over the built-in sample data");
   auto* trace = app.add_flag("--trace", options.trace,
@@ -197,6 +267,21 @@ int parseOptions(int argc, char** argv, Options& options) {
     std::cerr << "bomreport: " << e.what() << suggestion(app, argc, argv)
               << " (see bomreport --help)\n";
     return 2;
+  }
+  if (options.serve) return -1;
+  if (options.diff) {
+    if (options.revisions.size() != 2) {
+      std::cerr << "bomreport: diff: give --data twice: the old parts file, then the new\n";
+      return 2;
+    }
+    if (options.outputPath == "-") options.outputPath.clear();
+    if (options.format.empty()) options.format = formatForOutputPath(options.outputPath);
+    if (options.format.empty() || options.format == "list") {
+      std::cerr << "bomreport: diff: a revision list is written as text, csv, json, html, xlsx "
+                   "or pdf; name one with --format or by -o's extension\n";
+      return 2;
+    }
+    return -1;
   }
   options.writer.paper = parsePaper(options.paper);  // checked by CLI11 above
   if (options.outputPath == "-") options.outputPath.clear();

@@ -35,6 +35,17 @@ struct Options {
   bool allTokens = false;
   bool timings = false;  // the phases' wall times and peak memory on standard error
   WriterOptions writer;  // --paper, --landscape, --csv-sums-under-token
+  // bomreport serve: the template designer.
+  bool serve = false;
+  int port = 0;           // 0: a free port
+  std::string saveTo;     // empty: save to --template
+  long long previewLimit = 20000;
+  // bomreport diff: two revisions of the parts under one template.
+  bool diff = false;
+  std::vector<std::string> revisions;  // the old parts file, then the new
+  std::vector<std::string> keyTokens;  // empty: the details' sort tokens
+  bool diffAll = false;
+  bool byHandle = false;
 };
 
 // Parses the command line into `options`. Returns -1 when the run goes on,

@@ -23,6 +23,7 @@
 
 #include "BomReport.h"
 #include "cli_options.h"
+#include "designer_server.h"
 
 namespace bomreport {
 namespace {
@@ -103,7 +104,32 @@ bool passesWarnings(const std::vector<ReportWarning>& warnings, bool strict) {
   return false;
 }
 
+// bomreport diff: the two revisions' reports compared, the revision list written.
+int runDiff(const Options& options) {
+  checkOutputIsNoInput(options.outputPath, {options.templatePath, options.revisions[0],
+                                            options.revisions[1], options.ifcMap});
+  RevisionOptions compare;
+  compare.keyTokens = options.keyTokens;
+  compare.all = options.diffAll;
+  compare.byHandle = options.byHandle;
+  const Revisions revisions =
+      diffRevisions(jobOptions(options), options.revisions[0], options.revisions[1], compare);
+  if (!passesWarnings(revisions.warnings, options.strict)) return 2;
+  OutputTarget target(options.outputPath);
+  writeRevisions(target.stream(), revisions, options.format);
+  target.commit();
+  return 0;
+}
+
 int run(const Options& options) {
+  if (options.diff) return runDiff(options);
+  if (options.serve) {
+    checkOutputIsNoInput(options.saveTo.empty() ? options.templatePath : options.saveTo,
+                         {options.dataPath, options.ifcMap});
+    DesignerOptions designer{jobOptions(options), options.templatePath, options.saveTo,
+                             options.previewLimit};
+    return serveDesigner(std::move(designer), options.port, std::cout);
+  }
   checkOutputIsNoInput(options.outputPath,
                       {options.templatePath, options.dataPath, options.ifcMap});
   ReportJob job(jobOptions(options));
