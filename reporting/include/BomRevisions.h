@@ -72,9 +72,10 @@ struct RevisionMove {
 struct Revisions {
   std::string templateName;
   std::string beforeName, afterName;  // the parts files
-  // Every details line of either revision (unchanged ones only with
-  // RevisionOptions::all) and every footer, in report order: the new
-  // revision's, with each removed line after the line before it in the old.
+  // The lines of either revision that changed (every line with
+  // RevisionOptions::all; the report's totals always), footers included, in
+  // report order: the new revision's, with each removed line after the line
+  // before it in the old.
   std::vector<RevisionLine> lines;
   long long added = 0, removed = 0, changed = 0, unchanged = 0;
   std::vector<RevisionMove> moves;  // with RevisionOptions::byHandle
@@ -89,6 +90,10 @@ struct RevisionOptions {
   std::vector<std::string> keyTokens;
   bool all = false;       // list unchanged lines too
   bool byHandle = false;  // also match parts by handle and list those that moved
+  // Leave both revisions' trees to the end of the process (see
+  // EvaluatedReport::keepUntilExit): for a front end that exits once the list
+  // is written.
+  bool keepTreesUntilExit = false;
 };
 
 // Evaluates `job`'s template over the parts files `before` and `after` (with

@@ -3,8 +3,7 @@
 #include "text/names.h"
 #include "text/text_util.h"
 #include "text/display_number.h"
-#include "output/exact_values.h"
-#include "output/report_tree.h"
+#include "output/report_item_reader.h"
 
 namespace bomreport {
 namespace {
@@ -69,26 +68,34 @@ ReportItem itemOf(const ReportLine& line, const std::vector<ExactValue>& exact) 
   return item;
 }
 
-std::vector<ReportItem> itemsOf(const QelBomTemplateItem& output, const Report& report) {
-  std::vector<ReportItem> items;
-  const ExactValues exact(report);
-  const std::vector<ReportLine> lines = collectLines(output);
+}  // namespace
+
+ReportItemReader::ReportItemReader(const QelBomTemplateItem& output, const Report& report)
+    : exact_(report), lines_(collectLines(output)) {}
+
+ReportItem ReportItemReader::item(std::size_t at) const {
   std::vector<ExactValue> values;
-  for (std::size_t l = 0; l < lines.size(); ++l) {
-    exact.valuesOf(lines[l], ExactValues::openerOf(lines, l), values);
-    items.push_back(itemOf(lines[l], values));
-  }
+  exact_.valuesOf(lines_[at], ExactValues::openerOf(lines_, at), values);
+  return itemOf(lines_[at], values);
+}
+
+namespace {
+
+std::vector<ReportItem> allItems(const ReportItemReader& reader) {
+  std::vector<ReportItem> items;
+  items.reserve(reader.lines().size());
+  for (std::size_t l = 0; l < reader.lines().size(); ++l) items.push_back(reader.item(l));
   return items;
 }
 
 }  // namespace
 
 std::vector<ReportItem> reportItems(const Report& report) {
-  return itemsOf(*report.output, report);
+  return allItems(ReportItemReader(report));
 }
 
 std::vector<ReportItem> reportItems(const QelBomTemplateItem& output) {
-  return itemsOf(output, Report{nullptr, nullptr, {}, {}});  // no rows: display numbers
+  return allItems(ReportItemReader(output, Report{nullptr, nullptr, {}, {}}));  // display numbers
 }
 
 }  // namespace bomreport

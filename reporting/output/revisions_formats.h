@@ -48,9 +48,6 @@ std::string groupPath(const RevisionLine& line);
 // the group path above it. Updates `previous`.
 bool startsGroups(const RevisionLine& line, std::vector<std::string>& previous);
 bool isFooterLine(const RevisionLine& line);
-// Whether the formats for people list the line: every details line, the
-// report's totals, and the sums of a group that changed.
-bool isListedLine(const RevisionLine& line);
 // Adds the columns of `line`'s values that `columns` lacks (revisionColumns).
 void addColumns(const Revisions& revisions, const RevisionLine& line, bool sumsUnderToken,
                 std::vector<RevisionColumn>& columns);

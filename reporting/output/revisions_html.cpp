@@ -61,7 +61,6 @@ void writeRevisionsHtml(std::ostream& out, const Revisions& revisions) {
   std::vector<std::string> groups;
   const std::size_t span = columns.size() + 1;
   for (const RevisionLine& line : revisions.lines) {
-    if (!isListedLine(line)) continue;
     const bool footer = isFooterLine(line);
     if (startsGroups(line, groups)) {
       out << "<tr class=\"group\"><td colspan=\"" << span << "\">" << escapeHtml(groupPath(line))

@@ -125,7 +125,6 @@ void writeRevisionsPdf(std::ostream& out, const Revisions& revisions) {
   RevisionPages pages(out, revisions);
   std::vector<std::string> groups;
   for (const RevisionLine& line : revisions.lines) {
-    if (!isListedLine(line)) continue;
     if (startsGroups(line, groups)) pages.group(groupPath(line));
     pages.line(line);
   }

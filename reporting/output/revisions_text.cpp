@@ -60,7 +60,6 @@ void writeRevisionsText(std::ostream& out, const Revisions& revisions) {
       << revisionCounts(revisions) << "\n";
   std::vector<std::string> groups;
   for (const RevisionLine& line : revisions.lines) {
-    if (!isListedLine(line)) continue;
     if (startsGroups(line, groups)) out << "\n" << groupPath(line) << "\n";
     const std::string& name = line.key;
     const char* change = isFooterLine(line) ? "" : revisionChangeName(line.change);

@@ -54,12 +54,6 @@ std::vector<RevisionColumn> revisionColumns(const Revisions& revisions, bool sum
   return columns;
 }
 
-bool isListedLine(const RevisionLine& line) {
-  if (!isFooterLine(line) || line.depth == 0) return true;  // the report's totals, changed or not
-  return std::any_of(line.values.begin(), line.values.end(),
-                     [](const RevisionValue& value) { return value.changed(); });
-}
-
 void addColumns(const Revisions& revisions, const RevisionLine& line, bool sumsUnderToken,
                 std::vector<RevisionColumn>& columns) {
   for (const RevisionValue& value : line.values) {

@@ -106,12 +106,19 @@ bool passesWarnings(const std::vector<ReportWarning>& warnings, bool strict) {
 
 // bomreport diff: the two revisions' reports compared, the revision list written.
 int runDiff(const Options& options) {
+#ifdef __GLIBC__
+  // The older revision's lines are keyed on a thread of their own: in an arena
+  // of its own, glibc would grow and trim that thread's heap a page run at a
+  // time (thousands of mprotect and madvise calls at a million lines).
+  mallopt(M_ARENA_MAX, 1);
+#endif
   checkOutputIsNoInput(options.outputPath, {options.templatePath, options.revisions[0],
                                             options.revisions[1], options.ifcMap});
   RevisionOptions compare;
   compare.keyTokens = options.keyTokens;
   compare.all = options.diffAll;
   compare.byHandle = options.byHandle;
+  compare.keepTreesUntilExit = !kLeakChecked;  // see run()
   const Revisions revisions =
       diffRevisions(jobOptions(options), options.revisions[0], options.revisions[1], compare);
   if (!passesWarnings(revisions.warnings, options.strict)) return 2;

@@ -1,0 +1,259 @@
+#include "job/revision_lines.h"
+
+#include "text/text_util.h"
+
+namespace bomreport {
+namespace {
+
+
+bool isFooterType(int type) {
+  return type == QelBomTemplateItem::kGroupFooter || type == QelBomTemplateItem::kReportFooter ||
+         type == QelBomTemplateItem::kPageFooter;
+}
+
+// The sections of the template's levels: the chain of first children.
+std::vector<const QelBomTemplateItem*> levelSections(const QelBomTemplate& templ) {
+  std::vector<const QelBomTemplateItem*> levels;
+  for (const QelBomItemBase* node = templ.child(); node != nullptr; node = node->child()) {
+    levels.push_back(static_cast<const QelBomTemplateItem*>(node));
+  }
+  return levels;
+}
+
+QelString withoutSortPrefix(const QelString& key) {
+  QelString token = key;
+  int ascending = 1;
+  QelBomDataToken::removeSortingPrefix(token, ascending);
+  return token;
+}
+
+// The value of `token` on `item` as shown, else as the row that opened it
+// holds it.
+QelString keyValue(const QelBomTemplateItem& item, const QelString& token) {
+  for (const QelBomDataTuple& tuple : item.getData()) {
+    if (isVisible(tuple) && tuple.token().token() == token) return tuple.value().asString();
+  }
+  const QelBomDataRow* row = item.getFirstDataRow();
+  const QelBomDataTuple* tuple = row != nullptr ? row->getTupleAt(token) : nullptr;
+  return tuple != nullptr ? tuple->value().asString() : QelString();
+}
+
+// FNV-1a over UTF-16 code units, each value ended by a unit no text holds.
+class KeyHash {
+ public:
+  explicit KeyHash(std::uint64_t seed = 14695981039346656037ull) : hash_(seed) {}
+  void add(const QelString& value) {
+    for (const char16_t unit : view(value)) mix(unit);
+    mix(0xFFFF);
+  }
+  void add(std::uint64_t number) {
+    for (int shift = 0; shift < 64; shift += 16) mix(static_cast<char16_t>(number >> shift));
+  }
+  std::uint64_t value() const { return hash_; }
+
+ private:
+  void mix(char16_t unit) { hash_ = (hash_ ^ unit) * 1099511628211ull; }
+  std::uint64_t hash_;
+};
+
+// A second hash, independent of KeyHash: a polynomial over the units with
+// another multiplier.
+class SecondHash {
+ public:
+  void add(const QelString& value) {
+    for (const char16_t unit : view(value)) hash_ = (hash_ + unit + 1) * 0x9E3779B97F4A7C15ull;
+    hash_ = (hash_ + 0x10001) * 0x9E3779B97F4A7C15ull;
+  }
+  std::uint64_t value() const { return hash_; }
+
+ private:
+  std::uint64_t hash_ = 0x2545F4914F6CDD1Dull;
+};
+
+// The hashes of every token and display text an item holds.
+void hashTexts(const QelBomTemplateItem& item, std::uint64_t (&texts)[2]) {
+  KeyHash first;
+  SecondHash second;
+  for (const QelBomDataTuple& tuple : item.getData()) {
+    const QelString value = tuple.value().asString();
+    first.add(tuple.token().token());
+    first.add(value);
+    second.add(tuple.token().token());
+    second.add(value);
+  }
+  texts[0] = first.value();
+  texts[1] = second.value();
+}
+
+// The values that make a details line's own key.
+std::vector<QelString> ownKeyValues(const QelBomTemplateItem& item,
+                                    const std::vector<QelString>& keyTokens) {
+  std::vector<QelString> values;
+  if (keyTokens.empty()) {  // every value it shows
+    for (const QelBomDataTuple& tuple : item.getData()) {
+      if (isVisible(tuple)) values.push_back(tuple.value().asString());
+    }
+    return values;
+  }
+  for (const QelString& token : keyTokens) values.push_back(keyValue(item, token));
+  return values;
+}
+
+std::string joined(const std::vector<QelString>& values) {
+  std::string text;
+  for (const QelString& value : values) {
+    const std::string shown = toUtf8(value);
+    if (!shown.empty()) text += (text.empty() ? "" : " ") + shown;
+  }
+  return text;
+}
+
+// The visible texts of an item that are no sums, joined by spaces.
+std::string joinedTexts(const QelBomTemplateItem& item) {
+  std::string text;
+  for (const QelBomDataTuple& tuple : item.getData()) {
+    if (!isVisible(tuple)) continue;
+    if (view(tuple.token().token()).rfind(u"%SumBy:", 0) == 0) continue;
+    const std::string shown = toUtf8(tuple.value().asString());
+    if (!shown.empty()) text += (text.empty() ? "" : " ") + shown;
+  }
+  return text;
+}
+
+class LineKeys {
+ public:
+  explicit LineKeys(RevisionSide& side) : side_(side) {}
+
+  void read() {
+    const std::vector<ReportLine>& lines = side_.reader->lines();
+    side_.lines.reserve(lines.size());
+    side_.byKey.reserve(lines.size());
+    side_.headerOf.assign(lines.size(), RevisionSide::kNone);
+    const int innermost = static_cast<int>(side_.levels.size()) - 1;
+    for (std::size_t at = 0; at < lines.size(); ++at) {
+      const int depth = lines[at].depth;
+      if (depth > innermost) continue;
+      keys_.resize(depth + 1);
+      headers_.resize(depth + 1, RevisionSide::kNone);
+      side_.headerOf[at] = depth > 0 ? headers_[depth - 1] : RevisionSide::kNone;
+      const QelBomTemplateItem& item = *lines[at].item;
+      if (isFooterType(item.type())) {
+        side_.headerOf[at] = headers_[depth];
+        KeyHash key(keys_[depth]);
+        key.add(u"\x1eΣ");
+        add(at, key.value(), headers_[depth]);
+      } else if (depth < innermost) {
+        KeyHash key(depth > 0 ? keys_[depth - 1] : KeyHash().value());
+        for (const QelString& token : side_.levels[depth]->groupingTokens()) {
+          key.add(keyValue(item, token));
+        }
+        keys_[depth] = key.value();
+        headers_[depth] = at;
+      } else {
+        KeyHash key(depth > 0 ? keys_[depth - 1] : KeyHash().value());
+        for (const QelString& value : ownKeyValues(item, side_.keyTokens)) key.add(value);
+        add(at, key.value(), depth > 0 ? headers_[depth - 1] : RevisionSide::kNone);
+      }
+    }
+  }
+
+ private:
+  void add(std::size_t at, std::uint64_t key, std::size_t header) {
+    RevisionSide::Line line{at, key, header, {0, 0}};
+    hashTexts(*side_.reader->lines()[at].item, line.texts);
+    // The n-th line of a repeated key matches the n-th of the other revision.
+    for (long long n = 1; side_.byKey.count(line.key) != 0; ++n) {
+      if (n == 1 && !side_.isFooter(line) && side_.repeatedKeys++ == 0) {
+        side_.repeatedExample = side_.shownKey(line);
+      }
+      KeyHash again(key);
+      again.add(static_cast<std::uint64_t>(n));
+      line.key = again.value();
+    }
+    side_.byKey.emplace(line.key, side_.lines.size());
+    side_.lines.push_back(line);
+  }
+
+  RevisionSide& side_;
+  std::vector<std::uint64_t> keys_;  // of the open groups (with those around them), by depth
+  std::vector<std::size_t> headers_;  // their header lines, by depth
+};
+
+}  // namespace
+
+bool RevisionSide::isFooter(const Line& line) const { return isFooterType(item(line).type()); }
+
+std::string RevisionSide::shownKey(const Line& line) const {
+  if (!isFooter(line)) return joined(ownKeyValues(item(line), keyTokens));
+  if (reader->lines()[line.at].depth == 0 || line.header == kNone) return "Σ Total";
+  return "Σ " + joinedTexts(*reader->lines()[line.header].item);
+}
+
+std::string RevisionSide::keyText(const Line& line) const {
+  std::string text = shownKey(line);
+  for (std::size_t at = line.header; at != kNone; at = headerOf[at]) {
+    const ReportLine& header = reader->lines()[at];
+    std::vector<QelString> values;
+    for (const QelString& token : levels[header.depth]->groupingTokens()) {
+      values.push_back(keyValue(*header.item, token));
+    }
+    text = joined(values) + "\x1e" + text;
+  }
+  return text;
+}
+
+std::vector<std::string> RevisionSide::groupTexts(const Line& line) const {
+  std::vector<std::string> texts;
+  for (std::size_t at = line.header; at != kNone; at = headerOf[at]) {
+    if (reader->lines()[at].depth > 0) texts.insert(texts.begin(), joinedTexts(*reader->lines()[at].item));
+  }
+  return texts;
+}
+
+std::vector<std::vector<std::string>> RevisionSide::handlesByLine() {
+  std::unordered_map<const QelBomDataRow*, std::size_t> lineOfRow;
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const QelBomDataRow* row = item(lines[l]).getFirstDataRow();
+    if (!isFooter(lines[l]) && row != nullptr) lineOfRow.emplace(row, l);
+  }
+  std::vector<std::vector<std::string>> handles(lines.size());
+  std::size_t current = lines.size();
+  for (const QelBomItemBase* node = report.data().child(); node != nullptr; node = node->next()) {
+    const auto* row = static_cast<const QelBomDataRow*>(node);
+    const auto found = lineOfRow.find(row);
+    if (found != lineOfRow.end()) current = found->second;
+    if (current == lines.size()) continue;
+    handles[current].push_back(toUtf8(row->objectHandle()));
+    for (const QelString& equal : row->EqualPartObjectHandles()) {
+      handles[current].push_back(toUtf8(equal));
+    }
+  }
+  return handles;
+}
+
+std::unique_ptr<RevisionSide> evaluateRevision(const ReportJobOptions& job,
+                                               const std::string& parts) {
+  ReportJobOptions options = job;
+  options.partsPath = parts;
+  auto revision = std::make_unique<ReportJob>(options);
+  EvaluatedReport report = revision->evaluate();
+  return std::make_unique<RevisionSide>(std::move(revision), std::move(report));
+}
+
+void keyLines(RevisionSide& side, const std::vector<std::string>& keyTokens) {
+  side.reader = std::make_unique<ReportItemReader>(side.report.view(false));
+  side.levels = levelSections(side.job->templ());
+  for (const std::string& token : keyTokens) side.keyTokens.push_back(QelString::fromUtf8(token));
+  if (side.keyTokens.empty() && !side.levels.empty()) {
+    for (const QelString& key : side.levels.back()->sortingTokens()) {
+      side.keyTokens.push_back(withoutSortPrefix(key));
+    }
+  }
+  LineKeys(side).read();
+}
+
+bool sameTexts(const RevisionSide::Line& a, const RevisionSide::Line& b) {
+  return a.texts[0] == b.texts[0] && a.texts[1] == b.texts[1];
+}
+
+}  // namespace bomreport
