@@ -22,11 +22,12 @@ ReportObject::ReportObject(std::unique_ptr<bomreport::EvaluatedReport> report, T
     : report_(std::move(report)), trace_(std::move(trace)), inputPaths_(std::move(inputPaths)) {}
 
 const std::vector<ReportItem>& ReportObject::items() {
-  if (!items_) items_ = bomreport::reportItems(report_->view(false));
-  return *items_;
+  std::call_once(itemsMade_, [this] { items_ = bomreport::reportItems(report_->view(false)); });
+  return items_;
 }
 
 std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> ReportObject::used() {
+  const std::lock_guard<std::mutex> lock(marking_);
   QelArray<QelArray<QelString>> handles;
   QelArray<QelArray<QelString>> tokens;
   report_->data().getUsedHandlesAndTokens(handles, tokens);
@@ -41,6 +42,7 @@ std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> Repor
 
 void ReportObject::write(std::ostream& out, const bomreport::ReportWriter& writer,
                          const bomreport::WriterOptions& options, bool used) {
+  const std::lock_guard<std::mutex> lock(marking_);
   bomreport::Report view = report_->view(used);
   view.options = &options;
   writer.write(out, view);

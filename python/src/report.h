@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,8 +23,12 @@ struct TraceInfo {
 };
 
 // An evaluated report. Owns its trees (an EvaluatedReport), released when the
-// Python object goes. Every member that reads the trees REQUIRES the engine's
-// lock, which also keeps two threads from writing one report at once.
+// Python object goes.
+//
+// Thread-safety: one report may be read and written from several Python
+// threads at once (the GIL is released meanwhile): the items are made once,
+// whoever asks first, and what marks the trees (the used handles, a writer)
+// runs under the report's own lock, one at a time.
 class ReportObject {
  public:
   ReportObject(std::unique_ptr<bomreport::EvaluatedReport> report, TraceInfo trace,
@@ -49,7 +54,9 @@ class ReportObject {
   std::unique_ptr<bomreport::EvaluatedReport> report_;
   TraceInfo trace_;
   std::vector<std::string> inputPaths_;
-  std::optional<std::vector<bomreport::ReportItem>> items_;
+  std::once_flag itemsMade_;
+  std::vector<bomreport::ReportItem> items_;  // made under itemsMade_
+  std::mutex marking_;  // held by used() and write()
 };
 
 void bindReport(pybind11::module_& module);

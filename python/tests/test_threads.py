@@ -100,3 +100,32 @@ def test_python_threads_run_while_the_engine_works():
         thread.join()
     assert seconds > 0.1
     assert during > 0.2 * pace * seconds
+
+
+def test_one_report_read_and_written_from_four_threads_at_once():
+    """The items are made once, whoever asks first; writers and used handles
+    take turns on the report's trees."""
+    parts = pandas.read_csv(example("steel-parts.csv"))
+    many = pandas.concat([parts.assign(**{"#handle": parts["#handle"] + "-%d" % i})
+                          for i in range(60)], ignore_index=True)  # 18,600 parts
+
+    def evaluated():
+        return vrkbom.evaluate(example("steel-template.json"), many)
+
+    expected_report = evaluated()
+    expected = (expected_report.to_records(), expected_report.to_bytes("csv", used=True))
+    report = evaluated()
+    start = threading.Barrier(4)
+    results = []
+
+    def run():
+        start.wait()
+        for _ in range(2):
+            results.append((report.to_records(), report.to_bytes("csv", used=True)))
+
+    threads = [threading.Thread(target=run) for _ in range(4)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join(timeout=300)
+    assert len(results) == 8 and all(result == expected for result in results)

@@ -38,7 +38,13 @@ struct DerivedToken {
   Derivation how;
   const char* source;  // the token it is computed from
   int sum;             // its index in kSources, -1 for a count
+  // The figure in the row's phase: the part's %Phase joins the match, so that
+  // a merged row's pieces all lie in its phase and the figure is theirs.
+  bool inPhase = false;
 };
+
+// The token that makes a row's phase.
+inline constexpr const char kPhaseToken[] = "%Phase";
 
 inline constexpr DerivedToken kDerived[] = {
     {"%Quantity", Derivation::kQuantity, "%Quantity", -1},
@@ -54,6 +60,12 @@ inline constexpr DerivedToken kDerived[] = {
     {"%ExactWeightInAssembly", Derivation::kPerAssembly, "%ExactWeight", 3},
     {"%PaintInAssembly", Derivation::kPerAssembly, "%Paint", 4},
     {"%MQuantity", Derivation::kAssemblies, "%MNum", -1},
+    {"%QuantityInPhase", Derivation::kPieces, "%Quantity", -1, true},
+    {"%WeightInPhase", Derivation::kSum, "%Weight", 0, true},
+    {"%ExactWeightInPhase", Derivation::kSum, "%ExactWeight", 3, true},
+    {"%QuantityInAllAssemblyInPhase", Derivation::kAssembledPieces, "%Quantity", -1, true},
+    {"%WeightInAllAssemblyInPhase", Derivation::kAssembledSum, "%Weight", 0, true},
+    {"%ExactWeightInAllAssemblyInPhase", Derivation::kAssembledSum, "%ExactWeight", 3, true},
 };
 inline constexpr int kDerivedCount = sizeof(kDerived) / sizeof(kDerived[0]);
 
@@ -95,7 +107,12 @@ struct Plan {
   // Whether a derived token to fill in reads the marks, or the assemblies.
   bool readsMarks() const;
   bool readsAssemblies() const;
-  bool countsMarkAssemblies() const { return fill[kDerivedCount - 1]; }
+  bool countsMarkAssemblies() const {
+    for (int i = 0; i < kDerivedCount; ++i) {
+      if (fill[i] && kDerived[i].how == Derivation::kAssemblies) return true;
+    }
+    return false;
+  }
   TokenRole roleOf(const QelString& token) const;
 };
 

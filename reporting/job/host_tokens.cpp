@@ -165,6 +165,7 @@ std::vector<std::string> HostTokens::inputTokens() const {
     if (derived.sum >= 0) need(derived.source);
     if (readsMarks(derived.how)) need("%MNum");
     if (readsAssemblies(derived.how)) need(options_.assemblyToken);
+    if (derived.inPhase) need(kPhaseToken);
   }
   return tokens;
 }
@@ -185,6 +186,13 @@ Plan HostTokens::plan(const std::unordered_set<std::string>& named, const std::s
       if (precision.token == token) exact = precision;
     }
     plan.keyPrecisions.push_back(exact);
+  }
+  const bool byPhase = std::any_of(std::begin(kDerived), std::end(kDerived),
+                                  [this](const DerivedToken& d) { return d.inPhase && uses(d.name); });
+  if (byPhase && std::find(plan.keyTokens.begin(), plan.keyTokens.end(), kPhaseToken) ==
+                     plan.keyTokens.end()) {
+    plan.keyTokens.emplace_back(kPhaseToken);
+    plan.keyPrecisions.emplace_back();
   }
   for (int i = 0; i < kDerivedCount; ++i) {
     const DerivedToken& derived = kDerived[i];

@@ -26,6 +26,12 @@
 //                        token) the row's parts lie in, 1 without merging
 //   %MQuantity           the number of distinct assemblies among all the parts
 //                        with the row's %MNum
+//   %QuantityInPhase, %WeightInPhase, %ExactWeightInPhase and the
+//   ...InAllAssemblyInPhase tokens
+//                        those figures in the row's phase: when one is used,
+//                        a part's %Phase joins the match, so a merged row's
+//                        pieces all lie in its phase (without merging a row
+//                        is one part, in one phase)
 // Summed in a footer, each gives the figure of the footer's rows, so a group
 // of %MNum with %SumBy:%WeightInAssembly gives the weight of one assembly.
 // A count beyond 32 bits is an InputError, never cut.

@@ -1062,6 +1062,13 @@ def listing(details, footer, columns=None, header=()):
 
 
 TRAPS = [
+    ("figures in the phase keep phases apart",
+     listing([["%SortAscBy:%Phase", ""], ["%PNum", ""], ["%QuantityInPhase", 0],
+              ["%WeightInPhase", 0.0]], [["%SumBy:%WeightInPhase", 0.0]]),
+     "%PNum,%Phase,%Weight\nP1,1,100\nP1,2,100\nP1,2,100\n", ["--merge-equal"], 0, [],
+     ["  Details      PNum P1   QuantityInPhase 1   WeightInPhase [kg] 100",
+      "  Details      PNum P1   QuantityInPhase 2   WeightInPhase [kg] 200",
+      "Report footer  \u03a3 WeightInPhase [kg] 300"]),
     ("a row's ...InModel is its own part's",
      listing([["%PNum", ""], ["%ElementID", ""], ["%WeightInModel", 0.0]],
              [["%SumBy:%WeightInModel", 0.0]]),
