@@ -53,6 +53,8 @@
 
 namespace bomreport {
 
+struct MemoryBudget;  // what the parts may need (the library's own)
+
 struct ReportJobOptions {
   // The template file (JSON). Empty: the engine's default template. When the
   // template is given loaded, only names it in reports.
@@ -77,6 +79,12 @@ struct ReportJobOptions {
   // standard input or a pipe, or decompressed; 0: a quarter of the machine's
   // physical memory (at least 1 GiB). Regular files are mapped, not copied.
   std::size_t maxInputSize = 0;
+  // The most memory the parts' rows and the report's lines may need, as the
+  // job estimates them while the parts are read (parts × their bytes a part;
+  // docs/performance.md); more is refused with the estimate before memory
+  // runs out. 0: 90% of the memory this machine has available when the parts
+  // are read.
+  std::size_t maxMemory = 0;
   // The display units (parseUnits); kinds not named: the units library's
   // current units.
   std::vector<UnitChoice> units;
@@ -205,6 +213,7 @@ class BOM_REPORT_API ReportJob {
 
  private:
   void prepare();
+  MemoryBudget memoryBudget(std::size_t rowTuples) const;
   DataPtr loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases,
                    ReportCoverage& coverage) const;
 

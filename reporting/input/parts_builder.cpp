@@ -89,11 +89,25 @@ bool PartsBuilder::wantsObjectType(bool hasType, int type) const {
   return data_->isItemPresent(static_cast<QelBomData::eSteelObjects>(type));
 }
 
+void PartsBuilder::chargeRow() const {
+  const long long rows = charged_.fetch_add(1, std::memory_order_relaxed) + 1;
+  if ((rows & 1023) == 0) budget_.check(rows, false);
+}
+
 void PartsBuilder::finishPart(QelBomDataRow* row, bool keep) {
   ++partsRead_;
   if (keep) {
     noteQuantity(*row);
     ++partsKept_;
+    // Rows a reader charged as it made them are not charged again.
+    if (charged_.load(std::memory_order_relaxed) < partsKept_) {
+      try {
+        chargeRow();
+      } catch (...) {
+        delete row;
+        throw;
+      }
+    }
     data_->addChild(row);
   } else {
     delete row;

@@ -12,6 +12,7 @@
 #ifndef BOMREPORT_INPUT_PARTS_BUILDER_H_
 #define BOMREPORT_INPUT_PARTS_BUILDER_H_
 
+#include <atomic>
 #include <set>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "VRKBomEngine.h"
+#include "input/memory_budget.h"
 #include "text/text_pool.h"
 
 namespace bomreport {
@@ -93,6 +95,12 @@ class PartsBuilder {
 
   // Shared texts for the cells of all parts.
   TextPool& texts() { return texts_; }
+  // The memory the kept parts may need. Every row made to be kept is charged
+  // against it as it is made (a reader that builds rows ahead of finishPart,
+  // on several threads, charges them itself: chargeRow is safe on several
+  // threads at once); more than the budget throws InputError.
+  void setMemoryBudget(MemoryBudget budget) { budget_ = std::move(budget); }
+  void chargeRow() const;
 
   // Whether the template itself uses `token` (isTokenRequired).
   bool templateRequires(std::string_view utf8Token) const;
@@ -137,6 +145,8 @@ class PartsBuilder {
   std::vector<std::string> warnings_;
   LowQuantities lowQuantities_;
   long long untypedKept_ = 0;
+  MemoryBudget budget_;
+  mutable std::atomic<long long> charged_{0};  // rows charged against budget_
 };
 
 // Splits a list of handles at ';' and white space, skipping empty pieces.

@@ -171,7 +171,10 @@ class PartsChunk {
     }
     std::unique_ptr<QelBomDataRow> row(builder_.wantsObjectType(hasType, type) ? new QelBomDataRow()
                                                                                : nullptr);
-    if (row != nullptr) row->getData().setCapacity(layout_.keptTokenColumns);
+    if (row != nullptr) {
+      builder_.chargeRow();  // before the row takes its memory
+      row->getData().setCapacity(layout_.keptTokenColumns);
+    }
     for (int i = 0; i < reader.fieldCount(); ++i) readCell(reader, i, row.get());
     rows_.push_back(nullptr);  // may throw: the row is still owned here
     rows_.back() = row.release();

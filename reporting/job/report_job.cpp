@@ -8,6 +8,7 @@
 
 #include "BomReportErrors.h"
 #include "input/input_bytes.h"
+#include "input/memory_budget.h"
 #include "input/parts_builder.h"
 #include "input/parts_file.h"
 #include "input/parts_table.h"
@@ -240,6 +241,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   const std::vector<std::string> inputTokens = host.inputTokens();
   PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0,
                        inputTokens);
+  builder.setMemoryBudget(memoryBudget(dataTokens.size() + inputTokens.size()));
   std::vector<std::string> watched = dataTokens;
   append(watched, inputTokens);
   builder.watchTokens(std::move(watched));
@@ -276,6 +278,19 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   InputUnits(options_.inputUnits).convert(*data, *template_.root->getBomTemplateUnits());
   append(warnings, host.apply(*data, builder.namedTokens(), dataName()));
   return data;
+}
+
+// What the parts may need: a row of the tokens kept, a details line of the
+// innermost level's tuples a part.
+MemoryBudget ReportJob::memoryBudget(std::size_t rowTuples) const {
+  MemoryBudget budget;
+  budget.name = dataName();
+  budget.given = options_.maxMemory > 0;
+  budget.maxBytes = budget.given ? options_.maxMemory : availableMemory() / 10 * 9;
+  const QelBomItemBase* details = template_.root.get();
+  while (details->child() != nullptr) details = details->child();
+  budget.bytesPerPart = bytesPerPart(rowTuples, static_cast<std::size_t>(details->getData().count()));
+  return budget;
 }
 
 // Step 5.

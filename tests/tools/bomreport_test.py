@@ -950,6 +950,27 @@ def revisions(ctx):
 
 
 @case
+def memory_budget(ctx):
+    """Parts that need more memory than allowed end while they are read, with
+    the estimate; a filter that keeps fewer parts lets the same file pass."""
+    rows = ["P%d,%d,HEA%d,%d" % (n, 1 if n % 10 else 2, n % 7 * 20 + 100, n) for n in range(6000)]
+    ctx.write("many.csv", "%PNum,#type,%Name,%ElementID\n" + "\n".join(rows) + "\n")
+    ctx.write("many.json", json.dumps([{"handle": "H%d" % n, "tuples": [["%PNum", "P%d" % n]]}
+                                       for n in range(6000)]))
+    keep = lambda types: json.dumps({"children": [{"type": "kReportHeader", "tuples": [
+        ["%FilterBy: " + types, ""]], "children": [{"type": "kDetails", "tuples": [
+            ["%PNum", ""], ["%Name", ""], ["%ElementID", ""]]}]}]})
+    ctx.write("all.json", keep("1, 2"))
+    ctx.write("few.json", keep("2"))
+    for data in ("many.csv", "many.json"):
+        _, err = ctx.run("--template", "all.json", "--data", data, "--max-memory", "1M",
+                         "-o", "out.csv", status=2)
+        expect(b"parts kept need at least 1 MiB for their rows and the report's lines" in err and
+               b"more than the 1 MiB --max-memory allows" in err and not ctx.exists("out.csv"), err)
+    ctx.run("--template", "few.json", "--data", "many.csv", "--max-memory", "1M", "-o", "out.csv")
+
+
+@case
 def assembly_list(ctx):
     """Each assembly mark with its number of assemblies and their weight."""
     parts = steel_parts(ctx, {1, 2, 3})

@@ -68,6 +68,21 @@ const char kExamples[] =
 
 void addPartsReading(CLI::App& app, Options& options);
 
+// An option of a byte size ("2G", "500M"), read by the library's parser.
+void addSizeOption(CLI::App& app, const char* name, std::size_t& size, const char* help) {
+  app.add_option_function<std::string>(
+         name,
+         [name, &size](const std::string& text) {
+           try {
+             size = parseByteSize(text);
+           } catch (const OptionError& error) {
+             throw CLI::ValidationError(name, error.what());
+           }
+         },
+         help)
+      ->type_name("SIZE");
+}
+
 void addInputOptions(CLI::App& app, Options& options) {
   app.add_option("--template", options.templatePath, "template file (JSON)")->type_name("FILE");
   app.add_option("--data", options.dataPath,
@@ -87,18 +102,12 @@ void addPartsReading(CLI::App& app, Options& options) {
   app.add_option("--ifc-map", options.ifcMap,
                  "IFC parts: a mapping file (JSON) over the default mapping of elements and tokens")
       ->type_name("FILE");
-  app.add_option_function<std::string>(
-         "--max-input-size",
-         [&options](const std::string& size) {
-           try {
-             options.maxInputSize = parseByteSize(size);
-           } catch (const OptionError& error) {
-             throw CLI::ValidationError("--max-input-size", error.what());
-           }
-         },
-         "the most a parts file read from a pipe or decompressed may hold, e.g. 2G, 500M "
-         "(default: a quarter of this machine's memory)")
-      ->type_name("SIZE");
+  addSizeOption(app, "--max-input-size", options.maxInputSize,
+                "the most a parts file read from a pipe or decompressed may hold, e.g. 2G, 500M "
+                "(default: a quarter of this machine's memory)");
+  addSizeOption(app, "--max-memory", options.maxMemory,
+                "the most memory the parts' rows and the report may need, e.g. 8G; more is "
+                "refused while reading (default: 90% of what this machine has free)");
   app.add_option("--delimiter", options.delimiter,
                  "field delimiter of CSV parts: one character, or 'tab' (default ,)")
       ->type_name("CHAR");

@@ -15,6 +15,7 @@ struct Options {
   std::string dataFormat;    // "csv", "json", "ifc"; empty: by name or content
   std::string ifcMap;        // empty: the default IFC mapping
   std::size_t maxInputSize = 0;  // 0: the library's default for this machine
+  std::size_t maxMemory = 0;     // 0: what the machine has free
   std::string delimiter = ",";
   // Without --format, the output's extension decides (text for none or another).
   std::string format;

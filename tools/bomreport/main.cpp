@@ -60,6 +60,7 @@ ReportJobOptions jobOptions(const Options& options) {
   job.partsPath = options.dataPath;
   job.partsFormat = parsed("data-format", [&] { return parsePartsFormat(options.dataFormat); });
   job.maxInputSize = options.maxInputSize;
+  job.maxMemory = options.maxMemory;
   job.ifcMapPath = options.ifcMap;
   job.delimiter = parsed("delimiter", [&] { return parseDelimiter(options.delimiter); });
   job.units = parsed("units", [&] { return parseUnits(options.units); });
