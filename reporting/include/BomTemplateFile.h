@@ -61,6 +61,10 @@ struct LoadedTemplate {
   TemplateLines lines;
   // How people see its columns ("columns"); each with the line of its key.
   ColumnStyles columns;
+  // The engine's default template (defaultTemplate()): its filter and sums are
+  // the engine's own, so a job checks none of them. Any other template is
+  // checked, whatever names it.
+  bool builtIn = false;
 };
 
 // Throws InputError "FILE:LINE:COL: reason".

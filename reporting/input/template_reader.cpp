@@ -341,7 +341,7 @@ LoadedTemplate readTemplateFile(const std::string& path) {
 }
 
 LoadedTemplate defaultTemplate() {
-  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}, {}};
+  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}, {}, true};
   // The units object cannot list its entries; ask it about every token the
   // template uses. Entries of kUnkTokenUnitType look like absent ones and
   // change nothing in the display, so they are not needed.

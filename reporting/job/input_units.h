@@ -9,6 +9,7 @@
 #ifndef BOMREPORT_JOB_INPUT_UNITS_H_
 #define BOMREPORT_JOB_INPUT_UNITS_H_
 
+#include <string>
 #include <vector>
 
 #include "BomReportOptions.h"
@@ -27,7 +28,10 @@ class InputUnits {
   // Whether any kind is converted.
   bool converts() const;
   // Converts the values of every row of `data` by the kinds of `table`.
-  void convert(QelBomData& data, const QelBomTemplateUnits& table) const;
+  // A real that the conversion carries past the largest double is an
+  // InputError naming `dataName`, the part and the token.
+  void convert(QelBomData& data, const QelBomTemplateUnits& table,
+               const std::string& dataName) const;
 
  private:
   double factorOf(const QelString& token, const QelBomTemplateUnits& table) const;

@@ -203,7 +203,7 @@ void ReportJob::prepare() {
     template_ =
         options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);
   }
-  if (!options_.templatePath.empty()) {  // the engine's own template is as it is meant
+  if (!template_.builtIn) {  // the engine's own template is as it is meant
     append(warnings_, templateWarnings(template_, options_.templatePath));
   }
   template_.root->setUnitsForTokens(&units_);
@@ -213,7 +213,8 @@ void ReportJob::prepare() {
 }
 
 std::string ReportJob::templateName() const {
-  return displayName(options_.templatePath, "built-in default template");
+  if (template_.builtIn) return "built-in default template";
+  return displayName(options_.templatePath, "template");
 }
 
 std::string ReportJob::dataName() const {
@@ -248,7 +249,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   phases.begin("read");
   readParts(options_, builder);
   const long long cut = cutParts(*data, options_.partsLimit);
-  const bool builtIn = options_.templatePath.empty();  // its filter is the engine's
+  const bool builtIn = template_.builtIn;  // its filter is the engine's
   const QelIntArray* userFilter = builtIn ? nullptr : &trace_.filterObjTypes;
   append(warnings, readWarnings(builder, inputTokens, userFilter, dataName()));
   append(warnings, handleWarnings(*data, dataName()));
@@ -275,7 +276,7 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
                      }),
       partsWarnings.end());
   append(warnings, std::move(partsWarnings));
-  InputUnits(options_.inputUnits).convert(*data, *template_.root->getBomTemplateUnits());
+  InputUnits(options_.inputUnits).convert(*data, *template_.root->getBomTemplateUnits(), dataName());
   append(warnings, host.apply(*data, builder.namedTokens(), dataName()));
   return data;
 }
@@ -303,7 +304,7 @@ EvaluatedReport ReportJob::evaluate() {
   const std::vector<TemplateLevel> levels = templateLevels(*template_.root);
   // The engine's own template is a preview as it is meant: only what would
   // be wrong (a sum past 32 bits) stops it.
-  const bool ownTemplate = options_.templatePath.empty();
+  const bool ownTemplate = template_.builtIn;
   std::vector<ReportWarning> sumWarnings = checkSums(
       SumContext{data.get(), &levels, &template_.lines, options_.templatePath, dataName(),
                  options_.mergeEqualParts});

@@ -1,6 +1,9 @@
 #include "job/sum_checks.h"
 
+#include <cfloat>
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <unordered_map>
 
 #include "BomReportErrors.h"
@@ -33,6 +36,7 @@ struct TokenFacts {
   std::string firstText = std::string();  // the first text, to show
   long long positive = 0;  // the sum of its positive integers
   long long negative = 0;  // and of its negative ones
+  double magnitude = 0.0;  // the sum of the magnitudes of all its numbers
 };
 
 struct RowFacts {
@@ -88,8 +92,10 @@ RowFacts scanRows(const SumContext& context) {
       if (value.type() == QelBomDataValue::kIntDataValue) {
         ++token.intRows;
         (intValueOf(value) > 0 ? token.positive : token.negative) += intValueOf(value);
+        token.magnitude += std::fabs(static_cast<double>(intValueOf(value)));
       } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
         ++token.realRows;
+        token.magnitude += std::fabs(doubleValueOf(value));
       } else if (value.type() == QelBomDataValue::kStringDataValue && token.textRows++ == 0) {
         token.firstText = toUtf8(textValueOf(value));
       } else if (value.type() == QelBomDataValue::kUnkDataValueType) {
@@ -168,11 +174,47 @@ void checkGroups(const SumContext& context, std::size_t level, const ReportLevel
   }
 }
 
+// Sums no group's values can carry past what the sum holds: reals past the
+// largest double (the report would print "inf"), and sums of integers and
+// reals, which turn into 32-bit integers where they meet an integer, past
+// those. Bounded by the magnitudes of all the rows' values, which no group's
+// running sum exceeds.
+[[noreturn]] void beyondRange(const SumContext& context, std::size_t level,
+                              const ReportLevel::Sum& sum, const TokenFacts& token, bool mixed) {
+  const TemplateLevel& site = (*context.levels)[level];
+  const long long line = context.lines->tupleLine(site.closing, sum.tuple);
+  char total[40];
+  std::snprintf(total, sizeof total, mixed ? "%.0f" : "%.6g", token.magnitude);
+  const std::string name = quoteForMessage(toUtf8(sum.summed));
+  throw InputError(
+      context.partsName,
+      "the sum of " + name + " in the " + sectionName(site.closing) +
+          (line > 0 ? " (" + context.templateName + ":" + std::to_string(line) + ")" : "") +
+          (mixed ? " adds integers and reals, and where it meets an integer it is one: its "
+                   "values add up to " + std::string(total) +
+                       ", beyond the 32-bit integers (-2147483648 to 2147483647); write every "
+                       "value of " + name + " as a real (5.0, not 5)"
+                 : " could pass the largest number a report holds (1.8e308): its values add "
+                   "up to more than that; check the parts' values"));
+}
+
+void checkRanges(const SumContext& context, std::size_t level, const ReportLevel::Sum& sum,
+                 const TokenFacts& token) {
+  const double start = std::fabs(static_cast<double>(startOf(sum)));
+  if (token.realRows > 0 && !(start + token.magnitude <= DBL_MAX)) {
+    beyondRange(context, level, sum, token, false);
+  }
+  if (token.realRows > 0 && token.intRows > 0 && start + token.magnitude > INT_MAX) {
+    beyondRange(context, level, sum, token, true);
+  }
+}
+
 void checkIntegerSums(const SumContext& context, const RowFacts& facts) {
   const std::vector<TemplateLevel>& levels = *context.levels;
   for (std::size_t l = 0; l < levels.size(); ++l) {
     for (const ReportLevel::Sum& sum : levels[l].report.sums) {
       for (const TokenFacts& token : facts.tokens) {
+        if (token.token == sum.summed) checkRanges(context, l, sum, token);
         if (!(token.token == sum.summed) || token.intRows == 0) continue;
         // No group sums more than all rows: only then are the groups looked at.
         if (fitsInt32(startOf(sum) + token.positive) && fitsInt32(startOf(sum) + token.negative)) {

@@ -1083,6 +1083,16 @@ def listing(details, footer, columns=None, header=()):
 
 
 TRAPS = [
+    ("reals summed past the largest double",
+     listing([["%PNum", ""], ["R", 0.0]], [["%SumBy:R", 0.0]]), "%PNum,R\nA,1e308\nB,1e308\n",
+     [], 2, ['the sum of "R" in the kReportFooter (t.json:', "could pass the largest number"]),
+    ("integers and reals summed past 32 bits",
+     listing([["%PNum", ""], ["Cnt", 0]], [["%SumBy:Cnt", 0]]),
+     "%PNum,Cnt\nA,2147483648\nB,1\nC,1\n", [], 2,
+     ["adds integers and reals", "add up to 2147483650, beyond the 32-bit integers"]),
+    ("a length converted past the largest double",
+     listing([["%PNum", ""], ["%Length", 0.0]], []), "%PNum,%Length\nA,1.7e308\n",
+     ["--input-units", "length=m"], 2, ["part 1: %Length is beyond the largest number"]),
     ("figures in the phase keep phases apart",
      listing([["%SortAscBy:%Phase", ""], ["%PNum", ""], ["%QuantityInPhase", 0],
               ["%WeightInPhase", 0.0]], [["%SumBy:%WeightInPhase", 0.0]]),

@@ -75,6 +75,13 @@ TEST(ReportJobTest, TakesATemplateAlreadyLoaded) {
   bomreport::ReportJob job(bomreport::readTemplateText("x", kTemplate), options);
   EXPECT_EQ(job.templateName(), "beams.json");
   EXPECT_EQ(job.trace().tokens.count(), 5);
+  // Named or not, a template given loaded is checked: only the engine's own is not.
+  const char* misspelt = R"({"children": [{"type": "kDetails", "tuples": [["%SortAsc:%PNum", ""]]}]})";
+  bomreport::ReportJob unnamed(bomreport::readTemplateText("y", misspelt), {});
+  EXPECT_EQ(unnamed.templateName(), "template");
+  ASSERT_EQ(unnamed.warnings().size(), 1u);
+  EXPECT_EQ(unnamed.warnings()[0].kind, bomreport::WarningKind::kNotADirective);
+  EXPECT_TRUE(bomreport::ReportJob(bomreport::defaultTemplate(), {}).warnings().empty());
 }
 
 }  // namespace
