@@ -1,6 +1,7 @@
 #include "input/ifc_mapping.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "input/ifc_model.h"
@@ -153,13 +154,22 @@ class MappingReader : public JsonFrameReader<Frame, Key> {
  protected:
   bool onStartObject() override {
     if (!inside()) return push(Frame::kTop);
-    if (at(Frame::kTop, Key::kTokens)) return push(Frame::kTokens);
-    if (at(Frame::kTop, Key::kEntities)) return push(Frame::kEntities);
+    if (at(Frame::kTop, Key::kTokens)) {
+      tokenNames_.clear();
+      return push(Frame::kTokens);
+    }
+    if (at(Frame::kTop, Key::kEntities)) {
+      entityNames_.clear();
+      return push(Frame::kEntities);
+    }
     if (at(Frame::kEntities, Key::kName)) {
       entity_ = &entityNamed(name_);
       return push(Frame::kEntity);
     }
-    if (at(Frame::kEntity, Key::kTokens)) return push(Frame::kEntityTokens);
+    if (at(Frame::kEntity, Key::kTokens)) {
+      tokenNames_.clear();
+      return push(Frame::kEntityTokens);
+    }
     return unexpected("object");
   }
 
@@ -202,9 +212,16 @@ class MappingReader : public JsonFrameReader<Frame, Key> {
         return unknownKey(key, " of an entity (keys: type, tokens)");
       case Frame::kEntities:
         if (!checkEntityName(key)) return false;
+        if (!entityNames_.insert(key).second) return fail(quoteForMessage(key) + " twice");
         break;
       default:
         if (key.empty()) return fail("empty token name");
+        if (key[0] == '#') {
+          return fail(quoteForMessage(key) +
+                      " is no token: a part's handle, type and equal parts are its own keys "
+                      "(the handle's sources are the mapping's \"handle\")");
+        }
+        if (!tokenNames_.insert(key).second) return fail(quoteForMessage(key) + " twice");
         break;
     }
     name_ = key;
@@ -300,6 +317,8 @@ class MappingReader : public JsonFrameReader<Frame, Key> {
 
   IfcMapping& mapping_;
   std::string name_;  // the token or entity named by the last key
+  std::set<std::string> tokenNames_;   // of the tokens object being read
+  std::set<std::string> entityNames_;  // of the entities object
   IfcEntityMapping* entity_ = nullptr;
   IfcSources* target_ = nullptr;
 };

@@ -185,11 +185,17 @@ def mapping_file(ctx):
     lines = out.splitlines()
     expect(len(lines) == 39 and lines[1].split() == ["Details", "PNum", "E0121"] and err == "",
            "mapped beams:\n%s%s" % (out, err))
-    with open(ctx.path("bad.json"), "w") as f:
-        f.write('{"tokens": {\n  "%PNum": ["property:Fabrication"]}}\n')
-    _, err = ctx.run("--template", template, "--data", model, "--ifc-map", "bad.json", status=2)
-    expect(err == 'bomreport: bad.json:2:13: "property:Fabrication": a property must be '
-                  'SET.NAME (SET may be *)\n', err)
+    for text, message in [
+            ('{"tokens": {\n  "%PNum": ["property:Fabrication"]}}\n',
+             'bad.json:2:13: "property:Fabrication": a property must be SET.NAME (SET may be *)'),
+            ('{"tokens": {"%PNum": [], "%PNum": ["value:1"]}}', 'bad.json:1:26: "%PNum" twice'),
+            ('{"entities": {"IfcBeam": {}, "IfcBeam": null}}', 'bad.json:1:30: "IfcBeam" twice'),
+            ('{"tokens": {"#handle": []}}', 'bad.json:1:13: "#handle" is no token')]:
+        with open(ctx.path("bad.json"), "w") as f:
+            f.write(text)
+        _, err = ctx.run("--template", template, "--data", model, "--ifc-map", "bad.json",
+                         status=2)
+        expect(err.startswith("bomreport: " + message), err)
 
 
 @case
