@@ -134,6 +134,28 @@ py::bytes toBytes(ReportObject& self, const std::string& format, const std::stri
                   bool landscape, bool csvSumsUnderToken, bool csvRaw, bool used,
                   const std::optional<std::string>& date);
 
+// Writes all of `document` to a file object, as many calls as it takes: a raw
+// file, pipe or socket may write fewer bytes than given and says how many. A
+// write that says nothing was written (None: it would block; 0; not a count)
+// is an OSError, never a report cut short without a word.
+void writeAll(const py::object& file, const py::bytes& document) {
+  const py::object view = py::module_::import("builtins").attr("memoryview")(document);
+  const auto size = static_cast<long long>(py::len(document));
+  for (long long done = 0; done < size;) {
+    const py::object wrote = file.attr("write")(view[py::slice(done, size, 1)]);
+    if (!py::isinstance<py::int_>(wrote) || wrote.cast<long long>() <= 0) {
+      const std::string message =
+          "Report.write: the file object's write() returned " + py::repr(wrote).cast<std::string>() +
+          " after " + std::to_string(done) + " of " + std::to_string(size) +
+          " bytes: the report was not written whole (a non-blocking stream? write to a path or "
+          "to a blocking file)";
+      PyErr_SetString(PyExc_OSError, message.c_str());
+      throw py::error_already_set();
+    }
+    done += wrote.cast<long long>();
+  }
+}
+
 // A binary file object (it has write(), and is no text stream): the document
 // written to it in `format`, or in the format its name's extension says.
 bool writeToFileObject(ReportObject& self, const py::object& file,
@@ -152,7 +174,7 @@ bool writeToFileObject(ReportObject& self, const py::object& file,
   if (!named || named->empty()) {
     throw py::value_error("Report.write to a file object needs format= (one of vrkbom.formats)");
   }
-  file.attr("write")(toBytes(self, *named, paper, landscape, csvSumsUnderToken, csvRaw, used, date));
+  writeAll(file, toBytes(self, *named, paper, landscape, csvSumsUnderToken, csvRaw, used, date));
   return true;
 }
 

@@ -79,6 +79,26 @@ def test_write_to_a_file_object_and_unknown_extensions(summary):
     sink = io.BytesIO()
     summary.write(sink, "xlsx")
     assert sink.getvalue().startswith(b"PK\x03\x04")
+
+    class Short(io.RawIOBase):  # a pipe's or socket's write: fewer bytes than given
+        def __init__(self, answer=None):
+            self.got, self.answer = bytearray(), answer
+
+        def writable(self):
+            return True
+
+        def write(self, data):
+            if self.answer is not None:
+                return self.answer
+            self.got += bytes(data[:1000])
+            return min(len(data), 1000)
+
+    short = Short()
+    summary.write(short, "csv")
+    assert bytes(short.got) == summary.to_bytes("csv")
+    for answer in (0, "x"):
+        with pytest.raises(OSError, match="not written whole"):
+            summary.write(Short(answer), "csv")
     with pytest.raises(TypeError, match="binary mode"):
         summary.write(io.StringIO(), "text")
     with pytest.raises(ValueError, match=r"\.xls: .*\(text, list, csv, json, html, xlsx, pdf\)"):
