@@ -499,6 +499,13 @@ bool StepReader::nextInstance(StepInstanceHead& head) {
       skipSpace();
       if (readWord("END-ISO-10303-21")) {
         expect(';', "';' after END-ISO-10303-21");
+        skipSpace();
+        // A second model (two files joined, a second gzip member) would be
+        // left unread without a word.
+        if (peek() >= 0) {
+          fail("text after END-ISO-10303-21; (a second model?): a file holds one model; "
+               "read each model from a file of its own");
+        }
         inData_ = false;
         return false;
       }

@@ -208,13 +208,26 @@ def bad_files(ctx):
         f.write(cut)
     with open(ctx.path("other.ifc"), "wb") as f:
         f.write(content.replace(b"FILE_SCHEMA(('IFC4'))", b"FILE_SCHEMA(('IFC5'))"))
+    with open(ctx.path("two.ifc"), "wb") as f:
+        f.write(content + b"\n" + content)
+    with gzip.open(ctx.path("two.ifc.gz"), "wb") as f:  # written as two gzip members
+        f.write(content)
+    with open(ctx.path("two.ifc.gz"), "ab") as f:
+        f.write(gzip.compress(content))
+    # Where the second model begins: right after the first (gzip), or on the next line.
+    joined = (content.count(b"\n") + 1, len(content) - content.rfind(b"\n"))
     line = cut.count(b"\n") + 1
     column = len(cut) - cut.rindex(b"\n")
     for name, message in (
             ("cut.ifc", "cut.ifc:%d:%d: the file ends inside an instance: it is cut short"
              % (line, column)),
             ("other.ifc", 'other.ifc:12:1: schema "IFC5" is not read (IFC2X3, IFC4 and IFC4X3 '
-             'are)')):
+             'are)'),
+            ("two.ifc", "two.ifc:%d:1: text after END-ISO-10303-21; (a second model?): a file "
+             "holds one model; read each model from a file of its own" % (joined[0] + 1)),
+            ("two.ifc.gz", "two.ifc.gz:%d:%d: text after END-ISO-10303-21; (a second model?): "
+             "a file holds one model; read each model from a file of its own"
+             % joined)):
         _, err = ctx.run("--template", os.path.join(ctx.source, "examples", "position-list.json"),
                          "--data", name, "-o", "out.txt", status=2)
         expect(err == "bomreport: %s\n" % message, err)
