@@ -254,7 +254,15 @@ void StepReader::readNumber(StepValue& value) {
   double number = 0.0;
   const auto result = std::from_chars(first, last, number);
   if (result.ec == std::errc::result_out_of_range) {
-    fail("number out of the range of a double");
+    // Below the smallest double is 0, as in a CSV cell; above the largest is
+    // refused. The cell rule reads "1E-400", not STEP's "1.E-400".
+    std::string cell(first, last);
+    const std::size_t point = cell.find('.');
+    if (point != std::string::npos &&
+        (point + 1 == cell.size() || cell[point + 1] == 'E' || cell[point + 1] == 'e')) {
+      cell.erase(point, 1);
+    }
+    if (!parseReal(cell, number)) fail("number out of the range of a double");
   }
   value.kind = StepKind::kReal;
   value.real = number == 0.0 ? 0.0 : number;  // no negative zero

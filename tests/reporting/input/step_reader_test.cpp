@@ -78,6 +78,11 @@ const StepCase kCases[] = {
     {"#1=IFCX(1, /* open~", true, "f.ifc:6:12: comment not closed (no \"*/\")"},
     {"#1=IFCX(1~", false, "f.ifc:6:10: the file ends inside an instance: it is cut short"},
     {"#1=IFCX(1);\n", false, "(I1)"},
+    {"#1=IFCX(1.E-400,-2.5E-999,1E-400);", false, "(R0,R0,R0)"},
+    {"#1=IFCX(1.E400);", false, "f.ifc:6:15: number out of the range of a double"},
+    {"#1=IFCX(1);\nENDSEC;\nEND-ISO-10303-21;\n#2=IFCX(2);~", false,
+     "f.ifc:9:1: text after END-ISO-10303-21; (a second model?): a file holds one model; read "
+     "each model from a file of its own"},
     {"!ISO-10303-21;HEADER;ENDSEC;DATA;\n#1=IFCX(1);\n", false,
      "f.ifc:3:1: the file ends in its data section: it is cut short (no ENDSEC)"},
     {"!hello", false,
