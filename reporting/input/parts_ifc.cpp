@@ -217,8 +217,10 @@ class PartsIfcReader {
   void readPart(const IfcEntity& entity, const EntityPlan& plan, IfcSourceReader& reader) {
     IfcSourceReader::Element element(entity);
     const bool keep = builder_.keepsObjectType(true, plan.mapping->type);
+    // Aggregation cycles are errors whatever is kept and whatever the template
+    // reads of the assemblies (the walk up is kept, so each chain is walked once).
+    reader.read(kAssemblyCheck, element);
     if (!keep) {
-      reader.read(kAssemblyCheck, element);  // aggregation cycles are errors whatever is kept
       builder_.finishPart(nullptr, false);
       return;
     }
