@@ -111,7 +111,14 @@ Escape decodeEscapeAt(std::string_view raw, std::size_t i, int& page) {
     escape.text = "\\";
     escape.length = 2;
   } else if (rest.compare(0, 3, "\\S\\") == 0 && rest.size() >= 4) {
-    appendCodePoint(escape.text, static_cast<unsigned char>(rest[3]) + 128u);
+    const unsigned char shifted = static_cast<unsigned char>(rest[3]);
+    if (shifted < 0x20 || shifted > 0x7E) {
+      // It shifts a printable ASCII character into the upper half of ISO
+      // 8859; before another byte (the first of a UTF-8 sequence) it would
+      // leave the rest of that sequence standing alone.
+      escape.error = "\\S\\ before a character that is not printable ASCII";
+    }
+    appendCodePoint(escape.text, shifted + 128u);
     escape.length = rest.size() >= 5 && rest[3] == '\'' && rest[4] == '\'' ? 5 : 4;
   } else if (rest.size() >= 4 && rest[1] == 'P' && rest[3] == '\\' && rest[2] >= 'A' &&
              rest[2] <= 'I') {

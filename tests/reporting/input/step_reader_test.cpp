@@ -74,6 +74,8 @@ const StepCase kCases[] = {
     {"#1=IFCX(1,2));", false, "f.ifc:6:13: unbalanced parentheses: ')' without '('"},
     {"#1=IFCX('\\X2\\D83D\\X0\\');", false, "f.ifc:6:9: unpaired surrogate in a \\X2\\ escape"},
     {"#1=IFCX('\\X2\\0000\\X0\\');", false, "f.ifc:6:9: NUL character in a string"},
+    {"#1=IFCX('\\S\\\xC3\xA4');", false,
+     "f.ifc:6:9: \\S\\ before a character that is not printable ASCII"},
     {"#1=IFCX(IFCLABEL('a','b'));", false, "f.ifc:6:21: a typed value holds one value"},
     {"#1=IFCX(1, /* open~", true, "f.ifc:6:12: comment not closed (no \"*/\")"},
     {"#1=IFCX(1~", false, "f.ifc:6:10: the file ends inside an instance: it is cut short"},
