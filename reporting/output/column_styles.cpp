@@ -1,5 +1,7 @@
 #include "output/column_styles.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -117,23 +119,42 @@ int ColumnDecimals::decimals() const {
   return fixed_ >= 0 ? fixed_ : most_;
 }
 
+namespace {
+
+// `value` with `digits` decimals, of which those past the 15 significant
+// digits a double holds are zeros: every number of a column shows as many
+// decimals, none of them made up.
+std::string fixedDecimals(double value, int digits) {
+  const double magnitude = std::fabs(value);
+  const int whole = magnitude >= 1.0 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 0;
+  const int held = std::max(0, std::min(digits, 15 - whole));
+  char buffer[400];
+  const int length = std::snprintf(buffer, sizeof(buffer), "%.*f", held, value);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof(buffer)) return std::string();
+  std::string shown(buffer, static_cast<std::size_t>(length));
+  if (held < digits) {
+    if (held == 0) shown += '.';
+    shown.append(static_cast<std::size_t>(digits - held), '0');
+  }
+  if (shown[0] == '-' && shown.find_first_of("123456789") == std::string::npos) shown.erase(0, 1);
+  return shown;
+}
+
+}  // namespace
+
 std::string ColumnDecimals::show(const std::string& text, DisplayNumber& number,
                                  const double* exact) const {
   const int digits = decimals();
   if (digits < 0 || number.exponent || number.decimals == digits) return text;
-  if (digits > number.decimals && (unitDecimals_ < 0 || digits <= unitDecimals_)) {
-    std::string padded = text + (number.decimals == 0 ? "." : "");
-    padded.append(static_cast<std::size_t>(digits - number.decimals), '0');
-    if (!readDisplayNumber(padded, number)) return text;  // past 15 significant digits
-    return padded;
-  }
-  const double value = exact != nullptr ? *exact : number.value;
-  char buffer[400];
-  const int length = std::snprintf(buffer, sizeof(buffer), "%.*f", digits, value);
-  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof(buffer)) return text;
-  std::string shown(buffer, static_cast<std::size_t>(length));
-  if (shown[0] == '-' && shown.find_first_of("123456789") == std::string::npos) shown.erase(0, 1);
-  if (!readDisplayNumber(shown, number)) return text;  // past 15 significant digits
+  // Within the unit's digits the engine's own rounding stands (its dropped
+  // zeros put back); past them, or without a unit, the exact value when known,
+  // rounded once, else the text's own.
+  const bool pad = digits > number.decimals && unitDecimals_ >= 0 && digits <= unitDecimals_;
+  const double value = pad || exact == nullptr ? number.value : *exact;
+  const std::string shown = fixedDecimals(value, digits);
+  if (shown.empty()) return text;
+  number.value = std::strtod(shown.c_str(), nullptr);
+  number.decimals = digits;
   return shown;
 }
 

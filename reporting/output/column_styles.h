@@ -50,7 +50,8 @@ class ColumnDecimals {
   // point. Fewer digits, or more than the unit shows, come from `exact` (the
   // value behind it, in the unit shown) when known, else from the text's own
   // value; the zeros the engine dropped within the unit's digits are put back
-  // as zeros, so that the digits agree with the engine's rounding. Unchanged
+  // as zeros, so that the digits agree with the engine's rounding. Decimals
+  // past the 15 significant digits a double holds show as zeros. Unchanged
   // when the text is no real of the column. Fills `number` for the text
   // returned.
   std::string show(const std::string& text, DisplayNumber& number, const double* exact) const;

@@ -1083,6 +1083,10 @@ def listing(details, footer, columns=None, header=()):
 
 
 TRAPS = [
+    ("fifteen decimals, as many as a double holds",
+     listing([["%PNum", ""], ["R", 0.0]], [], {"R": {"decimals": 15}}),
+     "%PNum,R\nA,0.1\nB,2.123456789012345678\n", [], 0, [],
+     ["  Details      PNum A   R 0.100000000000000", "  Details      PNum B   R 2.123456789012350"]),
     ("reals summed past the largest double",
      listing([["%PNum", ""], ["R", 0.0]], [["%SumBy:R", 0.0]]), "%PNum,R\nA,1e308\nB,1e308\n",
      [], 2, ['the sum of "R" in the kReportFooter (t.json:', "could pass the largest number"]),
