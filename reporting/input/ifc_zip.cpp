@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "BomReportErrors.h"
+#include "input/input_limits.h"
 
 namespace bomreport {
 namespace {
@@ -27,7 +28,7 @@ bool isIfcName(std::string_view name) {
 
 bool looksLikeZip(std::string_view bytes) { return bytes.substr(0, 4) == "PK\x03\x04"; }
 
-std::string unzipIfc(const std::string& name, std::string_view bytes) {
+std::string unzipIfc(const std::string& name, std::string_view bytes, std::size_t maxBytes) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
@@ -64,6 +65,10 @@ std::string unzipIfc(const std::string& name, std::string_view bytes) {
           name, std::string("cannot read its .ifc file (") + zip_file_strerror(file.get()) + ")");
     }
     if (n == 0) break;
+    if (content.size() + static_cast<std::size_t>(n) > maxBytes) {
+      throw InputError(name, "its .ifc file decompresses to more than the input size limit of " +
+                                 sizeText(maxBytes));
+    }
     content.append(buffer, static_cast<std::size_t>(n));
   }
   return content;

@@ -3,6 +3,7 @@
 #ifndef BOMREPORT_INPUT_IFC_ZIP_H_
 #define BOMREPORT_INPUT_IFC_ZIP_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,8 +14,9 @@ bool looksLikeZip(std::string_view bytes);
 
 // The content of the archive's one ".ifc" member. `name` names the archive in
 // messages. Throws InputError when the archive cannot be read or holds no
-// ".ifc" file, or several.
-std::string unzipIfc(const std::string& name, std::string_view bytes);
+// ".ifc" file, or several, or when the member inflates to more than
+// `maxBytes` (the input size limit: a zip bomb ends there).
+std::string unzipIfc(const std::string& name, std::string_view bytes, std::size_t maxBytes);
 
 }  // namespace bomreport
 

@@ -42,7 +42,7 @@ PartsFormat readPartsFile(const std::string& path, PartsBuilder& builder,
   const PartsFormat format =
       options.format == PartsFormat::kAuto ? formatOf(path, input.text()) : options.format;
   if (format == PartsFormat::kIfc) {
-    readPartsIfc(input, builder, options.ifcMap);
+    readPartsIfc(input, builder, options.ifcMap, options.limits);
   } else if (format == PartsFormat::kJson) {
     readPartsJson(input, builder);
   } else {

@@ -316,11 +316,12 @@ const IfcSource PartsIfcReader::kAssemblyCheck = [] {
 
 }  // namespace
 
-void readPartsIfc(const InputBytes& input, PartsBuilder& builder, const std::string& mappingPath) {
+void readPartsIfc(const InputBytes& input, PartsBuilder& builder, const std::string& mappingPath,
+                  const InputLimits& limits) {
   IfcMapping mapping = IfcMapping::defaults();
   if (!mappingPath.empty()) mapping.readFile(mappingPath);
   if (looksLikeZip(input.text())) {
-    const std::string text = unzipIfc(input.name(), input.text());
+    const std::string text = unzipIfc(input.name(), input.text(), limits.effectiveMaxBytes());
     PartsIfcReader(input.name(), text, nullptr, builder, std::move(mapping)).run();
     return;
   }

@@ -23,14 +23,17 @@
 #include <string>
 
 #include "input/input_bytes.h"
+#include "input/input_limits.h"
 #include "input/parts_builder.h"
 
 namespace bomreport {
 
 // `mappingPath`: a mapping file read over the default mapping; empty for the
 // default alone. Throws InputError.
+// An archive's model is decompressed up to `limits` (the input size limit).
 void readPartsIfc(const InputBytes& input, PartsBuilder& builder,
-                  const std::string& mappingPath = std::string());
+                  const std::string& mappingPath = std::string(),
+                  const InputLimits& limits = InputLimits());
 void readPartsIfc(const std::string& path, PartsBuilder& builder);
 
 }  // namespace bomreport

@@ -160,6 +160,9 @@ def example_and_archives(ctx):
     shutil.copy(ctx.path("frame.ifczip"), ctx.path("frame.bin"))
     for name in ("frame.ifc.gz", "frame.ifczip", "frame.bin"):
         expect_position_list_of_csv(ctx, ctx.path(name))
+        # Either way the model inflates only up to the input size limit.
+        _, err = ctx.run("--data", ctx.path(name), "--max-input-size", "64K", status=2)
+        expect("to more than the input size limit of 65536 bytes" in err, err)
     # A model without the phases warns as a parts file without the column does.
     with open(ctx.path("no-phase.ifc"), "wb") as f:
         f.write(content.replace(b"'Phase'", b"'Stage'"))
