@@ -43,10 +43,15 @@ class Missing {
   py::object nat_ = py::none();
 };
 
-std::string_view utf8Of(PyObject* text) {
+// The UTF-8 of a str; none for one that holds a lone surrogate (a str can,
+// UTF-8 cannot), the Python error cleared for the caller to name the record.
+std::optional<std::string_view> utf8Text(PyObject* text) {
   Py_ssize_t size = 0;
   const char* bytes = PyUnicode_AsUTF8AndSize(text, &size);
-  if (bytes == nullptr) throw py::error_already_set();  // a lone surrogate
+  if (bytes == nullptr) {
+    PyErr_Clear();
+    return std::nullopt;
+  }
   return std::string_view(bytes, static_cast<std::size_t>(size));
 }
 
@@ -126,7 +131,8 @@ class TableBuilder {
       if (field == Field::kToken && skipped != nullptr) {
         const PyObject* bad = firstUntakable(values);
         if (bad != nullptr) {
-          skipped->emplace_back(std::string(utf8Of(key)), typeName(py::handle(const_cast<PyObject*>(bad))));
+          skipped->emplace_back(std::string(utf8Of(key, 0, "a column's name")),
+                                typeName(py::handle(const_cast<PyObject*>(bad))));
           continue;
         }
       }
@@ -161,6 +167,16 @@ class TableBuilder {
     throw bomreport::InputError(table_->name, number, 0, reason);
   }
 
+  // `text` (a key or value of part `number`: `what`) as UTF-8.
+  std::string_view utf8Of(PyObject* text, long long number, const std::string& what) const {
+    const std::optional<std::string_view> utf8 = utf8Text(text);
+    if (!utf8) {
+      fail(number, what + " holds a lone surrogate (U+D800 to U+DFFF), which no UTF-8 text "
+                          "can hold: " + py::repr(py::handle(text)).cast<std::string>());
+    }
+    return *utf8;
+  }
+
   [[noreturn]] void wrongType(long long number, const std::string& what, const char* expected,
                               py::handle value) const {
     throw py::type_error(where(number) + what + " is " + expected + ", not " + typeName(value));
@@ -171,7 +187,7 @@ class TableBuilder {
     if (!PyUnicode_Check(key)) {
       wrongType(number, "a key", "a str (a token, handle, type or equal)", key);
     }
-    const std::string_view name = utf8Of(key);
+    const std::string_view name = utf8Of(key, number, "a key");
     const std::string_view bare = !name.empty() && name.front() == '#' ? name.substr(1) : name;
     Field field = Field::kToken;
     const bomreport::PartKey reserved = bomreport::reservedPartKey(bare);
@@ -206,7 +222,7 @@ class TableBuilder {
     if (missing_(value)) return;
     switch (field) {
       case Field::kToken:
-        addValue(part, utf8Of(key), value, number);
+        addValue(part, utf8Of(key, number, "a key"), value, number);
         break;
       case Field::kHandle:
         part.handle = handleOf(value, number, "the handle");
@@ -222,7 +238,8 @@ class TableBuilder {
 
   void addValue(PartsTable::Part& part, std::string_view token, PyObject* value, long long number) {
     if (PyUnicode_Check(value)) {
-      part.tuples.push_back({tokenIndex(token), std::string(utf8Of(value))});
+      part.tuples.push_back(
+          {tokenIndex(token), std::string(utf8Of(value, number, "the value of " + std::string(token)))});
     } else if (PyFloat_Check(value)) {
       part.tuples.push_back({tokenIndex(token), PyFloat_AS_DOUBLE(value)});
     } else if (isInteger(value)) {
@@ -236,7 +253,7 @@ class TableBuilder {
   }
 
   std::string handleOf(PyObject* value, long long number, const char* what) const {
-    if (PyUnicode_Check(value)) return std::string(utf8Of(value));
+    if (PyUnicode_Check(value)) return std::string(utf8Of(value, number, what));
     if (isInteger(value)) return py::str(asInt(value)).cast<std::string>();
     if (PyFloat_Check(value)) {  // a numeric column with gaps
       const double real = PyFloat_AS_DOUBLE(value);
@@ -262,7 +279,7 @@ class TableBuilder {
       PyObject* parsed = PyLong_FromUnicodeObject(value, 10);
       if (parsed == nullptr) {
         PyErr_Clear();
-        fail(number, "\"" + std::string(utf8Of(value)) + "\" is not an object type (an integer)");
+        fail(number, "\"" + std::string(utf8Of(value, number, "the type")) + "\" is not an object type (an integer)");
       }
       return typeOf(py::reinterpret_steal<py::object>(parsed).ptr(), number);
     } else {
@@ -275,7 +292,7 @@ class TableBuilder {
   }
 
   std::vector<std::string> equalOf(PyObject* value, long long number) const {
-    if (PyUnicode_Check(value)) return {std::string(utf8Of(value))};
+    if (PyUnicode_Check(value)) return {std::string(utf8Of(value, number, "the equal parts"))};
     if (!PyList_Check(value) && !PyTuple_Check(value)) {
       wrongType(number, "equal", "a list of handles or a str", value);
     }

@@ -99,7 +99,9 @@ BAD_RECORDS = [
     ([{"handle": ["a"]}], TypeError, r"^records:1: the handle is a str or an int, not list$"),
     ([["%Name", "x"]], TypeError, r"^records:1: a record is a dict, not list$"),
     (5, TypeError, r"iterable of dicts or a pandas DataFrame, not int$"),
-    ([{"%Name": "\ud800"}], UnicodeEncodeError, r"surrogate"),
+    ([{"%Name": "x"}, {"%Name": "\ud800"}], vrkbom.InputError,
+     r"^records:2: the value of %Name holds a lone surrogate \(U\+D800 to U\+DFFF\)"),
+    ([{"%N\udfff": 1}], vrkbom.InputError, r"^records:1: a key holds a lone surrogate"),
 ]
 
 
