@@ -1,5 +1,6 @@
 #include "BomTemplateFile.h"
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -110,6 +111,17 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
       return setType(value);
     }
     if (at(Frame::kColumn, Key::kCaption)) {
+      // A heading is one line of text: a control character would reach a
+      // terminal as itself (a bell, an escape) or change the line's shape.
+      for (const char c : value) {
+        const unsigned char unit = static_cast<unsigned char>(c);
+        if (unit < 0x20 || unit == 0x7F) {
+          char code[8];
+          std::snprintf(code, sizeof code, "U+%04X", unit);
+          return fail(std::string("a caption holds the control character ") + code +
+                      "; write the heading as one line of text");
+        }
+      }
       top().data.column.caption = value;
       return valueRead();
     }

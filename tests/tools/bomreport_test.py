@@ -366,6 +366,9 @@ BAD_TEMPLATE = [
     ('{"type": "kDetails"}', "t.json:1:10: the template root must be of type kBomTemplate"),
     ('{"children": [{"tuples": []}]}', 't.json:1:28: section without a "type"'),
     ('{"children": [], "sections": []}', 't.json:1:18: unknown key "sections"'),
+    ('{"columns": {"R": {"caption": "Len\\u0007gth"}}}',
+     't.json:1:31: a caption holds the control character U+0007; write the heading as one line '
+     'of text'),
     ('{"tuples": [["%PNum"]]}', "t.json:1:21: a tuple must be a [token, value] pair"),
     ('{"tuples": [["%PNum", [1]]]}',
      "t.json:1:23: unexpected array, expected a value (integer, number, string or null)"),
