@@ -49,6 +49,7 @@ enum class WarningKind {
   // Two revisions compared.
   kRevisionKeyRepeats,  // lines of one revision that share a key
   kRevisionEmpty,       // one revision's report has no line, the other's has
+  kRevisionNoHandle,    // parts without a handle when parts are matched by handle
 };
 
 // The kind's name in reports for programs ("sums-leave-rows-out").

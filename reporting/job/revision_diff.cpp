@@ -168,10 +168,29 @@ class Comparison {
   Labels labels_;
 };
 
-// The parts that lie on a line of another key in the newer revision.
-std::vector<RevisionMove> moves(RevisionSide& before, RevisionSide& after) {
-  const std::vector<std::vector<std::string>> was = before.handlesByLine();
-  const std::vector<std::vector<std::string>> now = after.handlesByLine();
+ReportWarning partsWithoutHandle(const std::string& file, long long parts) {
+  ReportWarning warning{WarningKind::kRevisionNoHandle};
+  warning.file = file;
+  warning.rows = parts;
+  warning.text = std::to_string(parts) + (parts == 1 ? " part" : " parts") + " of " + file +
+                 " have no handle, so whether they moved to another line is not known";
+  warning.cure = "give every part its object handle (the \"#handle\" column of a CSV file)";
+  return warning;
+}
+
+// The parts that lie on a line of another key in the newer revision; parts
+// without a handle are warned of.
+std::vector<RevisionMove> moves(RevisionSide& before, RevisionSide& after,
+                                std::vector<ReportWarning>& warnings) {
+  long long beforeWithout = 0, afterWithout = 0;
+  const std::vector<std::vector<std::string>> was = before.handlesByLine(beforeWithout);
+  const std::vector<std::vector<std::string>> now = after.handlesByLine(afterWithout);
+  if (beforeWithout > 0) {
+    warnings.push_back(partsWithoutHandle(before.report.dataName(), beforeWithout));
+  }
+  if (afterWithout > 0) {
+    warnings.push_back(partsWithoutHandle(after.report.dataName(), afterWithout));
+  }
   std::unordered_map<std::string, std::size_t> lineOf;
   for (std::size_t l = 0; l < was.size(); ++l) {
     for (const std::string& handle : was[l]) lineOf.emplace(handle, l);
@@ -287,7 +306,7 @@ Revisions diffRevisions(const ReportJobOptions& job, const std::string& before,
         old->lines.empty() ? revisions.beforeName : revisions.afterName, old->lines.empty()));
   }
   Comparison(*old, *now, options).run(revisions);
-  if (options.byHandle) revisions.moves = moves(*old, *now);
+  if (options.byHandle) revisions.moves = moves(*old, *now, revisions.warnings);
   if (options.keepTreesUntilExit) {
     old->report.keepUntilExit();
     now->report.keepUntilExit();

@@ -210,7 +210,7 @@ std::vector<std::string> RevisionSide::groupTexts(const Line& line) const {
   return texts;
 }
 
-std::vector<std::vector<std::string>> RevisionSide::handlesByLine() {
+std::vector<std::vector<std::string>> RevisionSide::handlesByLine(long long& withoutHandle) {
   std::unordered_map<const QelBomDataRow*, std::size_t> lineOfRow;
   for (std::size_t l = 0; l < lines.size(); ++l) {
     const QelBomDataRow* row = item(lines[l]).getFirstDataRow();
@@ -223,10 +223,15 @@ std::vector<std::vector<std::string>> RevisionSide::handlesByLine() {
     const auto found = lineOfRow.find(row);
     if (found != lineOfRow.end()) current = found->second;
     if (current == lines.size()) continue;
-    handles[current].push_back(toUtf8(row->objectHandle()));
-    for (const QelString& equal : row->EqualPartObjectHandles()) {
-      handles[current].push_back(toUtf8(equal));
-    }
+    auto add = [&](const QelString& handle) {
+      if (handle.isEmpty()) {
+        ++withoutHandle;
+      } else {
+        handles[current].push_back(toUtf8(handle));
+      }
+    };
+    add(row->objectHandle());
+    for (const QelString& equal : row->EqualPartObjectHandles()) add(equal);
   }
   return handles;
 }

@@ -59,8 +59,9 @@ struct RevisionSide {
   std::vector<std::string> groupTexts(const Line& line) const;
   // The handles of the parts on each details line (by index into lines): the
   // row that made it, its equal parts, and the rows after it whose repeated
-  // lines were dropped.
-  std::vector<std::vector<std::string>> handlesByLine();
+  // lines were dropped. Parts without a handle are counted in
+  // `withoutHandle`, not listed.
+  std::vector<std::vector<std::string>> handlesByLine(long long& withoutHandle);
 };
 
 // Evaluates `job` over `parts`. Throws InputError as ReportJob does.

@@ -52,6 +52,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kGroupsComeApart: return "groups-come-apart";
     case WarningKind::kRevisionKeyRepeats: return "revision-key-repeats";
     case WarningKind::kRevisionEmpty: return "revision-empty";
+    case WarningKind::kRevisionNoHandle: return "revision-no-handle";
   }
   return "warning";
 }

@@ -899,6 +899,8 @@ REVISIONS = [
       "sum Σ Total", "moved H2 P1>P3"], None),
     ("duplicate key", ["H1,P1,HEA100", "H2,P1,HEA120"], ["H1,P1,HEA100", "H2,P1,HEA140"],
      ["--merge-equal"], ["changed P1 %Name=HEA120>HEA140", "sum Σ Total"], "revision-key-repeats"),
+    ("no handle", ["H1,P1,HEA100", ",P2,HEA100"], ["H1,P1,HEA100", ",P2,HEA100"],
+     ["--by-handle"], ["sum Σ Total"], "revision-no-handle"),
     ("empty revision", ["H1,P1,HEA100"], [], [],
      ["removed P1 %PNum=P1> %Name=HEA100> %Quantity=1>", "sum Σ Total %SumBy:%Quantity=1>"],
      "revision-empty"),
