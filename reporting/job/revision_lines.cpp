@@ -1,5 +1,7 @@
 #include "job/revision_lines.h"
 
+#include <cstring>
+
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -38,49 +40,77 @@ QelString keyValue(const QelBomTemplateItem& item, const QelString& token) {
   return tuple != nullptr ? tuple->value().asString() : QelString();
 }
 
-// FNV-1a over UTF-16 code units, each value ended by a unit no text holds.
-class KeyHash {
+// The texts of an item's values without a copy: a number (which an
+// evaluated item seldom holds) as its text.
+template <typename Use>
+void withText(const QelBomDataValue& value, Use use) {
+  if (value.type() == QelBomDataValue::kStringDataValue) {
+    use(textValueOf(value));
+  } else {
+    use(value.asString());
+  }
+}
+
+// A 64-bit hash over UTF-16 texts, four code units to a word, each text ended
+// by its length. `Mix` folds one word into the state.
+template <typename Mix>
+class WordHash {
  public:
-  explicit KeyHash(std::uint64_t seed = 14695981039346656037ull) : hash_(seed) {}
+  explicit WordHash(std::uint64_t seed) : hash_(seed) {}
   void add(const QelString& value) {
-    for (const char16_t unit : view(value)) mix(unit);
-    mix(0xFFFF);
+    const std::u16string_view units = view(value);
+    std::size_t at = 0;
+    for (; at + 4 <= units.size(); at += 4) {
+      std::uint64_t word;
+      std::memcpy(&word, units.data() + at, sizeof word);
+      hash_ = Mix::mix(hash_, word);
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, units.data() + at, (units.size() - at) * sizeof(char16_t));
+    hash_ = Mix::mix(Mix::mix(hash_, tail), units.size() | std::uint64_t{1} << 63);
   }
-  void add(std::uint64_t number) {
-    for (int shift = 0; shift < 64; shift += 16) mix(static_cast<char16_t>(number >> shift));
-  }
+  void add(std::uint64_t number) { hash_ = Mix::mix(hash_, number); }
   std::uint64_t value() const { return hash_; }
 
  private:
-  void mix(char16_t unit) { hash_ = (hash_ ^ unit) * 1099511628211ull; }
   std::uint64_t hash_;
 };
 
-// A second hash, independent of KeyHash: a polynomial over the units with
-// another multiplier.
-class SecondHash {
- public:
-  void add(const QelString& value) {
-    for (const char16_t unit : view(value)) hash_ = (hash_ + unit + 1) * 0x9E3779B97F4A7C15ull;
-    hash_ = (hash_ + 0x10001) * 0x9E3779B97F4A7C15ull;
+// Multiply and fold the high bits down.
+struct MultiplyFold {
+  static std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
+    hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+    return hash ^ (hash >> 31);
   }
-  std::uint64_t value() const { return hash_; }
-
- private:
-  std::uint64_t hash_ = 0x2545F4914F6CDD1Dull;
+};
+// Add, multiply by another odd constant and rotate: unlike MultiplyFold in
+// every step.
+struct AddRotate {
+  static std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
+    hash = (hash + word + 1) * 0x9E3779B97F4A7C15ull;
+    return (hash << 27) | (hash >> 37);
+  }
 };
 
-// The hashes of every token and display text an item holds.
+class KeyHash : public WordHash<MultiplyFold> {
+ public:
+  explicit KeyHash(std::uint64_t seed = 14695981039346656037ull) : WordHash(seed) {}
+};
+
+// The hashes of every display text an item holds. Lines of one key come of
+// one section, whose tokens are the same in both revisions, so the tokens
+// need no hashing.
 void hashTexts(const QelBomTemplateItem& item, std::uint64_t (&texts)[2]) {
-  KeyHash first;
-  SecondHash second;
-  for (const QelBomDataTuple& tuple : item.getData()) {
-    const QelString value = tuple.value().asString();
-    first.add(tuple.token().token());
-    first.add(value);
-    second.add(tuple.token().token());
-    second.add(value);
+  WordHash<MultiplyFold> first(0x84222325CBF29CE4ull);
+  WordHash<AddRotate> second(0x2545F4914F6CDD1Dull);
+  const QelArray<QelBomDataTuple>& tuples = item.getData();
+  for (const QelBomDataTuple& tuple : tuples) {
+    withText(tuple.value(), [&](const QelString& text) {
+      first.add(text);
+      second.add(text);
+    });
   }
+  first.add(static_cast<std::uint64_t>(tuples.count()));
   texts[0] = first.value();
   texts[1] = second.value();
 }

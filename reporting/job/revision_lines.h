@@ -28,9 +28,9 @@ struct RevisionSide {
     std::size_t at;      // in reader->lines()
     std::uint64_t key;   // a hash of the full key, unique within the side
     std::size_t header;  // the line of the innermost group it lies in; kNone for none
-    // Two independent hashes of the tokens and display texts it shows: lines
-    // whose texts hash alike in both are taken to show the same (a chance of
-    // about 2^-128 per pair to take a change for none).
+    // Two hashes of different mixing steps over the display texts it shows
+    // (its tokens are its section's): lines whose texts hash alike in both
+    // are taken to show the same.
     std::uint64_t texts[2];
   };
   RevisionSide(std::unique_ptr<ReportJob> made, EvaluatedReport evaluated)
