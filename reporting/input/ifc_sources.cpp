@@ -70,7 +70,12 @@ IfcResult IfcSourceReader::valueOf(const IfcValue& value, std::uint64_t unit) {
     return textResult(value.view());
   if (value.kind != IfcValue::kNumber) return IfcResult();
   double factor = 1.0;
-  if (unit == 0 || !ifcUnitFactor(model_, unit, value.measure, factor)) {
+  const bool own = unit != 0 && ifcUnitFactor(model_, unit, value.measure, factor);
+  if (unit != 0 && !own && IfcUnits::unitTypeName(value.measure)[0] != '\0') {
+    ForeignUnits& foreign = foreignUnits_[value.measure];
+    if (foreign.values++ == 0) foreign.firstUnit = unit;
+  }
+  if (!own) {
     factor = units_.factor(value.measure);
     if (!units_.assigned(value.measure)) ++unassigned_[value.measure];
   }

@@ -61,6 +61,14 @@ class IfcSourceReader {
   const std::map<std::string, std::pair<long long, long long>>& skipped() const { return skipped_; }
   // Measures read without a unit of the model's (see IfcUnits::assigned).
   const std::map<IfcMeasure, long long>& unassigned() const { return unassigned_; }
+  // Values whose own unit is not one of their measure that this reader
+  // converts (read in the model's unit instead), by measure: how many, and the
+  // first such unit.
+  struct ForeignUnits {
+    long long values = 0;
+    std::uint64_t firstUnit = 0;
+  };
+  const std::map<IfcMeasure, ForeignUnits>& foreignUnits() const { return foreignUnits_; }
 
  private:
   IfcResult readOn(const IfcSource& source, const IfcEntity& entity);
@@ -83,6 +91,7 @@ class IfcSourceReader {
   const IfcUnits& units_;
   std::map<std::string, std::pair<long long, long long>> skipped_;
   std::map<IfcMeasure, long long> unassigned_;
+  std::map<IfcMeasure, ForeignUnits> foreignUnits_;
   // The outermost assembly above each object walked (null: none).
   std::unordered_map<std::uint64_t, const IfcEntity*> outermost_;
   // The body extrusion of each shape (or type) searched.

@@ -30,8 +30,11 @@ IfcMeasure measureOfUnitType(std::string_view type) {
 double siFactor(const IfcModel& model, const IfcEntity& unit) {
   const IfcValue& prefixValue = model.value(unit, kSIPrefix);
   double prefix = 1.0;
-  for (const Prefix& p : kPrefixes) {
-    if (prefixValue.kind == IfcValue::kEnum && prefixValue.view() == p.name) prefix = p.factor;
+  if (prefixValue.kind == IfcValue::kEnum) {
+    prefix = 0.0;  // a prefix of no known size: the unit is not converted
+    for (const Prefix& p : kPrefixes) {
+      if (prefixValue.view() == p.name) prefix = p.factor;
+    }
   }
   const std::string_view name = model.value(unit, kSIName).view();
   if (name == "METRE") return 1000.0 * prefix;
@@ -91,6 +94,17 @@ bool IfcUnits::assigned(IfcMeasure measure) const {
   return k < 0 || assigned_[k];
 }
 
+const char* IfcUnits::unitTypeName(IfcMeasure measure) {
+  switch (measure) {
+    case IfcMeasure::kLength: return "LENGTHUNIT";
+    case IfcMeasure::kMass: return "MASSUNIT";
+    case IfcMeasure::kArea: return "AREAUNIT";
+    case IfcMeasure::kVolume: return "VOLUMEUNIT";
+    case IfcMeasure::kAngle: return "PLANEANGLEUNIT";
+    default: return "";
+  }
+}
+
 std::string IfcUnits::unassignedNote(IfcMeasure measure) {
   const char* notes[4] = {
       "LENGTHUNIT (lengths read as metres)", "MASSUNIT (masses read as kilograms)",
@@ -116,11 +130,19 @@ void IfcUnits::read(const IfcModel& model, std::vector<std::string>& notes) {
     if (unit == nullptr) continue;
     const IfcMeasure measure = measureOfUnitType(model.value(*unit, kUnitType).view());
     const int k = indexOf(measure);
-    if (k < 0 || assigned_[k]) continue;
+    if (k < 0) continue;
+    if (assigned_[k]) {
+      notes.push_back("the unit #" + std::to_string(id) + " at line " + std::to_string(unit->line) +
+                      " is a second " + unitTypeName(measure) +
+                      " of the project's units, not read; the first, #" +
+                      std::to_string(assignedIds_[k]) + ", is used");
+      continue;
+    }
     double factor = 0.0;
     if (ifcUnitFactor(model, id, measure, factor)) {
       factors_[k] = factor;
       assigned_[k] = true;
+      assignedIds_[k] = id;
     } else {
       notes.push_back("the unit #" + std::to_string(id) + " at line " + std::to_string(unit->line) +
                       " is not one this reader converts; its " + unassignedNote(measure));

@@ -28,15 +28,19 @@ class IfcUnits {
   // How a measure without a unit is read, for a warning: "LENGTHUNIT (read as
   // metres)".
   static std::string unassignedNote(IfcMeasure measure);
+  // The unit type of a measure ("LENGTHUNIT"); empty for a measure without one.
+  static const char* unitTypeName(IfcMeasure measure);
 
   // Reads the model's unit assignment. Appends to `notes` the units it cannot
-  // convert. Throws InputError for a unit defined in terms of itself.
+  // convert (an unknown name or prefix) and those of a kind already given.
+  // Throws InputError for a unit defined in terms of itself.
   void read(const IfcModel& model, std::vector<std::string>& notes);
 
  private:
   static int indexOf(IfcMeasure measure);
   double factors_[4] = {1000.0, 1.0, 1.0e6, 1.0};  // length, mass, area, angle
   bool assigned_[4] = {false, false, false, false};
+  std::uint64_t assignedIds_[4] = {0, 0, 0, 0};
 };
 
 // The factor into internal units of a unit instance of its own (a quantity's

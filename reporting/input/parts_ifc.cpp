@@ -280,6 +280,16 @@ class PartsIfcReader {
       builder_.warn(name + ": the model assigns no " + IfcUnits::unassignedNote(unassigned.first) +
                     ", for " + std::to_string(unassigned.second) + " value(s)");
     }
+    for (const auto& foreign : reader.foreignUnits()) {
+      const IfcEntity* unit = model_.find(foreign.second.firstUnit);
+      builder_.warn(name + ": " + std::to_string(foreign.second.values) +
+                    " value(s) of a quantity or property whose own unit is no " +
+                    IfcUnits::unitTypeName(foreign.first) +
+                    " this reader converts (the first, #" +
+                    std::to_string(foreign.second.firstUnit) +
+                    (unit != nullptr ? " at line " + std::to_string(unit->line) : std::string()) +
+                    "), read in the project's unit instead");
+    }
     if (step.rawLatin1Strings() > 0) {
       builder_.warn(name + ": " + std::to_string(step.rawLatin1Strings()) +
                     " string(s) with bytes that are not UTF-8, read as ISO 8859-1");

@@ -15,7 +15,20 @@ struct IfcCase {
   const char* data;      // instances after the units (#1 to #9 are taken)
   const char* mapping;   // a mapping file, or null
   const char* expected;  // rows, then "warning: ..." lines; or the error after "m.ifc:"
+  const char* header = nullptr;  // the file up to the data, when not kHeader
 };
+
+// Two length units, and a mass unit of a prefix no one knows.
+const char kOddUnits[] =
+    "ISO-10303-21;\nHEADER;\nFILE_SCHEMA(('IFC4'));\nENDSEC;\nDATA;\n"
+    "#1=IFCPROJECT('p',$,$,$,$,$,$,$,#2);\n#2=IFCUNITASSIGNMENT((#3,#4,#6));\n"
+    "#3=IFCSIUNIT(*,.LENGTHUNIT.,.MILLI.,.METRE.);\n#4=IFCSIUNIT(*,.LENGTHUNIT.,$,.METRE.);\n"
+    "#6=IFCSIUNIT(*,.MASSUNIT.,.FOO.,.GRAM.);\n#7=IFCSIUNIT(*,.MASSUNIT.,.KILO.,.GRAM.);\n";
+const char kBeamQuantities[] =
+    "#10=IFCBEAM('g1',$,'B',$,$,$,$,'E1',$);\n"
+    "#11=IFCELEMENTQUANTITY('q',$,'Q',$,$,(#12,#13));\n"
+    "#12=IFCQUANTITYLENGTH('Length',$,#7,2.5,$);\n#13=IFCQUANTITYWEIGHT('NetWeight',$,$,0.25,$);\n"
+    "#14=IFCRELDEFINESBYPROPERTIES('r',$,$,$,(#10),#11);\n";
 
 // Millimetres, tonnes through a conversion-based unit, square metres.
 const char kHeader[] =
@@ -79,6 +92,20 @@ const IfcCase kCases[] = {
      "line 20\n"
      "warning: m.ifc: 1 x a property other than IfcPropertySingleValue (PartMark) not read, the "
      "first at line 18\n"},
+    {"a length in a mass unit: read in the project's unit", kBeamQuantities, nullptr,
+     "g1 %ElementID=t:E1 %PNum=t:E1 %Length=r:2.5 %Weight=r:250 %Quantity=i:1\n"
+     "warning: m.ifc: 1 value(s) of a quantity or property whose own unit is no LENGTHUNIT this "
+     "reader converts (the first, #7 at line 12), read in the project's unit instead\n"},
+    {"a second length unit, an unknown prefix", kBeamQuantities, nullptr,
+     "g1 %ElementID=t:E1 %PNum=t:E1 %Length=r:2.5 %Weight=r:0.25 %Quantity=i:1\n"
+     "warning: m.ifc: the unit #4 at line 9 is a second LENGTHUNIT of the project's units, not "
+     "read; the first, #3, is used\n"
+     "warning: m.ifc: the unit #6 at line 10 is not one this reader converts; its MASSUNIT (masses "
+     "read as kilograms)\n"
+     "warning: m.ifc: the model assigns no MASSUNIT (masses read as kilograms), for 1 value(s)\n"
+     "warning: m.ifc: 1 value(s) of a quantity or property whose own unit is no LENGTHUNIT this "
+     "reader converts (the first, #7 at line 11), read in the project's unit instead\n",
+     kOddUnits},
     {"a duplicate instance number", "#10=IFCBEAM('g',$,$,$,$,$,$,$,$);\n#9=IFCX();\n#10=IFCY();\n",
      nullptr, "m.ifc:15:1: instance #10 is defined twice (first at line 13)"},
     {"an aggregation cycle",
@@ -98,7 +125,7 @@ const IfcCase kCases[] = {
 
 std::string read(const IfcCase& test, bomtest::ScratchDir& dir, bool allTokens = true) {
   const std::string path =
-      dir.write("m.ifc", std::string(kHeader) + test.data + "ENDSEC;\nEND-ISO-10303-21;\n");
+      dir.write("m.ifc", std::string(test.header != nullptr ? test.header : kHeader) + test.data + "ENDSEC;\nEND-ISO-10303-21;\n");
   const std::string map = test.mapping != nullptr ? dir.write("map.json", test.mapping) : "";
   bomreport::DataPtr data(new QelBomData());
   QelArray<QelString> tokens;
@@ -123,7 +150,7 @@ TEST(PartsIfcTest, ReadsModelsAndRefusesBadOnes) {
   bomtest::ScratchDir dir;
   for (const IfcCase& test : kCases) EXPECT_EQ(read(test, dir), test.expected) << test.name;
   // A cycle is found also when the template reads nothing of the assemblies.
-  const IfcCase& cycle = kCases[4];
+  const IfcCase& cycle = kCases[6];
   ASSERT_STREQ(cycle.name, "an aggregation cycle");
   EXPECT_EQ(read(cycle, dir, false), cycle.expected);
 }
