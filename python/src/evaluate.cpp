@@ -144,7 +144,7 @@ std::unique_ptr<ReportObject> evaluate(const TemplateSource* templ, const PartsS
   const std::vector<bomreport::ReportWarning>& warnings = evaluated->warnings();
   if (given.strict && !warnings.empty()) raiseStrict(warnings);
   auto report = std::make_unique<ReportObject>(std::move(evaluated), std::move(trace),
-                                               inputPaths(templ, parts));
+                                               inputPaths(templ, parts), given.strict);
   for (const bomreport::ReportWarning& warning : report->report().warnings()) warn(warning);
   return report;
 }

@@ -18,8 +18,11 @@ using bomreport::ReportItem;
 using bomreport::ReportValue;
 
 ReportObject::ReportObject(std::unique_ptr<bomreport::EvaluatedReport> report, TraceInfo trace,
-                           std::vector<std::string> inputPaths)
-    : report_(std::move(report)), trace_(std::move(trace)), inputPaths_(std::move(inputPaths)) {}
+                           std::vector<std::string> inputPaths, bool strict)
+    : report_(std::move(report)),
+      trace_(std::move(trace)),
+      inputPaths_(std::move(inputPaths)),
+      strict_(strict) {}
 
 const std::vector<ReportItem>& ReportObject::items() {
   std::call_once(itemsMade_, [this] { items_ = bomreport::reportItems(report_->view(false)); });
@@ -40,12 +43,17 @@ std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> Repor
   return rows;
 }
 
-void ReportObject::write(std::ostream& out, const bomreport::ReportWriter& writer,
-                         const bomreport::WriterOptions& options, bool used) {
+std::vector<bomreport::ReportWarning> ReportObject::write(std::ostream& out,
+                                                         const bomreport::ReportWriter& writer,
+                                                         const bomreport::WriterOptions& options,
+                                                         bool used) {
   const std::lock_guard<std::mutex> lock(marking_);
   bomreport::Report view = report_->view(used);
   view.options = &options;
+  std::vector<bomreport::ReportWarning> cut;
+  view.writerWarnings = &cut;
   writer.write(out, view);
+  return cut;
 }
 
 std::optional<std::string> ReportObject::unitOf(const std::string& token) const {
@@ -134,6 +142,14 @@ py::bytes toBytes(ReportObject& self, const std::string& format, const std::stri
                   bool landscape, bool csvSumsUnderToken, bool csvRaw, bool used,
                   const std::optional<std::string>& date);
 
+// What a document shows less than whole: Python warnings, or under strict the
+// ReportWarning that refuses the document.
+void passWriterWarnings(const ReportObject& self,
+                        const std::vector<bomreport::ReportWarning>& warnings) {
+  if (self.strict() && !warnings.empty()) raiseStrict(warnings);
+  for (const bomreport::ReportWarning& warning : warnings) warn(warning);
+}
+
 // Writes all of `document` to a file object, as many calls as it takes: a raw
 // file, pipe or socket may write fewer bytes than given and says how many. A
 // write that says nothing was written (None: it would block; 0; not a count)
@@ -199,12 +215,15 @@ void writeFile(ReportObject& self, const py::object& path, const std::optional<s
   const bomreport::ReportWriter& writer = writerFor(named);
   const bomreport::WriterOptions options =
       writerOptions(paper, landscape, csvSumsUnderToken, csvRaw, date);
-  withEngine([&] {
+  const std::vector<bomreport::ReportWarning> cut = withEngine([&] {
     bomreport::checkOutputIsNoInput(file, self.inputPaths());
     bomreport::OutputTarget target(file);
-    self.write(target.stream(), writer, options, used);
-    target.commit();
+    std::vector<bomreport::ReportWarning> warnings =
+        self.write(target.stream(), writer, options, used);
+    if (!self.strict() || warnings.empty()) target.commit();
+    return warnings;
   });
+  passWriterWarnings(self, cut);
 }
 
 py::bytes toBytes(ReportObject& self, const std::string& format, const std::string& paper,
@@ -213,11 +232,13 @@ py::bytes toBytes(ReportObject& self, const std::string& format, const std::stri
   const bomreport::ReportWriter& writer = writerFor(format);
   const bomreport::WriterOptions options =
       writerOptions(paper, landscape, csvSumsUnderToken, csvRaw, date);
+  std::vector<bomreport::ReportWarning> cut;
   const std::string document = withEngine([&] {
     std::ostringstream out;
-    self.write(out, writer, options, used);
+    cut = self.write(out, writer, options, used);
     return std::move(out).str();
   });
+  passWriterWarnings(self, cut);
   return py::bytes(document);
 }
 

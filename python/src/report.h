@@ -31,17 +31,20 @@ struct TraceInfo {
 // runs under the report's own lock, one at a time.
 class ReportObject {
  public:
+  // `strict`: a document that does not show the report whole is refused.
   ReportObject(std::unique_ptr<bomreport::EvaluatedReport> report, TraceInfo trace,
-               std::vector<std::string> inputPaths);
+               std::vector<std::string> inputPaths, bool strict);
 
   // The items, read from the tree on first use and kept.
   const std::vector<bomreport::ReportItem>& items();
   // Per row whose values reached the report: its handles and the tokens used.
   std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> used();
   // Writes the report in `format`; with `used`, the used handles and tokens
-  // follow it. REQUIRES: `writer` is a registered format's.
-  void write(std::ostream& out, const bomreport::ReportWriter& writer,
-             const bomreport::WriterOptions& options, bool used);
+  // follow it. Returns what the document shows less than whole (see
+  // Report::writerWarnings). REQUIRES: `writer` is a registered format's.
+  std::vector<bomreport::ReportWarning> write(std::ostream& out, const bomreport::ReportWriter& writer,
+                                              const bomreport::WriterOptions& options, bool used);
+  bool strict() const { return strict_; }
   // The unit symbol `token`'s values are shown in; none for a token without.
   std::optional<std::string> unitOf(const std::string& token) const;
 
@@ -54,6 +57,7 @@ class ReportObject {
   std::unique_ptr<bomreport::EvaluatedReport> report_;
   TraceInfo trace_;
   std::vector<std::string> inputPaths_;
+  bool strict_;
   std::once_flag itemsMade_;
   std::vector<bomreport::ReportItem> items_;  // made under itemsMade_
   std::mutex marking_;  // held by used() and write()

@@ -186,3 +186,21 @@ def test_writing_refuses_an_input_and_reports_what_cannot_be_written(report, tmp
     with pytest.raises(TypeError):
         report.write(42)
     assert not any(tmp_path.glob("bom*"))
+
+
+def test_a_pdf_that_cuts_a_text_warns_and_strict_writes_nothing(tmp_path):
+    template = tmp_path / "t.json"
+    template.write_text(json.dumps({"children": [{"type": "kDetails",
+                                                  "tuples": [["%PNum", ""], ["%Name", ""]]}]}))
+    parts = tmp_path / "p.csv"
+    parts.write_text("%PNum,%Name\nP1," + "A" * 3000 + "\n")
+    loaded = vrkbom.Template.load(template), vrkbom.Parts.load(parts)
+    with pytest.warns(vrkbom.ReportWarning, match=r'cuts 1 text of the column "Name".*\(paper=a3, landscape=True\)'):
+        vrkbom.evaluate(*loaded).write(tmp_path / "cut.pdf")
+    assert (tmp_path / "cut.pdf").stat().st_size > 0
+    strict = vrkbom.evaluate(*loaded, strict=True)
+    with pytest.raises(vrkbom.ReportWarning, match="strict: 1 warning"):
+        strict.write(tmp_path / "strict.pdf")
+    with pytest.raises(vrkbom.ReportWarning):
+        strict.to_bytes("pdf")
+    assert not (tmp_path / "strict.pdf").exists()

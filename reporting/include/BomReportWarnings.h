@@ -50,6 +50,8 @@ enum class WarningKind {
   kRevisionKeyRepeats,  // lines of one revision that share a key
   kRevisionEmpty,       // one revision's report has no line, the other's has
   kRevisionNoHandle,    // parts without a handle when parts are matched by handle
+  // Writing.
+  kTextsCut,            // a format's texts cut to fit (a PDF's columns)
 };
 
 // The kind's name in reports for programs ("sums-leave-rows-out").

@@ -86,6 +86,10 @@ struct Report {
   const ColumnStyles* columns = nullptr;
   // What the parts file gave; null when unknown.
   const ReportCoverage* coverage = nullptr;
+  // Non-null: where the writer appends what its document shows of the report
+  // less than whole (a PDF's texts cut to fit their columns), for the front
+  // end to warn of, or with --strict to refuse the document.
+  std::vector<ReportWarning>* writerWarnings = nullptr;
 };
 
 class BOM_REPORT_API ReportWriter {

@@ -51,7 +51,7 @@ PartsBuilder::PartsBuilder(QelBomData* data, bool keepAllTokens, bool templateFi
 
 TokenInfo PartsBuilder::makeTokenInfo(std::string_view utf8Token) {
   if (named_.size() < kMaxNotedTokens ||
-      std::find(watched_.begin(), watched_.end(), utf8Token) != watched_.end()) {
+      watched_.count(std::string(utf8Token)) != 0) {
     named_.emplace(utf8Token);
   }
   TokenInfo info;

@@ -114,7 +114,9 @@ class PartsBuilder {
   void unnameToken(const std::string& utf8Token) { named_.erase(utf8Token); }
 
   // Tokens whose naming by the file is always noted (see namedTokens).
-  void watchTokens(std::vector<std::string> tokens) { watched_ = std::move(tokens); }
+  void watchTokens(std::vector<std::string> tokens) {
+    watched_ = std::unordered_set<std::string>(tokens.begin(), tokens.end());
+  }
 
   // What the file held: the tokens it names (columns, or tokens of any part:
   // every watched token, and of the others the first kMaxNotedTokens), the
@@ -135,7 +137,7 @@ class PartsBuilder {
   long long partsRead_ = 0;
   long long partsKept_ = 0;
   static constexpr std::size_t kMaxNotedTokens = 4096;  // a file may have millions
-  std::vector<std::string> watched_;
+  std::unordered_set<std::string> watched_;
   std::unordered_set<std::string> named_;
   std::set<int> types_;
   int lastType_ = 0;  // the type noted last (most parts repeat it)

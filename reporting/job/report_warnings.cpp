@@ -1,6 +1,7 @@
 #include "job/report_warnings.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "BomReportOptions.h"
 #include "output/report_coverage.h"
@@ -16,9 +17,23 @@ bool contains(const std::vector<std::string>& names, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-void addOnce(std::vector<std::string>& names, std::string name) {
-  if (!contains(names, name)) names.push_back(std::move(name));
-}
+// Names in the order first met, each once; a template may name thousands.
+class NameList {
+ public:
+  NameList() = default;
+  explicit NameList(std::vector<std::string> names) {
+    for (std::string& name : names) add(std::move(name));
+  }
+  void add(std::string name) {
+    if (seen_.insert(name).second) names_.push_back(std::move(name));
+  }
+  bool contains(const std::string& name) const { return seen_.count(name) != 0; }
+  std::vector<std::string> take() { return std::move(names_); }
+
+ private:
+  std::vector<std::string> names_;
+  std::unordered_set<std::string> seen_;
+};
 
 // The tokens a directive names; none for a filter or a plain token.
 std::vector<std::string> directiveArguments(const QelString& text) {
@@ -95,27 +110,27 @@ std::string didYouMean(std::string_view name, const std::vector<std::string>& ca
 }
 
 std::vector<std::string> templateDataTokens(const QelArray<QelString>& trace) {
-  std::vector<std::string> arguments;
+  NameList arguments;
   for (const QelString& token : trace) {
-    for (std::string& argument : directiveArguments(token)) addOnce(arguments, std::move(argument));
+    for (std::string& argument : directiveArguments(token)) arguments.add(std::move(argument));
   }
-  std::vector<std::string> tokens;
+  NameList tokens;
   for (const QelString& token : trace) {
-    std::string text = toUtf8(token);
     if (isDirective(token)) continue;
-    if (contains(arguments, text) || QelBomDataToken::isToken(token) == 1) {
-      addOnce(tokens, std::move(text));
+    std::string text = toUtf8(token);
+    if (arguments.contains(text) || QelBomDataToken::isToken(token) == 1) {
+      tokens.add(std::move(text));
     }
   }
-  return tokens;
+  return tokens.take();
 }
 
 std::vector<std::string> templateRowTokens(const QelArray<QelString>& trace) {
-  std::vector<std::string> tokens = templateDataTokens(trace);
+  NameList tokens(templateDataTokens(trace));
   for (const QelString& token : trace) {
-    if (!isDirective(token)) addOnce(tokens, toUtf8(token));
+    if (!isDirective(token)) tokens.add(toUtf8(token));
   }
-  return tokens;
+  return tokens.take();
 }
 
 ReportWarning lowQuantityWarning(const LowQuantities& low, const std::string& fileName) {

@@ -53,6 +53,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kRevisionKeyRepeats: return "revision-key-repeats";
     case WarningKind::kRevisionEmpty: return "revision-empty";
     case WarningKind::kRevisionNoHandle: return "revision-no-handle";
+    case WarningKind::kTextsCut: return "texts-cut";
   }
   return "warning";
 }

@@ -1,5 +1,6 @@
 #include "output/exact_values.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -83,6 +84,26 @@ bool isPlaceholder(const QelBomDataTuple& tuple) {
   return readDisplayNumber(tuple.value().asString(), number);
 }
 
+// The tuple of `token` in `row`, tried first at `guess`, then at `after`,
+// else searched; `guess` is set to where it was found. Rows of one file hold
+// their tokens in one order (the columns'), so a line's tokens are mostly
+// where the row before held them, or one after the token before, and a row of
+// thousands of columns is not scanned once a token. Rows hold each token once
+// (the readers refuse one given twice), so the answer is getTupleAt's.
+const QelBomDataTuple* findTuple(const QelBomDataRow& row, const QelString& token, int& guess,
+                                 int after) {
+  const QelArray<QelBomDataTuple>& tuples = row.getData();
+  for (const int at : {guess, after}) {
+    if (at >= 0 && at < tuples.count() && tuples[at].token().token() == token) {
+      guess = at;
+      return &tuples[at];
+    }
+  }
+  const QelBomDataTuple* found = row.getTupleAt(token);
+  if (found != nullptr) guess = static_cast<int>(found - &tuples[0]);
+  return found;
+}
+
 }  // namespace
 
 std::string exactNumberText(const ExactValue& value) {
@@ -163,10 +184,20 @@ void ExactValues::valuesOf(const ReportLine& line, const QelBomTemplateItem* ope
     sumsOf(line, opener, out);
     return;
   }
+  // Where the rows held each tuple's token, by depth: the lines of a depth
+  // are of one section.
+  thread_local std::vector<std::vector<int>> guesses;
+  const auto depth = static_cast<std::size_t>(std::max(line.depth, 0));
+  if (guesses.size() <= depth) guesses.resize(depth + 1);
+  std::vector<int>& guess = guesses[depth];
+  if (guess.size() < out.size()) guess.resize(out.size(), 0);
+  int after = 0;  // the index after the tuple found last
   for (int i = 0; i < tuples.count(); ++i) {
     const QelString& token = tuples[i].token().token();
-    const QelBomDataTuple* source = row->getTupleAt(token);
     if (isDirective(token)) continue;
+    int& at = guess[static_cast<std::size_t>(i)];
+    const QelBomDataTuple* source = findTuple(*row, token, at, after);
+    if (source != nullptr) after = at + 1;
     if (source != nullptr && source->value().type() != QelBomDataValue::kUnkDataValueType) {
       out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
     } else if (isPlaceholder(tuples[i])) {

@@ -52,9 +52,22 @@ void appendUtf8(std::string& out, char32_t c) {
 }
 
 // `text` as Pango takes it: well-formed UTF-8 on one line.
+// The most characters of one text drawn: far wider than any page at the
+// smallest size, so that what a cell shows is the same, while Cairo, Pango
+// and GLib are never handed a text of millions of characters (GLib aborts
+// the process when an allocation for one fails).
+constexpr std::size_t kMaxDrawnCharacters = 4096;
+
+// `text` valid and on one line (control characters as spaces), cut after
+// kMaxDrawnCharacters with an ellipsis.
 void oneValidLine(std::string_view text, std::string& line) {
   line.clear();
-  for (std::size_t pos = 0; pos < text.size();) {
+  std::size_t characters = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++characters) {
+    if (characters == kMaxDrawnCharacters) {
+      appendUtf8(line, U'\u2026');
+      return;
+    }
     const char32_t c = nextCodePoint(text, pos);
     appendUtf8(line, c < 0x20 || c == 0x7F ? U' ' : c);
   }

@@ -19,8 +19,11 @@
 // and their sums bold. Columns are as wide as their widest text. On wider paper
 // the type grows with the page's width (8 pt on A4 portrait, up to 12 pt) as
 // far as the table fits, and the columns share the room left, so that the
-// table spans the printable width; a table wider than the page shrinks to fit
-// (only below 2 pt are text columns narrowed and their texts cut with "…").
+// table spans the printable width; a table wider than the page shrinks to fit,
+// a text column counting at most half the table at 8 pt, so that one long
+// text does not shrink every column: the widest text columns are narrowed
+// instead (and below 2 pt all of them), their texts cut with "…" and each
+// such column warned of (Report::writerWarnings).
 //
 // Memory: the table is walked twice, once to count the pages ("Page N of M")
 // and once to draw them; each page is written out as soon as it is complete.
@@ -35,6 +38,7 @@
 #include "output/report_coverage.h"
 #include "output/report_table.h"
 #include "output/report_format.h"
+#include "text/text_util.h"
 
 namespace bomreport {
 namespace {
@@ -68,6 +72,7 @@ struct Layout {
   double size;  // of the table's text
   double rowHeight;
   std::vector<double> x, width;  // of each column
+  std::vector<bool> narrowed;    // [c]: narrower than its widest text
 };
 
 // Widths at `size`: the widest text and the padding.
@@ -121,6 +126,18 @@ void narrowToFit(const ReportTable& table, double available, std::vector<double>
   }
 }
 
+// The width of the table's texts at size 1 that chooses its size: a text
+// column counts at most half the table at the body size, so that one long
+// text is cut with an ellipsis instead of shrinking every column.
+double sizingWidth(const ReportTable& table, double available) {
+  const double longest = available / 2 / kBodySize;
+  double total = 0;
+  for (const TableColumn& column : table.columns()) {
+    total += column.numeric ? column.width : std::min(column.width, longest);
+  }
+  return total;
+}
+
 Layout makeLayout(const ReportTable& table, const PdfFonts& fonts, PageSize page) {
   Layout layout;
   layout.page = page;
@@ -134,7 +151,7 @@ Layout makeLayout(const ReportTable& table, const PdfFonts& fonts, PageSize page
 
   const double available = layout.right - layout.left;
   const double padding = 2 * kPadding * static_cast<double>(table.columns().size());
-  const double textWidth = sum(naturalWidths(table, 1.0)) - padding;
+  const double textWidth = sizingWidth(table, available);
   layout.size = std::min(kMaxBodySize, kBodySize * std::max(1.0, page.width / kA4Width));
   if (textWidth > 0 && textWidth * layout.size + padding > available) {
     layout.size = std::max(kMinBodySize, (available - padding) / textWidth);
@@ -147,6 +164,10 @@ Layout makeLayout(const ReportTable& table, const PdfFonts& fonts, PageSize page
   } else if (total > 0) {
     // The room left is shared out in proportion to the widths.
     for (double& width : layout.width) width *= available / total;
+  }
+  for (std::size_t c = 0; c < layout.width.size(); ++c) {
+    const double natural = table.columns()[c].width * layout.size + 2 * kPadding;
+    layout.narrowed.push_back(natural > layout.width[c] + 1e-6);
   }
   double x = layout.left;
   for (double width : layout.width) {
@@ -175,6 +196,8 @@ class Pages {
 
   // Returns the number of pages.
   int run();
+  // The texts drawn cut, by column (while drawing).
+  const std::vector<long long>& cut() const { return cut_; }
 
  private:
   bool fits(double height) const { return y_ + height <= layout_.bodyBottom + 1e-6; }
@@ -197,6 +220,7 @@ class Pages {
   const Report& report_;
   const ReportTable& table_;
   const Layout& layout_;
+  std::vector<long long> cut_ = std::vector<long long>(table_.columns().size());
   const PdfFonts& fonts_;
   PdfCanvas* canvas_;  // null: counting
   int pageCount_;
@@ -328,6 +352,10 @@ void Pages::drawInColumn(std::size_t column, double textTop, const std::string& 
   const bool right = table_.columns()[column].numeric;
   const double x = layout_.x[column];
   const double width = layout_.width[column];
+  if (layout_.narrowed[column] &&
+      fonts_.width(text, style == FontStyle::kBold) * layout_.size > width - 2 * kPadding) {
+    ++cut_[column];
+  }
   canvas_->text(right ? x + width - kPadding : x + kPadding, textTop, width - kPadding, text,
                 layout_.size, style, right ? Align::kRight : Align::kLeft, kInk);
 }
@@ -366,6 +394,24 @@ void Pages::drawMarks(const TableRow& row, bool continued) {
   }
 }
 
+// A warning for each column whose texts were drawn cut.
+void warnOfCuts(const ReportTable& table, const std::vector<long long>& cut,
+                std::vector<ReportWarning>& warnings) {
+  for (std::size_t c = 0; c < cut.size(); ++c) {
+    if (cut[c] == 0) continue;
+    ReportWarning warning{WarningKind::kTextsCut};
+    warning.rows = cut[c];
+    warning.text = "the PDF cuts " + std::to_string(cut[c]) +
+                   (cut[c] == 1 ? " text" : " texts") + " of the column " +
+                   quoteForMessage(table.columns()[c].heading) +
+                   " to fit the page, each ending in \u2026";
+    warning.cure = "print on wider paper (" + optionReference("paper=a3") + ", " +
+                   optionReference("landscape") +
+                   "), or write HTML, XLSX or CSV, which hold every text whole";
+    warnings.push_back(std::move(warning));
+  }
+}
+
 }  // namespace
 
 void writePdfReport(std::ostream& out, const Report& report) {
@@ -376,8 +422,10 @@ void writePdfReport(std::ostream& out, const Report& report) {
   const std::string date = reportDate(&options);
   const int pages = Pages(report, table, layout, fonts, nullptr, 0, date).run();
   PdfCanvas canvas(out, layout.page, fonts, table.title());
-  Pages(report, table, layout, fonts, &canvas, pages, date).run();
+  Pages drawn(report, table, layout, fonts, &canvas, pages, date);
+  drawn.run();
   canvas.finish();
+  if (report.writerWarnings != nullptr) warnOfCuts(table, drawn.cut(), *report.writerWarnings);
 }
 
 BOM_REPORT_FORMAT(pdf, ".pdf", 70,

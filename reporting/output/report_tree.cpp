@@ -92,9 +92,7 @@ void ColumnIndex::mapTokens(const QelArray<QelBomDataTuple>& tuples, std::vector
       continue;
     }
     const std::u16string_view key = keyOf(tuples[i].token());
-    const int occurrence = static_cast<int>(std::count(itemKeys_.begin(), itemKeys_.end(), key));
-    itemKeys_.push_back(key);
-    out.push_back(columnFor(key, occurrence));
+    out.push_back(columnFor(key, itemKeys_[key]++));
   }
 }
 

@@ -78,7 +78,8 @@ class ColumnIndex {
   std::vector<Column> columns_;
   std::unordered_map<std::u16string_view, int> first_;
   std::map<std::pair<std::u16string, int>, int> repeated_;
-  std::vector<std::u16string_view> itemKeys_;  // scratch: keys met in the current item
+  // Scratch: how often each key was met so far in the current item.
+  std::unordered_map<std::u16string_view, int> itemKeys_;
   // The summed token of each "%SumBy:" token seen (keyed by the viewed token),
   // kept in a deque so that the views stay valid as it grows.
   std::unordered_map<std::u16string_view, std::u16string_view> summedKeys_;

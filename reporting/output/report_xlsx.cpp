@@ -60,6 +60,7 @@ namespace bomreport {
 namespace {
 
 constexpr int kMaxCellCharacters = 32767;
+constexpr std::size_t kMaxSheetColumns = 16384;  // column XFD
 constexpr int kMaxOutlineLevel = 7;
 // A printed page header holds 255 characters: the left part (the title or the
 // template's page header) and the right (the parts file) are cut to these.
@@ -192,6 +193,11 @@ XlsxReport::XlsxReport(const Report& report, const std::string& path, lxw_row_t 
       options_(report.options != nullptr ? *report.options : WriterOptions()),
       sheetRows_(sheetRows),
       table_(report, nullptr) {
+  if (table_.columns().size() > kMaxSheetColumns) {
+    throw OutputError("spreadsheet: the report has " + std::to_string(table_.columns().size()) +
+                      " columns; a sheet holds at most " + std::to_string(kMaxSheetColumns) +
+                      " (show fewer tokens, or write CSV, JSON or text)");
+  }
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
   workbook_ = workbook_new_opt(path.c_str(), &options);

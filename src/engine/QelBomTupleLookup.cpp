@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "QelBomValues.h"
 #include "foundation/QelPointerSlot.h"
@@ -46,12 +48,35 @@ bool sameTexts(const QelArray<QelBomDataTuple>& tuples, const std::vector<QelStr
   return true;
 }
 
-int firstIndexOf(const QelArray<QelBomDataTuple>& tuples, const QelString& token) {
-  for (int i = 0; i < tuples.count(); ++i) {
-    if (tuples[i].token().token() == token) return i;
+// The first index of each token text in a row's tuples. A row of a few
+// tuples is searched; one of many (a file of thousands of columns) is looked
+// up in a table made once a plan, so that a plan costs time linear in the
+// tuples.
+class FirstIndex {
+ public:
+  explicit FirstIndex(const QelArray<QelBomDataTuple>& tuples) : tuples_(tuples) {
+    if (tuples.count() <= kSearched) return;
+    for (int i = 0; i < tuples.count(); ++i) table_.emplace(textOf(tuples[i].token().token()), i);
   }
-  return -1;
-}
+  int of(const QelString& token) const {
+    if (tuples_.count() > kSearched) {
+      const auto found = table_.find(textOf(token));
+      return found != table_.end() ? found->second : -1;
+    }
+    for (int i = 0; i < tuples_.count(); ++i) {
+      if (tuples_[i].token().token() == token) return i;
+    }
+    return -1;
+  }
+
+ private:
+  static constexpr int kSearched = 32;
+  static std::u16string_view textOf(const QelString& text) {
+    return std::u16string_view(text.getStringW(), static_cast<size_t>(text.length()));
+  }
+  const QelArray<QelBomDataTuple>& tuples_;
+  std::unordered_map<std::u16string_view, int> table_;  // emplace keeps the first
+};
 
 // A new plan; built whole before it replaces a slot, so that running out of
 // memory part way leaves no half-made plan behind.
@@ -61,12 +86,13 @@ Slot build(const QelBomTemplateItem& section, const QelBomDataRow& row) {
   Slot slot;
   for (const QelBomDataTuple& tuple : wanted) slot.sectionTokens.push_back(tuple.token().token());
   for (const QelBomDataTuple& tuple : present) slot.rowTokens.push_back(tuple.token().token());
+  const FirstIndex firstIndex(present);
   for (const QelBomDataTuple& tuple : wanted) {
     const QelString& token = tuple.token().token();
-    slot.plan.valueIndex.push_back(firstIndexOf(present, token));
+    slot.plan.valueIndex.push_back(firstIndex.of(token));
     QelString summed;
     const bool sums = QelBomDataToken::summingRequestOf(token, summed) == 1;
-    slot.plan.sumIndex.push_back(sums ? firstIndexOf(present, summed) : -1);
+    slot.plan.sumIndex.push_back(sums ? firstIndex.of(summed) : -1);
   }
   return slot;
 }

@@ -520,6 +520,19 @@ def long_lists(ctx):
     ctx.write("t.json", '{"children": [{"type": "kDetails", "tuples": [' + tuples + "]}]}")
     out, _ = ctx.run("--template", "t.json", "--trace")
     expect(out.count(b"\n") == 250002, "trace of %d lines" % out.count(b"\n"))
+    # A report of 20,000 columns: every format; XLSX names the sheet's limit.
+    wide = ["C%d" % i for i in range(20000)]
+    details_template(ctx, *wide)
+    rows = [",".join(str(r * 7 + i) for i in range(len(wide))) for r in range(20)]
+    ctx.write("p.csv", ",".join(wide) + "\n" + "\n".join(rows) + "\n")
+    expect(csv_report(ctx, "p.csv").splitlines()[-1] == ("0,kDetails," + rows[-1]).encode(),
+           "wide CSV")
+    for name in ("w.txt", "w.json", "w.html"):
+        ctx.run("--template", "t.json", "--data", "p.csv", "-o", name)
+    _, err = ctx.run("--template", "t.json", "--data", "p.csv", "-o", "w.xlsx", status=1)
+    expect(err == b"bomreport: spreadsheet: the report has 20000 columns; a sheet holds at most "
+           b"16384 (show fewer tokens, or write CSV, JSON or text)\n" and not ctx.exists("w.xlsx"),
+           err)
 
 
 @case
@@ -695,6 +708,24 @@ def page_sections_pdf(ctx):
         foot = [line for line in page.splitlines() if line.strip()][-1]
         expect(foot.lstrip().startswith("Checked: J. S.") and "Weight [kg]:" in foot,
                "page %d: foot %r" % (number, foot))
+
+
+@case
+def pdf_cut_texts(ctx):
+    """A text too long for its PDF column is cut with "…", the rest of the table
+    stays at its size, and the cut is warned of; --strict writes nothing."""
+    details_template(ctx, "%PNum", "%Name")
+    ctx.write("p.csv", "%PNum,%Name\nP1," + "A" * 2000000 + "\nP2,HEA200\n")
+    args = ("--template", "t.json", "--data", "p.csv")
+    _, err = ctx.run(*args, "-o", "cut.pdf")
+    expect(err == "bomreport: warning: the PDF cuts 1 text of the column \"Name\" to fit the "
+           "page, each ending in \u2026; print on wider paper (--paper=a3, --landscape), or write "
+           "HTML, XLSX or CSV, which hold every text whole\n".encode(), err)
+    page = pdf_pages(os.path.join(ctx.work, "cut.pdf"))[0]
+    expect(re.search(r"P1 +A{20,}…", page) and re.search(r"P2 +HEA200", page), page[:400])
+    out, _ = ctx.run(*args, "--format", "pdf", "--strict", status=2)
+    ctx.run(*args, "-o", "strict.pdf", "--strict", status=2)
+    expect(out == b"" and not ctx.exists("strict.pdf"), "--strict wrote")
 
 
 @case

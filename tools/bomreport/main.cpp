@@ -11,6 +11,7 @@
 // nothing is written.
 #include <iostream>
 #include <new>
+#include <sstream>
 #include <string>
 #include <vector>
 #include <sys/resource.h>
@@ -162,10 +163,18 @@ int run(const Options& options) {
   if (!kLeakChecked) report.keepUntilExit();
   if (!passesWarnings(report.warnings(), options.strict)) return 2;
   report.phases().begin("write");
-  OutputTarget target(options.outputPath);
   Report view = report.view(options.used);
   view.options = &options.writer;
-  findReportWriter(options.format)->write(target.stream(), view);
+  std::vector<ReportWarning> cut;
+  view.writerWarnings = &cut;
+  OutputTarget target(options.outputPath);
+  // Under --strict a document for standard output is held until its writer
+  // has said whether it shows everything.
+  std::ostringstream held;
+  const bool hold = options.strict && options.outputPath.empty();
+  findReportWriter(options.format)->write(hold ? held : target.stream(), view);
+  if (!passesWarnings(cut, options.strict)) return 2;
+  if (hold) target.stream() << held.str();
   target.commit();
   report.phases().end();
   if (options.timings) std::cerr << report.phases().text("bomreport: timing: ");
