@@ -1343,6 +1343,17 @@ def formats_agree(ctx):
     expect("2187.7" not in text + html + pdf and "13747.1" not in text + html + pdf,
            "a rounded text rounded again")
     expect("Agreement" in text and "Agreement" in html and "Agreement" in pdf, "title")
+    # Every count of decimals: text and HTML show the same digits, as many as asked.
+    for decimals in range(16):
+        ctx.write("t.json", '{"columns": {"%%Weight": {"decimals": %d}}, "children": [%s]}' % (
+            decimals, section("kDetails", [["%PNum", ""], ["%Weight", 0.0]])))
+        for name in ("d.txt", "d.html"):
+            ctx.run("--template", "t.json", "--data", "p.csv", "-o", name)
+        shown = re.findall(r"Weight \[kg\] +(\S+)", ctx.read("d.txt").decode("utf-8"))
+        cells = re.findall(r'<td class="num">([^<]*)</td>', ctx.read("d.html").decode("utf-8"))
+        digits = [len(t.split(".")[1]) if "." in t else 0 for t in shown]
+        expect(shown == cells and len(shown) == 3 and digits == [decimals] * 3,
+               "decimals %d: text %r, html %r" % (decimals, shown, cells))
 
 
 TYPO_TEMPLATE = """{"children": [{"type": "kReportHeader", "tuples": [["%FilterBy: 1, 2, 3, 4", ""]],
