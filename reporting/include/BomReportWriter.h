@@ -109,8 +109,13 @@ struct ReportFormat {
   const char* extensions;   // output file endings that choose it, space-separated
   const char* description;  // one line, for help texts
   int rank;                 // listings go by rank; the lowest is the default
+  bool binary;              // its documents are bytes, not text (no terminal shows them)
   void (*write)(std::ostream& out, const Report& report);
+  enum Kind { kText, kBinary };  // how a format's file declares `binary`
 };
+
+// The format `name`, in any case; null for a name no format has.
+BOM_REPORT_API const ReportFormat* findReportFormat(std::string_view name);
 
 // Every format, by rank: text, list, csv, json, html, xlsx, pdf.
 BOM_REPORT_API const std::vector<ReportFormat>& reportFormats();

@@ -222,7 +222,7 @@ void writeHtmlReport(std::ostream& out, const Report& report) {
   out << "</body>\n</html>\n";
 }
 
-BOM_REPORT_FORMAT(html, ".html .htm", 50,
+BOM_REPORT_FORMAT(html, ".html .htm", 50, kText,
                   "one self-contained page, a table that prints on paper",
                   writeHtmlReport);
 

@@ -142,7 +142,7 @@ void writeJsonReport(std::ostream& out, const Report& report) {
   writeTreeJson(out, *report.output, options);
 }
 
-BOM_REPORT_FORMAT(json, ".json", 40,
+BOM_REPORT_FORMAT(json, ".json", 40, kText,
                   "the output tree in the template file format, with exact numbers and warnings",
                   writeJsonReport);
 

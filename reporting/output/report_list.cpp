@@ -15,7 +15,7 @@ void writeListReport(std::ostream& out, const Report& report) {
   }
 }
 
-BOM_REPORT_FORMAT(list, "", 20,
+BOM_REPORT_FORMAT(list, "", 20, kText,
                   "the report as the engine lists it, one item per line",
                   writeListReport);
 

@@ -428,7 +428,7 @@ void writePdfReport(std::ostream& out, const Report& report) {
   if (report.writerWarnings != nullptr) warnOfCuts(table, drawn.cut(), *report.writerWarnings);
 }
 
-BOM_REPORT_FORMAT(pdf, ".pdf", 70,
+BOM_REPORT_FORMAT(pdf, ".pdf", 70, kBinary,
                   "pages of a table with the title and page sections on every page",
                   writePdfReport);
 

@@ -59,6 +59,13 @@ const std::vector<ReportFormat>& reportFormats() {
   return kFormats;
 }
 
+const ReportFormat* findReportFormat(std::string_view name) {
+  for (const ReportFormat& format : reportFormats()) {
+    if (sameName(name, format.name)) return &format;
+  }
+  return nullptr;
+}
+
 const ReportWriter* findReportWriter(std::string_view name) {
   const std::vector<ReportFormat>& formats = reportFormats();
   for (std::size_t i = 0; i < formats.size(); ++i) {

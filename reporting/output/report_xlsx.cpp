@@ -515,7 +515,7 @@ void writeXlsxReport(std::ostream& out, const Report& report, std::uint32_t shee
   out << in.rdbuf();
 }
 
-BOM_REPORT_FORMAT(xlsx, ".xlsx", 60,
+BOM_REPORT_FORMAT(xlsx, ".xlsx", 60, kBinary,
                   "a worksheet with numbers as numbers, outline levels and an autofilter",
                   writeXlsxReport);
 

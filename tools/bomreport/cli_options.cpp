@@ -300,7 +300,8 @@ int parseOptions(int argc, char** argv, Options& options) {
               << reportFormatExtensions() << "); name one with --format\n";
     return 2;
   }
-  if (options.outputPath.empty() && (options.format == "xlsx" || options.format == "pdf") &&
+  const ReportFormat* format = findReportFormat(options.format);
+  if (options.outputPath.empty() && format != nullptr && format->binary &&
       ::isatty(STDOUT_FILENO) == 1) {
     std::cerr << "bomreport: " << options.format
               << " is a binary format and standard output is a terminal; write it to a file "
