@@ -30,7 +30,10 @@ SourcePtr loadTemplate(const py::object& path) {
   auto source = std::make_shared<TemplateSource>();
   source->path = pathArgument(path, "path");
   source->name = source->path;
-  source->json = withEngine([&] { return fileText(bomreport::readTemplateFile(source->path)); });
+  source->json = withEngine([&] {
+    source->text = bomreport::readTemplateFileText(source->path);
+    return fileText(bomreport::readTemplateText(source->name, source->text));
+  });
   return source;
 }
 
@@ -39,14 +42,13 @@ SourcePtr templateFromDict(const py::object& dict, std::string name) {
     throw py::type_error("Template.from_dict takes a dict, not " + typeName(dict));
   }
   // Positions in messages are those of this text.
-  const std::string text =
-      py::module_::import("json")
-          .attr("dumps")(dict, py::arg("indent") = 2, py::arg("allow_nan") = false)
-          .cast<std::string>();
   auto source = std::make_shared<TemplateSource>();
   source->name = std::move(name);
-  source->json =
-      withEngine([&] { return fileText(bomreport::readTemplateText(source->name, text)); });
+  source->text = py::module_::import("json")
+                     .attr("dumps")(dict, py::arg("indent") = 2, py::arg("allow_nan") = false)
+                     .cast<std::string>();
+  source->json = withEngine(
+      [&] { return fileText(bomreport::readTemplateText(source->name, source->text)); });
   return source;
 }
 
@@ -79,7 +81,7 @@ std::shared_ptr<TemplateSource> templateArgument(const py::object& templ) {
 }
 
 bomreport::LoadedTemplate TemplateSource::load() const {
-  return bomreport::readTemplateText(name, json);
+  return bomreport::readTemplateText(name, text);
 }
 
 void bindTemplate(py::module_& module) {

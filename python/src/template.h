@@ -17,6 +17,9 @@ namespace vrkbom {
 struct TemplateSource {
   bool builtIn = false;  // the engine's default template
   std::string json;      // the template file's text, as the library writes it back
+  // The text it was read from (the file's, or json.dumps of a dict), whose
+  // lines its warnings name; empty for the built-in template.
+  std::string text;
   std::string name;      // how reports name it: the path it was read from, or a name
   std::string path;      // the file it was read from; empty for one made in memory
 

@@ -2,6 +2,7 @@
 template files."""
 
 import json
+import warnings
 
 import pytest
 
@@ -59,3 +60,16 @@ def test_one_template_serves_many_evaluations():
     metres = vrkbom.evaluate(template, parts, units={"length": "m"}).to_bytes("json")
     assert metres != first
     assert vrkbom.evaluate(template, parts).to_bytes("json") == first
+
+
+def test_warnings_name_the_lines_of_the_file_and_of_the_dict(tmp_path):
+    tree = {"children": [{"type": "kDetails", "tuples": [["%PNum", ""], ["%SumBy:%Weight", 0.0]]}]}
+    path = tmp_path / "compact.json"
+    path.write_text(json.dumps(tree))  # one line
+    parts = vrkbom.Parts.load(example("steel-parts.csv"))
+    with warnings.catch_warnings(record=True) as issued:
+        warnings.simplefilter("always")
+        vrkbom.evaluate(vrkbom.Template.load(path), parts)
+        vrkbom.evaluate(vrkbom.Template.from_dict(tree, "tree"), parts)
+    named = [str(w.message).split(": ")[0] for w in issued if "sum" in str(w.message)]
+    assert named == [str(path) + ":1", "tree:10"], named  # the tuple's "["

@@ -71,6 +71,10 @@ struct LoadedTemplate {
 BOM_REPORT_API LoadedTemplate readTemplateFile(const std::string& path);
 // `fileName` names the text in messages.
 BOM_REPORT_API LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text);
+// The text of a template file as readTemplateFile reads it: readTemplateText
+// of it names the file's own lines. Throws InputError for a file that cannot
+// be read.
+BOM_REPORT_API std::string readTemplateFileText(const std::string& path);
 
 // QelBomTemplate::createDefaultTemplate() with the token unit types it enters
 // (those of a type other than kUnkTokenUnitType among the tokens it uses).

@@ -352,6 +352,11 @@ LoadedTemplate readTemplateFile(const std::string& path) {
   return readTemplateText(input.name(), input.text());
 }
 
+std::string readTemplateFileText(const std::string& path) {
+  const InputBytes input(path);
+  return std::string(input.text());
+}
+
 LoadedTemplate defaultTemplate() {
   LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}, {}, true};
   // The units object cannot list its entries; ask it about every token the
