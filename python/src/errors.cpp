@@ -7,9 +7,6 @@ namespace vrkbom {
 
 namespace py = pybind11;
 
-namespace {
-
-// The options bomreport's warnings name, as evaluate() and Report.write take them.
 std::string pythonSpelling(std::string_view option) {
   if (option == "setting") return "settings";
   if (option == "data") return "parts";
@@ -20,6 +17,8 @@ std::string pythonSpelling(std::string_view option) {
                     option == "all-tokens" || option == "preview" || option == "landscape";
   return flag ? name + "=True" : name;
 }
+
+namespace {
 
 
 // The classes, made once when the module is imported and kept for the life of

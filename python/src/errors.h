@@ -35,6 +35,10 @@ void warn(const bomreport::ReportWarning& warning);
 // words, one per line (strict=True).
 [[noreturn]] void raiseStrict(const std::vector<bomreport::ReportWarning>& warnings);
 
+// An option bomreport's warnings name, as evaluate() and Report.write take
+// it ("merge_equal=True"); the module's bomreport::OptionSpelling.
+std::string pythonSpelling(std::string_view option);
+
 // A warning's words, its options named as evaluate() takes them.
 std::string pythonWords(const bomreport::ReportWarning& warning);
 

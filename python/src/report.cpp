@@ -135,6 +135,7 @@ bomreport::WriterOptions writerOptions(std::string paper, bool landscape, bool c
   options.csvSumsUnderToken = csvSumsUnderToken;
   options.csvRaw = csvRaw;
   options.date = date.value_or("");
+  options.spelling = pythonSpelling;
   return options;
 }
 

@@ -204,3 +204,12 @@ def test_a_pdf_that_cuts_a_text_warns_and_strict_writes_nothing(tmp_path):
     with pytest.raises(vrkbom.ReportWarning):
         strict.to_bytes("pdf")
     assert not (tmp_path / "strict.pdf").exists()
+
+
+def test_a_json_report_from_python_names_options_as_python_takes_them():
+    with pytest.warns(vrkbom.ReportWarning):
+        report = vrkbom.evaluate(vrkbom.Template.load(example("position-list.json")),
+                                 vrkbom.Parts.load(example("steel-parts.csv")))
+    words = [w["message"] for w in json.loads(report.to_bytes("json"))["warnings"]]
+    assert any("merge_equal=True" in w for w in words), words
+    assert not any("--" in w for w in words), words

@@ -39,6 +39,9 @@ struct WriterOptions {
   // The date a PDF's running head shows, as it is to be printed; empty: today's,
   // as YYYY-MM-DD.
   std::string date;
+  // How the document's words for warnings (JSON's "message") name options:
+  // in the vocabulary of the front end that asked for it.
+  OptionSpelling spelling = commandLineSpelling;
 };
 
 // One level of an evaluated report (a section on the template's chain of first

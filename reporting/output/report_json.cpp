@@ -105,7 +105,7 @@ class TypedValues {
 };
 
 // The root member "warnings": each warning as data and in words.
-std::string warningsMember(const std::vector<ReportWarning>& warnings) {
+std::string warningsMember(const std::vector<ReportWarning>& warnings, OptionSpelling spelling) {
   std::string text = "  \"warnings\": [";
   for (std::size_t i = 0; i < warnings.size(); ++i) {
     const ReportWarning& w = warnings[i];
@@ -118,7 +118,7 @@ std::string warningsMember(const std::vector<ReportWarning>& warnings) {
     if (w.rows > 0) text += ", \"rows\": " + std::to_string(w.rows);
     if (w.amount != 0.0) text += ", \"amount\": " + shortestNumberText(w.amount);
     if (!w.unit.empty()) text += ", \"unit\": " + jsonString(w.unit);
-    text += ", \"message\": " + jsonString(wordWarning(w)) + '}';
+    text += ", \"message\": " + jsonString(wordWarning(w, spelling)) + '}';
   }
   return text + (warnings.empty() ? "]" : "\n  ]");
 }
@@ -136,7 +136,9 @@ void writeJsonReport(std::ostream& out, const Report& report) {
   options.columns = report.columns;  // the template's captions and decimals
   options.extraRootMembers = unitsMember(*report.output, report.units);
   if (report.warnings != nullptr && !report.warnings->empty()) {
-    options.extraRootMembers += ",\n" + warningsMember(*report.warnings);
+    const OptionSpelling spelling =
+        report.options != nullptr ? report.options->spelling : commandLineSpelling;
+    options.extraRootMembers += ",\n" + warningsMember(*report.warnings, spelling);
   }
   if (report.used != nullptr) options.extraRootMembers += ",\n" + usedMember(*report.used);
   writeTreeJson(out, *report.output, options);
