@@ -407,7 +407,9 @@ BAD_ARGUMENTS = [
     (["--setting", "C0_BOMSuppressLastZeros=no"],
      '--setting: "C0_BOMSuppressLastZeros=no" is not NAME=INTEGER'),
     (["--delimiter", '"'], "--delimiter: a quote or a line break cannot separate fields"),
-    (["--data-format", "xml"], "--data-format: xml not in {csv,json,ifc} (see bomreport --help)"),
+    (["--data-format", "xml"], '--data-format: "xml" is not csv, json or ifc'),
+    (["--collation", "alpha"], '--collation: "alpha" is not binary or natural'),
+    (["--paper", "a5"], '--paper: "a5" is not a4, a3 or letter (see bomreport --help)'),
     (["--format", "docx"],
      "--format: docx not in {text,list,csv,json,html,xlsx,pdf} (see bomreport --help)"),
 ]

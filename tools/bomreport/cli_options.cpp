@@ -68,18 +68,27 @@ const char kExamples[] =
 
 void addPartsReading(CLI::App& app, Options& options);
 
-// An option of a byte size ("2G", "500M"), read by the library's parser.
+// An option whose text the library's parser reads into `value`, once: its
+// message is the only one for a text it refuses.
+template <class Value, class Parse>
+CLI::Option* addParsedOption(CLI::App& app, const char* name, Value& value, Parse parse,
+                             const char* help) {
+  return app.add_option_function<std::string>(
+      name,
+      [name, &value, parse](const std::string& text) {
+        try {
+          value = parse(text);
+        } catch (const OptionError& error) {
+          throw CLI::ValidationError(name, error.what());
+        }
+      },
+      help);
+}
+
+// An option of a byte size ("2G", "500M").
 void addSizeOption(CLI::App& app, const char* name, std::size_t& size, const char* help) {
-  app.add_option_function<std::string>(
-         name,
-         [name, &size](const std::string& text) {
-           try {
-             size = parseByteSize(text);
-           } catch (const OptionError& error) {
-             throw CLI::ValidationError(name, error.what());
-           }
-         },
-         help)
+  addParsedOption(app, name, size, [](const std::string& text) { return parseByteSize(text); },
+                  help)
       ->type_name("SIZE");
 }
 
@@ -97,7 +106,6 @@ void addInputOptions(CLI::App& app, Options& options) {
 void addPartsReading(CLI::App& app, Options& options) {
   app.add_option("--data-format", options.dataFormat,
                  "read the parts as csv, json or ifc (default: by the name, else by the content)")
-      ->transform(CLI::IsMember({"csv", "json", "ifc"}, CLI::ignore_case))
       ->type_name("FORMAT");
   app.add_option("--ifc-map", options.ifcMap,
                  "IFC parts: a mapping file (JSON) over the default mapping of elements and tokens")
@@ -145,7 +153,6 @@ void addUnitOptions(CLI::App& app, Options& options) {
   app.add_option("--collation", options.collation,
                  "text order: binary (code units, default) or natural (P2 before P10, case "
                  "folded)")
-      ->transform(CLI::IsMember({"binary", "natural"}, CLI::ignore_case))
       ->type_name("ORDER");
   app.add_option("--setting", options.settings,
                  "stored setting NAME=INT, e.g. C0_BOMSuppressLastZeros=0 (repeatable)")
@@ -161,9 +168,9 @@ void addReportOptions(CLI::App& app, Options& options) {
   app.add_option("-o,--output", options.outputPath,
                  "write the report to FILE (atomically); - is standard output")
       ->type_name("FILE");
-  app.add_option("--paper", options.paper,
-                 "paper of the PDF, and of HTML and XLSX printed (default a4)")
-      ->transform(CLI::IsMember({"a4", "a3", "letter"}, CLI::ignore_case))
+  addParsedOption(app, "--paper", options.writer.paper,
+                  [](const std::string& text) { return parsePaper(text); },
+                  "paper of the PDF, and of HTML and XLSX printed: a4 (default), a3 or letter")
       ->type_name("PAPER");
   app.add_flag("--landscape", options.writer.landscape, "print in landscape");
   app.add_option("--date", options.writer.date,
@@ -292,7 +299,6 @@ int parseOptions(int argc, char** argv, Options& options) {
     }
     return -1;
   }
-  options.writer.paper = parsePaper(options.paper);  // checked by CLI11 above
   if (options.outputPath == "-") options.outputPath.clear();
   if (options.format.empty()) options.format = formatForOutputPath(options.outputPath);
   if (options.format.empty()) {

@@ -20,7 +20,6 @@ struct Options {
   // Without --format, the output's extension decides (text for none or another).
   std::string format;
   std::string outputPath;    // empty (or "-" on the command line): standard output
-  std::string paper = "a4";  // as written: a4, a3 or letter in any case
   std::string units;         // empty: the units library's current units
   std::string inputUnits;    // empty: internal units
   std::vector<std::string> settings;
