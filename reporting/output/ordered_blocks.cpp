@@ -120,4 +120,23 @@ void writeBlocksInOrder(std::size_t blockCount,
   other.join();
 }
 
+void runBeside(const std::function<void()>& beside, const std::function<void()>& here) {
+  std::exception_ptr besideFailed;
+  std::thread other([&] {
+    try {
+      beside();
+    } catch (...) {
+      besideFailed = std::current_exception();
+    }
+  });
+  try {
+    here();
+  } catch (...) {
+    other.join();
+    throw;
+  }
+  other.join();
+  if (besideFailed != nullptr) std::rethrow_exception(besideFailed);
+}
+
 }  // namespace bomreport

@@ -20,6 +20,11 @@ void writeBlocksInOrder(std::size_t blockCount,
                         const std::function<void(std::size_t, std::string&)>& format,
                         std::ostream& out);
 
+// Runs `beside` on another thread while `here` runs on this one, and returns
+// when both have ended; an exception of either is thrown here then (`here`'s
+// first). The two must be safe to run at once.
+void runBeside(const std::function<void()>& beside, const std::function<void()>& here);
+
 }  // namespace bomreport
 
 #endif  // BOMREPORT_OUTPUT_ORDERED_BLOCKS_H_

@@ -18,6 +18,7 @@
 #include "text/display_number.h"
 #include "output/column_styles.h"
 #include "output/exact_values.h"
+#include "output/ordered_blocks.h"
 #include "output/report_labels.h"
 #include "output/report_text.h"
 #include "output/report_tree.h"
@@ -37,6 +38,9 @@ std::string oneLine(std::string text) {
 
 // Lines of one shape: same depth, type and tokens. Hash and equality look at a
 // representative line.
+// Lines formatted at a time on one thread.
+constexpr std::size_t kLinesPerBlock = 16384;
+
 struct ShapeHash {
   std::size_t operator()(const ReportLine& line) const {
     std::size_t h = std::hash<int>()(line.depth * 16 + line.item->type());
@@ -115,6 +119,35 @@ void pad(std::string& line, int count) {
   if (count > 0) line.append(static_cast<std::size_t>(count), ' ');
 }
 
+// Appends lines[l] to `text`, set as `shape` gives it; `values` is scratch.
+void appendLine(const std::vector<ReportLine>& lines, std::size_t l, const Shape& shape,
+                int titleWidth, const ExactValues& exact, std::vector<ExactValue>& values,
+                std::string& text) {
+  const ReportLine& line = lines[l];
+  const std::size_t start = text.size();
+  pad(text, 2 * line.depth);
+  const char* title = sectionTitle(line.item->type());
+  text += title;
+  pad(text, titleWidth - 2 * line.depth - displayWidth(std::string_view(title)));
+  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
+  exact.valuesOf(line, ExactValues::openerOf(lines, l), values);
+  bool firstCell = true;
+  for (int i = 0; i < tuples.count(); ++i) {
+    if (!shape.visible[i]) continue;
+    text += firstCell ? "  " : "   ";
+    firstCell = false;
+    text += shape.labels[i];
+    text += ' ';
+    const std::string value = shownValue(shape, i, tuples[i].value().asString(), values);
+    const int gap = shape.widths[i] - displayWidth(value);
+    if (shape.numeric[i]) pad(text, gap);
+    text += value;
+    if (!shape.numeric[i]) pad(text, gap);
+  }
+  while (text.size() > start && text.back() == ' ') text.pop_back();
+  text += '\n';
+}
+
 }  // namespace
 
 void writeTextReport(std::ostream& out, const Report& report) {
@@ -147,47 +180,52 @@ void writeTextReport(std::ostream& out, const Report& report) {
     titleWidth = std::max(titleWidth, title);
   }
   const ExactValues exact(report);
-  std::vector<ExactValue> values;
-  for (std::size_t l = 0; l < lines.size(); ++l) {  // widths as the values are shown
-    Shape& shape = shapes[static_cast<std::size_t>(lineShape[l])];
-    const QelArray<QelBomDataTuple>& tuples = lines[l].item->getData();
-    exact.valuesOf(lines[l], ExactValues::openerOf(lines, l), values);
-    for (int i = 0; i < tuples.count(); ++i) {
-      if (!shape.visible[i]) continue;
-      const int width = displayWidth(shownValue(shape, i, tuples[i].value().asString(), values));
-      shape.widths[i] = std::max(shape.widths[i], width);
+  // The widths as the values are shown: each half of the lines on a thread of
+  // its own, into widths of its own, then the wider of the two.
+  using Widths = std::vector<std::vector<int>>;  // [shape][tuple]
+  auto measure = [&](std::size_t begin, std::size_t end, Widths& widths) {
+    for (const Shape& shape : shapes) widths.push_back(shape.widths);
+    std::vector<ExactValue> values;
+    for (std::size_t l = begin; l < end; ++l) {
+      const auto s = static_cast<std::size_t>(lineShape[l]);
+      const QelArray<QelBomDataTuple>& tuples = lines[l].item->getData();
+      exact.valuesOf(lines[l], ExactValues::openerOf(lines, l), values);
+      for (int i = 0; i < tuples.count(); ++i) {
+        if (!shapes[s].visible[i]) continue;
+        const int width =
+            displayWidth(shownValue(shapes[s], i, tuples[i].value().asString(), values));
+        widths[s][i] = std::max(widths[s][i], width);
+      }
+    }
+  };
+  Widths first, second;
+  const std::size_t half = lines.size() / 2;
+  if (lines.size() < kLinesPerBlock) {
+    measure(0, half, first);
+    measure(half, lines.size(), second);
+  } else {
+    runBeside([&] { measure(half, lines.size(), second); }, [&] { measure(0, half, first); });
+  }
+  for (std::size_t s = 0; s < shapes.size(); ++s) {
+    for (std::size_t i = 0; i < shapes[s].widths.size(); ++i) {
+      shapes[s].widths[i] = std::max(first[s][i], second[s][i]);
     }
   }
 
-  // Pass 2: the lines.
-  std::string text;
-  for (std::size_t l = 0; l < lines.size(); ++l) {
-    const ReportLine& line = lines[l];
-    const Shape& shape = shapes[static_cast<std::size_t>(lineShape[l])];
-    text.clear();
-    pad(text, 2 * line.depth);
-    const char* title = sectionTitle(line.item->type());
-    text += title;
-    pad(text, titleWidth - 2 * line.depth - displayWidth(std::string_view(title)));
-    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-    exact.valuesOf(line, ExactValues::openerOf(lines, l), values);
-    bool firstCell = true;
-    for (int i = 0; i < tuples.count(); ++i) {
-      if (!shape.visible[i]) continue;
-      text += firstCell ? "  " : "   ";
-      firstCell = false;
-      text += shape.labels[i];
-      text += ' ';
-      const std::string value = shownValue(shape, i, tuples[i].value().asString(), values);
-      const int gap = shape.widths[i] - displayWidth(value);
-      if (shape.numeric[i]) pad(text, gap);
-      text += value;
-      if (!shape.numeric[i]) pad(text, gap);
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    text += '\n';
-    out << text;
-  }
+  // Pass 2: the lines, in blocks formatted on two threads and written in order
+  // (the shapes, the tree and the exact values are only read).
+  const std::size_t blocks = (lines.size() + kLinesPerBlock - 1) / kLinesPerBlock;
+  writeBlocksInOrder(
+      blocks,
+      [&](std::size_t block, std::string& text) {
+        std::vector<ExactValue> lineValues;
+        const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
+        for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
+          appendLine(lines, l, shapes[static_cast<std::size_t>(lineShape[l])], titleWidth, exact,
+                     lineValues, text);
+        }
+      },
+      out);
   if (report.used != nullptr) {
     out << '\n';
     writeUsedText(out, *report.used);
