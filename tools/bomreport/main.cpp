@@ -37,8 +37,20 @@ constexpr bool kLeakChecked = true;
 #else
 constexpr bool kLeakChecked = false;
 #endif
+// ThreadSanitizer's shadow memory counts as data too.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kShadowed = true;
+#else
+constexpr bool kShadowed = kLeakChecked;
+#endif
 #else
 constexpr bool kLeakChecked = false;
+#endif
+// ThreadSanitizer's shadow memory counts as data too.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kShadowed = true;
+#else
+constexpr bool kShadowed = kLeakChecked;
 #endif
 
 // The value the library's parser reads from an option's text; InputError
@@ -80,7 +92,7 @@ ReportJobOptions jobOptions(const Options& options) {
 // written) instead of being killed by the system. Not with a leak checker,
 // whose shadow memory counts as data too.
 void limitMemoryToMachine() {
-  if (kLeakChecked) return;
+  if (kShadowed) return;
   std::ifstream meminfo("/proc/meminfo");
   std::string key;
   unsigned long long kilobytes = 0;
