@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <exception>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 
 #include "job/report_warnings.h"
 #include "job/revision_lines.h"
 #include "output/column_styles.h"
+#include "output/ordered_blocks.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -272,23 +271,9 @@ Revisions diffRevisions(const ReportJobOptions& job, const std::string& before,
   // The older revision's lines are keyed on a second thread while the newer
   // is read and evaluated: keying reads the older's trees only.
   const std::unique_ptr<RevisionSide> old = evaluateRevision(job, before);
-  std::exception_ptr failed;
-  std::thread keying([&] {
-    try {
-      keyLines(*old, options.keyTokens);
-    } catch (...) {
-      failed = std::current_exception();
-    }
-  });
   std::unique_ptr<RevisionSide> now;
-  try {
-    now = evaluateRevision(job, after);
-  } catch (...) {
-    keying.join();
-    throw;
-  }
-  keying.join();
-  if (failed) std::rethrow_exception(failed);
+  runBeside([&] { keyLines(*old, options.keyTokens); },
+            [&] { now = evaluateRevision(job, after); });
   keyLines(*now, options.keyTokens);
   Revisions revisions;
   revisions.templateName = now->report.templateName();

@@ -1,6 +1,7 @@
-// Writing a long report in blocks formatted on two threads: the blocks go out
-// in order, and at most a few are held at a time, so memory stays at a few
-// blocks whatever the report's length.
+// Work on two threads for the writers and the revision list: a long report
+// written in blocks formatted on two threads (the blocks go out in order, and
+// at most a few are held at a time, so memory stays at a few blocks whatever
+// the report's length), and two tasks run beside each other.
 #ifndef BOMREPORT_OUTPUT_ORDERED_BLOCKS_H_
 #define BOMREPORT_OUTPUT_ORDERED_BLOCKS_H_
 
