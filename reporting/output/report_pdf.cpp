@@ -353,7 +353,7 @@ void Pages::drawInColumn(std::size_t column, double textTop, const std::string& 
   const double x = layout_.x[column];
   const double width = layout_.width[column];
   if (layout_.narrowed[column] &&
-      fonts_.width(text, style == FontStyle::kBold) * layout_.size > width - 2 * kPadding) {
+      fonts_.width(text, style == FontStyle::kBold) * layout_.size > width - kPadding) {
     ++cut_[column];
   }
   canvas_->text(right ? x + width - kPadding : x + kPadding, textTop, width - kPadding, text,
