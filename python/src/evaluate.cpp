@@ -99,7 +99,6 @@ QelString::Collation collationOption(const std::string& collation) {
 bomreport::ReportJobOptions jobOptions(const TemplateSource* templ, const PartsSource* parts,
                                        const EvaluateOptions& given) {
   bomreport::ReportJobOptions options;
-  if (templ != nullptr && !templ->builtIn) options.templatePath = templ->name;  // names it
   if (parts != nullptr) parts->applyTo(options);
   options.units = unitsOption(given.units, "units");
   options.inputUnits = unitsOption(given.inputUnits, "input_units");

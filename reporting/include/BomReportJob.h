@@ -56,8 +56,10 @@ namespace bomreport {
 struct MemoryBudget;  // what the parts may need (the library's own)
 
 struct ReportJobOptions {
-  // The template file (JSON). Empty: the engine's default template. When the
-  // template is given loaded, only names it in reports.
+  // The template file (JSON) the job reads when it is given none loaded; its
+  // name in reports and warnings as written here. Empty: the engine's default
+  // template. A template given loaded is named by LoadedTemplate::name, and
+  // this is not read.
   std::string templatePath;
   // The parts file, "-" for standard input; it may be gzip-compressed. Empty:
   // the engine's sample data set (unless partsTable is given).

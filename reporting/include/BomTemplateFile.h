@@ -65,6 +65,9 @@ struct LoadedTemplate {
   // the engine's own, so a job checks none of them. Any other template is
   // checked, whatever names it.
   bool builtIn = false;
+  // How reports and warnings name it: the path or the name it was read under;
+  // empty for the built-in template.
+  std::string name;
 };
 
 // Throws InputError "FILE:LINE:COL: reason".

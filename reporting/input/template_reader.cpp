@@ -341,7 +341,7 @@ long long TemplateLines::tupleLine(const QelBomItemBase* section, int index) con
 }
 
 LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text) {
-  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}, {}, {}};
+  LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}, {}, {}, false, fileName};
   TemplateJsonReader reader(fileName, text, loaded);
   reader.run();
   return loaded;
@@ -358,7 +358,7 @@ std::string readTemplateFileText(const std::string& path) {
 }
 
 LoadedTemplate defaultTemplate() {
-  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}, {}, true};
+  LoadedTemplate loaded{TemplatePtr(QelBomTemplate::createDefaultTemplate()), {}, {}, {}, true, {}};
   // The units object cannot list its entries; ask it about every token the
   // template uses. Entries of kUnkTokenUnitType look like absent ones and
   // change nothing in the display, so they are not needed.

@@ -199,22 +199,24 @@ void ReportJob::prepare() {
   warnings_ = engine.settingWarnings();
   partsFileOptions(options_);  // checked before any file is read
   applyUnits(options_.units, units_);
-  if (template_.root == nullptr) {
-    template_ =
-        options_.templatePath.empty() ? defaultTemplate() : readTemplateFile(options_.templatePath);
+  if (template_.root == nullptr && options_.templatePath.empty()) {
+    template_ = defaultTemplate();
+  } else if (template_.root == nullptr) {
+    template_ = readTemplateFile(options_.templatePath);
+    template_.name = options_.templatePath;  // as the caller wrote it
   }
   if (!template_.builtIn) {  // the engine's own template is as it is meant
-    append(warnings_, templateWarnings(template_, options_.templatePath));
+    append(warnings_, templateWarnings(template_, template_.name));
   }
   template_.root->setUnitsForTokens(&units_);
   template_.root->getTokenTrace(trace_.tokens);
   template_.root->getFilterObjTypes(trace_.filterObjTypes);
-  append(warnings_, columnWarnings(template_, options_.templatePath));
+  append(warnings_, columnWarnings(template_, template_.name));
 }
 
 std::string ReportJob::templateName() const {
   if (template_.builtIn) return "built-in default template";
-  return displayName(options_.templatePath, "template");
+  return displayName(template_.name, "template");
 }
 
 std::string ReportJob::dataName() const {
@@ -306,7 +308,7 @@ EvaluatedReport ReportJob::evaluate() {
   // be wrong (a sum past 32 bits) stops it.
   const bool ownTemplate = template_.builtIn;
   std::vector<ReportWarning> sumWarnings = checkSums(
-      SumContext{data.get(), &levels, &template_.lines, options_.templatePath, dataName(),
+      SumContext{data.get(), &levels, &template_.lines, template_.name, dataName(),
                  options_.mergeEqualParts});
   if (!ownTemplate) append(warnings, std::move(sumWarnings));
   phases.begin("evaluate");
@@ -317,9 +319,9 @@ EvaluatedReport ReportJob::evaluate() {
   if (!ownTemplate) {
     append(warnings,
            evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,
-                                                options_.templatePath, &units,
+                                                template_.name, &units,
                                                 options_.mergeEqualParts}));
-    append(warnings, decimalsWarnings(template_.columns, *data, units, options_.templatePath));
+    append(warnings, decimalsWarnings(template_.columns, *data, units, template_.name));
   }
   phases.end();  // the evaluation with the checks of what it left
   std::vector<ReportLevel> reportLevels;

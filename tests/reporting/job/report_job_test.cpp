@@ -71,13 +71,13 @@ TEST(ReportJobTest, DefaultsToTheBuiltInTemplateAndSampleData) {
 
 TEST(ReportJobTest, TakesATemplateAlreadyLoaded) {
   bomreport::ReportJobOptions options;
-  options.templatePath = "memory/beams.json";  // names it only
-  bomreport::ReportJob job(bomreport::readTemplateText("x", kTemplate), options);
+  options.templatePath = "no/such/file.json";  // not read: the template is given
+  bomreport::ReportJob job(bomreport::readTemplateText("memory/beams.json", kTemplate), options);
   EXPECT_EQ(job.templateName(), "beams.json");
   EXPECT_EQ(job.trace().tokens.count(), 5);
   // Named or not, a template given loaded is checked: only the engine's own is not.
   const char* misspelt = R"({"children": [{"type": "kDetails", "tuples": [["%SortAsc:%PNum", ""]]}]})";
-  bomreport::ReportJob unnamed(bomreport::readTemplateText("y", misspelt), {});
+  bomreport::ReportJob unnamed(bomreport::readTemplateText("", misspelt), {});
   EXPECT_EQ(unnamed.templateName(), "template");
   ASSERT_EQ(unnamed.warnings().size(), 1u);
   EXPECT_EQ(unnamed.warnings()[0].kind, bomreport::WarningKind::kNotADirective);
