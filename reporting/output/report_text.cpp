@@ -36,11 +36,11 @@ std::string oneLine(std::string text) {
   return text;
 }
 
-// Lines of one shape: same depth, type and tokens. Hash and equality look at a
-// representative line.
 // Lines formatted at a time on one thread.
 constexpr std::size_t kLinesPerBlock = 16384;
 
+// Lines of one shape: same depth, type and tokens. Hash and equality look at a
+// representative line.
 struct ShapeHash {
   std::size_t operator()(const ReportLine& line) const {
     std::size_t h = std::hash<int>()(line.depth * 16 + line.item->type());

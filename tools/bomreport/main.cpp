@@ -37,18 +37,18 @@ constexpr bool kLeakChecked = true;
 #else
 constexpr bool kLeakChecked = false;
 #endif
-// ThreadSanitizer's shadow memory counts as data too.
+#else
+constexpr bool kLeakChecked = false;
+#endif
+// A sanitizer whose shadow memory counts as data: ThreadSanitizer's too.
 #if defined(__SANITIZE_THREAD__)
+constexpr bool kShadowed = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
 constexpr bool kShadowed = true;
 #else
 constexpr bool kShadowed = kLeakChecked;
 #endif
-#else
-constexpr bool kLeakChecked = false;
-#endif
-// ThreadSanitizer's shadow memory counts as data too.
-#if defined(__SANITIZE_THREAD__)
-constexpr bool kShadowed = true;
 #else
 constexpr bool kShadowed = kLeakChecked;
 #endif
