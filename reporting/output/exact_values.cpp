@@ -5,7 +5,6 @@
 #include <cmath>
 #include <string>
 
-#include "text/display_number.h"
 
 namespace bomreport {
 namespace {
@@ -75,15 +74,6 @@ bool isDirective(const QelString& token) {
   return QelBomDataToken::isInvisibleToken(token) == 1;
 }
 
-// A token's tuple that shows the template's own number: no row gave it a
-// value. A text of the template (a caption, "n/a") stays what it is.
-bool isPlaceholder(const QelBomDataTuple& tuple) {
-  const QelString& token = tuple.token().token();
-  if (token.length() == 0 || token.getStringW()[0] != u'%') return false;
-  DisplayNumber number;
-  return readDisplayNumber(tuple.value().asString(), number);
-}
-
 // The tuple of `token` in `row`, tried first at `guess`, then at `after`,
 // else searched; `guess` is set to where it was found. Rows of one file hold
 // their tokens in one order (the columns'), so a line's tokens are mostly
@@ -128,7 +118,20 @@ std::string exactNumberText(const ExactValue& value) {
   return std::string(text, written.ptr);
 }
 
-ExactValues::ExactValues(const Report& report)
+// A closing item's sums as they are added up: from its opener's first row
+// on, while the rows agree with the one before on the grouping tokens of its
+// level and those above it.
+struct ExactValues::Group {
+  const QelBomTemplateItem* item;  // the closing item
+  std::size_t level;
+  QelBomDataRow* first;  // the opener's first row; null: no rows
+  bool single;           // the opener is of the deepest level: one row
+  std::vector<QelBomDataValue> sums;
+  std::vector<bool> added;  // a sum that adds nothing has no value
+  bool started = false;     // the walk of the rows met its first row
+};
+
+ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& lines)
     : report_(report), enabled_(report.rows != nullptr && report.levels != nullptr) {
   if (!enabled_) return;
   QelArray<QelString> tokens;
@@ -136,17 +139,110 @@ ExactValues::ExactValues(const Report& report)
     for (const QelString& token : level.groupingTokens) tokens.append(token);
     groupingUpTo_.push_back(tokens);
   }
+  addUpGroups(lines);
 }
 
-const QelBomTemplateItem* ExactValues::openerOf(const std::vector<ReportLine>& lines,
-                                                std::size_t at) {
-  const int depth = lines[at].depth;
-  while (at > 0) {
-    --at;
-    if (lines[at].depth == depth) return lines[at].item;
-    if (lines[at].depth < depth) return nullptr;
+// A closing item is an item without rows at a level with sums; its opener is
+// the item before it at its depth, with no shallower item between them.
+void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
+  const std::vector<ReportLevel>& levels = *report_.levels;
+  std::vector<Group> groups;
+  std::vector<const QelBomTemplateItem*> lastAt;  // [d]: the item seen last at depth d
+  for (const ReportLine& line : lines) {
+    const auto depth = static_cast<std::size_t>(std::max(line.depth, 0));
+    lastAt.resize(depth + 1, nullptr);
+    const QelBomTemplateItem* opener = lastAt[depth];
+    lastAt[depth] = line.item;
+    if (line.item->getFirstDataRow() != nullptr || depth >= levels.size() ||
+        levels[depth].sums.empty()) {
+      continue;
+    }
+    Group group{line.item, depth, opener != nullptr ? opener->getFirstDataRow() : nullptr,
+                opener != nullptr && opener->child() == nullptr, {}, {}};
+    for (const ReportLevel::Sum& sum : levels[depth].sums) group.sums.push_back(sum.start);
+    group.added.assign(group.sums.size(), false);
+    groups.push_back(std::move(group));
   }
-  return nullptr;
+  walkRows(groups);
+  for (Group& group : groups) {
+    if (group.first != nullptr && !group.started) walkFrom(group);  // not among the rows
+    sums_.emplace(group.item, sumsOf(group));
+  }
+}
+
+// One walk of the rows adds every row to each group it lies in.
+void ExactValues::walkRows(std::vector<Group>& groups) const {
+  std::unordered_multimap<const QelBomDataRow*, std::size_t> startingAt;
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    if (groups[g].first != nullptr) startingAt.emplace(groups[g].first, g);
+  }
+  if (startingAt.empty()) return;
+  std::vector<std::vector<std::size_t>> open(groupingUpTo_.size());  // [level]: groups adding
+  std::vector<std::vector<int>> guesses(groupingUpTo_.size());        // [level][sum]
+  QelBomDataRow* previous = nullptr;
+  for (QelBomItemBase* node = report_.rows->child(); node != nullptr; node = node->next()) {
+    auto* row = static_cast<QelBomDataRow*>(node);
+    for (std::size_t d = 0; d < open.size(); ++d) {
+      if (!open[d].empty() && row->compare(previous, groupingUpTo_[d]) != 0) open[d].clear();
+    }
+    const auto starting = startingAt.equal_range(row);
+    for (auto it = starting.first; it != starting.second; ++it) {
+      groups[it->second].started = true;
+      open[groups[it->second].level].push_back(it->second);
+    }
+    for (std::size_t d = 0; d < open.size(); ++d) {
+      for (const std::size_t g : open[d]) add(groups[g], *row, guesses[d]);
+      open[d].erase(std::remove_if(open[d].begin(), open[d].end(),
+                                   [&](std::size_t g) { return groups[g].single; }),
+                    open[d].end());
+    }
+    previous = row;
+  }
+}
+
+// A group whose first row the walk did not meet: its rows from that one on.
+void ExactValues::walkFrom(Group& group) const {
+  std::vector<int> guesses;
+  for (QelBomDataRow* row = group.first; row != nullptr;) {
+    add(group, *row, guesses);
+    auto* next = static_cast<QelBomDataRow*>(row->next());
+    if (group.single || next == nullptr || next->compare(row, groupingUpTo_[group.level]) != 0) {
+      break;
+    }
+    row = next;
+  }
+}
+
+void ExactValues::add(Group& group, QelBomDataRow& row, std::vector<int>& guesses) const {
+  if (row.getUseThisDataForSums() == 0) return;
+  const ReportLevel& level = (*report_.levels)[group.level];
+  guesses.resize(group.sums.size(), 0);
+  for (std::size_t s = 0; s < group.sums.size(); ++s) {
+    const QelBomDataTuple* value = findTuple(row, level.sums[s].summed, guesses[s], -1);
+    if (value == nullptr) continue;
+    addToSum(group.sums[s], value->value());
+    group.added[s] = group.added[s] || value->value().type() != QelBomDataValue::kUnkDataValueType;
+  }
+}
+
+ExactValues::Sums ExactValues::sumsOf(const Group& group) const {
+  const ReportLevel& level = (*report_.levels)[group.level];
+  const QelArray<QelBomDataTuple>& tuples = group.item->getData();
+  Sums sums;
+  for (std::size_t s = 0; s < group.sums.size(); ++s) {
+    const auto tuple = static_cast<std::size_t>(level.sums[s].tuple);
+    // An item without rows that is no closing section (an empty report's head) has no sums.
+    QelString summed;
+    if (tuple >= static_cast<std::size_t>(tuples.count()) ||
+        QelBomDataToken::summingRequestOf(tuples[static_cast<int>(tuple)].token().token(),
+                                          summed) == 0) {
+      continue;
+    }
+    ExactValue value = fromValue(level.sums[s].summed, &group.sums[s]);
+    if (!group.added[s] && value.isNumber()) value.kind = ExactValue::kMissing;
+    sums.emplace_back(tuple, value);
+  }
+  return sums;
 }
 
 ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue* value) const {
@@ -174,14 +270,15 @@ ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue*
   return exact;
 }
 
-void ExactValues::valuesOf(const ReportLine& line, const QelBomTemplateItem* opener,
-                           std::vector<ExactValue>& out) const {
+void ExactValues::valuesOf(const ReportLine& line, std::vector<ExactValue>& out) const {
   const QelArray<QelBomDataTuple>& tuples = line.item->getData();
   out.assign(static_cast<std::size_t>(tuples.count()), ExactValue());
   if (!enabled_) return;
   const QelBomDataRow* row = line.item->getFirstDataRow();
   if (row == nullptr) {
-    sumsOf(line, opener, out);
+    const auto found = sums_.find(line.item);
+    if (found == sums_.end()) return;
+    for (const auto& [tuple, value] : found->second) out[tuple] = value;
     return;
   }
   // Where the rows held each tuple's token, by depth: the lines of a depth
@@ -200,48 +297,9 @@ void ExactValues::valuesOf(const ReportLine& line, const QelBomTemplateItem* ope
     if (source != nullptr) after = at + 1;
     if (source != nullptr && source->value().type() != QelBomDataValue::kUnkDataValueType) {
       out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
-    } else if (isPlaceholder(tuples[i])) {
-      out[static_cast<std::size_t>(i)].kind = ExactValue::kMissing;
+    } else if (token.length() > 0 && token.getStringW()[0] == u'%') {
+      out[static_cast<std::size_t>(i)].kind = ExactValue::kAbsent;
     }
-  }
-}
-
-void ExactValues::sumsOf(const ReportLine& line, const QelBomTemplateItem* opener,
-                         std::vector<ExactValue>& out) const {
-  const auto depth = static_cast<std::size_t>(line.depth);
-  if (depth >= report_.levels->size() || (*report_.levels)[depth].sums.empty()) return;
-  const ReportLevel& level = (*report_.levels)[depth];
-  std::vector<QelBomDataValue> sums;
-  for (const ReportLevel::Sum& sum : level.sums) sums.push_back(sum.start);
-  std::vector<bool> added(sums.size(), false);  // a sum that adds nothing has no value
-  // The group: its first row, then the rows that agree with the one before.
-  QelBomDataRow* first = opener != nullptr ? opener->getFirstDataRow() : nullptr;
-  const bool single = opener != nullptr && opener->child() == nullptr;  // the deepest level
-  for (QelBomDataRow* row = first; row != nullptr;) {
-    if (row->getUseThisDataForSums() != 0) {
-      for (std::size_t s = 0; s < sums.size(); ++s) {
-        const QelBomDataTuple* value = row->getTupleAt(level.sums[s].summed);
-        if (value == nullptr) continue;
-        addToSum(sums[s], value->value());
-        added[s] = added[s] || value->value().type() != QelBomDataValue::kUnkDataValueType;
-      }
-    }
-    auto* next = static_cast<QelBomDataRow*>(row->next());
-    if (single || next == nullptr || next->compare(row, groupingUpTo_[depth]) != 0) break;
-    row = next;
-  }
-  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-  for (std::size_t s = 0; s < sums.size(); ++s) {
-    const auto tuple = static_cast<std::size_t>(level.sums[s].tuple);
-    // An item without rows that is no closing section (an empty report's head) has no sums.
-    QelString summed;
-    if (tuple >= out.size() ||
-        QelBomDataToken::summingRequestOf(tuples[static_cast<int>(tuple)].token().token(),
-                                          summed) == 0) {
-      continue;
-    }
-    out[tuple] = fromValue(level.sums[s].summed, &sums[s]);
-    if (!added[s] && out[tuple].isNumber()) out[tuple].kind = ExactValue::kMissing;
   }
 }
 

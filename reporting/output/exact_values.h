@@ -11,16 +11,22 @@
 // A group is found again from the rows the evaluation left sorted: the rows
 // from its opening item's first row on, as long as they agree on the grouping
 // tokens of its level and the levels above it (the deepest level's groups
-// are single rows). What has no exact value (a template's own value, a text)
-// is left to its display text, but for a token ("%...") whose number the row
-// lacks: kMissing, so that no format shows the template's "0" as a value.
+// are single rows). Every group's sums are added up when the values are made,
+// in one walk of the rows for all levels at once: each row is added to the
+// sums of every group it lies in, in row order, as the engine adds them. What
+// has no exact value (a template's own value, a text) is left to its display
+// text; a token ("%...") whose number the row lacks is kAbsent, which the
+// report model (report_model.h) tells from the template's own text.
 //
 // Thread-safety: const after construction; any number of threads may ask at
 // once. The trees the report points into must outlive it.
 #ifndef BOMREPORT_OUTPUT_EXACT_VALUES_H_
 #define BOMREPORT_OUTPUT_EXACT_VALUES_H_
 
+#include <cstddef>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "BomReportWriter.h"
@@ -31,7 +37,9 @@ namespace bomreport {
 struct ExactValue {
   // kMissing: a token's number that the row lacks, so that the text is the
   // template's placeholder ("0.00"), no value: shown blank, null in JSON.
-  enum Kind { kUnknown, kInteger, kReal, kText, kMissing };
+  // kAbsent: the row lacks the token's number (ExactValues only; the report
+  // model makes it kMissing or kUnknown by the display text).
+  enum Kind { kUnknown, kInteger, kReal, kText, kMissing, kAbsent };
   Kind kind = kUnknown;
   long long integer = 0;  // kInteger
   double real = 0.0;      // kReal, in the unit shown, to 15 significant digits; finite
@@ -46,26 +54,30 @@ std::string exactNumberText(const ExactValue& value);
 
 class ExactValues {
  public:
-  // Without the report's rows and levels every value is kUnknown.
-  explicit ExactValues(const Report& report);
+  // `lines`: every item below the output template in report order
+  // (collectLines); the sums of its closing items are added up here. Without
+  // the report's rows and levels every value is kUnknown.
+  ExactValues(const Report& report, const std::vector<ReportLine>& lines);
 
-  // The exact value of each tuple of `line.item` into `out` (by index).
-  // `opener` is the item that opened the group a closing item closes: the
-  // item before it at its depth (see openerOf); ignored for other items.
-  void valuesOf(const ReportLine& line, const QelBomTemplateItem* opener,
-                std::vector<ExactValue>& out) const;
-
-  // The item before lines[at] at the same depth, or null.
-  static const QelBomTemplateItem* openerOf(const std::vector<ReportLine>& lines, std::size_t at);
+  // The exact value of each tuple of `line.item` (one of the lines given to
+  // the constructor) into `out`, by index.
+  void valuesOf(const ReportLine& line, std::vector<ExactValue>& out) const;
 
  private:
-  void sumsOf(const ReportLine& line, const QelBomTemplateItem* opener,
-              std::vector<ExactValue>& out) const;
+  struct Group;  // a closing item's sums as they are added up
+  using Sums = std::vector<std::pair<std::size_t, ExactValue>>;  // by tuple index
+
+  void addUpGroups(const std::vector<ReportLine>& lines);
+  void walkRows(std::vector<Group>& groups) const;
+  void walkFrom(Group& group) const;
+  void add(Group& group, QelBomDataRow& row, std::vector<int>& guesses) const;
+  Sums sumsOf(const Group& group) const;
   ExactValue fromValue(const QelString& token, const QelBomDataValue* value) const;
 
   Report report_;  // a view: pointers into the trees
   bool enabled_;
   std::vector<QelArray<QelString>> groupingUpTo_;  // [d]: grouping tokens of levels 0..d
+  std::unordered_map<const QelBomTemplateItem*, Sums> sums_;  // of the closing items
 };
 
 }  // namespace bomreport

@@ -12,11 +12,10 @@
 
 #include "text/names.h"
 #include "text/text_util.h"
-#include "text/display_number.h"
-#include "output/exact_values.h"
 #include "output/ordered_blocks.h"
 #include "output/report_csv.h"
 #include "output/report_labels.h"
+#include "output/report_model.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
 #include "output/report_format.h"
@@ -36,16 +35,12 @@ bool startsLikeFormula(char16_t first) {
 // A text that a spreadsheet would run as a formula is written as text: a quote
 // before it, the field quoted (OWASP's advice on CSV injection). Numbers are
 // numbers ("-3"). With `raw`, every field is written as it is.
-bool needsDefusing(std::string_view field, bool raw) {
-  if (raw || field.empty() || !startsLikeFormula(static_cast<unsigned char>(field[0]))) {
-    return false;
-  }
-  DisplayNumber number;
-  return !readDisplayNumber(field, number);
+bool needsDefusing(char16_t first, bool isNumber, bool raw) {
+  return !raw && !isNumber && startsLikeFormula(first);
 }
 
-void appendField(std::string& line, const std::string& field, bool raw) {
-  const bool defuse = needsDefusing(field, raw);
+// `field`, quoted when it needs quotes or `defuse` says so.
+void appendQuoted(std::string& line, const std::string& field, bool defuse) {
   if (!defuse && field.find_first_of(",\"\r\n") == std::string::npos) {
     line += field;
     return;
@@ -58,12 +53,20 @@ void appendField(std::string& line, const std::string& field, bool raw) {
   line += '"';
 }
 
-// A display text as a field: as it is unless it needs quotes or defusing.
-// Most are short ASCII texts without a special character, copied in one pass.
-void appendTextField(std::string& line, const QelString& text, bool raw) {
+// A field that is no value of the report: a heading, a handle.
+void appendField(std::string& line, const std::string& field, bool raw) {
+  appendQuoted(line, field,
+               !field.empty() && needsDefusing(static_cast<unsigned char>(field[0]),
+                                               readsAsNumber(field), raw));
+}
+
+// A display text as a field: as it is unless it needs quotes or defusing
+// (`isNumber`: it reads as a number). Most are short ASCII texts without a
+// special character, copied in one pass.
+void appendTextField(std::string& line, const QelString& text, bool isNumber, bool raw) {
   const char16_t* units = text.getStringW();
   const int length = text.length();
-  const bool defuse = length > 0 && startsLikeFormula(units[0]);
+  const bool defuse = length > 0 && needsDefusing(units[0], isNumber, raw);
   char ascii[32];
   int plain = 0;
   if (!defuse && length <= static_cast<int>(sizeof(ascii))) {
@@ -83,7 +86,7 @@ void appendTextField(std::string& line, const QelString& text, bool raw) {
     quoted = c == ',' || c == '"' || c == '\r' || c == '\n';
   }
   if (quoted) {
-    appendField(line, toUtf8(text), raw);
+    appendQuoted(line, toUtf8(text), defuse);
   } else {
     appendUtf8(line, text);
   }
@@ -111,50 +114,34 @@ class LineStarts {
 // Formats lines of the report.
 class CsvLines {
  public:
-  CsvLines(std::size_t columnCount, const ExactValues& exact, bool raw)
-      : cells_(columnCount), exact_(exact), raw_(raw) {}
+  CsvLines(std::size_t columnCount, const ReportModel& model, bool raw)
+      : cells_(columnCount), model_(model), raw_(raw) {}
 
-  // Appends lines[at], whose tuples go into `columns`, to `text`.
-  void append(const std::vector<ReportLine>& lines, std::size_t at, const std::vector<int>& columns,
-              std::string& text) {
-    const ReportLine& line = lines[at];
-    std::fill(cells_.begin(), cells_.end(), Cell{});
-    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-    exact_.valuesOf(line, ExactValues::openerOf(lines, at), values_);
-    for (int i = 0; i < tuples.count(); ++i) {
-      const int column = columns[static_cast<std::size_t>(i)];
-      if (column >= 0) {
-        cells_[static_cast<std::size_t>(column)] =
-            Cell{&tuples[i].value(), &values_[static_cast<std::size_t>(i)]};
-      }
+  // Appends `line`, whose tuples go into `columns`, to `text`.
+  void append(const ReportLine& line, const std::vector<int>& columns, std::string& text) {
+    std::fill(cells_.begin(), cells_.end(), nullptr);
+    model_.cellsOf(line, lineCells_);
+    for (std::size_t i = 0; i < lineCells_.size(); ++i) {
+      if (columns[i] >= 0) cells_[static_cast<std::size_t>(columns[i])] = &lineCells_[i];
     }
     text += starts_.of(line.depth, line.item->type());
-    for (const Cell& cell : cells_) {
+    for (const ReportCell* cell : cells_) {
       text += ',';
-      if (cell.value == nullptr || cell.exact->kind == ExactValue::kMissing) continue;
-      if (cell.exact->isNumber()) {
-        text += exactNumberText(*cell.exact);
+      if (cell == nullptr || cell->exact.kind == ExactValue::kMissing) continue;
+      if (cell->exact.isNumber()) {
+        text += exactNumberText(cell->exact);
       } else {
-        appendTextField(text,
-                        cell.value->type() == QelBomDataValue::kStringDataValue
-                            ? textValueOf(*cell.value)
-                            : cell.value->asString(),
-                        raw_);
+        appendTextField(text, cell->text, cell->isNumber, raw_);
       }
     }
     text += '\n';
   }
 
  private:
-  // A cell holds its column's tuple and exact value, or nothing.
-  struct Cell {
-    const QelBomDataValue* value = nullptr;
-    const ExactValue* exact = nullptr;
-  };
-  std::vector<Cell> cells_;
-  const ExactValues& exact_;
+  std::vector<const ReportCell*> cells_;  // by column: the line's cell in it, or null
+  const ReportModel& model_;
   bool raw_;
-  std::vector<ExactValue> values_;  // of the line being formatted
+  std::vector<ReportCell> lineCells_;  // of the line being formatted
   LineStarts starts_;
 };
 
@@ -179,7 +166,8 @@ void writeUsedCsv(std::ostream& out, QelBomData& data, bool raw) {
 }  // namespace
 
 void writeCsvReport(std::ostream& out, const Report& report) {
-  const std::vector<ReportLine> lines = collectLines(*report.output);
+  const ReportModel model(report);
+  const std::vector<ReportLine>& lines = model.lines();
   const bool raw = report.options != nullptr && report.options->csvRaw;
   ColumnIndex index(report.options != nullptr && report.options->csvSumsUnderToken);
   // The columns come in order of first appearance, so every line is mapped
@@ -197,15 +185,14 @@ void writeCsvReport(std::ostream& out, const Report& report) {
   text += '\n';
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 
-  const ExactValues exact(report);
   const std::size_t blocks = (lines.size() + kLinesPerBlock - 1) / kLinesPerBlock;
   writeBlocksInOrder(
       blocks,
       [&](std::size_t block, std::string& blockText) {
-        CsvLines formatter(columns.size(), exact, raw);
+        CsvLines formatter(columns.size(), model, raw);
         const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
         for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
-          formatter.append(lines, l, *lineColumns[l], blockText);
+          formatter.append(lines[l], *lineColumns[l], blockText);
         }
       },
       out);

@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "BomReportItems.h"
-#include "output/exact_values.h"
-#include "output/report_tree.h"
+#include "output/report_model.h"
 
 namespace bomreport {
 
@@ -20,15 +19,15 @@ class ReportItemReader {
   explicit ReportItemReader(const Report& report) : ReportItemReader(*report.output, report) {}
   // The items below `output`, exact numbers from `report`'s rows (none
   // without them).
-  ReportItemReader(const QelBomTemplateItem& output, const Report& report);
+  ReportItemReader(const QelBomTemplateItem& output, const Report& report)
+      : model_(output, report) {}
   // Every item below the output template, in report order.
-  const std::vector<ReportLine>& lines() const { return lines_; }
+  const std::vector<ReportLine>& lines() const { return model_.lines(); }
   // lines()[at] as reportItems gives it.
   ReportItem item(std::size_t at) const;
 
  private:
-  ExactValues exact_;
-  std::vector<ReportLine> lines_;
+  ReportModel model_;
 };
 
 }  // namespace bomreport

@@ -2,16 +2,15 @@
 
 #include "text/names.h"
 #include "text/text_util.h"
-#include "text/display_number.h"
 #include "output/report_item_reader.h"
 
 namespace bomreport {
 namespace {
 
-// The value as the JSON report types it: a typed number as such, a display
-// text as a number when it reads as one.
-void typeValue(const QelBomDataValue& value, ReportValue& out) {
-  DisplayNumber number;
+// The value as the engine types it: a typed number as such, a display text
+// as a number when it reads as one.
+void typeValue(const ReportCell& cell, ReportValue& out) {
+  const QelBomDataValue& value = cell.tuple->value();
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
       out.kind = ReportValue::Kind::kInteger;
@@ -22,13 +21,13 @@ void typeValue(const QelBomDataValue& value, ReportValue& out) {
       out.number = doubleValueOf(value);
       return;
     case QelBomDataValue::kStringDataValue:
-      if (!readDisplayNumber(out.text, number)) {
+      if (!cell.isNumber) {
         out.kind = ReportValue::Kind::kText;
         return;
       }
-      out.kind = number.decimals == 0 && !number.exponent ? ReportValue::Kind::kInteger
-                                                          : ReportValue::Kind::kReal;
-      out.number = number.value;
+      out.kind = cell.shown.decimals == 0 && !cell.shown.exponent ? ReportValue::Kind::kInteger
+                                                                  : ReportValue::Kind::kReal;
+      out.number = cell.shown.value;
       return;
     case QelBomDataValue::kUnkDataValueType:
       break;
@@ -36,7 +35,27 @@ void typeValue(const QelBomDataValue& value, ReportValue& out) {
   out.kind = ReportValue::Kind::kNone;
 }
 
-ReportItem itemOf(const ReportLine& line, const std::vector<ExactValue>& exact) {
+// The value as a program reads it: the exact number behind a number shown,
+// none where the template's placeholder stands for a number no row gave.
+ReportValue valueOf(const ReportCell& cell) {
+  ReportValue value;
+  value.token = toUtf8(cell.tuple->token().token());
+  value.text = toUtf8(cell.text);
+  typeValue(cell, value);
+  if (cell.exact.kind == ExactValue::kMissing) {
+    value.text.clear();
+    value.kind = ReportValue::Kind::kNone;
+  }
+  if (cell.exact.isNumber() && value.kind != ReportValue::Kind::kText) {
+    value.kind = cell.exact.kind == ExactValue::kInteger ? ReportValue::Kind::kInteger
+                                                         : ReportValue::Kind::kReal;
+    value.number = cell.exact.kind == ExactValue::kInteger ? static_cast<double>(cell.exact.integer)
+                                                           : cell.exact.real;
+  }
+  return value;
+}
+
+ReportItem itemOf(const ReportLine& line, const std::vector<ReportCell>& cells) {
   ReportItem item;
   item.depth = line.depth;
   item.type = line.item->type();
@@ -45,38 +64,19 @@ ReportItem itemOf(const ReportLine& line, const std::vector<ExactValue>& exact) 
   if (line.item->getFirstDataRow() != nullptr) {
     item.row = toUtf8(line.item->getFirstDataRow()->objectHandle());
   }
-  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-  for (int i = 0; i < tuples.count(); ++i) {
-    if (!isVisible(tuples[i])) continue;
-    ReportValue value;
-    value.token = toUtf8(tuples[i].token().token());
-    value.text = toUtf8(tuples[i].value().asString());
-    typeValue(tuples[i].value(), value);
-    const ExactValue& number = exact[static_cast<std::size_t>(i)];
-    if (number.kind == ExactValue::kMissing) {
-      value.text.clear();
-      value.kind = ReportValue::Kind::kNone;
-    }
-    if (number.isNumber() && value.kind != ReportValue::Kind::kText) {
-      value.kind = number.kind == ExactValue::kInteger ? ReportValue::Kind::kInteger
-                                                       : ReportValue::Kind::kReal;
-      value.number = number.kind == ExactValue::kInteger ? static_cast<double>(number.integer)
-                                                         : number.real;
-    }
-    item.values.push_back(std::move(value));
+  for (const ReportCell& cell : cells) {
+    if (!cell.visible) continue;
+    item.values.push_back(valueOf(cell));
   }
   return item;
 }
 
 }  // namespace
 
-ReportItemReader::ReportItemReader(const QelBomTemplateItem& output, const Report& report)
-    : exact_(report), lines_(collectLines(output)) {}
-
 ReportItem ReportItemReader::item(std::size_t at) const {
-  std::vector<ExactValue> values;
-  exact_.valuesOf(lines_[at], ExactValues::openerOf(lines_, at), values);
-  return itemOf(lines_[at], values);
+  std::vector<ReportCell> cells;
+  model_.cellsOf(model_.lines()[at], cells);
+  return itemOf(model_.lines()[at], cells);
 }
 
 namespace {

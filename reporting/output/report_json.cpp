@@ -14,8 +14,8 @@
 #include "BomTemplateFile.h"
 #include "text/json_text.h"
 #include "text/display_number.h"
-#include "output/exact_values.h"
 #include "output/report_labels.h"
+#include "output/report_model.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
 #include "output/report_format.h"
@@ -72,36 +72,32 @@ std::string unitsMember(const QelBomTemplateItem& root, const ReportUnits* units
 // gives it. Told of the items in report order (visit).
 class TypedValues {
  public:
-  explicit TypedValues(const Report& report) : exact_(report) {}
+  explicit TypedValues(const Report& report) : model_(report) {}
 
   void visit(const QelBomTemplateItem& item, int depth) {
-    const auto d = static_cast<std::size_t>(depth);
-    if (lastAtDepth_.size() <= d) lastAtDepth_.resize(d + 1, nullptr);
-    exact_.valuesOf(ReportLine{&item, depth}, lastAtDepth_[d], values_);
-    lastAtDepth_[d] = &item;
+    model_.cellsOf(ReportLine{&item, depth}, cells_);
   }
 
   std::string value(const QelBomTemplateItem& item, int index) const {
     const QelBomDataValue& value = item.getData()[index].value();
-    if (values_[static_cast<std::size_t>(index)].kind == ExactValue::kMissing) return "null";
+    const ReportCell& cell = cells_[static_cast<std::size_t>(index)];
+    if (cell.exact.kind == ExactValue::kMissing) return "null";
     if (value.type() != QelBomDataValue::kStringDataValue) return jsonValue(value);
-    const QelString text = value.asString();
-    const std::string shown = text.toUtf8();
     std::string number;
-    if (values_[static_cast<std::size_t>(index)].isNumber()) {
-      number = exactNumberText(values_[static_cast<std::size_t>(index)]);
+    if (cell.exact.isNumber()) {
+      number = exactNumberText(cell.exact);
+    } else if (cell.isNumber) {
+      number = shortestNumberText(cell.shown.value);
     } else {
-      DisplayNumber display;
-      if (!readDisplayNumber(text, display)) return jsonValue(value);
-      number = shortestNumberText(display.value);
+      return jsonValue(value);
     }
+    const std::string shown = cell.text.toUtf8();
     return number == shown ? number : number + ", {\"text\": " + jsonString(shown) + '}';
   }
 
  private:
-  ExactValues exact_;
-  std::vector<const QelBomTemplateItem*> lastAtDepth_;
-  std::vector<ExactValue> values_;  // of the item visited last
+  ReportModel model_;
+  std::vector<ReportCell> cells_;  // of the item visited last
 };
 
 // The root member "warnings": each warning as data and in words.

@@ -75,9 +75,9 @@ int TableRow::lastFilled() const {
 ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
     : units_(report.units),
       styles_(report.columns),
-      lines_(collectLines(*report.output)),
-      title_("Bill of materials"),
-      exact_(report) {
+      model_(report),
+      lines_(model_.lines()),
+      title_("Bill of materials") {
   titleLine_ = pageHeaderLine_ = pageFooterLine_ = lines_.size();
   for (std::size_t l = 0; l < lines_.size(); ++l) {
     const int type = lines_[l].item->type();
@@ -89,9 +89,9 @@ ReportTable::ReportTable(const Report& report, const TextMeasure* measure)
       pageFooterLine_ = l;
     }
   }
-  if (titleLine_ < lines_.size()) splitTitle(texts(*lines_[titleLine_].item, units_));
-  if (pageHeaderLine_ < lines_.size()) pageHeader_ = texts(*lines_[pageHeaderLine_].item, units_);
-  if (pageFooterLine_ < lines_.size()) pageFooter_ = texts(*lines_[pageFooterLine_].item, units_);
+  if (titleLine_ < lines_.size()) splitTitle(texts(titleLine_));
+  if (pageHeaderLine_ < lines_.size()) pageHeader_ = texts(pageHeaderLine_);
+  if (pageFooterLine_ < lines_.size()) pageFooter_ = texts(pageFooterLine_);
   readTree(measure);
 }
 
@@ -105,12 +105,13 @@ void ReportTable::splitTitle(std::vector<LabelledText> block) {
   titleDetails_ = std::move(block);
 }
 
-std::vector<LabelledText> ReportTable::texts(const Item& item, const ReportUnits* units) {
+std::vector<LabelledText> ReportTable::texts(std::size_t line) const {
   std::vector<LabelledText> texts;
-  for (const QelBomDataTuple& tuple : item.getData()) {
-    if (isVisible(tuple)) {
-      texts.push_back(
-          LabelledText{valueLabel(tuple.token(), units), toUtf8(tuple.value().asString())});
+  model_.cellsOf(lines_[line], lineCells_);
+  for (const ReportCell& cell : lineCells_) {
+    if (cell.visible) {
+      texts.push_back(LabelledText{valueLabel(cell.tuple->token(), units_), toUtf8(cell.text),
+                                   cell.isNumber, cell.shown});
     }
   }
   return texts;
@@ -143,15 +144,14 @@ void ReportTable::readTree(const TextMeasure* measure) {
       decimals_.emplace_back(style != nullptr ? style->decimalsIn(unit) : -1, unit);
       columns_.back().numeric = !isTextToken(token);
     }
-    const QelArray<QelBomDataTuple>& tuples = item.getData();
-    for (int i = 0; i < tuples.count(); ++i) {
+    model_.cellsOf(lines_[l], lineCells_);
+    for (std::size_t i = 0; i < lineCells_.size(); ++i) {
       if (cellColumns_[i] < 0) continue;
-      const std::size_t c = static_cast<std::size_t>(cellColumns_[i]);
-      const QelString text = tuples[i].value().asString();
-      DisplayNumber number;
-      if (text.length() == 0 || !columns_[c].numeric) continue;
-      if (readDisplayNumber(text, number)) {
-        decimals_[c].add(number);
+      const auto c = static_cast<std::size_t>(cellColumns_[i]);
+      const ReportCell& cell = lineCells_[i];
+      if (cell.text.length() == 0 || !columns_[c].numeric) continue;
+      if (cell.isNumber) {
+        decimals_[c].add(cell.shown);
       } else {
         columns_[c].numeric = false;
       }
@@ -170,17 +170,18 @@ void ReportTable::measureColumns(const TextMeasure& measure) {
     const Item& item = *lines_[l].item;
     const RowKind kind = kindOf(item.type());
     index_.map(item, cellColumns_);
-    const QelArray<QelBomDataTuple>& tuples = item.getData();
-    for (int i = 0; i < tuples.count(); ++i) {
+    model_.cellsOf(lines_[l], lineCells_);
+    for (std::size_t i = 0; i < lineCells_.size(); ++i) {
       if (cellColumns_[i] < 0) continue;
-      const std::size_t c = static_cast<std::size_t>(cellColumns_[i]);
-      std::string text = toUtf8(tuples[i].value().asString());
+      const auto c = static_cast<std::size_t>(cellColumns_[i]);
+      const ReportCell& cell = lineCells_[i];
+      std::string text = toUtf8(cell.text);
       if (text.empty()) continue;
-      DisplayNumber number;
-      if (columns_[c].numeric && readDisplayNumber(text, number)) {
+      if (columns_[c].numeric && cell.isNumber) {
+        DisplayNumber number = cell.shown;
         text = decimals_[c].show(text, number, nullptr);
       }
-      const bool bold = kind == RowKind::kHeader || isSum(tuples[i].token());
+      const bool bold = kind == RowKind::kHeader || isSum(cell.tuple->token());
       columns_[c].width = std::max(columns_[c].width, measure.width(text, bold));
     }
   }
@@ -193,16 +194,17 @@ void ReportTable::fillCells(std::size_t line, TableRow& row) const {
   const Item& item = *lines_[line].item;
   row.cells.assign(columns_.size(), TableCell());
   index_.map(item, cellColumns_);
-  exact_.valuesOf(lines_[line], ExactValues::openerOf(lines_, line), exactValues_);
-  const QelArray<QelBomDataTuple>& tuples = item.getData();
-  for (int i = 0; i < tuples.count(); ++i) {
+  model_.cellsOf(lines_[line], lineCells_);
+  for (std::size_t i = 0; i < lineCells_.size(); ++i) {
     if (cellColumns_[i] < 0) continue;
-    TableCell& cell = row.cells[static_cast<std::size_t>(cellColumns_[i])];
-    const std::size_t c = static_cast<std::size_t>(cellColumns_[i]);
-    cell.text = toUtf8(tuples[i].value().asString());
-    cell.sum = isSum(tuples[i].token());
-    cell.isNumber = columns_[c].numeric && readDisplayNumber(cell.text, cell.number);
-    cell.exact = exactValues_[static_cast<std::size_t>(i)];
+    const auto c = static_cast<std::size_t>(cellColumns_[i]);
+    const ReportCell& from = lineCells_[i];
+    TableCell& cell = row.cells[c];
+    cell.text = toUtf8(from.text);
+    cell.sum = isSum(from.tuple->token());
+    cell.isNumber = columns_[c].numeric && from.isNumber;
+    if (cell.isNumber) cell.number = from.shown;
+    cell.exact = from.exact;
     if (cell.exact.kind == ExactValue::kMissing) {  // no value: a blank cell
       cell.text.clear();
       cell.isNumber = false;

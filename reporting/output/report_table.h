@@ -20,9 +20,7 @@
 
 #include "BomReportWriter.h"
 #include "output/column_styles.h"
-#include "text/display_number.h"
-#include "output/exact_values.h"
-#include "output/report_tree.h"
+#include "output/report_model.h"
 
 namespace bomreport {
 
@@ -62,6 +60,8 @@ struct TableColumn {
 struct LabelledText {
   std::string label;  // "Weight [kg]", "Σ Weight [kg]"
   std::string text;
+  bool isNumber = false;  // the text reads as a number, which is `number`
+  DisplayNumber number;
 };
 
 // "Label: text", one after the other with `separator` between them: a page
@@ -126,18 +126,18 @@ class ReportTable {
   // The first text of the title block is the title, the others its details.
   void splitTitle(std::vector<LabelledText> block);
   void fillCells(std::size_t line, TableRow& row) const;
-  static std::vector<LabelledText> texts(const QelBomTemplateItem& item, const ReportUnits* units);
+  std::vector<LabelledText> texts(std::size_t line) const;
 
   const ReportUnits* units_;
   const ColumnStyles* styles_;  // may be null
-  std::vector<ReportLine> lines_;
+  ReportModel model_;
+  const std::vector<ReportLine>& lines_;  // the model's
   std::size_t titleLine_, pageHeaderLine_, pageFooterLine_;  // lines_.size(): none
   std::string title_;
   std::vector<LabelledText> titleDetails_, pageHeader_, pageFooter_;
   mutable ColumnIndex index_{true};  // mapping tuples to columns
   mutable std::vector<int> cellColumns_;
-  ExactValues exact_;
-  mutable std::vector<ExactValue> exactValues_;
+  mutable std::vector<ReportCell> lineCells_;
   std::vector<TableColumn> columns_;
   std::vector<ColumnDecimals> decimals_;  // by column
   bool hasFooters_ = false;

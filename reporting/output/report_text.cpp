@@ -15,11 +15,10 @@
 
 #include "text/names.h"
 #include "text/text_util.h"
-#include "text/display_number.h"
 #include "output/column_styles.h"
-#include "output/exact_values.h"
 #include "output/ordered_blocks.h"
 #include "output/report_labels.h"
+#include "output/report_model.h"
 #include "output/report_text.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
@@ -95,50 +94,38 @@ Shape makeShape(const QelBomTemplateItem& item, const Report& report) {
 
 // A value as its shape shows it: reals with the decimals of their column,
 // rounded once from the exact value behind the text (as every format does).
-std::string shownValue(const Shape& shape, int i, const QelString& value,
-                       const std::vector<ExactValue>& exact) {
-  const ExactValue* behind = static_cast<std::size_t>(i) < exact.size() ? &exact[i] : nullptr;
-  if (behind != nullptr && behind->kind == ExactValue::kMissing) return std::string();
-  std::string text = oneLine(toUtf8(value));
-  DisplayNumber number;
-  if (shape.numeric[i] && readDisplayNumber(text, number)) {
-    const double* real = behind != nullptr && behind->kind == ExactValue::kReal ? &behind->real
-                                                                                 : nullptr;
+std::string shownValue(const Shape& shape, std::size_t i, const ReportCell& cell) {
+  if (cell.exact.kind == ExactValue::kMissing) return std::string();
+  std::string text = oneLine(toUtf8(cell.text));
+  if (shape.numeric[i] && cell.isNumber) {
+    const double* real = cell.exact.kind == ExactValue::kReal ? &cell.exact.real : nullptr;
+    DisplayNumber number = cell.shown;
     text = shape.decimals[i].show(text, number, real);
   }
   return text;
-}
-
-// Empty cells do not keep a column from being aligned as numbers.
-bool numericText(const QelString& text) {
-  DisplayNumber number;
-  return text.length() == 0 || readDisplayNumber(text, number);
 }
 
 void pad(std::string& line, int count) {
   if (count > 0) line.append(static_cast<std::size_t>(count), ' ');
 }
 
-// Appends lines[l] to `text`, set as `shape` gives it; `values` is scratch.
-void appendLine(const std::vector<ReportLine>& lines, std::size_t l, const Shape& shape,
-                int titleWidth, const ExactValues& exact, std::vector<ExactValue>& values,
-                std::string& text) {
-  const ReportLine& line = lines[l];
+// Appends `line` to `text`, set as `shape` gives it; `cells` is scratch.
+void appendLine(const ReportModel& model, const ReportLine& line, const Shape& shape,
+                int titleWidth, std::vector<ReportCell>& cells, std::string& text) {
   const std::size_t start = text.size();
   pad(text, 2 * line.depth);
   const char* title = sectionTitle(line.item->type());
   text += title;
   pad(text, titleWidth - 2 * line.depth - displayWidth(std::string_view(title)));
-  const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-  exact.valuesOf(line, ExactValues::openerOf(lines, l), values);
+  model.cellsOf(line, cells);
   bool firstCell = true;
-  for (int i = 0; i < tuples.count(); ++i) {
+  for (std::size_t i = 0; i < cells.size(); ++i) {
     if (!shape.visible[i]) continue;
     text += firstCell ? "  " : "   ";
     firstCell = false;
     text += shape.labels[i];
     text += ' ';
-    const std::string value = shownValue(shape, i, tuples[i].value().asString(), values);
+    const std::string value = shownValue(shape, i, cells[i]);
     const int gap = shape.widths[i] - displayWidth(value);
     if (shape.numeric[i]) pad(text, gap);
     text += value;
@@ -151,13 +138,16 @@ void appendLine(const std::vector<ReportLine>& lines, std::size_t l, const Shape
 }  // namespace
 
 void writeTextReport(std::ostream& out, const Report& report) {
-  const std::vector<ReportLine> lines = collectLines(*report.output);
+  const ReportModel model(report);
+  const std::vector<ReportLine>& lines = model.lines();
   std::unordered_map<ReportLine, int, ShapeHash, ShapeEqual> shapeIndex;
   std::vector<Shape> shapes;
   std::vector<int> lineShape(lines.size());
   int titleWidth = 0;
 
-  // Pass 1: shapes, widths and alignment.
+  // Pass 1: shapes, widths and alignment. Empty cells do not keep a column
+  // from being aligned as numbers.
+  std::vector<ReportCell> cells;
   for (std::size_t l = 0; l < lines.size(); ++l) {
     const ReportLine& line = lines[l];
     auto found = shapeIndex.find(line);
@@ -167,33 +157,31 @@ void writeTextReport(std::ostream& out, const Report& report) {
     }
     lineShape[l] = found->second;
     Shape& shape = shapes[static_cast<std::size_t>(found->second)];
-    const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-    for (int i = 0; i < tuples.count(); ++i) {
-      if (!shape.visible[i]) continue;
-      const QelString text = tuples[i].value().asString();
-      DisplayNumber number;
-      if (shape.numeric[i] && !numericText(text)) shape.numeric[i] = false;
-      if (shape.numeric[i] && readDisplayNumber(text, number)) shape.decimals[i].add(number);
+    model.cellsOf(line, cells);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (!shape.visible[i] || !shape.numeric[i]) continue;
+      if (cells[i].isNumber) {
+        shape.decimals[i].add(cells[i].shown);
+      } else if (cells[i].text.length() > 0) {
+        shape.numeric[i] = false;
+      }
     }
     const int title =
         2 * line.depth + displayWidth(std::string_view(sectionTitle(line.item->type())));
     titleWidth = std::max(titleWidth, title);
   }
-  const ExactValues exact(report);
   // The widths as the values are shown: each half of the lines on a thread of
   // its own, into widths of its own, then the wider of the two.
   using Widths = std::vector<std::vector<int>>;  // [shape][tuple]
   auto measure = [&](std::size_t begin, std::size_t end, Widths& widths) {
     for (const Shape& shape : shapes) widths.push_back(shape.widths);
-    std::vector<ExactValue> values;
+    std::vector<ReportCell> lineCells;
     for (std::size_t l = begin; l < end; ++l) {
       const auto s = static_cast<std::size_t>(lineShape[l]);
-      const QelArray<QelBomDataTuple>& tuples = lines[l].item->getData();
-      exact.valuesOf(lines[l], ExactValues::openerOf(lines, l), values);
-      for (int i = 0; i < tuples.count(); ++i) {
+      model.cellsOf(lines[l], lineCells);
+      for (std::size_t i = 0; i < lineCells.size(); ++i) {
         if (!shapes[s].visible[i]) continue;
-        const int width =
-            displayWidth(shownValue(shapes[s], i, tuples[i].value().asString(), values));
+        const int width = displayWidth(shownValue(shapes[s], i, lineCells[i]));
         widths[s][i] = std::max(widths[s][i], width);
       }
     }
@@ -213,16 +201,16 @@ void writeTextReport(std::ostream& out, const Report& report) {
   }
 
   // Pass 2: the lines, in blocks formatted on two threads and written in order
-  // (the shapes, the tree and the exact values are only read).
+  // (the shapes, the tree and the model are only read).
   const std::size_t blocks = (lines.size() + kLinesPerBlock - 1) / kLinesPerBlock;
   writeBlocksInOrder(
       blocks,
       [&](std::size_t block, std::string& text) {
-        std::vector<ExactValue> lineValues;
+        std::vector<ReportCell> lineCells;
         const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
         for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
-          appendLine(lines, l, shapes[static_cast<std::size_t>(lineShape[l])], titleWidth, exact,
-                     lineValues, text);
+          appendLine(model, lines[l], shapes[static_cast<std::size_t>(lineShape[l])], titleWidth,
+                     lineCells, text);
         }
       },
       out);

@@ -361,7 +361,8 @@ void XlsxReport::writeLabelled(const std::vector<LabelledText>& texts) {
     writeString(0, text.label, Style::kInfo);
     TableCell cell;
     cell.text = text.text;
-    cell.isNumber = readDisplayNumber(cell.text, cell.number);
+    cell.isNumber = text.isNumber;
+    cell.number = text.number;
     if (!cell.text.empty()) writeCell(1, cell, Style::kPlain, false);
     ++sheets_.back().row;
   }
