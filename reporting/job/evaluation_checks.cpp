@@ -170,7 +170,7 @@ void groupsApart(const EvaluationContext& context, std::size_t l,
   std::string sorts;
   for (const QelString& token : levels[l].report.groupingTokens) {
     names += (names.empty() ? "" : ", ") + quoteForMessage(toUtf8(token));
-    sorts += (sorts.empty() ? "%SortAscBy:" : ", ") + toUtf8(token);
+    sorts += (sorts.empty() ? directivePrefix(Directive::kSortAsc) : ", ") + toUtf8(token);
   }
   ReportWarning warning{WarningKind::kGroupsComeApart};
   warning.file = context.templateName;

@@ -10,6 +10,7 @@
 #include "job/revision_lines.h"
 #include "output/column_styles.h"
 #include "output/ordered_blocks.h"
+#include "text/names.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -39,8 +40,8 @@ class Labels {
 ReportValue shownAs(ReportValue value, const ReportUnits& units, const ColumnStyles& styles) {
   const ColumnStyle* style = styles.find(value.token);
   if (value.kind != ReportValue::Kind::kReal || style == nullptr) return value;
-  const std::string summed =
-      value.token.rfind("%SumBy:", 0) == 0 ? value.token.substr(7) : value.token;
+  const std::string_view sum = summedToken(value.token);
+  const std::string summed = sum.empty() ? value.token : std::string(sum);
   const int decimals = style->decimalsIn(units.unitOf(QelString::fromUtf8(summed)));
   if (decimals < 0) return value;
   char text[64];

@@ -143,7 +143,7 @@ std::string joinedTexts(const QelBomTemplateItem& item) {
   std::string text;
   for (const QelBomDataTuple& tuple : item.getData()) {
     if (!isVisible(tuple)) continue;
-    if (view(tuple.token().token()).rfind(u"%SumBy:", 0) == 0) continue;
+    if (view(tuple.token().token()).rfind(view(QelBomDataToken::kSumPrefix), 0) == 0) continue;
     const std::string shown = toUtf8(tuple.value().asString());
     if (!shown.empty()) text += (text.empty() ? "" : " ") + shown;
   }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -16,25 +18,19 @@ namespace {
 // How the evaluation reaches a section.
 enum class Role { kLevel, kClosing, kIgnored };
 
-// A directive's name in lower case, and the prefix it is written with.
+// A name people write for a directive, in lower case, besides the
+// directives' own ("groupby" for "%GroupBy:").
 struct DirectiveName {
   const char* lower;
-  const char* prefix;
-  bool real;  // a directive's own name (else a name people write for one)
+  Directive directive;
 };
 
-constexpr DirectiveName kDirectiveNames[] = {
-    {"groupby", "%GroupBy:", true},      {"sortascby", "%SortAscBy:", true},
-    {"sortdescby", "%SortDescBy:", true}, {"sumby", "%SumBy:", true},
-    {"filterby", "%FilterBy:", true},     {"group", "%GroupBy:", false},
-    {"sortby", "%SortAscBy:", false},    {"sort", "%SortAscBy:", false},
-    {"orderby", "%SortAscBy:", false},   {"sortasc", "%SortAscBy:", false},
-    {"sortdesc", "%SortDescBy:", false}, {"sum", "%SumBy:", false},
-    {"filter", "%FilterBy:", false},
+constexpr DirectiveName kOtherNames[] = {
+    {"group", Directive::kGroup},      {"sortby", Directive::kSortAsc},
+    {"sort", Directive::kSortAsc},     {"orderby", Directive::kSortAsc},
+    {"sortasc", Directive::kSortAsc},  {"sortdesc", Directive::kSortDesc},
+    {"sum", Directive::kSum},          {"filter", Directive::kFilter},
 };
-
-constexpr std::string_view kRealPrefixes[] = {"%GroupBy:", "%SortAscBy:", "%SortDescBy:",
-                                              "%SumBy:", "%FilterBy:"};
 
 std::string lowerAscii(std::string_view text) {
   std::string lower(text);
@@ -152,8 +148,11 @@ class TemplateChecker {
       const std::string token = toUtf8(tuples[i].token().token());
       const long long line = templ_.lines.tupleLine(&section, i);
       checkDirective(section, token, line);
-      if (token.find("%FilterBy:") != std::string::npos) checkFilter(section, token, line);
-      if (role == Role::kLevel && token.find("%SumBy:") != std::string::npos) {  // never summed
+      if (token.find(directivePrefix(Directive::kFilter)) != std::string::npos) {
+        checkFilter(section, token, line);
+      }
+      if (role == Role::kLevel &&
+          token.find(directivePrefix(Directive::kSum)) != std::string::npos) {  // never summed
         ReportWarning& warning = add(WarningKind::kSumNotClosing, section, line);
         warning.token = token;
         warning.text = "the sum " + quoteForMessage(token) + " stands in a " +
@@ -168,7 +167,8 @@ class TemplateChecker {
   // A directive the engine does not see: the wrong case, no "%", no colon, a
   // name it does not know, or a prefix that does not start the text.
   void checkDirective(const QelBomItemBase& section, const std::string& token, long long line) {
-    for (std::string_view prefix : kRealPrefixes) {
+    for (const Directive directive : kDirectives) {
+      const std::string& prefix = directivePrefix(directive);
       const std::size_t at = token.find(prefix);
       if (at == std::string::npos) continue;
       if (at > 0) {
@@ -178,7 +178,7 @@ class TemplateChecker {
         notADirective(section, token, line,
                       "its directive does not start the text, so the argument is read as " +
                           quoteForMessage(read),
-                      std::string(prefix) + trimSpaces(std::string_view(token).substr(at + prefix.size())));
+                      prefix + trimSpaces(std::string_view(token).substr(at + prefix.size())));
       }
       return;
     }
@@ -188,29 +188,43 @@ class TemplateChecker {
     while (letters < body.size() && std::isalpha(static_cast<unsigned char>(body[letters]))) ++letters;
     const std::string name = lowerAscii(body.substr(0, letters));
     const std::string_view rest = body.substr(letters);
-    for (const DirectiveName& known : kDirectiveNames) {
-      if (name != known.lower) continue;
-      const bool colon = !rest.empty() && rest[0] == ':';
-      // "%Sum", "%Group", "Sum:": a token or a label of its own.
-      if (!known.real && (!colon || !percent)) return;
-      const std::string argument = trimSpaces(rest.substr(colon ? 1 : 0));
-      std::string reason;
-      if (!colon) {
-        reason = "its colon is missing";
-      } else if (!known.real) {
-        reason = "there is no directive " + quoteForMessage(std::string("%") +
-                                                            std::string(body.substr(0, letters)) + ":");
-      } else if (!percent) {
-        reason = "it does not begin with \"%\"";
-      } else {
-        reason = "directives are case-sensitive";
-      }
-      notADirective(section, token, line,
-                    reason + ", so it is shown as it stands and groups, sorts, sums or filters "
-                             "nothing",
-                    known.prefix + argument);
-      return;
+    const std::optional<DirectiveName> known = directiveNamed(name);
+    if (!known) return;
+    const bool real = known->lower == nullptr;
+    const bool colon = !rest.empty() && rest[0] == ':';
+    // "%Sum", "%Group", "Sum:": a token or a label of its own.
+    if (!real && (!colon || !percent)) return;
+    const std::string argument = trimSpaces(rest.substr(colon ? 1 : 0));
+    std::string reason;
+    if (!colon) {
+      reason = "its colon is missing";
+    } else if (!real) {
+      reason = "there is no directive " + quoteForMessage(std::string("%") +
+                                                          std::string(body.substr(0, letters)) + ":");
+    } else if (!percent) {
+      reason = "it does not begin with \"%\"";
+    } else {
+      reason = "directives are case-sensitive";
     }
+    notADirective(section, token, line,
+                  reason + ", so it is shown as it stands and groups, sorts, sums or filters "
+                           "nothing",
+                  directivePrefix(known->directive) + argument);
+  }
+
+  // The directive a lower-case name stands for: a directive's own name
+  // ("sumby", with a null `lower`) or a name people write for one ("sum").
+  static std::optional<DirectiveName> directiveNamed(const std::string& name) {
+    for (const Directive directive : kDirectives) {
+      const std::string& prefix = directivePrefix(directive);  // "%SumBy:"
+      if (name == lowerAscii(std::string_view(prefix).substr(1, prefix.size() - 2))) {
+        return DirectiveName{nullptr, directive};
+      }
+    }
+    for (const DirectiveName& other : kOtherNames) {
+      if (name == other.lower) return other;
+    }
+    return std::nullopt;
   }
 
   // `effect`: what the engine makes of it instead.
@@ -228,7 +242,8 @@ class TemplateChecker {
   void checkFilter(const QelBomItemBase& section, const std::string& token, long long line) {
     // The argument is what follows the prefix's length, counted from the end.
     const QelString text = toQel(token);
-    std::string argument = toUtf8(text.right(text.length() - 10));
+    const auto prefix = static_cast<int>(directivePrefix(Directive::kFilter).size());
+    std::string argument = toUtf8(text.right(text.length() - prefix));
     argument.erase(std::remove(argument.begin(), argument.end(), ' '), argument.end());
     std::vector<std::string> pieces;
     std::size_t comma = argument.find(',');

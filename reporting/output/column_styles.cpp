@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-
+#include "text/names.h"
 #include "text/json_text.h"
 #include "text/text_util.h"
 #include "output/report_labels.h"
@@ -18,19 +18,13 @@ QelString qel(std::u16string_view text) {
   return QelString(text.data(), static_cast<int>(text.size()));
 }
 
-// The token a summing directive sums; empty for any other key.
-std::string_view summedOf(std::string_view key) {
-  constexpr std::string_view kSum = "%SumBy:";
-  return key.substr(0, kSum.size()) == kSum ? key.substr(kSum.size()) : std::string_view();
-}
-
 }  // namespace
 
 const ColumnStyle* ColumnStyles::find(std::string_view key) const {
   for (const ColumnStyle& style : entries_) {
     if (style.key == key) return &style;
   }
-  const std::string_view summed = summedOf(key);
+  const std::string_view summed = summedToken(key);
   return summed.empty() ? nullptr : find(summed);
 }
 

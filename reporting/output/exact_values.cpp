@@ -63,17 +63,6 @@ double toFifteenDigits(double value) {
   return rounded == 0.0 ? 0.0 : rounded;  // no -0
 }
 
-// A grouping, sorting or filter directive. Their prefixes all hold a colon,
-// which a token seldom does: most tokens are told by that alone.
-bool isDirective(const QelString& token) {
-  const char16_t* text = token.getStringW();
-  if (std::char_traits<char16_t>::find(text, static_cast<std::size_t>(token.length()), u':') ==
-      nullptr) {
-    return false;
-  }
-  return QelBomDataToken::isInvisibleToken(token) == 1;
-}
-
 // The tuple of `token` in `row`, tried first at `guess`, then at `after`,
 // else searched; `guess` is set to where it was found. Rows of one file hold
 // their tokens in one order (the columns'), so a line's tokens are mostly
@@ -126,9 +115,14 @@ struct ExactValues::Group {
   std::size_t level;
   QelBomDataRow* first;  // the opener's first row; null: no rows
   bool single;           // the opener is of the deepest level: one row
+  std::size_t sumsAt;    // its level's sums, at Additions::sums[sumsAt...]
+  bool started = false;  // the walk of the rows met its first row
+};
+
+struct ExactValues::Additions {
+  std::vector<Group> groups;
   std::vector<QelBomDataValue> sums;
-  std::vector<bool> added;  // a sum that adds nothing has no value
-  bool started = false;     // the walk of the rows met its first row
+  std::vector<char> added;  // a sum that adds nothing has no value
 };
 
 ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& lines)
@@ -146,7 +140,7 @@ ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& li
 // the item before it at its depth, with no shallower item between them.
 void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
   const std::vector<ReportLevel>& levels = *report_.levels;
-  std::vector<Group> groups;
+  Additions additions;
   std::vector<const QelBomTemplateItem*> lastAt;  // [d]: the item seen last at depth d
   for (const ReportLine& line : lines) {
     const auto depth = static_cast<std::size_t>(std::max(line.depth, 0));
@@ -157,21 +151,23 @@ void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
         levels[depth].sums.empty()) {
       continue;
     }
-    Group group{line.item, depth, opener != nullptr ? opener->getFirstDataRow() : nullptr,
-                opener != nullptr && opener->child() == nullptr, {}, {}};
-    for (const ReportLevel::Sum& sum : levels[depth].sums) group.sums.push_back(sum.start);
-    group.added.assign(group.sums.size(), false);
-    groups.push_back(std::move(group));
+    additions.groups.push_back(Group{line.item, depth,
+                                     opener != nullptr ? opener->getFirstDataRow() : nullptr,
+                                     opener != nullptr && opener->child() == nullptr,
+                                     additions.sums.size()});
+    for (const ReportLevel::Sum& sum : levels[depth].sums) additions.sums.push_back(sum.start);
   }
-  walkRows(groups);
-  for (Group& group : groups) {
-    if (group.first != nullptr && !group.started) walkFrom(group);  // not among the rows
-    sums_.emplace(group.item, sumsOf(group));
+  additions.added.assign(additions.sums.size(), 0);
+  walkRows(additions);
+  for (Group& group : additions.groups) {
+    if (group.first != nullptr && !group.started) walkFrom(additions, group);  // not among the rows
+    keepSums(additions, group);
   }
 }
 
 // One walk of the rows adds every row to each group it lies in.
-void ExactValues::walkRows(std::vector<Group>& groups) const {
+void ExactValues::walkRows(Additions& additions) const {
+  std::vector<Group>& groups = additions.groups;
   std::unordered_multimap<const QelBomDataRow*, std::size_t> startingAt;
   for (std::size_t g = 0; g < groups.size(); ++g) {
     if (groups[g].first != nullptr) startingAt.emplace(groups[g].first, g);
@@ -191,7 +187,7 @@ void ExactValues::walkRows(std::vector<Group>& groups) const {
       open[groups[it->second].level].push_back(it->second);
     }
     for (std::size_t d = 0; d < open.size(); ++d) {
-      for (const std::size_t g : open[d]) add(groups[g], *row, guesses[d]);
+      for (const std::size_t g : open[d]) add(additions, groups[g], *row, guesses[d]);
       open[d].erase(std::remove_if(open[d].begin(), open[d].end(),
                                    [&](std::size_t g) { return groups[g].single; }),
                     open[d].end());
@@ -201,10 +197,10 @@ void ExactValues::walkRows(std::vector<Group>& groups) const {
 }
 
 // A group whose first row the walk did not meet: its rows from that one on.
-void ExactValues::walkFrom(Group& group) const {
+void ExactValues::walkFrom(Additions& additions, Group& group) const {
   std::vector<int> guesses;
   for (QelBomDataRow* row = group.first; row != nullptr;) {
-    add(group, *row, guesses);
+    add(additions, group, *row, guesses);
     auto* next = static_cast<QelBomDataRow*>(row->next());
     if (group.single || next == nullptr || next->compare(row, groupingUpTo_[group.level]) != 0) {
       break;
@@ -213,24 +209,27 @@ void ExactValues::walkFrom(Group& group) const {
   }
 }
 
-void ExactValues::add(Group& group, QelBomDataRow& row, std::vector<int>& guesses) const {
+void ExactValues::add(Additions& additions, const Group& group, QelBomDataRow& row,
+                      std::vector<int>& guesses) const {
   if (row.getUseThisDataForSums() == 0) return;
-  const ReportLevel& level = (*report_.levels)[group.level];
-  guesses.resize(group.sums.size(), 0);
-  for (std::size_t s = 0; s < group.sums.size(); ++s) {
-    const QelBomDataTuple* value = findTuple(row, level.sums[s].summed, guesses[s], -1);
+  const std::vector<ReportLevel::Sum>& sums = (*report_.levels)[group.level].sums;
+  guesses.resize(sums.size(), 0);
+  for (std::size_t s = 0; s < sums.size(); ++s) {
+    const QelBomDataTuple* value = findTuple(row, sums[s].summed, guesses[s], -1);
     if (value == nullptr) continue;
-    addToSum(group.sums[s], value->value());
-    group.added[s] = group.added[s] || value->value().type() != QelBomDataValue::kUnkDataValueType;
+    addToSum(additions.sums[group.sumsAt + s], value->value());
+    if (value->value().type() != QelBomDataValue::kUnkDataValueType) {
+      additions.added[group.sumsAt + s] = 1;
+    }
   }
 }
 
-ExactValues::Sums ExactValues::sumsOf(const Group& group) const {
-  const ReportLevel& level = (*report_.levels)[group.level];
+void ExactValues::keepSums(const Additions& additions, const Group& group) {
+  const std::vector<ReportLevel::Sum>& sums = (*report_.levels)[group.level].sums;
   const QelArray<QelBomDataTuple>& tuples = group.item->getData();
-  Sums sums;
-  for (std::size_t s = 0; s < group.sums.size(); ++s) {
-    const auto tuple = static_cast<std::size_t>(level.sums[s].tuple);
+  const std::size_t begin = sums_.size();
+  for (std::size_t s = 0; s < sums.size(); ++s) {
+    const auto tuple = static_cast<std::size_t>(sums[s].tuple);
     // An item without rows that is no closing section (an empty report's head) has no sums.
     QelString summed;
     if (tuple >= static_cast<std::size_t>(tuples.count()) ||
@@ -238,11 +237,13 @@ ExactValues::Sums ExactValues::sumsOf(const Group& group) const {
                                           summed) == 0) {
       continue;
     }
-    ExactValue value = fromValue(level.sums[s].summed, &group.sums[s]);
-    if (!group.added[s] && value.isNumber()) value.kind = ExactValue::kMissing;
-    sums.emplace_back(tuple, value);
+    ExactValue value = fromValue(sums[s].summed, &additions.sums[group.sumsAt + s]);
+    if (additions.added[group.sumsAt + s] == 0 && value.isNumber()) {
+      value.kind = ExactValue::kMissing;
+    }
+    sums_.emplace_back(tuple, value);
   }
-  return sums;
+  sumsAt_.emplace(group.item, SumsAt{begin, sums_.size()});
 }
 
 ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue* value) const {
@@ -270,28 +271,29 @@ ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue*
   return exact;
 }
 
-void ExactValues::valuesOf(const ReportLine& line, std::vector<ExactValue>& out) const {
+void ExactValues::valuesOf(const ReportLine& line, const std::vector<char>& visible,
+                           std::vector<ExactValue>& out, Scratch& scratch) const {
   const QelArray<QelBomDataTuple>& tuples = line.item->getData();
   out.assign(static_cast<std::size_t>(tuples.count()), ExactValue());
   if (!enabled_) return;
   const QelBomDataRow* row = line.item->getFirstDataRow();
   if (row == nullptr) {
-    const auto found = sums_.find(line.item);
-    if (found == sums_.end()) return;
-    for (const auto& [tuple, value] : found->second) out[tuple] = value;
+    const auto found = sumsAt_.find(line.item);
+    if (found == sumsAt_.end()) return;
+    for (std::size_t s = found->second.begin; s < found->second.end; ++s) {
+      out[sums_[s].first] = sums_[s].second;
+    }
     return;
   }
-  // Where the rows held each tuple's token, by depth: the lines of a depth
-  // are of one section.
-  thread_local std::vector<std::vector<int>> guesses;
+  std::vector<std::vector<int>>& guesses = scratch.guesses;
   const auto depth = static_cast<std::size_t>(std::max(line.depth, 0));
   if (guesses.size() <= depth) guesses.resize(depth + 1);
   std::vector<int>& guess = guesses[depth];
   if (guess.size() < out.size()) guess.resize(out.size(), 0);
   int after = 0;  // the index after the tuple found last
   for (int i = 0; i < tuples.count(); ++i) {
+    if (visible[static_cast<std::size_t>(i)] == 0) continue;
     const QelString& token = tuples[i].token().token();
-    if (isDirective(token)) continue;
     int& at = guess[static_cast<std::size_t>(i)];
     const QelBomDataTuple* source = findTuple(*row, token, at, after);
     if (source != nullptr) after = at + 1;

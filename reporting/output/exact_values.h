@@ -59,25 +59,39 @@ class ExactValues {
   // the report's rows and levels every value is kUnknown.
   ExactValues(const Report& report, const std::vector<ReportLine>& lines);
 
+  // What valuesOf keeps between the lines one thread asks for: where the
+  // rows held each tuple's token, by depth (the lines of a depth are of one
+  // section).
+  struct Scratch {
+    std::vector<std::vector<int>> guesses;  // [depth][tuple]
+  };
+
   // The exact value of each tuple of `line.item` (one of the lines given to
-  // the constructor) into `out`, by index.
-  void valuesOf(const ReportLine& line, std::vector<ExactValue>& out) const;
+  // the constructor) into `out`, by index; kUnknown where `visible` (by
+  // index) is 0: a grouping, sorting or filter directive.
+  void valuesOf(const ReportLine& line, const std::vector<char>& visible,
+                std::vector<ExactValue>& out, Scratch& scratch) const;
 
  private:
-  struct Group;  // a closing item's sums as they are added up
-  using Sums = std::vector<std::pair<std::size_t, ExactValue>>;  // by tuple index
+  struct Group;      // a closing item's sums as they are added up
+  struct Additions;  // every group's, side by side
+  struct SumsAt {    // a closing item's sums among sums_
+    std::size_t begin, end;
+  };
 
   void addUpGroups(const std::vector<ReportLine>& lines);
-  void walkRows(std::vector<Group>& groups) const;
-  void walkFrom(Group& group) const;
-  void add(Group& group, QelBomDataRow& row, std::vector<int>& guesses) const;
-  Sums sumsOf(const Group& group) const;
+  void walkRows(Additions& additions) const;
+  void walkFrom(Additions& additions, Group& group) const;
+  void add(Additions& additions, const Group& group, QelBomDataRow& row,
+           std::vector<int>& guesses) const;
+  void keepSums(const Additions& additions, const Group& group);
   ExactValue fromValue(const QelString& token, const QelBomDataValue* value) const;
 
   Report report_;  // a view: pointers into the trees
   bool enabled_;
   std::vector<QelArray<QelString>> groupingUpTo_;  // [d]: grouping tokens of levels 0..d
-  std::unordered_map<const QelBomTemplateItem*, Sums> sums_;  // of the closing items
+  std::unordered_map<const QelBomTemplateItem*, SumsAt> sumsAt_;  // of the closing items
+  std::vector<std::pair<std::size_t, ExactValue>> sums_;          // tuple index and value
 };
 
 }  // namespace bomreport

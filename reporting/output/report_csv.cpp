@@ -35,8 +35,9 @@ bool startsLikeFormula(char16_t first) {
 // A text that a spreadsheet would run as a formula is written as text: a quote
 // before it, the field quoted (OWASP's advice on CSV injection). Numbers are
 // numbers ("-3"). With `raw`, every field is written as it is.
-bool needsDefusing(char16_t first, bool isNumber, bool raw) {
-  return !raw && !isNumber && startsLikeFormula(first);
+bool needsDefusing(std::string_view field, bool raw) {
+  return !raw && !field.empty() && startsLikeFormula(static_cast<unsigned char>(field[0])) &&
+         !readsAsNumber(field);
 }
 
 // `field`, quoted when it needs quotes or `defuse` says so.
@@ -55,18 +56,17 @@ void appendQuoted(std::string& line, const std::string& field, bool defuse) {
 
 // A field that is no value of the report: a heading, a handle.
 void appendField(std::string& line, const std::string& field, bool raw) {
-  appendQuoted(line, field,
-               !field.empty() && needsDefusing(static_cast<unsigned char>(field[0]),
-                                               readsAsNumber(field), raw));
+  appendQuoted(line, field, needsDefusing(field, raw));
 }
 
-// A display text as a field: as it is unless it needs quotes or defusing
-// (`isNumber`: it reads as a number). Most are short ASCII texts without a
-// special character, copied in one pass.
-void appendTextField(std::string& line, const QelString& text, bool isNumber, bool raw) {
+// A cell's display text as a field: as it is unless it needs quotes or
+// defusing. Most are short ASCII texts without a special character, copied in
+// one pass.
+void appendTextField(std::string& line, const ReportCell& cell, bool raw) {
+  const QelString& text = cell.text();
   const char16_t* units = text.getStringW();
   const int length = text.length();
-  const bool defuse = length > 0 && needsDefusing(units[0], isNumber, raw);
+  const bool defuse = !raw && length > 0 && startsLikeFormula(units[0]) && !cell.isNumber();
   char ascii[32];
   int plain = 0;
   if (!defuse && length <= static_cast<int>(sizeof(ascii))) {
@@ -131,7 +131,7 @@ class CsvLines {
       if (cell->exact.isNumber()) {
         text += exactNumberText(cell->exact);
       } else {
-        appendTextField(text, cell->text, cell->isNumber, raw_);
+        appendTextField(text, *cell, raw_);
       }
     }
     text += '\n';
@@ -141,7 +141,7 @@ class CsvLines {
   std::vector<const ReportCell*> cells_;  // by column: the line's cell in it, or null
   const ReportModel& model_;
   bool raw_;
-  std::vector<ReportCell> lineCells_;  // of the line being formatted
+  LineCells lineCells_;  // of the line being formatted
   LineStarts starts_;
 };
 

@@ -21,13 +21,13 @@ void typeValue(const ReportCell& cell, ReportValue& out) {
       out.number = doubleValueOf(value);
       return;
     case QelBomDataValue::kStringDataValue:
-      if (!cell.isNumber) {
+      if (!cell.isNumber()) {
         out.kind = ReportValue::Kind::kText;
         return;
       }
-      out.kind = cell.shown.decimals == 0 && !cell.shown.exponent ? ReportValue::Kind::kInteger
+      out.kind = cell.shown().decimals == 0 && !cell.shown().exponent ? ReportValue::Kind::kInteger
                                                                   : ReportValue::Kind::kReal;
-      out.number = cell.shown.value;
+      out.number = cell.shown().value;
       return;
     case QelBomDataValue::kUnkDataValueType:
       break;
@@ -40,7 +40,7 @@ void typeValue(const ReportCell& cell, ReportValue& out) {
 ReportValue valueOf(const ReportCell& cell) {
   ReportValue value;
   value.token = toUtf8(cell.tuple->token().token());
-  value.text = toUtf8(cell.text);
+  value.text = toUtf8(cell.text());
   typeValue(cell, value);
   if (cell.exact.kind == ExactValue::kMissing) {
     value.text.clear();
@@ -55,7 +55,7 @@ ReportValue valueOf(const ReportCell& cell) {
   return value;
 }
 
-ReportItem itemOf(const ReportLine& line, const std::vector<ReportCell>& cells) {
+ReportItem itemOf(const ReportLine& line, const LineCells& cells) {
   ReportItem item;
   item.depth = line.depth;
   item.type = line.item->type();
@@ -74,7 +74,7 @@ ReportItem itemOf(const ReportLine& line, const std::vector<ReportCell>& cells) 
 }  // namespace
 
 ReportItem ReportItemReader::item(std::size_t at) const {
-  std::vector<ReportCell> cells;
+  LineCells cells;
   model_.cellsOf(model_.lines()[at], cells);
   return itemOf(model_.lines()[at], cells);
 }

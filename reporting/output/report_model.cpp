@@ -1,31 +1,85 @@
 #include "output/report_model.h"
 
+#include <atomic>
+#include <string>
+
 namespace bomreport {
 
-ReportModel::ReportModel(const QelBomTemplateItem& output, const Report& report)
-    : lines_(collectLines(output)), exact_(report, lines_) {}
+namespace {
 
-void ReportModel::cellsOf(const ReportLine& line, std::vector<ReportCell>& out) const {
-  thread_local std::vector<ExactValue> exact;
-  exact_.valuesOf(line, exact);
+std::atomic<unsigned long long> modelsMade{0};
+
+// The shapes of items a LineCells keeps, at most.
+constexpr std::size_t kShapesKept = 32;
+
+bool sameTokens(const std::vector<const char16_t*>& tokens,
+                const QelArray<QelBomDataTuple>& tuples) {
+  if (tokens.size() != static_cast<std::size_t>(tuples.count())) return false;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i] != tuples[static_cast<int>(i)].token().token().getStringW()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ReportModel::ReportModel(const QelBomTemplateItem& output, const Report& report)
+    : id_(++modelsMade), lines_(collectLines(output)), exact_(report, lines_) {}
+
+const std::vector<char>& ReportModel::visibleOf(const QelArray<QelBomDataTuple>& tuples,
+                                                LineCells& out) {
+  for (const LineCells::Shape& shape : out.shapes_) {
+    if (sameTokens(shape.tokens, tuples)) return shape.visible;
+  }
+  if (out.shapes_.size() == kShapesKept) out.shapes_.pop_back();
+  out.shapes_.emplace_back();
+  LineCells::Shape& shape = out.shapes_.back();
+  for (const QelBomDataTuple& tuple : tuples) {
+    shape.tokens.push_back(tuple.token().token().getStringW());
+    shape.visible.push_back(isVisible(tuple) ? 1 : 0);
+  }
+  return shape.visible;
+}
+
+void ReportModel::cellsOf(const ReportLine& line, LineCells& out) const {
+  if (out.model_ != id_) {
+    out.shapes_.clear();
+    out.model_ = id_;
+  }
   const QelArray<QelBomDataTuple>& tuples = line.item->getData();
-  out.resize(static_cast<std::size_t>(tuples.count()));
-  for (int i = 0; i < tuples.count(); ++i) {
-    ReportCell& cell = out[static_cast<std::size_t>(i)];
-    cell.tuple = &tuples[i];
-    cell.text = tuples[i].value().asString();
-    cell.visible = isVisible(tuples[i]);
-    cell.exact = ExactValue();
-    cell.shown = DisplayNumber();
-    cell.isNumber = readDisplayNumber(cell.text, cell.shown);
-    if (!cell.visible) continue;
-    cell.exact = exact[static_cast<std::size_t>(i)];
+  const auto count = static_cast<std::size_t>(tuples.count());
+  const std::vector<char>& visible = visibleOf(tuples, out);
+  exact_.valuesOf(line, visible, out.exact_, out.scratch_);
+  out.cells_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    ReportCell& cell = out.cells_[i];
+    cell.tuple = &tuples[static_cast<int>(i)];
+    const QelBomDataValue& value = cell.tuple->value();
+    if (value.type() == QelBomDataValue::kStringDataValue) {
+      cell.text_ = &textValueOf(value);
+    } else {
+      cell.converted_ = value.asString();
+      cell.text_ = &cell.converted_;
+    }
+    cell.visible = visible[i] != 0;
+    cell.exact = out.exact_[i];
+    cell.read_ = -1;
     // A number no row gave: the text is the template's own ("0.00").
     if (cell.exact.kind == ExactValue::kAbsent) {
-      cell.exact.kind = cell.isNumber ? ExactValue::kMissing : ExactValue::kUnknown;
+      cell.exact.kind = cell.isNumber() ? ExactValue::kMissing : ExactValue::kUnknown;
     }
   }
 }
+
+bool ReportCell::isNumber() const {
+  if (read_ < 0) {
+    shown_ = DisplayNumber();
+    read_ = readDisplayNumber(text(), shown_) ? 1 : 0;
+  }
+  return read_ == 1;
+}
+
+const DisplayNumber& ReportCell::shown() const { return shown_; }
 
 bool readsAsNumber(std::string_view text) {
   DisplayNumber number;

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "BomReportWriter.h"
@@ -29,14 +30,51 @@ namespace bomreport {
 
 // One tuple of an evaluated item, typed.
 struct ReportCell {
-  const QelBomDataTuple* tuple = nullptr;  // in the tree: its token
-  QelString text;                          // the display text
-  bool visible = false;   // not a grouping, sorting or filter directive
-  bool isNumber = false;  // the display text reads as a number: `shown`
-  DisplayNumber shown;
+  const QelBomDataTuple* tuple = nullptr;  // in the tree: its token and value
+  // The display text: the tree's own text, or one the cell holds of a value
+  // that is no text. Valid while the tree lives and the cells are not asked
+  // for again.
+  const QelString& text() const { return *text_; }
+  bool visible = false;  // not a grouping, sorting or filter directive
+  // Whether the display text reads as a number, and as which (read when first
+  // asked, by the one rule of display_number.h).
+  bool isNumber() const;
+  const DisplayNumber& shown() const;  // REQUIRES: isNumber()
   // The value behind the text, of visible cells only (kUnknown for the
   // others); kMissing: none, shown blank.
   ExactValue exact;
+
+ private:
+  friend class ReportModel;
+  const QelString* text_ = nullptr;
+  QelString converted_;  // the text of a value that is no text
+  mutable signed char read_ = -1;  // isNumber(): -1 not read yet
+  mutable DisplayNumber shown_;
+};
+
+// The cells of one line as ReportModel::cellsOf fills them, and what filling
+// them keeps from line to line. Not thread-safe: one per thread, reused line
+// after line.
+class LineCells {
+ public:
+  std::size_t size() const { return cells_.size(); }
+  const ReportCell& operator[](std::size_t i) const { return cells_[i]; }
+  std::vector<ReportCell>::const_iterator begin() const { return cells_.begin(); }
+  std::vector<ReportCell>::const_iterator end() const { return cells_.end(); }
+
+ private:
+  friend class ReportModel;
+  std::vector<ReportCell> cells_;
+  // Which tuples are shown, by the texts of an item's tokens: the items of
+  // one section share the very texts of its tokens. Of the model model_ only.
+  struct Shape {
+    std::vector<const char16_t*> tokens;
+    std::vector<char> visible;  // by tuple
+  };
+  std::vector<Shape> shapes_;
+  std::vector<ExactValue> exact_;
+  ExactValues::Scratch scratch_;
+  unsigned long long model_ = 0;
 };
 
 class ReportModel {
@@ -52,9 +90,14 @@ class ReportModel {
   // Every item below the output, in report order.
   const std::vector<ReportLine>& lines() const { return lines_; }
   // The cells of `line` (one of lines()), one per tuple, into `out`.
-  void cellsOf(const ReportLine& line, std::vector<ReportCell>& out) const;
+  void cellsOf(const ReportLine& line, LineCells& out) const;
 
  private:
+  // Which tuples of `tuples` are shown.
+  static const std::vector<char>& visibleOf(const QelArray<QelBomDataTuple>& tuples,
+                                            LineCells& out);
+
+  unsigned long long id_;  // tells the models of a process apart
   std::vector<ReportLine> lines_;
   ExactValues exact_;  // over lines_
 };

@@ -110,8 +110,8 @@ std::vector<LabelledText> ReportTable::texts(std::size_t line) const {
   model_.cellsOf(lines_[line], lineCells_);
   for (const ReportCell& cell : lineCells_) {
     if (cell.visible) {
-      texts.push_back(LabelledText{valueLabel(cell.tuple->token(), units_), toUtf8(cell.text),
-                                   cell.isNumber, cell.shown});
+      texts.push_back(LabelledText{valueLabel(cell.tuple->token(), units_), toUtf8(cell.text()),
+                                   cell.isNumber(), cell.shown()});
     }
   }
   return texts;
@@ -149,9 +149,9 @@ void ReportTable::readTree(const TextMeasure* measure) {
       if (cellColumns_[i] < 0) continue;
       const auto c = static_cast<std::size_t>(cellColumns_[i]);
       const ReportCell& cell = lineCells_[i];
-      if (cell.text.length() == 0 || !columns_[c].numeric) continue;
-      if (cell.isNumber) {
-        decimals_[c].add(cell.shown);
+      if (cell.text().length() == 0 || !columns_[c].numeric) continue;
+      if (cell.isNumber()) {
+        decimals_[c].add(cell.shown());
       } else {
         columns_[c].numeric = false;
       }
@@ -175,10 +175,10 @@ void ReportTable::measureColumns(const TextMeasure& measure) {
       if (cellColumns_[i] < 0) continue;
       const auto c = static_cast<std::size_t>(cellColumns_[i]);
       const ReportCell& cell = lineCells_[i];
-      std::string text = toUtf8(cell.text);
+      std::string text = toUtf8(cell.text());
       if (text.empty()) continue;
-      if (columns_[c].numeric && cell.isNumber) {
-        DisplayNumber number = cell.shown;
+      if (columns_[c].numeric && cell.isNumber()) {
+        DisplayNumber number = cell.shown();
         text = decimals_[c].show(text, number, nullptr);
       }
       const bool bold = kind == RowKind::kHeader || isSum(cell.tuple->token());
@@ -200,10 +200,10 @@ void ReportTable::fillCells(std::size_t line, TableRow& row) const {
     const auto c = static_cast<std::size_t>(cellColumns_[i]);
     const ReportCell& from = lineCells_[i];
     TableCell& cell = row.cells[c];
-    cell.text = toUtf8(from.text);
+    cell.text = toUtf8(from.text());
     cell.sum = isSum(from.tuple->token());
-    cell.isNumber = columns_[c].numeric && from.isNumber;
-    if (cell.isNumber) cell.number = from.shown;
+    cell.isNumber = columns_[c].numeric && from.isNumber();
+    if (cell.isNumber) cell.number = from.shown();
     cell.exact = from.exact;
     if (cell.exact.kind == ExactValue::kMissing) {  // no value: a blank cell
       cell.text.clear();

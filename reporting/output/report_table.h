@@ -137,7 +137,7 @@ class ReportTable {
   std::vector<LabelledText> titleDetails_, pageHeader_, pageFooter_;
   mutable ColumnIndex index_{true};  // mapping tuples to columns
   mutable std::vector<int> cellColumns_;
-  mutable std::vector<ReportCell> lineCells_;
+  mutable LineCells lineCells_;
   std::vector<TableColumn> columns_;
   std::vector<ColumnDecimals> decimals_;  // by column
   bool hasFooters_ = false;

@@ -96,10 +96,10 @@ Shape makeShape(const QelBomTemplateItem& item, const Report& report) {
 // rounded once from the exact value behind the text (as every format does).
 std::string shownValue(const Shape& shape, std::size_t i, const ReportCell& cell) {
   if (cell.exact.kind == ExactValue::kMissing) return std::string();
-  std::string text = oneLine(toUtf8(cell.text));
-  if (shape.numeric[i] && cell.isNumber) {
+  std::string text = oneLine(toUtf8(cell.text()));
+  if (shape.numeric[i] && cell.isNumber()) {
     const double* real = cell.exact.kind == ExactValue::kReal ? &cell.exact.real : nullptr;
-    DisplayNumber number = cell.shown;
+    DisplayNumber number = cell.shown();
     text = shape.decimals[i].show(text, number, real);
   }
   return text;
@@ -111,7 +111,7 @@ void pad(std::string& line, int count) {
 
 // Appends `line` to `text`, set as `shape` gives it; `cells` is scratch.
 void appendLine(const ReportModel& model, const ReportLine& line, const Shape& shape,
-                int titleWidth, std::vector<ReportCell>& cells, std::string& text) {
+                int titleWidth, LineCells& cells, std::string& text) {
   const std::size_t start = text.size();
   pad(text, 2 * line.depth);
   const char* title = sectionTitle(line.item->type());
@@ -147,7 +147,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
 
   // Pass 1: shapes, widths and alignment. Empty cells do not keep a column
   // from being aligned as numbers.
-  std::vector<ReportCell> cells;
+  LineCells cells;
   for (std::size_t l = 0; l < lines.size(); ++l) {
     const ReportLine& line = lines[l];
     auto found = shapeIndex.find(line);
@@ -160,9 +160,9 @@ void writeTextReport(std::ostream& out, const Report& report) {
     model.cellsOf(line, cells);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (!shape.visible[i] || !shape.numeric[i]) continue;
-      if (cells[i].isNumber) {
-        shape.decimals[i].add(cells[i].shown);
-      } else if (cells[i].text.length() > 0) {
+      if (cells[i].isNumber()) {
+        shape.decimals[i].add(cells[i].shown());
+      } else if (cells[i].text().length() > 0) {
         shape.numeric[i] = false;
       }
     }
@@ -175,7 +175,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
   using Widths = std::vector<std::vector<int>>;  // [shape][tuple]
   auto measure = [&](std::size_t begin, std::size_t end, Widths& widths) {
     for (const Shape& shape : shapes) widths.push_back(shape.widths);
-    std::vector<ReportCell> lineCells;
+    LineCells lineCells;
     for (std::size_t l = begin; l < end; ++l) {
       const auto s = static_cast<std::size_t>(lineShape[l]);
       model.cellsOf(lines[l], lineCells);
@@ -206,7 +206,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
   writeBlocksInOrder(
       blocks,
       [&](std::size_t block, std::string& text) {
-        std::vector<ReportCell> lineCells;
+        LineCells lineCells;
         const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
         for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
           appendLine(model, lines[l], shapes[static_cast<std::size_t>(lineShape[l])], titleWidth,

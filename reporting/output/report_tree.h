@@ -26,9 +26,15 @@ struct ReportLine {
 // children in sibling order), without recursion.
 std::vector<ReportLine> collectLines(const QelBomTemplateItem& root);
 
-// A tuple is shown unless its token is a grouping, sorting or filter directive.
+// A tuple is shown unless its token is a grouping, sorting or filter
+// directive. Their prefixes all hold a colon, which a token seldom does: most
+// tokens are told by that alone.
 inline bool isVisible(const QelBomDataTuple& tuple) {
-  return QelBomDataToken::isInvisibleToken(tuple.token().token()) == 0;
+  const QelString& token = tuple.token().token();
+  const char16_t* text = token.getStringW();
+  return std::char_traits<char16_t>::find(text, static_cast<std::size_t>(token.length()), u':') ==
+             nullptr ||
+         QelBomDataToken::isInvisibleToken(token) == 0;
 }
 
 inline std::u16string_view view(const QelString& text) {

@@ -5,6 +5,7 @@
 #include "BomReportErrors.h"
 #include "BomReportOptions.h"
 #include "output/revisions_formats.h"
+#include "text/names.h"
 
 namespace bomreport {
 namespace {
@@ -27,8 +28,6 @@ int decimalsOf(const std::optional<ReportValue>& value) {
 }  // namespace
 
 namespace {
-
-constexpr const char kSumPrefix[] = "%SumBy:";
 
 bool shownByDetails(const Revisions& revisions, const std::string& token) {
   for (const RevisionLine& line : revisions.lines) {
@@ -58,9 +57,9 @@ void addColumns(const Revisions& revisions, const RevisionLine& line, bool sumsU
                 std::vector<RevisionColumn>& columns) {
   for (const RevisionValue& value : line.values) {
     std::string token = value.token;
-    if (sumsUnderToken && token.rfind(kSumPrefix, 0) == 0 &&
-        shownByDetails(revisions, token.substr(sizeof kSumPrefix - 1))) {
-      token = token.substr(sizeof kSumPrefix - 1);
+    const std::string_view summed = summedToken(token);
+    if (sumsUnderToken && !summed.empty() && shownByDetails(revisions, std::string(summed))) {
+      token = std::string(summed);
     }
     auto found = std::find_if(columns.begin(), columns.end(),
                               [&token](const RevisionColumn& c) { return c.token == token; });
@@ -80,7 +79,7 @@ const RevisionValue* revisionValue(const RevisionLine& line, const std::string& 
     if (value.token == token) return &value;
   }
   if (!sumsUnderToken || !isFooterLine(line)) return nullptr;
-  const std::string sum = kSumPrefix + token;
+  const std::string sum = directivePrefix(Directive::kSum) + token;
   for (const RevisionValue& value : line.values) {
     if (value.token == sum) return &value;
   }

@@ -17,6 +17,19 @@ constexpr int kUnitTypeCount = 5;
 
 }  // namespace
 
+const std::string& directivePrefix(Directive directive) {
+  static const std::string prefixes[] = {
+      QelBomDataToken::kGroupPrefix.toUtf8(), QelBomDataToken::kSortAscPrefix.toUtf8(),
+      QelBomDataToken::kSortDescPrefix.toUtf8(), QelBomDataToken::kSumPrefix.toUtf8(),
+      QelBomDataToken::kFilterPrefix.toUtf8()};
+  return prefixes[static_cast<int>(directive)];
+}
+
+std::string_view summedToken(std::string_view token) {
+  const std::string& sum = directivePrefix(Directive::kSum);
+  return token.substr(0, sum.size()) == sum ? token.substr(sum.size()) : std::string_view();
+}
+
 const char* sectionTypeName(int type) {
   return type >= 0 && type < kSectionTypeCount ? kSectionTypeNames[type] : nullptr;
 }
