@@ -3,28 +3,40 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
-
 namespace bomreport {
-namespace {
 
-// The engine's sum of one more row: the result takes the type of the value
-// added, an integer sum truncating a real one so far (integer sums past 32
-// bits are refused before an evaluation).
-void addToSum(QelBomDataValue& sum, const QelBomDataValue& value) {
-  const auto asDouble = [](const QelBomDataValue& v) {
-    if (v.type() == QelBomDataValue::kIntDataValue) return static_cast<double>(intValueOf(v));
-    return v.type() == QelBomDataValue::kDoubleDataValue ? doubleValueOf(v) : 0.0;
-  };
-  if (value.type() == QelBomDataValue::kIntDataValue) {
-    const double before = asDouble(sum);
-    const int start = std::isnan(before) ? 0 : static_cast<int>(std::fmax(std::fmin(before, 2147483647.0), -2147483648.0));
-    sum.set(static_cast<int>(static_cast<unsigned>(start) + static_cast<unsigned>(intValueOf(value))));
-  } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
-    sum.set(asDouble(sum) + doubleValueOf(value));
-  }
+ExactValues::RunningSum::RunningSum(const QelBomDataValue& start)
+    : real(start.type() == QelBomDataValue::kDoubleDataValue ? doubleValueOf(start) : 0.0),
+      integer(start.type() == QelBomDataValue::kIntDataValue ? intValueOf(start) : 0),
+      type(start.type()) {}
+
+double ExactValues::RunningSum::asDouble() const {
+  if (type == QelBomDataValue::kIntDataValue) return static_cast<double>(integer);
+  return type == QelBomDataValue::kDoubleDataValue ? real : 0.0;
 }
+
+// The result takes the type of the value added, an integer sum truncating a
+// real one so far (integer sums past 32 bits are refused before an evaluation).
+void ExactValues::RunningSum::add(const QelBomDataValue& value) {
+  if (value.type() == QelBomDataValue::kIntDataValue) {
+    const double before = asDouble();
+    const int start = std::isnan(before) ? 0
+                                         : static_cast<int>(std::fmax(
+                                               std::fmin(before, 2147483647.0), -2147483648.0));
+    integer = static_cast<int>(static_cast<unsigned>(start) +
+                               static_cast<unsigned>(intValueOf(value)));
+    type = QelBomDataValue::kIntDataValue;
+  } else if (value.type() == QelBomDataValue::kDoubleDataValue) {
+    real = asDouble() + doubleValueOf(value);
+    type = QelBomDataValue::kDoubleDataValue;
+  }
+  added = added || value.type() != QelBomDataValue::kUnkDataValueType;
+}
+
+namespace {
 
 // `value` as a decimal of up to six places, `digits` × 10^-`places` with the
 // fewest places and fewer than 16 figures, when it is one (a value read from a
@@ -111,18 +123,17 @@ std::string exactNumberText(const ExactValue& value) {
 // on, while the rows agree with the one before on the grouping tokens of its
 // level and those above it.
 struct ExactValues::Group {
-  const QelBomTemplateItem* item;  // the closing item
-  std::size_t level;
+  std::uint32_t line;    // the closing item's
+  std::uint32_t level;
   QelBomDataRow* first;  // the opener's first row; null: no rows
   bool single;           // the opener is of the deepest level: one row
-  std::size_t sumsAt;    // its level's sums, at Additions::sums[sumsAt...]
-  bool started = false;  // the walk of the rows met its first row
+  bool started;          // the walk of the rows met its first row
+  std::uint32_t sumsAt;  // its level's sums, at Additions::sums[sumsAt...]
 };
 
 struct ExactValues::Additions {
-  std::vector<Group> groups;
-  std::vector<QelBomDataValue> sums;
-  std::vector<char> added;  // a sum that adds nothing has no value
+  std::vector<Group> groups;  // in report order
+  std::vector<RunningSum> sums;
 };
 
 ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& lines)
@@ -142,54 +153,57 @@ void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
   const std::vector<ReportLevel>& levels = *report_.levels;
   Additions additions;
   std::vector<const QelBomTemplateItem*> lastAt;  // [d]: the item seen last at depth d
-  for (const ReportLine& line : lines) {
-    const auto depth = static_cast<std::size_t>(std::max(line.depth, 0));
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const auto depth = static_cast<std::size_t>(std::max(lines[l].depth, 0));
     lastAt.resize(depth + 1, nullptr);
     const QelBomTemplateItem* opener = lastAt[depth];
-    lastAt[depth] = line.item;
-    if (line.item->getFirstDataRow() != nullptr || depth >= levels.size() ||
+    lastAt[depth] = lines[l].item;
+    if (lines[l].item->getFirstDataRow() != nullptr || depth >= levels.size() ||
         levels[depth].sums.empty()) {
       continue;
     }
-    additions.groups.push_back(Group{line.item, depth,
+    additions.groups.push_back(Group{static_cast<std::uint32_t>(l),
+                                     static_cast<std::uint32_t>(depth),
                                      opener != nullptr ? opener->getFirstDataRow() : nullptr,
-                                     opener != nullptr && opener->child() == nullptr,
-                                     additions.sums.size()});
-    for (const ReportLevel::Sum& sum : levels[depth].sums) additions.sums.push_back(sum.start);
+                                     opener != nullptr && opener->child() == nullptr, false,
+                                     static_cast<std::uint32_t>(additions.sums.size())});
+    for (const ReportLevel::Sum& sum : levels[depth].sums) additions.sums.emplace_back(sum.start);
   }
-  additions.added.assign(additions.sums.size(), 0);
+  if (additions.groups.empty()) return;
   walkRows(additions);
+  sumsAt_.assign(lines.size(), kNoSums);
   for (Group& group : additions.groups) {
     if (group.first != nullptr && !group.started) walkFrom(additions, group);  // not among the rows
-    keepSums(additions, group);
+    sumsAt_[group.line] = group.sumsAt;
   }
+  sums_ = std::move(additions.sums);
 }
 
-// One walk of the rows adds every row to each group it lies in.
+// One walk of the rows adds every row to each group it lies in. The groups
+// of a level start in the order of the rows; one whose first row comes out of
+// that order is added up on its own afterwards (walkFrom).
 void ExactValues::walkRows(Additions& additions) const {
   std::vector<Group>& groups = additions.groups;
-  std::unordered_multimap<const QelBomDataRow*, std::size_t> startingAt;
+  const std::size_t levels = groupingUpTo_.size();
+  std::vector<std::vector<std::uint32_t>> starts(levels);  // [level]: its groups with rows
   for (std::size_t g = 0; g < groups.size(); ++g) {
-    if (groups[g].first != nullptr) startingAt.emplace(groups[g].first, g);
+    if (groups[g].first != nullptr) starts[groups[g].level].push_back(static_cast<std::uint32_t>(g));
   }
-  if (startingAt.empty()) return;
-  std::vector<std::vector<std::size_t>> open(groupingUpTo_.size());  // [level]: groups adding
-  std::vector<std::vector<int>> guesses(groupingUpTo_.size());        // [level][sum]
+  std::vector<std::size_t> next(levels, 0);                 // [level]: the next group to start
+  std::vector<std::vector<std::uint32_t>> open(levels);     // [level]: groups adding
+  std::vector<std::vector<int>> guesses(levels);            // [level][sum]
   QelBomDataRow* previous = nullptr;
   for (QelBomItemBase* node = report_.rows->child(); node != nullptr; node = node->next()) {
     auto* row = static_cast<QelBomDataRow*>(node);
-    for (std::size_t d = 0; d < open.size(); ++d) {
+    for (std::size_t d = 0; d < levels; ++d) {
       if (!open[d].empty() && row->compare(previous, groupingUpTo_[d]) != 0) open[d].clear();
-    }
-    const auto starting = startingAt.equal_range(row);
-    for (auto it = starting.first; it != starting.second; ++it) {
-      groups[it->second].started = true;
-      open[groups[it->second].level].push_back(it->second);
-    }
-    for (std::size_t d = 0; d < open.size(); ++d) {
-      for (const std::size_t g : open[d]) add(additions, groups[g], *row, guesses[d]);
+      while (next[d] < starts[d].size() && groups[starts[d][next[d]]].first == row) {
+        groups[starts[d][next[d]]].started = true;
+        open[d].push_back(starts[d][next[d]++]);
+      }
+      for (const std::uint32_t g : open[d]) add(additions, groups[g], *row, guesses[d]);
       open[d].erase(std::remove_if(open[d].begin(), open[d].end(),
-                                   [&](std::size_t g) { return groups[g].single; }),
+                                   [&](std::uint32_t g) { return groups[g].single; }),
                     open[d].end());
     }
     previous = row;
@@ -217,71 +231,76 @@ void ExactValues::add(Additions& additions, const Group& group, QelBomDataRow& r
   for (std::size_t s = 0; s < sums.size(); ++s) {
     const QelBomDataTuple* value = findTuple(row, sums[s].summed, guesses[s], -1);
     if (value == nullptr) continue;
-    addToSum(additions.sums[group.sumsAt + s], value->value());
-    if (value->value().type() != QelBomDataValue::kUnkDataValueType) {
-      additions.added[group.sumsAt + s] = 1;
-    }
+    additions.sums[group.sumsAt + s].add(value->value());
   }
 }
 
-void ExactValues::keepSums(const Additions& additions, const Group& group) {
-  const std::vector<ReportLevel::Sum>& sums = (*report_.levels)[group.level].sums;
-  const QelArray<QelBomDataTuple>& tuples = group.item->getData();
-  const std::size_t begin = sums_.size();
-  for (std::size_t s = 0; s < sums.size(); ++s) {
-    const auto tuple = static_cast<std::size_t>(sums[s].tuple);
-    // An item without rows that is no closing section (an empty report's head) has no sums.
-    QelString summed;
-    if (tuple >= static_cast<std::size_t>(tuples.count()) ||
-        QelBomDataToken::summingRequestOf(tuples[static_cast<int>(tuple)].token().token(),
-                                          summed) == 0) {
-      continue;
-    }
-    ExactValue value = fromValue(sums[s].summed, &additions.sums[group.sumsAt + s]);
-    if (additions.added[group.sumsAt + s] == 0 && value.isNumber()) {
-      value.kind = ExactValue::kMissing;
-    }
-    sums_.emplace_back(tuple, value);
-  }
-  sumsAt_.emplace(group.item, SumsAt{begin, sums_.size()});
+// The exact value of a sum of `token` as it was added up.
+ExactValue ExactValues::sumValue(const QelString& token, const RunningSum& sum) const {
+  ExactValue value = sum.type == QelBomDataValue::kIntDataValue      ? integerValue(sum.integer)
+                     : sum.type == QelBomDataValue::kDoubleDataValue ? realValue(token, sum.real)
+                     : sum.type == QelBomDataValue::kStringDataValue ? textValue()
+                                                                     : ExactValue();
+  if (!sum.added && value.isNumber()) value.kind = ExactValue::kMissing;
+  return value;
 }
 
-ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue* value) const {
+ExactValue ExactValues::integerValue(int integer) {
   ExactValue exact;
-  if (value == nullptr) return exact;
-  switch (value->type()) {
-    case QelBomDataValue::kIntDataValue:
-      exact.kind = ExactValue::kInteger;
-      exact.integer = intValueOf(*value);
-      break;
-    case QelBomDataValue::kDoubleDataValue:
-      exact.real = report_.units != nullptr ? report_.units->shownValue(token, doubleValueOf(*value))
-                                            : doubleValueOf(*value);
-      if (std::isfinite(exact.real)) {
-        exact.kind = ExactValue::kReal;
-        exact.real = toFifteenDigits(exact.real);
-      }
-      break;
-    case QelBomDataValue::kStringDataValue:
-      exact.kind = ExactValue::kText;
-      break;
-    default:
-      break;
+  exact.kind = ExactValue::kInteger;
+  exact.integer = integer;
+  return exact;
+}
+
+ExactValue ExactValues::textValue() {
+  ExactValue exact;
+  exact.kind = ExactValue::kText;
+  return exact;
+}
+
+ExactValue ExactValues::realValue(const QelString& token, double real) const {
+  ExactValue exact;
+  exact.real = report_.units != nullptr ? report_.units->shownValue(token, real) : real;
+  if (std::isfinite(exact.real)) {
+    exact.kind = ExactValue::kReal;
+    exact.real = toFifteenDigits(exact.real);
   }
   return exact;
 }
 
-void ExactValues::valuesOf(const ReportLine& line, const std::vector<char>& visible,
-                           std::vector<ExactValue>& out, Scratch& scratch) const {
+ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue& value) const {
+  switch (value.type()) {
+    case QelBomDataValue::kIntDataValue:
+      return integerValue(intValueOf(value));
+    case QelBomDataValue::kDoubleDataValue:
+      return realValue(token, doubleValueOf(value));
+    case QelBomDataValue::kStringDataValue:
+      return textValue();
+    default:
+      return ExactValue();
+  }
+}
+
+void ExactValues::valuesOf(std::size_t at, const ReportLine& line,
+                           const std::vector<char>& visible, std::vector<ExactValue>& out,
+                           Scratch& scratch) const {
   const QelArray<QelBomDataTuple>& tuples = line.item->getData();
   out.assign(static_cast<std::size_t>(tuples.count()), ExactValue());
   if (!enabled_) return;
   const QelBomDataRow* row = line.item->getFirstDataRow();
   if (row == nullptr) {
-    const auto found = sumsAt_.find(line.item);
-    if (found == sumsAt_.end()) return;
-    for (std::size_t s = found->second.begin; s < found->second.end; ++s) {
-      out[sums_[s].first] = sums_[s].second;
+    if (at >= sumsAt_.size() || sumsAt_[at] == kNoSums) return;
+    const std::vector<ReportLevel::Sum>& sums =
+        (*report_.levels)[static_cast<std::size_t>(line.depth)].sums;
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      // An item without rows that is no closing section (an empty report's
+      // head) has no sums.
+      QelString summed;
+      const int tuple = sums[s].tuple;
+      if (tuple < tuples.count() &&
+          QelBomDataToken::summingRequestOf(tuples[tuple].token().token(), summed) != 0) {
+        out[static_cast<std::size_t>(tuple)] = sumValue(sums[s].summed, sums_[sumsAt_[at] + s]);
+      }
     }
     return;
   }
@@ -294,11 +313,11 @@ void ExactValues::valuesOf(const ReportLine& line, const std::vector<char>& visi
   for (int i = 0; i < tuples.count(); ++i) {
     if (visible[static_cast<std::size_t>(i)] == 0) continue;
     const QelString& token = tuples[i].token().token();
-    int& at = guess[static_cast<std::size_t>(i)];
-    const QelBomDataTuple* source = findTuple(*row, token, at, after);
-    if (source != nullptr) after = at + 1;
+    int& held = guess[static_cast<std::size_t>(i)];
+    const QelBomDataTuple* source = findTuple(*row, token, held, after);
+    if (source != nullptr) after = held + 1;
     if (source != nullptr && source->value().type() != QelBomDataValue::kUnkDataValueType) {
-      out[static_cast<std::size_t>(i)] = fromValue(token, &source->value());
+      out[static_cast<std::size_t>(i)] = fromValue(token, source->value());
     } else if (token.length() > 0 && token.getStringW()[0] == u'%') {
       out[static_cast<std::size_t>(i)].kind = ExactValue::kAbsent;
     }

@@ -24,9 +24,8 @@
 #define BOMREPORT_OUTPUT_EXACT_VALUES_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "BomReportWriter.h"
@@ -66,32 +65,48 @@ class ExactValues {
     std::vector<std::vector<int>> guesses;  // [depth][tuple]
   };
 
-  // The exact value of each tuple of `line.item` (one of the lines given to
-  // the constructor) into `out`, by index; kUnknown where `visible` (by
+  // The exact value of each tuple of `line` = lines[at] of the lines given
+  // to the constructor into `out`, by index; kUnknown where `visible` (by
   // index) is 0: a grouping, sorting or filter directive.
-  void valuesOf(const ReportLine& line, const std::vector<char>& visible,
+  void valuesOf(std::size_t at, const ReportLine& line, const std::vector<char>& visible,
                 std::vector<ExactValue>& out, Scratch& scratch) const;
 
  private:
-  struct Group;      // a closing item's sums as they are added up
-  struct Additions;  // every group's, side by side
-  struct SumsAt {    // a closing item's sums among sums_
-    std::size_t begin, end;
+  // A sum as the engine adds it up, from the template's starting value.
+  struct RunningSum {
+    explicit RunningSum(const QelBomDataValue& start);
+    double asDouble() const;
+    void add(const QelBomDataValue& value);
+
+    // Sixteen bytes: a report holds one per sum of every closing item.
+    double real;
+    int integer;
+    QelBomDataValue::eBomDataValueType type : 8;
+    bool added = false;  // a value was added: a sum that adds nothing has no value
   };
+  static_assert(sizeof(RunningSum) <= 16, "a report holds one per sum of every closing item");
+  struct Group;       // a closing item's sums as they are added up
+  struct Additions;   // every group's, side by side
+  static constexpr std::uint32_t kNoSums = 0xFFFFFFFF;
 
   void addUpGroups(const std::vector<ReportLine>& lines);
   void walkRows(Additions& additions) const;
   void walkFrom(Additions& additions, Group& group) const;
   void add(Additions& additions, const Group& group, QelBomDataRow& row,
            std::vector<int>& guesses) const;
-  void keepSums(const Additions& additions, const Group& group);
-  ExactValue fromValue(const QelString& token, const QelBomDataValue* value) const;
+  ExactValue sumValue(const QelString& token, const RunningSum& sum) const;
+  static ExactValue integerValue(int integer);
+  static ExactValue textValue();
+  ExactValue realValue(const QelString& token, double real) const;  // in the unit shown
+  ExactValue fromValue(const QelString& token, const QelBomDataValue& value) const;
 
   Report report_;  // a view: pointers into the trees
   bool enabled_;
   std::vector<QelArray<QelString>> groupingUpTo_;  // [d]: grouping tokens of levels 0..d
-  std::unordered_map<const QelBomTemplateItem*, SumsAt> sumsAt_;  // of the closing items
-  std::vector<std::pair<std::size_t, ExactValue>> sums_;          // tuple index and value
+  // By line: where a closing item's sums start in sums_, one per sum of its
+  // level; kNoSums for the other lines. Empty without closing items.
+  std::vector<std::uint32_t> sumsAt_;
+  std::vector<RunningSum> sums_;
 };
 
 }  // namespace bomreport

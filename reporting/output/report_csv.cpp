@@ -117,10 +117,11 @@ class CsvLines {
   CsvLines(std::size_t columnCount, const ReportModel& model, bool raw)
       : cells_(columnCount), model_(model), raw_(raw) {}
 
-  // Appends `line`, whose tuples go into `columns`, to `text`.
-  void append(const ReportLine& line, const std::vector<int>& columns, std::string& text) {
+  // Appends the model's line `at`, whose tuples go into `columns`, to `text`.
+  void append(std::size_t at, const std::vector<int>& columns, std::string& text) {
+    const ReportLine& line = model_.lines()[at];
     std::fill(cells_.begin(), cells_.end(), nullptr);
-    model_.cellsOf(line, lineCells_);
+    model_.cellsOf(at, lineCells_);
     for (std::size_t i = 0; i < lineCells_.size(); ++i) {
       if (columns[i] >= 0) cells_[static_cast<std::size_t>(columns[i])] = &lineCells_[i];
     }
@@ -192,7 +193,7 @@ void writeCsvReport(std::ostream& out, const Report& report) {
         CsvLines formatter(columns.size(), model, raw);
         const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
         for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
-          formatter.append(lines[l], *lineColumns[l], blockText);
+          formatter.append(l, *lineColumns[l], blockText);
         }
       },
       out);

@@ -75,7 +75,7 @@ ReportItem itemOf(const ReportLine& line, const LineCells& cells) {
 
 ReportItem ReportItemReader::item(std::size_t at) const {
   LineCells cells;
-  model_.cellsOf(model_.lines()[at], cells);
+  model_.cellsOf(at, cells);
   return itemOf(model_.lines()[at], cells);
 }
 

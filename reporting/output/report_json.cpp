@@ -8,6 +8,7 @@
 // when asked for, the used handles and tokens.
 #include "output/report_json.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "BomReportTrees.h"
@@ -15,9 +16,11 @@
 #include "text/json_text.h"
 #include "text/display_number.h"
 #include "output/report_labels.h"
+#include "output/ordered_blocks.h"
 #include "output/report_model.h"
 #include "output/report_tree.h"
 #include "output/report_used.h"
+#include "output/template_writer.h"
 #include "output/report_format.h"
 
 namespace bomreport {
@@ -66,39 +69,29 @@ std::string unitsMember(const QelBomTemplateItem& root, const ReportUnits* units
   return "  \"units\": {" + text + '}';
 }
 
+// Items formatted at a time on one thread.
+constexpr std::size_t kLinesPerBlock = 16384;
+
 // The values of the report as JSON: the exact number where there is one, else
 // a display text that reads as a number as a JSON number; the display text
 // follows when it differs from the number's text. Anything else as its type
-// gives it. Told of the items in report order (visit).
-class TypedValues {
- public:
-  explicit TypedValues(const Report& report) : model_(report) {}
-
-  void visit(const QelBomTemplateItem& item, int depth) {
-    model_.cellsOf(ReportLine{&item, depth}, cells_);
+// gives it. Of the item whose cells were asked for last.
+std::string typedValue(const LineCells& cells, const QelBomTemplateItem& item, int index) {
+  const QelBomDataValue& value = item.getData()[index].value();
+  const ReportCell& cell = cells[static_cast<std::size_t>(index)];
+  if (cell.exact.kind == ExactValue::kMissing) return "null";
+  if (value.type() != QelBomDataValue::kStringDataValue) return jsonValue(value);
+  std::string number;
+  if (cell.exact.isNumber()) {
+    number = exactNumberText(cell.exact);
+  } else if (cell.isNumber()) {
+    number = shortestNumberText(cell.shown().value);
+  } else {
+    return jsonValue(value);
   }
-
-  std::string value(const QelBomTemplateItem& item, int index) const {
-    const QelBomDataValue& value = item.getData()[index].value();
-    const ReportCell& cell = cells_[static_cast<std::size_t>(index)];
-    if (cell.exact.kind == ExactValue::kMissing) return "null";
-    if (value.type() != QelBomDataValue::kStringDataValue) return jsonValue(value);
-    std::string number;
-    if (cell.exact.isNumber()) {
-      number = exactNumberText(cell.exact);
-    } else if (cell.isNumber) {
-      number = shortestNumberText(cell.shown.value);
-    } else {
-      return jsonValue(value);
-    }
-    const std::string shown = cell.text.toUtf8();
-    return number == shown ? number : number + ", {\"text\": " + jsonString(shown) + '}';
-  }
-
- private:
-  ReportModel model_;
-  std::vector<ReportCell> cells_;  // of the item visited last
-};
+  const std::string shown = cell.text().toUtf8();
+  return number == shown ? number : number + ", {\"text\": " + jsonString(shown) + '}';
+}
 
 // The root member "warnings": each warning as data and in words.
 std::string warningsMember(const std::vector<ReportWarning>& warnings, OptionSpelling spelling) {
@@ -119,25 +112,60 @@ std::string warningsMember(const std::vector<ReportWarning>& warnings, OptionSpe
   return text + (warnings.empty() ? "]" : "\n  ]");
 }
 
-}  // namespace
-
-void writeJsonReport(std::ostream& out, const Report& report) {
-  TreeJsonOptions options;
-  options.withRows = true;
-  TypedValues values(report);
-  options.onItem = [&values](const QelBomTemplateItem& item, int depth) { values.visit(item, depth); };
-  options.tupleValue = [&values](const QelBomTemplateItem& item, int index) {
-    return values.value(item, index);
-  };
-  options.columns = report.columns;  // the template's captions and decimals
-  options.extraRootMembers = unitsMember(*report.output, report.units);
+// The root's members besides its children: the units, the warnings and the
+// used handles, as the options ask.
+std::string rootMembers(const Report& report) {
+  std::string members = unitsMember(*report.output, report.units);
   if (report.warnings != nullptr && !report.warnings->empty()) {
     const OptionSpelling spelling =
         report.options != nullptr ? report.options->spelling : commandLineSpelling;
-    options.extraRootMembers += ",\n" + warningsMember(*report.warnings, spelling);
+    members += ",\n" + warningsMember(*report.warnings, spelling);
   }
-  if (report.used != nullptr) options.extraRootMembers += ",\n" + usedMember(*report.used);
-  writeTreeJson(out, *report.output, options);
+  if (report.used != nullptr) members += ",\n" + usedMember(*report.used);
+  return members;
+}
+
+}  // namespace
+
+// The tree as writeTreeJson writes it, with typed values and each item's
+// row: its items formatted in blocks on two threads and written in order.
+void writeJsonReport(std::ostream& out, const Report& report) {
+  const ReportModel model(report);
+  const std::vector<ReportLine>& lines = model.lines();
+  TreeJsonOptions options;
+  options.withRows = true;
+  options.columns = report.columns;  // the template's captions and decimals
+  const std::string members = rootMembers(report);
+  std::string text;
+  {
+    TreeJsonOptions rootOptions = options;  // its own tuples as their types give them
+    rootOptions.extraRootMembers = members;
+    appendOpenItem(text, *report.output, 0, true, rootOptions);
+  }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  const std::size_t blocks = (lines.size() + kLinesPerBlock - 1) / kLinesPerBlock;
+  writeBlocksInOrder(
+      blocks,
+      [&](std::size_t block, std::string& blockText) {
+        LineCells cells;
+        TreeJsonOptions blockOptions = options;
+        blockOptions.tupleValue = [&cells](const QelBomTemplateItem& item, int index) {
+          return typedValue(cells, item, index);
+        };
+        const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
+        for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
+          model.cellsOf(l, cells);
+          appendOpenItem(blockText, *lines[l].item, lines[l].depth + 1, false, blockOptions);
+          if (l + 1 < lines.size()) {
+            appendBetween(blockText, lines[l].depth + 1, lines[l + 1].depth + 1, blockOptions);
+          } else {  // the end of the tree closes the root, with its members
+            blockOptions.extraRootMembers = members;
+            appendBetween(blockText, lines[l].depth + 1, 0, blockOptions);
+          }
+        }
+      },
+      out);
+  out << '\n';
 }
 
 BOM_REPORT_FORMAT(json, ".json", 40, kText,

@@ -41,7 +41,8 @@ const std::vector<char>& ReportModel::visibleOf(const QelArray<QelBomDataTuple>&
   return shape.visible;
 }
 
-void ReportModel::cellsOf(const ReportLine& line, LineCells& out) const {
+void ReportModel::cellsOf(std::size_t at, LineCells& out) const {
+  const ReportLine& line = lines_[at];
   if (out.model_ != id_) {
     out.shapes_.clear();
     out.model_ = id_;
@@ -49,7 +50,7 @@ void ReportModel::cellsOf(const ReportLine& line, LineCells& out) const {
   const QelArray<QelBomDataTuple>& tuples = line.item->getData();
   const auto count = static_cast<std::size_t>(tuples.count());
   const std::vector<char>& visible = visibleOf(tuples, out);
-  exact_.valuesOf(line, visible, out.exact_, out.scratch_);
+  exact_.valuesOf(at, line, visible, out.exact_, out.scratch_);
   out.cells_.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
     ReportCell& cell = out.cells_[i];

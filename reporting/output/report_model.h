@@ -89,8 +89,8 @@ class ReportModel {
 
   // Every item below the output, in report order.
   const std::vector<ReportLine>& lines() const { return lines_; }
-  // The cells of `line` (one of lines()), one per tuple, into `out`.
-  void cellsOf(const ReportLine& line, LineCells& out) const;
+  // The cells of lines()[at], one per tuple, into `out`.
+  void cellsOf(std::size_t at, LineCells& out) const;
 
  private:
   // Which tuples of `tuples` are shown.

@@ -107,7 +107,7 @@ void ReportTable::splitTitle(std::vector<LabelledText> block) {
 
 std::vector<LabelledText> ReportTable::texts(std::size_t line) const {
   std::vector<LabelledText> texts;
-  model_.cellsOf(lines_[line], lineCells_);
+  model_.cellsOf(line, lineCells_);
   for (const ReportCell& cell : lineCells_) {
     if (cell.visible) {
       texts.push_back(LabelledText{valueLabel(cell.tuple->token(), units_), toUtf8(cell.text()),
@@ -144,7 +144,7 @@ void ReportTable::readTree(const TextMeasure* measure) {
       decimals_.emplace_back(style != nullptr ? style->decimalsIn(unit) : -1, unit);
       columns_.back().numeric = !isTextToken(token);
     }
-    model_.cellsOf(lines_[l], lineCells_);
+    model_.cellsOf(l, lineCells_);
     for (std::size_t i = 0; i < lineCells_.size(); ++i) {
       if (cellColumns_[i] < 0) continue;
       const auto c = static_cast<std::size_t>(cellColumns_[i]);
@@ -170,7 +170,7 @@ void ReportTable::measureColumns(const TextMeasure& measure) {
     const Item& item = *lines_[l].item;
     const RowKind kind = kindOf(item.type());
     index_.map(item, cellColumns_);
-    model_.cellsOf(lines_[l], lineCells_);
+    model_.cellsOf(l, lineCells_);
     for (std::size_t i = 0; i < lineCells_.size(); ++i) {
       if (cellColumns_[i] < 0) continue;
       const auto c = static_cast<std::size_t>(cellColumns_[i]);
@@ -194,7 +194,7 @@ void ReportTable::fillCells(std::size_t line, TableRow& row) const {
   const Item& item = *lines_[line].item;
   row.cells.assign(columns_.size(), TableCell());
   index_.map(item, cellColumns_);
-  model_.cellsOf(lines_[line], lineCells_);
+  model_.cellsOf(line, lineCells_);
   for (std::size_t i = 0; i < lineCells_.size(); ++i) {
     if (cellColumns_[i] < 0) continue;
     const auto c = static_cast<std::size_t>(cellColumns_[i]);

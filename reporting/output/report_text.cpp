@@ -109,15 +109,17 @@ void pad(std::string& line, int count) {
   if (count > 0) line.append(static_cast<std::size_t>(count), ' ');
 }
 
-// Appends `line` to `text`, set as `shape` gives it; `cells` is scratch.
-void appendLine(const ReportModel& model, const ReportLine& line, const Shape& shape,
-                int titleWidth, LineCells& cells, std::string& text) {
+// Appends the model's line `at` to `text`, set as `shape` gives it; `cells`
+// is scratch.
+void appendLine(const ReportModel& model, std::size_t at, const Shape& shape, int titleWidth,
+                LineCells& cells, std::string& text) {
+  const ReportLine& line = model.lines()[at];
   const std::size_t start = text.size();
   pad(text, 2 * line.depth);
   const char* title = sectionTitle(line.item->type());
   text += title;
   pad(text, titleWidth - 2 * line.depth - displayWidth(std::string_view(title)));
-  model.cellsOf(line, cells);
+  model.cellsOf(at, cells);
   bool firstCell = true;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (!shape.visible[i]) continue;
@@ -157,7 +159,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
     }
     lineShape[l] = found->second;
     Shape& shape = shapes[static_cast<std::size_t>(found->second)];
-    model.cellsOf(line, cells);
+    model.cellsOf(l, cells);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (!shape.visible[i] || !shape.numeric[i]) continue;
       if (cells[i].isNumber()) {
@@ -178,7 +180,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
     LineCells lineCells;
     for (std::size_t l = begin; l < end; ++l) {
       const auto s = static_cast<std::size_t>(lineShape[l]);
-      model.cellsOf(lines[l], lineCells);
+      model.cellsOf(l, lineCells);
       for (std::size_t i = 0; i < lineCells.size(); ++i) {
         if (!shapes[s].visible[i]) continue;
         const int width = displayWidth(shownValue(shapes[s], i, lineCells[i]));
@@ -209,7 +211,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
         LineCells lineCells;
         const std::size_t end = std::min(lines.size(), (block + 1) * kLinesPerBlock);
         for (std::size_t l = block * kLinesPerBlock; l < end; ++l) {
-          appendLine(model, lines[l], shapes[static_cast<std::size_t>(lineShape[l])], titleWidth,
+          appendLine(model, l, shapes[static_cast<std::size_t>(lineShape[l])], titleWidth,
                      lineCells, text);
         }
       },
