@@ -11,7 +11,8 @@ namespace bomreport {
 ExactValues::RunningSum::RunningSum(const QelBomDataValue& start)
     : real(start.type() == QelBomDataValue::kDoubleDataValue ? doubleValueOf(start) : 0.0),
       integer(start.type() == QelBomDataValue::kIntDataValue ? intValueOf(start) : 0),
-      type(start.type()) {}
+      type(start.type()),
+      kind(ExactValue::kUnknown) {}
 
 double ExactValues::RunningSum::asDouble() const {
   if (type == QelBomDataValue::kIntDataValue) return static_cast<double>(integer);
@@ -174,6 +175,7 @@ void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
   sumsAt_.assign(lines.size(), kNoSums);
   for (Group& group : additions.groups) {
     if (group.first != nullptr && !group.started) walkFrom(additions, group);  // not among the rows
+    finish(additions, group, *lines[group.line].item);
     sumsAt_[group.line] = group.sumsAt;
   }
   sums_ = std::move(additions.sums);
@@ -236,13 +238,27 @@ void ExactValues::add(Additions& additions, const Group& group, QelBomDataRow& r
 }
 
 // The exact value of a sum of `token` as it was added up.
-ExactValue ExactValues::sumValue(const QelString& token, const RunningSum& sum) const {
-  ExactValue value = sum.type == QelBomDataValue::kIntDataValue      ? integerValue(sum.integer)
-                     : sum.type == QelBomDataValue::kDoubleDataValue ? realValue(token, sum.real)
-                     : sum.type == QelBomDataValue::kStringDataValue ? textValue()
-                                                                     : ExactValue();
-  if (!sum.added && value.isNumber()) value.kind = ExactValue::kMissing;
-  return value;
+void ExactValues::finish(Additions& additions, const Group& group,
+                         const QelBomTemplateItem& item) const {
+  const std::vector<ReportLevel::Sum>& sums = (*report_.levels)[group.level].sums;
+  const QelArray<QelBomDataTuple>& tuples = item.getData();
+  for (std::size_t s = 0; s < sums.size(); ++s) {
+    RunningSum& sum = additions.sums[group.sumsAt + s];
+    // An item without rows that is no closing section (an empty report's
+    // head) has no sums.
+    QelString summed;
+    const int tuple = sums[s].tuple;
+    sum.isSum = tuple < tuples.count() &&
+                QelBomDataToken::summingRequestOf(tuples[tuple].token().token(), summed) != 0;
+    const ExactValue value = sum.type == QelBomDataValue::kIntDataValue
+                                 ? integerValue(sum.integer)
+                             : sum.type == QelBomDataValue::kDoubleDataValue
+                                 ? realValue(sums[s].summed, sum.real)
+                             : sum.type == QelBomDataValue::kStringDataValue ? textValue()
+                                                                             : ExactValue();
+    sum.kind = !sum.added && value.isNumber() ? ExactValue::kMissing : value.kind;
+    sum.real = value.real;
+  }
 }
 
 ExactValue ExactValues::integerValue(int integer) {
@@ -293,14 +309,12 @@ void ExactValues::valuesOf(std::size_t at, const ReportLine& line,
     const std::vector<ReportLevel::Sum>& sums =
         (*report_.levels)[static_cast<std::size_t>(line.depth)].sums;
     for (std::size_t s = 0; s < sums.size(); ++s) {
-      // An item without rows that is no closing section (an empty report's
-      // head) has no sums.
-      QelString summed;
-      const int tuple = sums[s].tuple;
-      if (tuple < tuples.count() &&
-          QelBomDataToken::summingRequestOf(tuples[tuple].token().token(), summed) != 0) {
-        out[static_cast<std::size_t>(tuple)] = sumValue(sums[s].summed, sums_[sumsAt_[at] + s]);
-      }
+      const RunningSum& sum = sums_[sumsAt_[at] + s];
+      if (!sum.isSum) continue;
+      ExactValue& value = out[static_cast<std::size_t>(sums[s].tuple)];
+      value.kind = sum.kind;
+      value.integer = sum.integer;
+      value.real = sum.real;
     }
     return;
   }

@@ -83,6 +83,10 @@ class ExactValues {
     int integer;
     QelBomDataValue::eBomDataValueType type : 8;
     bool added = false;  // a value was added: a sum that adds nothing has no value
+    // Once added up (finish): whether its closing item's tuple is a sum, and
+    // the exact value's kind, `real` in the unit shown.
+    bool isSum = false;
+    ExactValue::Kind kind : 8;
   };
   static_assert(sizeof(RunningSum) <= 16, "a report holds one per sum of every closing item");
   struct Group;       // a closing item's sums as they are added up
@@ -94,7 +98,8 @@ class ExactValues {
   void walkFrom(Additions& additions, Group& group) const;
   void add(Additions& additions, const Group& group, QelBomDataRow& row,
            std::vector<int>& guesses) const;
-  ExactValue sumValue(const QelString& token, const RunningSum& sum) const;
+  // Makes each of the sums of `group` (whose closing item is `item`) its exact value.
+  void finish(Additions& additions, const Group& group, const QelBomTemplateItem& item) const;
   static ExactValue integerValue(int integer);
   static ExactValue textValue();
   ExactValue realValue(const QelString& token, double real) const;  // in the unit shown
