@@ -152,7 +152,20 @@ ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& li
 // the item before it at its depth, with no shallower item between them.
 void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
   const std::vector<ReportLevel>& levels = *report_.levels;
+  // Closing items with sums, counted first so that their sums take the room
+  // they need and no more: a report holds one per sum of each.
+  std::size_t groupCount = 0, sumCount = 0;
+  for (const ReportLine& line : lines) {
+    const auto depth = static_cast<std::size_t>(std::max(line.depth, 0));
+    if (line.item->getFirstDataRow() == nullptr && depth < levels.size()) {
+      groupCount += levels[depth].sums.empty() ? 0 : 1;
+      sumCount += levels[depth].sums.size();
+    }
+  }
+  if (groupCount == 0) return;
   Additions additions;
+  additions.groups.reserve(groupCount);
+  additions.sums.reserve(sumCount);
   std::vector<const QelBomTemplateItem*> lastAt;  // [d]: the item seen last at depth d
   for (std::size_t l = 0; l < lines.size(); ++l) {
     const auto depth = static_cast<std::size_t>(std::max(lines[l].depth, 0));
@@ -170,7 +183,6 @@ void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
                                      static_cast<std::uint32_t>(additions.sums.size())});
     for (const ReportLevel::Sum& sum : levels[depth].sums) additions.sums.emplace_back(sum.start);
   }
-  if (additions.groups.empty()) return;
   walkRows(additions);
   sumsAt_.assign(lines.size(), kNoSums);
   for (Group& group : additions.groups) {

@@ -8,7 +8,13 @@
 namespace bomreport {
 
 std::vector<ReportLine> collectLines(const QelBomTemplateItem& root) {
+  // Counted first: a report of a million parts has millions of lines, and a
+  // vector grown to them would hold up to twice their room.
+  std::size_t count = 0;
+  walkDescendants(
+      root, [&count](const QelBomItemBase*, int) { ++count; }, [] {}, [](int) {});
   std::vector<ReportLine> lines;
+  lines.reserve(count);
   walkDescendants(
       root,
       [&lines](const QelBomItemBase* node, int depth) {
