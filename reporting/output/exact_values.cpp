@@ -195,27 +195,73 @@ void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
 
 // One walk of the rows adds every row to each group it lies in. The groups
 // of a level start in the order of the rows; one whose first row comes out of
-// that order is added up on its own afterwards (walkFrom).
+// that order is added up on its own afterwards (walkFrom). Each row's values
+// of the summed tokens are looked up once for all levels, and a row agrees
+// with the one before at a level when it does at the level above and on the
+// level's own grouping tokens.
 void ExactValues::walkRows(Additions& additions) const {
   std::vector<Group>& groups = additions.groups;
+  const std::vector<ReportLevel>& levelList = *report_.levels;
   const std::size_t levels = groupingUpTo_.size();
   std::vector<std::vector<std::uint32_t>> starts(levels);  // [level]: its groups with rows
   for (std::size_t g = 0; g < groups.size(); ++g) {
     if (groups[g].first != nullptr) starts[groups[g].level].push_back(static_cast<std::uint32_t>(g));
   }
-  std::vector<std::size_t> next(levels, 0);                 // [level]: the next group to start
-  std::vector<std::vector<std::uint32_t>> open(levels);     // [level]: groups adding
-  std::vector<std::vector<int>> guesses(levels);            // [level][sum]
+  // The summed tokens, each once, and which of them each level's sums read.
+  std::vector<QelString> summed;
+  std::vector<std::vector<std::size_t>> summedAt(levels);  // [level][sum]
+  std::vector<QelArray<QelString>> ownTokens(levels);      // [level]: its grouping tokens
+  for (std::size_t d = 0; d < levels; ++d) {
+    for (const QelString& token : levelList[d].groupingTokens) ownTokens[d].append(token);
+    for (const ReportLevel::Sum& sum : levelList[d].sums) {
+      const auto found = std::find(summed.begin(), summed.end(), sum.summed);
+      summedAt[d].push_back(static_cast<std::size_t>(found - summed.begin()));
+      if (found == summed.end()) summed.push_back(sum.summed);
+    }
+  }
+  std::vector<int> guesses(summed.size(), 0);
+  std::vector<const QelBomDataValue*> values(summed.size());  // of the current row
+  std::vector<std::size_t> next(levels, 0);              // [level]: the next group to start
+  std::vector<std::vector<std::uint32_t>> open(levels);  // [level]: groups adding
   QelBomDataRow* previous = nullptr;
   for (QelBomItemBase* node = report_.rows->child(); node != nullptr; node = node->next()) {
     auto* row = static_cast<QelBomDataRow*>(node);
+    std::size_t deepestOpen = levels;
     for (std::size_t d = 0; d < levels; ++d) {
-      if (!open[d].empty() && row->compare(previous, groupingUpTo_[d]) != 0) open[d].clear();
+      if (!open[d].empty()) deepestOpen = d;
+    }
+    bool agrees = previous != nullptr;
+    for (std::size_t d = 0; deepestOpen < levels && d <= deepestOpen; ++d) {
+      agrees = agrees && (ownTokens[d].count() == 0 || row->compare(previous, ownTokens[d]) == 0);
+      if (!agrees) {
+        for (std::size_t deeper = d; deeper < levels; ++deeper) open[deeper].clear();
+        break;
+      }
+    }
+    bool adding = false;
+    for (std::size_t d = 0; d < levels; ++d) {
       while (next[d] < starts[d].size() && groups[starts[d][next[d]]].first == row) {
         groups[starts[d][next[d]]].started = true;
         open[d].push_back(starts[d][next[d]++]);
       }
-      for (const std::uint32_t g : open[d]) add(additions, groups[g], *row, guesses[d]);
+      adding = adding || !open[d].empty();
+    }
+    if (adding && row->getUseThisDataForSums() != 0) {
+      for (std::size_t k = 0; k < summed.size(); ++k) {
+        const QelBomDataTuple* tuple = findTuple(*row, summed[k], guesses[k], -1);
+        values[k] = tuple != nullptr ? &tuple->value() : nullptr;
+      }
+      for (std::size_t d = 0; d < levels; ++d) {
+        for (const std::uint32_t g : open[d]) {
+          for (std::size_t s = 0; s < summedAt[d].size(); ++s) {
+            if (values[summedAt[d][s]] != nullptr) {
+              additions.sums[groups[g].sumsAt + s].add(*values[summedAt[d][s]]);
+            }
+          }
+        }
+      }
+    }
+    for (std::size_t d = 0; d < levels; ++d) {
       open[d].erase(std::remove_if(open[d].begin(), open[d].end(),
                                    [&](std::uint32_t g) { return groups[g].single; }),
                     open[d].end());
@@ -226,26 +272,18 @@ void ExactValues::walkRows(Additions& additions) const {
 
 // A group whose first row the walk did not meet: its rows from that one on.
 void ExactValues::walkFrom(Additions& additions, Group& group) const {
-  std::vector<int> guesses;
+  const std::vector<ReportLevel::Sum>& sums = (*report_.levels)[group.level].sums;
+  std::vector<int> guesses(sums.size(), 0);
   for (QelBomDataRow* row = group.first; row != nullptr;) {
-    add(additions, group, *row, guesses);
+    for (std::size_t s = 0; s < sums.size() && row->getUseThisDataForSums() != 0; ++s) {
+      const QelBomDataTuple* value = findTuple(*row, sums[s].summed, guesses[s], -1);
+      if (value != nullptr) additions.sums[group.sumsAt + s].add(value->value());
+    }
     auto* next = static_cast<QelBomDataRow*>(row->next());
     if (group.single || next == nullptr || next->compare(row, groupingUpTo_[group.level]) != 0) {
       break;
     }
     row = next;
-  }
-}
-
-void ExactValues::add(Additions& additions, const Group& group, QelBomDataRow& row,
-                      std::vector<int>& guesses) const {
-  if (row.getUseThisDataForSums() == 0) return;
-  const std::vector<ReportLevel::Sum>& sums = (*report_.levels)[group.level].sums;
-  guesses.resize(sums.size(), 0);
-  for (std::size_t s = 0; s < sums.size(); ++s) {
-    const QelBomDataTuple* value = findTuple(row, sums[s].summed, guesses[s], -1);
-    if (value == nullptr) continue;
-    additions.sums[group.sumsAt + s].add(value->value());
   }
 }
 

@@ -96,8 +96,6 @@ class ExactValues {
   void addUpGroups(const std::vector<ReportLine>& lines);
   void walkRows(Additions& additions) const;
   void walkFrom(Additions& additions, Group& group) const;
-  void add(Additions& additions, const Group& group, QelBomDataRow& row,
-           std::vector<int>& guesses) const;
   // Makes each of the sums of `group` (whose closing item is `item`) its exact value.
   void finish(Additions& additions, const Group& group, const QelBomTemplateItem& item) const;
   static ExactValue integerValue(int integer);
