@@ -72,6 +72,17 @@ void ReportModel::cellsOf(std::size_t at, LineCells& out) const {
   }
 }
 
+ReportCell& ReportCell::operator=(const ReportCell& other) {
+  tuple = other.tuple;
+  visible = other.visible;
+  exact = other.exact;
+  converted_ = other.converted_;
+  text_ = other.text_ == &other.converted_ ? &converted_ : other.text_;
+  read_ = other.read_;
+  shown_ = other.shown_;
+  return *this;
+}
+
 bool ReportCell::isNumber() const {
   if (read_ < 0) {
     shown_ = DisplayNumber();

@@ -30,6 +30,11 @@ namespace bomreport {
 
 // One tuple of an evaluated item, typed.
 struct ReportCell {
+  ReportCell() = default;
+  // A copy shows its own copy of a text it holds.
+  ReportCell(const ReportCell& other) { *this = other; }
+  ReportCell& operator=(const ReportCell& other);
+
   const QelBomDataTuple* tuple = nullptr;  // in the tree: its token and value
   // The display text: the tree's own text, or one the cell holds of a value
   // that is no text. Valid while the tree lives and the cells are not asked
