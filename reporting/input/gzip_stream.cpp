@@ -65,6 +65,10 @@ void GzipStream::inflatePiece() {
                                   (zlib_.msg != nullptr ? std::string(" (") + zlib_.msg + ")" : ""));
     }
     check(old);
+    if (watch_ != nullptr && text_.size() >= watched_ + StreamWatch::kStep) {
+      watched_ = text_.size();
+      watch_->streamed(text_);
+    }
     if (status == Z_BUF_ERROR && zlib_.avail_out > 0) break;  // wants more input
   }
 }

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "input/input_limits.h"
+#include "input/stream_watch.h"
 
 namespace bomreport {
 
@@ -41,6 +42,9 @@ class GzipStream {
   // member ("not a complete gzip file").
   void finish();
 
+  // Tells `watch` (not owned; null: none) of the text as it grows.
+  void setWatch(StreamWatch* watch) { watch_ = watch; }
+
   // The text inflated so far; the caller may move it away after finish().
   std::string& text() { return text_; }
 
@@ -57,6 +61,8 @@ class GzipStream {
   bool stopped_ = false;       // a NUL byte was met
   std::size_t lineLength_ = 0;  // bytes since the last line feed
   long long lines_ = 1;        // the line being inflated, for messages
+  StreamWatch* watch_ = nullptr;
+  std::size_t watched_ = 0;    // what watch_ was last told of
 };
 
 }  // namespace bomreport

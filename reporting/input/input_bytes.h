@@ -1,7 +1,7 @@
 // InputBytes: the content of an input file as one read-only range of bytes.
 //
 // A regular file is mapped into memory; standard input (the path "-"), pipes
-// and devices are read into a buffer as the data arrives, up to the end or up
+// and devices are read into memory of their own as the data arrives, up to the end or up
 // to the block that holds the first NUL byte (no text input holds one, and a
 // device such as /dev/zero would never end). An input that starts like gzip is
 // decompressed as it is read, every member, whatever its name (GzipStream).
@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "input/input_limits.h"
+#include "input/stream_watch.h"
 
 namespace bomreport {
 
@@ -30,7 +31,10 @@ class InputBytes {
   // Reads `path` ("-": standard input). Throws InputError "NAME: reason" when
   // it cannot be opened or read, is past the limits, or does not hold UTF-8
   // text.
-  explicit InputBytes(const std::string& path, const InputLimits& limits = InputLimits());
+  // `watch`, when given, is told of the text of a stream or of a compressed
+  // file as it arrives; it is not kept.
+  explicit InputBytes(const std::string& path, const InputLimits& limits = InputLimits(),
+                      StreamWatch* watch = nullptr);
   ~InputBytes();
   InputBytes(const InputBytes&) = delete;
   InputBytes& operator=(const InputBytes&) = delete;
@@ -45,8 +49,10 @@ class InputBytes {
   void dropBefore(std::size_t offset) const;
 
  private:
-  void readStream(int fd);
+  void readStream(int fd, StreamWatch* watch);
   bool readBlock(int fd, std::string& into) const;
+  std::size_t readSome(int fd, char* into, std::size_t room) const;  // 0 at the end
+  void growTo(std::size_t capacity);  // the anonymous mapping; throws std::bad_alloc
   void map(int fd, std::size_t size);
   void unmap();
   void keep(std::string text);  // the text replaces the mapping
@@ -55,8 +61,9 @@ class InputBytes {
   std::string name_;
   InputLimits limits_;
   std::string buffer_;      // the content when it is not mapped
-  void* mapped_ = nullptr;  // the mapping of a regular file, or null
+  void* mapped_ = nullptr;  // the mapping of a regular file or of a stream's bytes, or null
   std::size_t mappedSize_ = 0;
+  bool anonymous_ = false;  // mapped_ holds a stream's bytes (growTo)
   std::string_view text_;
 };
 

@@ -24,8 +24,11 @@ class JsonEventReader::TrackingIterator {
   using pointer = const char*;
   using reference = const char&;
 
-  TrackingIterator(const char* position, const char** cursor)
-      : position_(position), cursor_(cursor) {}
+  // Ends at `end` or at the first NUL byte before it, which the parser would
+  // take for the end of the input anyway: the text is not searched for one
+  // before it is parsed.
+  TrackingIterator(const char* position, const char* end, const char** cursor)
+      : position_(position), end_(end), cursor_(cursor) {}
 
   reference operator*() const { return *position_; }
   TrackingIterator& operator++() {
@@ -37,11 +40,16 @@ class JsonEventReader::TrackingIterator {
     ++*this;
     return old;
   }
-  bool operator==(const TrackingIterator& other) const { return position_ == other.position_; }
-  bool operator!=(const TrackingIterator& other) const { return position_ != other.position_; }
+  bool operator==(const TrackingIterator& other) const {
+    return position_ == other.position_ || (atEnd() && other.atEnd());
+  }
+  bool operator!=(const TrackingIterator& other) const { return !(*this == other); }
 
  private:
+  bool atEnd() const { return position_ == end_ || *position_ == '\0'; }
+
   const char* position_;
+  const char* end_;
   const char** cursor_;
 };
 
@@ -59,7 +67,6 @@ std::string_view withoutBom(std::string_view text) {
 JsonEventReader::JsonEventReader(std::string fileName, std::string_view text)
     : fileName_(std::move(fileName)),
       text_(withoutBom(text)),
-      nul_(text_.find('\0')),
       cursor_(text_.data()),
       lastEventEnd_(0),
       tokenStart_(0),
@@ -81,17 +88,22 @@ long long JsonEventReader::tokenLine() {
 void JsonEventReader::run() {
   // The parser would take a NUL byte for the end of the input: it reads up to
   // the first one, and reaching it is an error (see parse_error).
-  const std::string_view parsed = text_.substr(0, nul_);
-  TrackingIterator first(parsed.data(), &cursor_);
-  TrackingIterator last(parsed.data() + parsed.size(), &cursor_);
+  const char* end = text_.data() + text_.size();
+  TrackingIterator first(text_.data(), end, &cursor_);
+  TrackingIterator last(end, end, &cursor_);
   const bool ok = nlohmann::json::sax_parse(first, last, this);
-  if (ok && nul_ != std::string_view::npos) failAtNul();
+  if (ok && nulReached() != std::string_view::npos) failAtNul();
   if (failed_) throw InputError(fileName_, errorLine_, errorColumn_, error_);
   if (!ok) throw InputError(fileName_, "malformed JSON");
 }
 
+std::size_t JsonEventReader::nulReached() const {
+  const std::size_t read = static_cast<std::size_t>(cursor_ - text_.data());
+  return read < text_.size() && text_[read] == '\0' ? read : std::string_view::npos;
+}
+
 bool JsonEventReader::failAtNul() {
-  tokenStart_ = nul_;
+  tokenStart_ = nulReached();
   return fail("malformed JSON: NUL byte");
 }
 
@@ -211,7 +223,8 @@ bool JsonEventReader::parse_error(std::size_t position, const std::string& lastT
                                   const nlohmann::detail::exception& ex) {
   if (failed_) return false;
   // Reading past the end of what was parsed means that a NUL byte cut it short.
-  if (nul_ != std::string_view::npos && position > nul_) return failAtNul();
+  const std::size_t nul = nulReached();
+  if (nul != std::string_view::npos && position > nul) return failAtNul();
   if (ex.id == kNumberOverflow) {
     beginToken();
     return fail("number out of the range of a double");

@@ -59,6 +59,9 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   // The 1-based line of the current event's token. Cheap when asked in file
   // order (it counts on from the previous answer).
   long long tokenLine();
+  // Where the current event's token begins in the text, and the text's size.
+  std::size_t tokenOffset() const { return tokenStart_; }
+  std::size_t textSize() const { return text_.size(); }
 
  public:
   // nlohmann's SAX interface, called by the parser only.
@@ -87,6 +90,8 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
   // character (it would cut the text where it is passed on zero-terminated).
   bool checkText(const std::string& value);
   bool failAtNul();
+  // The offset of the NUL byte the parser stopped at, or npos.
+  std::size_t nulReached() const;
   static std::string parseErrorReason(std::string_view message, std::string_view lastToken);
 
   // Marks where the token of a value or key event begins / where an end event's
@@ -97,7 +102,6 @@ class JsonEventReader : public nlohmann::json_sax<nlohmann::json> {
 
   std::string fileName_;
   std::string_view text_;     // without a byte-order mark
-  std::size_t nul_;           // offset of the first NUL byte in text_, or npos
   const char* cursor_;        // how far the parser has read
   std::size_t lastEventEnd_;  // offset reached after the previous event
   std::size_t tokenStart_;    // offset of the current event's token

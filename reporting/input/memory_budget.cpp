@@ -27,7 +27,7 @@ std::string aboutSize(double bytes) {
 void MemoryBudget::check(long long parts, bool estimated) const {
   if (maxBytes == 0 || parts <= 0) return;
   const double needed = static_cast<double>(parts) * static_cast<double>(bytesPerPart);
-  if (needed <= static_cast<double>(maxBytes)) return;
+  if (needed <= static_cast<double>(maxBytes) * (estimated ? kEstimateMargin : 1.0)) return;
   const std::string limit =
       given ? "the " + aboutSize(static_cast<double>(maxBytes)) + " " +
                   optionReference("max-memory") + " allows"

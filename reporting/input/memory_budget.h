@@ -24,9 +24,13 @@ struct MemoryBudget {
   bool given = false;            // maxBytes was chosen (--max-memory), not the machine's
   std::size_t bytesPerPart = 0;  // what one kept part needs at least
 
-  // Throws InputError(name, reason) when `parts` kept parts (`estimated`: a
-  // count guessed from the text read so far) need more than maxBytes.
+  // Throws InputError(name, reason) when `parts` kept parts need more than
+  // maxBytes; when `estimated` (a count guessed from the text read so far),
+  // only past kEstimateMargin times maxBytes: a file's start may keep more
+  // parts a byte than the rest (shorter rows, kept object types first), and a
+  // job that may fit is left to the exact count.
   void check(long long parts, bool estimated) const;
+  static constexpr double kEstimateMargin = 1.5;
 };
 
 // What a kept part needs at least: a row of `rowTuples` tuples and a details

@@ -94,6 +94,12 @@ void PartsBuilder::chargeRow() const {
   if ((rows & 1023) == 0) budget_.check(rows, false);
 }
 
+void PartsBuilder::checkRate(long long kept, std::size_t read, std::size_t size) const {
+  if (read == 0 || kept <= 0) return;
+  const double parts = static_cast<double>(kept) * static_cast<double>(size) / static_cast<double>(read);
+  budget_.check(static_cast<long long>(parts), true);
+}
+
 void PartsBuilder::finishPart(QelBomDataRow* row, bool keep) {
   ++partsRead_;
   if (keep) {
@@ -108,10 +114,19 @@ void PartsBuilder::finishPart(QelBomDataRow* row, bool keep) {
         throw;
       }
     }
-    data_->addChild(row);
-  } else {
-    delete row;
+    if (!countOnly_) {
+      data_->addChild(row);
+      return;
+    }
   }
+  delete row;
+}
+
+std::unique_ptr<PartsBuilder> PartsBuilder::counter() const {
+  std::unique_ptr<PartsBuilder> counting(
+      new PartsBuilder(data_, keepAllTokens_, templateFilters_, hostTokens_));
+  counting->countOnly_ = true;
+  return counting;
 }
 
 void PartsBuilder::noteQuantity(const QelBomDataRow& row) {

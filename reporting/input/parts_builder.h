@@ -13,6 +13,7 @@
 #define BOMREPORT_INPUT_PARTS_BUILDER_H_
 
 #include <atomic>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -101,6 +102,21 @@ class PartsBuilder {
   // threads at once); more than the budget throws InputError.
   void setMemoryBudget(MemoryBudget budget) { budget_ = std::move(budget); }
   void chargeRow() const;
+  // Checks the parts the whole file will keep, at the rate seen so far:
+  // `kept` parts kept in the first `read` of its `size` bytes. A file far past
+  // the budget then ends after a small share of it, not when its rows are
+  // made. Safe on several threads at once.
+  // REQUIRES: `read` is at least 1/kSampleShare of the text the caller reads
+  // (a smaller sample does not speak for the file).
+  void checkRate(long long kept, std::size_t read, std::size_t size) const;
+  static constexpr std::size_t kSampleShare = 64;
+  // A builder like this one (the same data set's tokens and object types,
+  // the same tokens kept) that only counts: the rows it is given are deleted,
+  // and it has no budget. For reading a sample of a text to learn its rate of
+  // kept parts. The data set must outlive it.
+  std::unique_ptr<PartsBuilder> counter() const;
+  // The budget the kept parts are charged against.
+  const MemoryBudget& memoryBudget() const { return budget_; }
 
   // Whether the template itself uses `token` (isTokenRequired).
   bool templateRequires(std::string_view utf8Token) const;
@@ -148,6 +164,7 @@ class PartsBuilder {
   LowQuantities lowQuantities_;
   long long untypedKept_ = 0;
   MemoryBudget budget_;
+  bool countOnly_ = false;  // see counter()
   mutable std::atomic<long long> charged_{0};  // rows charged against budget_
 };
 

@@ -1,6 +1,7 @@
 #include "input/parts_csv.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <numeric>
@@ -121,17 +122,30 @@ Layout ownCopy(const Layout& layout) {
 // The parts of one stretch of the file, read into rows in file order.
 class PartsChunk {
  public:
-  PartsChunk(const Layout& layout, const PartsBuilder& builder)
-      : layout_(layout), builder_(builder) {}
+  // `bodyBytes`: the size of all the parts' text, of which this chunk reads
+  // a stretch.
+  PartsChunk(const Layout& layout, const PartsBuilder& builder, std::size_t bodyBytes)
+      : layout_(layout), builder_(builder), bodyBytes_(bodyBytes) {}
   ~PartsChunk() {
     for (QelBomDataRow* row : rows_) delete row;
   }
   PartsChunk(const PartsChunk&) = delete;
   PartsChunk& operator=(const PartsChunk&) = delete;
 
-  // Reads every record of `reader`. Throws CsvError, CsvSplitInvalid.
-  void read(CsvReader& reader) {
-    while (reader.next()) readPart(reader);
+  // Reads every record of `reader`, a stretch of `stretchBytes`, the
+  // `index`th of the file, and stops early once a stretch before it has
+  // failed (`firstFailed`: the lowest such index): what this one would find
+  // comes later in the file. Throws CsvError, CsvSplitInvalid, and InputError
+  // past the memory budget.
+  void read(CsvReader& reader, std::size_t stretchBytes, std::size_t index,
+            const std::atomic<std::size_t>& firstFailed) {
+    const std::size_t sample = stretchBytes / PartsBuilder::kSampleShare;
+    for (std::size_t records = 1; reader.next(); ++records) {
+      readPart(reader);
+      if ((records & 1023) != 0) continue;
+      if (firstFailed.load(std::memory_order_relaxed) < index) return;
+      if (reader.offset() >= sample) builder_.checkRate(kept_, reader.offset(), bodyBytes_);
+    }
   }
   // Each part in file order: its row, or null for a part the filter drops.
   // The caller takes the rows over.
@@ -172,6 +186,7 @@ class PartsChunk {
     std::unique_ptr<QelBomDataRow> row(builder_.wantsObjectType(hasType, type) ? new QelBomDataRow()
                                                                                : nullptr);
     if (row != nullptr) {
+      ++kept_;
       builder_.chargeRow();  // before the row takes its memory
       row->getData().setCapacity(layout_.keptTokenColumns);
     }
@@ -209,6 +224,8 @@ class PartsChunk {
 
   const Layout& layout_;
   const PartsBuilder& builder_;
+  std::size_t bodyBytes_;
+  long long kept_ = 0;  // rows made to be kept
   TextPool texts_;  // one per chunk: threads share no texts
   std::vector<QelBomDataRow*> rows_;
   std::set<int> types_;
@@ -228,10 +245,12 @@ struct Stretch {
   std::exception_ptr exception;
 };
 
-void readStretch(Stretch& stretch, char delimiter, bool last) {
+// Reads the `index`th stretch; on failure lowers `firstFailed` to `index`.
+void readStretch(Stretch& stretch, char delimiter, bool last, std::size_t index,
+                 std::atomic<std::size_t>& firstFailed) {
   try {
     CsvReader reader(stretch.text, delimiter, !last);
-    stretch.chunk->read(reader);
+    stretch.chunk->read(reader, stretch.text.size(), index, firstFailed);
   } catch (const CsvError& e) {
     stretch.failed = true;
     stretch.error = e;
@@ -241,6 +260,10 @@ void readStretch(Stretch& stretch, char delimiter, bool last) {
   } catch (...) {
     stretch.failed = true;
     stretch.exception = std::current_exception();
+  }
+  if (!stretch.failed) return;
+  std::size_t lowest = firstFailed.load();
+  while (index < lowest && !firstFailed.compare_exchange_weak(lowest, index)) {
   }
 }
 
@@ -274,23 +297,27 @@ bool readBody(std::vector<Stretch>& stretches, std::string_view text, long long 
     Stretch& stretch = stretches[k];
     const bool own = k > 0;
     if (own) stretch.ownLayout.reset(new Layout(ownCopy(layout)));
-    stretch.chunk.reset(new PartsChunk(own ? *stretch.ownLayout : layout, builder));
+    stretch.chunk.reset(new PartsChunk(own ? *stretch.ownLayout : layout, builder,
+                                       text.size() - stretches[0].offset));
   }
   // A stretch whose thread cannot be started is read here, after the first.
   // (Nothing below allocates once a thread runs: a throw would leave it
   // unjoined.)
+  std::atomic<std::size_t> firstFailed{stretches.size()};
   std::vector<std::size_t> here{0};
   here.reserve(stretches.size());
   threads.reserve(stretches.size());
   for (std::size_t k = 1; k < stretches.size(); ++k) {
     try {
       threads.emplace_back(readStretch, std::ref(stretches[k]), delimiter,
-                           k + 1 == stretches.size());
+                           k + 1 == stretches.size(), k, std::ref(firstFailed));
     } catch (const std::system_error&) {
       here.push_back(k);
     }
   }
-  for (std::size_t k : here) readStretch(stretches[k], delimiter, k + 1 == stretches.size());
+  for (std::size_t k : here) {
+    readStretch(stretches[k], delimiter, k + 1 == stretches.size(), k, firstFailed);
+  }
   for (std::thread& thread : threads) thread.join();
   for (Stretch& stretch : stretches) {
     if (!stretch.failed) continue;
@@ -330,7 +357,11 @@ void finish(std::vector<Stretch>& stretches, const Layout& layout, PartsBuilder&
 }  // namespace
 
 void readPartsCsv(const InputBytes& input, PartsBuilder& builder, char delimiter) {
-  const std::string_view text = input.text();
+  readPartsCsv(input.text(), input.name(), builder, delimiter);
+}
+
+void readPartsCsv(std::string_view text, const std::string& name, PartsBuilder& builder,
+                  char delimiter) {
   try {
     std::size_t bodyStart = 0;
     long long bodyLine = 1;
@@ -350,7 +381,7 @@ void readPartsCsv(const InputBytes& input, PartsBuilder& builder, char delimiter
     }
     finish(stretches, layout, builder);
   } catch (const CsvError& e) {
-    throw InputError(input.name(), e.line, e.column, e.reason);
+    throw InputError(name, e.line, e.column, e.reason);
   }
 }
 

@@ -19,6 +19,7 @@
 #define BOMREPORT_INPUT_PARTS_CSV_H_
 
 #include <string>
+#include <string_view>
 
 #include "input/input_bytes.h"
 #include "input/parts_builder.h"
@@ -28,6 +29,9 @@ namespace bomreport {
 // Throws InputError "NAME:LINE[:COL]: reason" (COL is the field's number).
 // REQUIRES: `delimiter` is none of '"', '\r', '\n', '\0'.
 void readPartsCsv(const InputBytes& input, PartsBuilder& builder, char delimiter = ',');
+// The same over `text`, named `name` in messages.
+void readPartsCsv(std::string_view text, const std::string& name, PartsBuilder& builder,
+                  char delimiter);
 void readPartsCsv(const std::string& path, PartsBuilder& builder);
 
 }  // namespace bomreport

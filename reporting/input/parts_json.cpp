@@ -76,6 +76,10 @@ class PartsJsonReader : public JsonFrameReader<Frame, Key> {
     if (!handleSet_) row_->setObjectHandle(toQel(std::to_string(builder_.partsRead() + 1)));
     builder_.finishPart(keep ? row_.release() : nullptr, keep);
     row_.reset();
+    if ((builder_.partsRead() & 1023) == 0 &&
+        tokenOffset() >= textSize() / PartsBuilder::kSampleShare) {
+      builder_.checkRate(builder_.partsKept(), tokenOffset(), textSize());
+    }
     return true;
   }
 
@@ -230,7 +234,11 @@ class PartsJsonReader : public JsonFrameReader<Frame, Key> {
 }  // namespace
 
 void readPartsJson(const InputBytes& input, PartsBuilder& builder) {
-  PartsJsonReader reader(input.name(), input.text(), builder);
+  readPartsJson(input.text(), input.name(), builder);
+}
+
+void readPartsJson(std::string_view text, const std::string& name, PartsBuilder& builder) {
+  PartsJsonReader reader(name, text, builder);
   reader.run();
 }
 

@@ -12,6 +12,7 @@
 #define BOMREPORT_INPUT_PARTS_JSON_H_
 
 #include <string>
+#include <string_view>
 
 #include "input/input_bytes.h"
 #include "input/parts_builder.h"
@@ -20,6 +21,8 @@ namespace bomreport {
 
 // Throws InputError "NAME:LINE:COL: reason".
 void readPartsJson(const InputBytes& input, PartsBuilder& builder);
+// The same over `text`, named `name` in messages.
+void readPartsJson(std::string_view text, const std::string& name, PartsBuilder& builder);
 void readPartsJson(const std::string& path, PartsBuilder& builder);
 
 }  // namespace bomreport

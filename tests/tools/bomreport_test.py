@@ -1000,11 +1000,18 @@ def memory_budget(ctx):
             ["%PNum", ""], ["%Name", ""], ["%ElementID", ""]]}]}]})
     ctx.write("all.json", keep("1, 2"))
     ctx.write("few.json", keep("2"))
-    for data in ("many.csv", "many.json"):
-        _, err = ctx.run("--template", "all.json", "--data", data, "--max-memory", "1M",
-                         "-o", "out.csv", status=2)
-        expect(b"parts kept need at least 1 MiB for their rows and the report's lines" in err and
-               b"more than the 1 MiB --max-memory allows" in err and not ctx.exists("out.csv"), err)
+    # A stream is sampled when its first 64 MiB have come; a file's rate of
+    # kept parts a byte is read from its start; the exact count ends the rest.
+    stream = ("%PNum,#type,%Name\n" + "".join("P%d,1,HEA100\n" % n for n in range(100000)) * 50)
+    for data, limit, stdin, said in (
+            ("many.csv", "1M", None, b"many.csv: its about 66"),
+            ("many.json", "1M", None, b"many.json: its about 6"),
+            ("many.csv", "2M", None, b"many.csv: its first 5120 parts kept need at least 2 MiB"),
+            ("-", "200M", stream.encode(), b"standard input: its about 4")):
+        _, err = ctx.run("--template", "all.json", "--data", data, "--max-memory", limit,
+                         "-o", "out.csv", status=2, stdin=stdin)
+        expect(said in err and b"more than the %s MiB --max-memory allows" % limit[:-1].encode() in err
+               and not ctx.exists("out.csv"), err)
     ctx.run("--template", "few.json", "--data", "many.csv", "--max-memory", "1M", "-o", "out.csv")
 
 
