@@ -42,12 +42,14 @@ class BOM_REPORT_API ReportUnits {
   // shows, in the unit it is shown in, not rounded; unchanged for a token
   // without a unit.
   double shownValue(const QelString& token, double internal) const;
+  // The same in two steps, for a caller that converts many values of one
+  // token: its unit type (0: none), then a value of that type.
+  int unitTypeOf(const QelString& token) const;
+  double shownValueOf(int unitType, double internal) const;
   // Whether display texts drop trailing zeros ("C0_BOMSuppressLastZeros").
   bool suppressLastZeros() const { return suppressLastZeros_; }
 
  private:
-  int unitTypeOf(const QelString& token) const;
-
   QelBomTemplateUnits table_;
   DisplayUnit units_[5];  // by QelBomTemplateUnits::eTokenUnitType; [0] unused
   VRKUnit transforms_[5];

@@ -48,8 +48,12 @@ const DisplayUnit* ReportUnits::unitOf(const QelString& token) const {
 }
 
 double ReportUnits::shownValue(const QelString& token, double internal) const {
-  const int type = unitTypeOf(token);
-  return type == 0 ? internal : transforms_[type].getQelUnitTransform()->fromInternal(internal);
+  return shownValueOf(unitTypeOf(token), internal);
+}
+
+double ReportUnits::shownValueOf(int unitType, double internal) const {
+  return unitType == 0 ? internal
+                       : transforms_[unitType].getQelUnitTransform()->fromInternal(internal);
 }
 
 }  // namespace bomreport

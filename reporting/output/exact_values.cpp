@@ -135,6 +135,8 @@ struct ExactValues::Group {
 struct ExactValues::Additions {
   std::vector<Group> groups;  // in report order
   std::vector<RunningSum> sums;
+  // [level][sum]: the closing items' tuple of the sum as seen there last.
+  std::vector<std::vector<SumSeen>> seen;
 };
 
 ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& lines)
@@ -144,6 +146,8 @@ ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& li
   for (const ReportLevel& level : *report.levels) {
     for (const QelString& token : level.groupingTokens) tokens.append(token);
     groupingUpTo_.push_back(tokens);
+    sumUnits_.emplace_back();
+    for (const ReportLevel::Sum& sum : level.sums) sumUnits_.back().push_back(unitTypeOf(sum.summed));
   }
   addUpGroups(lines);
 }
@@ -164,6 +168,7 @@ void ExactValues::addUpGroups(const std::vector<ReportLine>& lines) {
   }
   if (groupCount == 0) return;
   Additions additions;
+  for (const ReportLevel& level : levels) additions.seen.emplace_back(level.sums.size());
   additions.groups.reserve(groupCount);
   additions.sums.reserve(sumCount);
   std::vector<const QelBomTemplateItem*> lastAt;  // [d]: the item seen last at depth d
@@ -296,19 +301,27 @@ void ExactValues::finish(Additions& additions, const Group& group,
     RunningSum& sum = additions.sums[group.sumsAt + s];
     // An item without rows that is no closing section (an empty report's
     // head) has no sums.
-    QelString summed;
     const int tuple = sums[s].tuple;
-    sum.isSum = tuple < tuples.count() &&
-                QelBomDataToken::summingRequestOf(tuples[tuple].token().token(), summed) != 0;
+    sum.isSum = tuple < tuples.count() && asksForSum(additions.seen[group.level][s],
+                                                     tuples[tuple].token().token());
     const ExactValue value = sum.type == QelBomDataValue::kIntDataValue
                                  ? integerValue(sum.integer)
                              : sum.type == QelBomDataValue::kDoubleDataValue
-                                 ? realValue(sums[s].summed, sum.real)
+                                 ? realValue(sumUnits_[group.level][s], sum.real)
                              : sum.type == QelBomDataValue::kStringDataValue ? textValue()
                                                                              : ExactValue();
     sum.kind = !sum.added && value.isNumber() ? ExactValue::kMissing : value.kind;
     sum.real = value.real;
   }
+}
+
+bool ExactValues::asksForSum(SumSeen& seen, const QelString& token) {
+  if (seen.text != token.getStringW()) {
+    QelString summed;
+    seen = SumSeen{token.getStringW(),
+                   QelBomDataToken::summingRequestOf(token, summed) != 0};
+  }
+  return seen.isSum;
 }
 
 ExactValue ExactValues::integerValue(int integer) {
@@ -324,9 +337,23 @@ ExactValue ExactValues::textValue() {
   return exact;
 }
 
-ExactValue ExactValues::realValue(const QelString& token, double real) const {
+int ExactValues::unitTypeOf(const QelString& token) const {
+  return report_.units != nullptr ? report_.units->unitTypeOf(token) : 0;
+}
+
+int ExactValues::unitTypeOf(const QelString& token, std::size_t depth, std::size_t at,
+                            Scratch& scratch) const {
+  if (scratch.units.size() <= depth) scratch.units.resize(depth + 1);
+  std::vector<Scratch::Unit>& units = scratch.units[depth];
+  if (units.size() <= at) units.resize(at + 1);
+  Scratch::Unit& seen = units[at];
+  if (seen.text != token.getStringW()) seen = Scratch::Unit{token.getStringW(), unitTypeOf(token)};
+  return seen.type;
+}
+
+ExactValue ExactValues::realValue(int unitType, double real) const {
   ExactValue exact;
-  exact.real = report_.units != nullptr ? report_.units->shownValue(token, real) : real;
+  exact.real = report_.units != nullptr ? report_.units->shownValueOf(unitType, real) : real;
   if (std::isfinite(exact.real)) {
     exact.kind = ExactValue::kReal;
     exact.real = toFifteenDigits(exact.real);
@@ -334,12 +361,12 @@ ExactValue ExactValues::realValue(const QelString& token, double real) const {
   return exact;
 }
 
-ExactValue ExactValues::fromValue(const QelString& token, const QelBomDataValue& value) const {
+ExactValue ExactValues::fromValue(int unitType, const QelBomDataValue& value) const {
   switch (value.type()) {
     case QelBomDataValue::kIntDataValue:
       return integerValue(intValueOf(value));
     case QelBomDataValue::kDoubleDataValue:
-      return realValue(token, doubleValueOf(value));
+      return realValue(unitType, doubleValueOf(value));
     case QelBomDataValue::kStringDataValue:
       return textValue();
     default:
@@ -381,7 +408,11 @@ void ExactValues::valuesOf(std::size_t at, const ReportLine& line,
     const QelBomDataTuple* source = findTuple(*row, token, held, after);
     if (source != nullptr) after = held + 1;
     if (source != nullptr && source->value().type() != QelBomDataValue::kUnkDataValueType) {
-      out[static_cast<std::size_t>(i)] = fromValue(token, source->value());
+      const QelBomDataValue& value = source->value();
+      const int unit = value.type() == QelBomDataValue::kDoubleDataValue
+                           ? unitTypeOf(token, depth, static_cast<std::size_t>(i), scratch)
+                           : 0;
+      out[static_cast<std::size_t>(i)] = fromValue(unit, value);
     } else if (token.length() > 0 && token.getStringW()[0] == u'%') {
       out[static_cast<std::size_t>(i)].kind = ExactValue::kAbsent;
     }

@@ -63,6 +63,12 @@ class ExactValues {
   // section).
   struct Scratch {
     std::vector<std::vector<int>> guesses;  // [depth][tuple]
+    // [depth][tuple]: the unit type of the token whose text was seen there last.
+    struct Unit {
+      const void* text = nullptr;
+      int type = 0;
+    };
+    std::vector<std::vector<Unit>> units;
   };
 
   // The exact value of each tuple of `line` = lines[at] of the lines given
@@ -98,14 +104,27 @@ class ExactValues {
   void walkFrom(Additions& additions, Group& group) const;
   // Makes each of the sums of `group` (whose closing item is `item`) its exact value.
   void finish(Additions& additions, const Group& group, const QelBomTemplateItem& item) const;
+  // Whether a closing item's token asks for a sum, and the token's text.
+  struct SumSeen {
+    const void* text = nullptr;
+    bool isSum = false;
+  };
+  // Whether `token` asks for a sum, remembered in `seen` by its text.
+  static bool asksForSum(SumSeen& seen, const QelString& token);
   static ExactValue integerValue(int integer);
   static ExactValue textValue();
-  ExactValue realValue(const QelString& token, double real) const;  // in the unit shown
-  ExactValue fromValue(const QelString& token, const QelBomDataValue& value) const;
+  // In the unit shown, given by its unit type (ReportUnits::unitTypeOf).
+  ExactValue realValue(int unitType, double real) const;
+  ExactValue fromValue(int unitType, const QelBomDataValue& value) const;
+  int unitTypeOf(const QelString& token) const;  // 0 without units
+  // The unit type of `token`, the tuple `at` of lines of depth `depth`.
+  int unitTypeOf(const QelString& token, std::size_t depth, std::size_t at,
+                 Scratch& scratch) const;
 
   Report report_;  // a view: pointers into the trees
   bool enabled_;
   std::vector<QelArray<QelString>> groupingUpTo_;  // [d]: grouping tokens of levels 0..d
+  std::vector<std::vector<int>> sumUnits_;          // [level][sum]: the summed token's unit type
   // By line: where a closing item's sums start in sums_, one per sum of its
   // level; kNoSums for the other lines. Empty without closing items.
   std::vector<std::uint32_t> sumsAt_;
