@@ -136,7 +136,7 @@ struct ExactValues::Additions {
   std::vector<Group> groups;  // in report order
   std::vector<RunningSum> sums;
   // [level][sum]: the closing items' tuple of the sum as seen there last.
-  std::vector<std::vector<SumSeen>> seen;
+  std::vector<std::vector<TokenSeen>> seen;
 };
 
 ExactValues::ExactValues(const Report& report, const std::vector<ReportLine>& lines)
@@ -302,8 +302,8 @@ void ExactValues::finish(Additions& additions, const Group& group,
     // An item without rows that is no closing section (an empty report's
     // head) has no sums.
     const int tuple = sums[s].tuple;
-    sum.isSum = tuple < tuples.count() && asksForSum(additions.seen[group.level][s],
-                                                     tuples[tuple].token().token());
+    sum.isSum = tuple < tuples.count() && remembered(additions.seen[group.level][s],
+                                                     tuples[tuple].token().token(), asksForSum);
     const ExactValue value = sum.type == QelBomDataValue::kIntDataValue
                                  ? integerValue(sum.integer)
                              : sum.type == QelBomDataValue::kDoubleDataValue
@@ -315,13 +315,9 @@ void ExactValues::finish(Additions& additions, const Group& group,
   }
 }
 
-bool ExactValues::asksForSum(SumSeen& seen, const QelString& token) {
-  if (seen.text != token.getStringW()) {
-    QelString summed;
-    seen = SumSeen{token.getStringW(),
-                   QelBomDataToken::summingRequestOf(token, summed) != 0};
-  }
-  return seen.isSum;
+bool ExactValues::asksForSum(const QelString& token) {
+  QelString summed;
+  return QelBomDataToken::summingRequestOf(token, summed) != 0;
 }
 
 ExactValue ExactValues::integerValue(int integer) {
@@ -344,11 +340,9 @@ int ExactValues::unitTypeOf(const QelString& token) const {
 int ExactValues::unitTypeOf(const QelString& token, std::size_t depth, std::size_t at,
                             Scratch& scratch) const {
   if (scratch.units.size() <= depth) scratch.units.resize(depth + 1);
-  std::vector<Scratch::Unit>& units = scratch.units[depth];
+  std::vector<TokenSeen>& units = scratch.units[depth];
   if (units.size() <= at) units.resize(at + 1);
-  Scratch::Unit& seen = units[at];
-  if (seen.text != token.getStringW()) seen = Scratch::Unit{token.getStringW(), unitTypeOf(token)};
-  return seen.type;
+  return remembered(units[at], token, [this](const QelString& t) { return unitTypeOf(t); });
 }
 
 ExactValue ExactValues::realValue(int unitType, double real) const {

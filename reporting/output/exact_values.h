@@ -61,14 +61,17 @@ class ExactValues {
   // What valuesOf keeps between the lines one thread asks for: where the
   // rows held each tuple's token, by depth (the lines of a depth are of one
   // section).
+  // What was found of the token whose text was seen last at one place (a
+  // tuple of a line shape, a sum of a level): the items of a section share
+  // their tokens' texts, so the same text is the same token.
+  struct TokenSeen {
+    const void* text = nullptr;
+    int value = 0;
+  };
+
   struct Scratch {
     std::vector<std::vector<int>> guesses;  // [depth][tuple]
-    // [depth][tuple]: the unit type of the token whose text was seen there last.
-    struct Unit {
-      const void* text = nullptr;
-      int type = 0;
-    };
-    std::vector<std::vector<Unit>> units;
+    std::vector<std::vector<TokenSeen>> units;  // [depth][tuple]: the token's unit type
   };
 
   // The exact value of each tuple of `line` = lines[at] of the lines given
@@ -104,13 +107,13 @@ class ExactValues {
   void walkFrom(Additions& additions, Group& group) const;
   // Makes each of the sums of `group` (whose closing item is `item`) its exact value.
   void finish(Additions& additions, const Group& group, const QelBomTemplateItem& item) const;
-  // Whether a closing item's token asks for a sum, and the token's text.
-  struct SumSeen {
-    const void* text = nullptr;
-    bool isSum = false;
-  };
-  // Whether `token` asks for a sum, remembered in `seen` by its text.
-  static bool asksForSum(SumSeen& seen, const QelString& token);
+  // `find(token)`, or what `seen` holds when it was found for the same text.
+  template <typename Find>
+  static int remembered(TokenSeen& seen, const QelString& token, Find find) {
+    if (seen.text != token.getStringW()) seen = TokenSeen{token.getStringW(), find(token)};
+    return seen.value;
+  }
+  static bool asksForSum(const QelString& token);
   static ExactValue integerValue(int integer);
   static ExactValue textValue();
   // In the unit shown, given by its unit type (ReportUnits::unitTypeOf).
