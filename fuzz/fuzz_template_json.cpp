@@ -10,6 +10,7 @@
 #include "BomReportTrees.h"
 #include "BomReportWriter.h"
 #include "BomTemplateFile.h"
+#include "VRKBomEngine.h"
 
 namespace {
 

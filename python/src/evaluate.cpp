@@ -92,7 +92,7 @@ std::vector<bomreport::StoredSetting> settingsOption(py::handle settings) {
   return option;
 }
 
-QelString::Collation collationOption(const std::string& collation) {
+bomreport::Collation collationOption(const std::string& collation) {
   return parsedOption("collation", [&] { return bomreport::parseCollation(collation); });
 }
 
@@ -114,8 +114,8 @@ bomreport::ReportJobOptions jobOptions(const TemplateSource* templ, const PartsS
 
 TraceInfo traceOf(const bomreport::TokenTrace& trace) {
   TraceInfo info;
-  for (const QelString& token : trace.tokens) info.tokens.push_back(token.toUtf8());
-  for (const int type : trace.filterObjTypes) info.filterObjectTypes.push_back(type);
+  info.tokens = trace.tokens;
+  info.filterObjectTypes.assign(trace.filterObjTypes.begin(), trace.filterObjTypes.end());
   return info;
 }
 

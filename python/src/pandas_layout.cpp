@@ -11,31 +11,27 @@ namespace py = pybind11;
 
 using bomreport::ReportItem;
 using bomreport::ReportValue;
-using Item = QelBomTemplateItem;
+using bomreport::SectionType;
+using bomreport::TokenType;
 
 namespace {
 
 enum class Kind { kHeader, kDetails, kFooter, kPage };
 
-Kind kindOf(QelBomTemplateItem::eTemplateItemType type) {
+Kind kindOf(SectionType type) {
   switch (type) {
-    case Item::kReportHeader:
-    case Item::kGroupHeader:
+    case SectionType::kReportHeader:
+    case SectionType::kGroupHeader:
       return Kind::kHeader;
-    case Item::kGroupFooter:
-    case Item::kReportFooter:
+    case SectionType::kGroupFooter:
+    case SectionType::kReportFooter:
       return Kind::kFooter;
-    case Item::kPageHeader:
-    case Item::kPageFooter:
+    case SectionType::kPageHeader:
+    case SectionType::kPageFooter:
       return Kind::kPage;
     default:
       return Kind::kDetails;
   }
-}
-
-// The catalogue's value type of a token; a sum's, of the token it sums.
-QelBomDataValue::eBomDataValueType tokenType(const std::string& token) {
-  return QelBomDataToken::getTokenType(QelString::fromUtf8(token));
 }
 
 // Columns filled row by row; a row leaves the columns it lacks empty.
@@ -74,7 +70,7 @@ class FrameBuilder {
  private:
   struct Column {
     std::string name;
-    QelBomDataValue::eBomDataValueType type;
+    TokenType type;
     bool integers = true;  // no value yet that is no integer
     std::vector<py::object> values;
   };
@@ -94,16 +90,16 @@ class FrameBuilder {
     if (found != index_.end()) return found->second;
     Column column;
     column.name = name;
-    column.type = tokenType(token);
-    column.integers = column.type == QelBomDataValue::kIntDataValue ||
-                      column.type == QelBomDataValue::kUnkDataValueType;
+    column.type = bomreport::catalogueTokenType(token);
+    column.integers = column.type == TokenType::kInteger ||
+                      column.type == TokenType::kUnknown;
     columns_.push_back(std::move(column));
     index_.emplace(name, columns_.size() - 1);
     return columns_.size() - 1;
   }
 
   static py::object pythonValue(const ReportValue& value, Column& column) {
-    const bool text = column.type == QelBomDataValue::kStringDataValue ||
+    const bool text = column.type == TokenType::kText ||
                       value.kind == ReportValue::Kind::kText;
     if (value.kind == ReportValue::Kind::kNone) return py::none();
     if (text) {
@@ -111,7 +107,7 @@ class FrameBuilder {
       return py::str(value.text);
     }
     if (value.kind == ReportValue::Kind::kInteger &&
-        column.type != QelBomDataValue::kDoubleDataValue) {
+        column.type != TokenType::kReal) {
       return py::int_(static_cast<long long>(value.number));
     }
     column.integers = false;

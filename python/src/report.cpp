@@ -31,14 +31,9 @@ const std::vector<ReportItem>& ReportObject::items() {
 
 std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> ReportObject::used() {
   const std::lock_guard<std::mutex> lock(marking_);
-  QelArray<QelArray<QelString>> handles;
-  QelArray<QelArray<QelString>> tokens;
-  report_->data().getUsedHandlesAndTokens(handles, tokens);
   std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> rows;
-  for (int i = 0; i < handles.count() && i < tokens.count(); ++i) {
-    rows.emplace_back();
-    for (const QelString& handle : handles[i]) rows.back().first.push_back(handle.toUtf8());
-    for (const QelString& token : tokens[i]) rows.back().second.push_back(token.toUtf8());
+  for (bomreport::EvaluatedReport::UsedRow& row : report_->usedRows()) {
+    rows.emplace_back(std::move(row.handles), std::move(row.tokens));
   }
   return rows;
 }
@@ -57,7 +52,7 @@ std::vector<bomreport::ReportWarning> ReportObject::write(std::ostream& out,
 }
 
 std::optional<std::string> ReportObject::unitOf(const std::string& token) const {
-  const bomreport::DisplayUnit* unit = report_->units().unitOf(QelString::fromUtf8(token));
+  const bomreport::DisplayUnit* unit = report_->units().unitOf(std::string_view(token));
   if (unit == nullptr) return std::nullopt;
   return unit->symbol;
 }

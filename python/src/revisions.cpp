@@ -28,8 +28,8 @@ std::string groupsText(const bomreport::RevisionLine& line) {
 }
 
 bool isFooter(const bomreport::RevisionLine& line) {
-  return line.type == QelBomTemplateItem::kGroupFooter ||
-         line.type == QelBomTemplateItem::kReportFooter;
+  return line.type == bomreport::SectionType::kGroupFooter ||
+         line.type == bomreport::SectionType::kReportFooter;
 }
 
 // A record per line, as the CSV revision list has its rows.

@@ -8,6 +8,7 @@
 #define BOM_CATALOGUE_H_
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,9 +17,14 @@
 namespace bomreport {
 
 // The catalogue's token names: texts first, then integers, then reals, as
-// the catalogue lists them. Each one's value type is
-// QelBomDataToken::getTokenType's.
+// the catalogue lists them.
 BOM_REPORT_API const std::vector<std::string>& catalogueTokenNames();
+
+// The kind of value the catalogue gives a token.
+enum class TokenType { kUnknown, kInteger, kReal, kText };
+// That of `token`, as the engine types it; a sum's ("%SumBy:%Weight") is
+// that of the token it sums. kUnknown for a token the catalogue lacks.
+BOM_REPORT_API TokenType catalogueTokenType(std::string_view token);
 
 // The object types the default IFC mapping gives its elements, by code, with
 // the name of the first element kind of each ({3, "plate"},

@@ -13,8 +13,12 @@
 //   BomReportWarnings.h ReportWarning: what a report left out or finds suspect
 //   BomReportTrees.h   owning handles of the engine's trees
 //   BomReportUnits.h   the units a report's numbers are shown in
+//   BomRevisions.h     what changed between two revisions of a model
+//   BomCatalogue.h     the engine's tokens and object types by name
+//   BomEngineHandles.h the engine's classes the interface passes as handles
 //
-// The engine's own headers come with it (VRKBomEngine.h).
+// The engine's own headers do not come with it: its classes appear only as
+// handles, declared and never defined here (BomEngineHandles.h).
 #ifndef BOM_REPORT_H_
 #define BOM_REPORT_H_
 
@@ -33,5 +37,6 @@
 #include "BomSettingsScope.h"
 #include "BomTemplateFile.h"
 #include "BomCatalogue.h"
+#include "BomEngineHandles.h"
 
 #endif  // BOM_REPORT_H_

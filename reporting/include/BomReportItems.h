@@ -13,10 +13,17 @@
 #include <vector>
 
 #include "BomReportExport.h"
+#include "BomEngineHandles.h"
 #include "BomReportWriter.h"
-#include "VRKBomEngine.h"
 
 namespace bomreport {
+
+// The kind of section an item was evaluated from, in the order (and with the
+// numbers, from 0) of the engine's template item types.
+enum class SectionType {
+  kUnknown, kBomTemplate, kReportHeader, kPageHeader, kGroupHeader,
+  kDetails, kGroupFooter, kPageFooter, kReportFooter
+};
 
 // One visible tuple of an evaluated item.
 struct ReportValue {
@@ -36,7 +43,7 @@ struct ReportValue {
 
 struct ReportItem {
   int depth = 0;  // 0 for the items directly below the output template
-  QelBomTemplateItem::eTemplateItemType type = QelBomTemplateItem::kUnkTemplateItemType;
+  SectionType type = SectionType::kUnknown;
   std::string typeName;  // the enumerator's name: "kGroupHeader"
   // The handle of the row that opened the item's group; none for an item
   // without one.
@@ -53,6 +60,18 @@ struct ReportItem {
 BOM_REPORT_API std::vector<ReportItem> reportItems(const Report& report);
 // The same with the numbers the display texts show.
 BOM_REPORT_API std::vector<ReportItem> reportItems(const QelBomTemplateItem& output);
+BOM_REPORT_API std::vector<ReportItem> reportItems(const QelBomTemplate& output);
+
+// A token of the rows a report was evaluated over.
+struct RowToken {
+  std::string token;
+  long long rows = 0;  // the rows that carry it
+  bool real = false;   // some row holds a real
+  bool text = false;   // some row holds a text
+};
+// Every token of `report`'s rows (report.rows), ordered by token; how many
+// rows there are. None for a report without rows.
+BOM_REPORT_API std::vector<RowToken> rowTokens(const Report& report, long long* rowCount);
 
 }  // namespace bomreport
 

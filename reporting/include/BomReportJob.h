@@ -39,6 +39,7 @@
 
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -117,14 +118,21 @@ struct ReportJobOptions {
   // distinct values per assembly mark give %MQuantity.
   std::string assemblyToken = "Assembly";
   // How texts compare while the report is evaluated (sorting, grouping).
-  QelString::Collation collation = QelString::Collation::kCodeUnits;
+  Collation collation = Collation::kCodeUnits;
 };
 
 // What the template asks of the data (step 3).
 struct TokenTrace {
-  QelArray<QelString> tokens;  // getTokenTrace
-  QelIntArray filterObjTypes;  // getFilterObjTypes
+  std::vector<std::string> tokens;  // every token it uses, directives included (getTokenTrace)
+  std::vector<int> filterObjTypes;  // the object types its filter keeps (getFilterObjTypes)
 };
+
+// `trace` as text:
+//   Token trace:
+//   %PosNum
+//   ...
+//   Filter object types: 1 2          ("(none)" when there are none)
+BOM_REPORT_API void writeTokenTrace(std::ostream& out, const TokenTrace& trace);
 
 // An evaluated report. Owns the output tree and the data set it was evaluated
 // over (the output's items name their first rows in it); both are released
@@ -156,6 +164,16 @@ class BOM_REPORT_API EvaluatedReport {
   ColumnStyles& columns() { return columns_; }
   ReportCoverage& coverage() { return coverage_; }
   const ColumnStyles& columns() const { return columns_; }
+
+  // A row the report was evaluated over that reached it: the handles of its
+  // parts and the tokens of it the report used.
+  struct UsedRow {
+    std::vector<std::string> handles;
+    std::vector<std::string> tokens;
+  };
+  // Every such row, in the evaluated order (getUsedHandlesAndTokens, which
+  // marks the rows as it reads them: not const, and not beside a writer).
+  std::vector<UsedRow> usedRows();
 
   // What a writer reads; with `withUsed` the used handles and tokens follow the
   // report. Valid while this report lives.
@@ -219,9 +237,13 @@ class BOM_REPORT_API ReportJob {
   DataPtr loadData(std::vector<ReportWarning>& warnings, PhaseTimes& phases,
                    ReportCoverage& coverage) const;
 
+  // The display units the template is bound to and its trace as the engine
+  // lists them; the engine's own types (report_job.cpp).
+  struct EngineState;
+
   ReportJobOptions options_;
   std::vector<ReportWarning> warnings_;
-  QelUnitsManager units_;  // the display units the template is bound to
+  std::unique_ptr<EngineState> engine_;
   LoadedTemplate template_;
   TokenTrace trace_;
 };

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "BomReportExport.h"
-#include "VRKBomEngine.h"
 
 namespace bomreport {
 
@@ -46,14 +45,19 @@ BOM_REPORT_API char parseDelimiter(std::string_view text);
 // Throws OptionError for a delimiter that cannot separate fields.
 BOM_REPORT_API void checkDelimiter(char delimiter);
 
-// "binary" (by UTF-16 code units) or "natural".
-BOM_REPORT_API QelString::Collation parseCollation(std::string_view text);
+// How texts compare while a report is evaluated (sorting, grouping).
+enum class Collation {
+  kCodeUnits,  // by UTF-16 code units ("binary")
+  kNatural     // as people read: "P2" before "P10", letters in any case ("natural")
+};
+// "binary" or "natural".
+BOM_REPORT_API Collation parseCollation(std::string_view text);
 
 // One KIND=UNIT of a units option.
 struct UnitChoice {
-  int tokenUnitType;  // QelBomTemplateUnits::eTokenUnitType of the kind
-  int system;         // QelUnitsTransformArray::eSystems of the kind
-  VRKUnit unit;
+  int tokenUnitType;   // the units table's kind: 1 length, 2 weight, 3 area, 4 angle
+  int system;          // the units library's system of the kind
+  std::string symbol;  // the unit, as the units library knows it: "mm", "t"
 };
 // "length=mm,weight=kg,area=m2,angle=deg": any of the four kinds, in any
 // order; unit names as VRKUnit::fromSymbol knows them. "" is no choice.

@@ -10,8 +10,11 @@
 
 #include <string>
 
+#include <memory>
+#include <string_view>
+
+#include "BomEngineHandles.h"
 #include "BomReportExport.h"
-#include "VRKBomEngine.h"
 
 namespace bomreport {
 
@@ -26,7 +29,7 @@ struct DisplayUnit {
 
 // The units of a report's numbers: which kind of quantity a token holds (as
 // the template's units table says) and the unit each kind is shown in.
-// Copyable; keeps its own copy of the table.
+// Copyable; copies share one copy of the table, which none changes.
 class BOM_REPORT_API ReportUnits {
  public:
   // No token has a unit.
@@ -38,6 +41,8 @@ class BOM_REPORT_API ReportUnits {
   // The unit the values of `token` are shown in, null for a token without
   // one. A sum ("%SumBy:%Weight") is shown in the unit of the token it sums.
   const DisplayUnit* unitOf(const QelString& token) const;
+  // The same for a token written in UTF-8.
+  const DisplayUnit* unitOf(std::string_view token) const;
   // A real of `token` (in internal units) as the number its display text
   // shows, in the unit it is shown in, not rounded; unchanged for a token
   // without a unit.
@@ -50,9 +55,10 @@ class BOM_REPORT_API ReportUnits {
   bool suppressLastZeros() const { return suppressLastZeros_; }
 
  private:
-  QelBomTemplateUnits table_;
-  DisplayUnit units_[5];  // by QelBomTemplateUnits::eTokenUnitType; [0] unused
-  VRKUnit transforms_[5];
+  struct Tables;  // the units table and the unit of each kind (report_units.cpp)
+
+  std::shared_ptr<const Tables> tables_;  // null: no token has a unit
+  DisplayUnit units_[5];  // by the units table's kind; [0] unused
   bool suppressLastZeros_;
 };
 

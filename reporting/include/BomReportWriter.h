@@ -14,8 +14,8 @@
 #include "BomColumnStyles.h"
 #include "BomReportExport.h"
 #include "BomReportUnits.h"
+#include "BomEngineHandles.h"
 #include "BomReportWarnings.h"
-#include "VRKBomEngine.h"
 
 namespace bomreport {
 
@@ -45,17 +45,9 @@ struct WriterOptions {
 };
 
 // One level of an evaluated report (a section on the template's chain of first
-// children): what a writer needs to recompute a group's sums from the rows.
-struct ReportLevel {
-  // A sum of the level's closing section.
-  struct Sum {
-    int tuple;                // its index among the closing section's tuples
-    QelString summed;         // the token it sums
-    QelBomDataValue start;    // the value it starts from
-  };
-  std::vector<QelString> groupingTokens;  // of the level's section
-  std::vector<Sum> sums;                  // of its closing section
-};
+// children): its grouping tokens and the sums of its closing section, from
+// which writers for programs take exact sums. The library's own, opaque here.
+struct ReportLevel;
 
 // What a report covers of its parts file, for the formats for people to say.
 struct ReportCoverage {
@@ -137,14 +129,6 @@ BOM_REPORT_API std::string reportFormatExtensions();
 // without an extension; an empty string for an extension no format has
 // (".xls"), which a front end refuses.
 BOM_REPORT_API std::string formatForOutputPath(const std::string& outputPath);
-
-// The token trace and filter object types of a template as text:
-//   Token trace:
-//   %PosNum
-//   ...
-//   Filter object types: 1 2          ("(none)" when there are none)
-BOM_REPORT_API void writeTokenTrace(std::ostream& out, const QelArray<QelString>& tokens,
-                                    const QelIntArray& filterObjTypes);
 
 }  // namespace bomreport
 

@@ -51,7 +51,7 @@ struct BOM_REPORT_API RevisionValue {
 struct RevisionLine {
   RevisionChange change = RevisionChange::kUnchanged;
   int depth = 0;  // as ReportItem::depth
-  QelBomTemplateItem::eTemplateItemType type = QelBomTemplateItem::kDetails;
+  SectionType type = SectionType::kDetails;
   // The texts of the group headers the line lies in, outermost first
   // ("C1 COLUMN"); for a footer, those of the groups it closes and lies in.
   std::vector<std::string> groups;

@@ -15,7 +15,6 @@
 
 #include "BomReportExport.h"
 #include "BomReportOptions.h"
-#include "VRKBomEngine.h"
 
 namespace bomreport {
 
@@ -35,7 +34,7 @@ class BOM_REPORT_API StoredSettingsScope {
   void note(std::string_view name);
 
   struct Saved {
-    QelString name;
+    std::string name;
     bool present;
     int value;
   };

@@ -70,6 +70,17 @@ struct LoadedTemplate {
   std::string name;
 };
 
+// Where a section of a loaded template stands, for a front end that shows the
+// tree beside its file.
+struct SectionPlace {
+  std::vector<int> path;              // child indices from the root: {0, 1}
+  long long line = 0;                 // of its "{"; 0 where unknown
+  std::vector<long long> tupleLines;  // of each of its tuples' "["
+};
+// Every section below `loaded`'s root, in document order. REQUIRES: root is
+// non-null.
+BOM_REPORT_API std::vector<SectionPlace> sectionPlaces(const LoadedTemplate& loaded);
+
 // Throws InputError "FILE:LINE:COL: reason".
 BOM_REPORT_API LoadedTemplate readTemplateFile(const std::string& path);
 // `fileName` names the text in messages.
@@ -103,6 +114,9 @@ struct TreeJsonOptions {
 // the format above, pretty-printed, each tuple list on one line. Any depth of
 // nesting is safe. Stream failures are left in `out`'s state.
 BOM_REPORT_API void writeTreeJson(std::ostream& out, const QelBomTemplateItem& root,
+                                  const TreeJsonOptions& options);
+// The same for a whole template (a LoadedTemplate's root, ReportJob::templ()).
+BOM_REPORT_API void writeTreeJson(std::ostream& out, const QelBomTemplate& root,
                                   const TreeJsonOptions& options);
 
 }  // namespace bomreport

@@ -1,5 +1,6 @@
 #include "BomTemplateFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -204,7 +205,7 @@ class TemplateJsonReader : public JsonFrameReader<Frame, Key, TemplateFrame> {
         break;
       case Frame::kUnit:
         if (top().elements != 2) return fail("a token unit must be a [token, unit type] pair");
-        out_.tokenUnits.emplace_back(data.unitToken, data.unitType);
+        out_.tokenUnits.push_back({data.unitToken.toUtf8(), data.unitType});
         out_.root->getBomTemplateUnits()->AddTokenType(data.unitToken, data.unitType);
         break;
       case Frame::kTuples:
@@ -340,6 +341,35 @@ long long TemplateLines::tupleLine(const QelBomItemBase* section, int index) con
   return found->second[static_cast<std::size_t>(index)];
 }
 
+std::vector<SectionPlace> sectionPlaces(const LoadedTemplate& loaded) {
+  std::vector<SectionPlace> places;
+  struct Open {
+    const QelBomItemBase* section;
+    std::vector<int> path;
+  };
+  std::vector<Open> stack;  // the sections still to visit, the next one last
+  const auto pushChildren = [&stack](const QelBomItemBase& parent, const std::vector<int>& path) {
+    const std::size_t first = stack.size();
+    int index = 0;
+    for (const QelBomItemBase* child = parent.child(); child != nullptr; child = child->next()) {
+      stack.push_back({child, path});
+      stack.back().path.push_back(index++);
+    }
+    std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
+  };
+  pushChildren(*loaded.root, {});
+  while (!stack.empty()) {
+    Open open = std::move(stack.back());
+    stack.pop_back();
+    SectionPlace place{open.path, loaded.lines.sectionLine(open.section), {}};
+    const auto tuples = loaded.lines.tuples.find(open.section);
+    if (tuples != loaded.lines.tuples.end()) place.tupleLines = tuples->second;
+    places.push_back(std::move(place));
+    pushChildren(*open.section, open.path);
+  }
+  return places;
+}
+
 LoadedTemplate readTemplateText(const std::string& fileName, std::string_view text) {
   LoadedTemplate loaded{TemplatePtr(new QelBomTemplate()), {}, {}, {}, false, fileName};
   TemplateJsonReader reader(fileName, text, loaded);
@@ -368,7 +398,7 @@ LoadedTemplate defaultTemplate() {
   for (const QelString& token : trace) {
     const int type = units->tokenUnitType(token);
     if (type != QelBomTemplateUnits::kUnkTokenUnitType) {
-      loaded.tokenUnits.emplace_back(token, static_cast<QelBomTemplateUnits::eTokenUnitType>(type));
+      loaded.tokenUnits.push_back({token.toUtf8(), type});
     }
   }
   return loaded;

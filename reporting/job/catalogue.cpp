@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "VRKBomEngine.h"
 #include "input/ifc_mapping.h"
 #include "text/names.h"
 
@@ -28,6 +29,19 @@ const std::vector<std::string>& catalogueTokenNames() {
       "%SawLength", "%SawLengthInModel", "%Paint", "%PaintInAssembly", "%%PaintMeter", "%Thick",
       "%Width", "%Area", "%contourLength", "%Diameter"};
   return names;
+}
+
+TokenType catalogueTokenType(std::string_view token) {
+  switch (QelBomDataToken::getTokenType(QelString::fromUtf8(token))) {
+    case QelBomDataValue::kIntDataValue:
+      return TokenType::kInteger;
+    case QelBomDataValue::kDoubleDataValue:
+      return TokenType::kReal;
+    case QelBomDataValue::kStringDataValue:
+      return TokenType::kText;
+    default:
+      return TokenType::kUnknown;
+  }
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "job/column_checks.h"
+#include "output/tree_walk.h"
 
 #include <cmath>
 #include <cstdio>

@@ -12,13 +12,13 @@ std::recursive_mutex& engineLock() {
 
 }  // namespace
 
-EngineScope::EngineScope(const std::vector<StoredSetting>& settings,
-                         QelString::Collation collation)
+EngineScope::EngineScope(const std::vector<StoredSetting>& settings, Collation collation)
     : lock_(engineLock()),
       settings_(settings),
       previousCollation_(QelString::collation()),
       settingWarnings_(applySettings(settings)) {
-  QelString::setCollation(collation);
+  QelString::setCollation(collation == Collation::kNatural ? QelString::Collation::kNatural
+                                                           : QelString::Collation::kCodeUnits);
 }
 
 EngineScope::~EngineScope() { QelString::setCollation(previousCollation_); }

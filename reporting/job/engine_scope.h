@@ -25,7 +25,7 @@ namespace bomreport {
 
 class EngineScope {
  public:
-  EngineScope(const std::vector<StoredSetting>& settings, QelString::Collation collation);
+  EngineScope(const std::vector<StoredSetting>& settings, Collation collation);
   ~EngineScope();
   EngineScope(const EngineScope&) = delete;
   EngineScope& operator=(const EngineScope&) = delete;

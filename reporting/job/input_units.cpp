@@ -5,6 +5,7 @@
 #include "BomReportErrors.h"
 #include "BomReportWarnings.h"
 #include "job/token_cache.h"
+#include "job/units_option.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -22,7 +23,7 @@ void scale(QelBomDataValue& value, double factor) {
 
 InputUnits::InputUnits(const std::vector<UnitChoice>& choices) {
   for (const UnitChoice& choice : choices) {
-    factors_[choice.tokenUnitType] = choice.unit.getQelUnitTransform()->factor();
+    factors_[choice.tokenUnitType] = unitOf(choice).getQelUnitTransform()->factor();
   }
 }
 

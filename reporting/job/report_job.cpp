@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "BomReportErrors.h"
+#include "VRKBomEngine.h"
 #include "input/input_bytes.h"
 #include "input/memory_budget.h"
 #include "input/parts_builder.h"
@@ -174,6 +175,19 @@ EvaluatedReport::EvaluatedReport(EvaluatedReport&& other) noexcept
       coverage_(std::move(other.coverage_)),
       keepUntilExit_(other.keepUntilExit_) {}
 
+std::vector<EvaluatedReport::UsedRow> EvaluatedReport::usedRows() {
+  QelArray<QelArray<QelString>> handles;
+  QelArray<QelArray<QelString>> tokens;
+  data_->getUsedHandlesAndTokens(handles, tokens);
+  std::vector<UsedRow> rows;
+  for (int i = 0; i < handles.count() && i < tokens.count(); ++i) {
+    rows.emplace_back();
+    for (const QelString& handle : handles[i]) rows.back().handles.push_back(handle.toUtf8());
+    for (const QelString& token : tokens[i]) rows.back().tokens.push_back(token.toUtf8());
+  }
+  return rows;
+}
+
 Report EvaluatedReport::view(bool withUsed) {
   Report report{output_.get(), withUsed ? data_.get() : nullptr, templateName_, dataName_, &units_};
   report.rows = data_.get();
@@ -184,10 +198,21 @@ Report EvaluatedReport::view(bool withUsed) {
   return report;
 }
 
-ReportJob::ReportJob(ReportJobOptions options) : options_(std::move(options)) { prepare(); }
+struct ReportJob::EngineState {
+  QelUnitsManager units;        // the display units the template is bound to
+  QelArray<QelString> tokens;   // its token trace
+  QelIntArray filterObjTypes;   // the object types its filter keeps
+};
+
+ReportJob::ReportJob(ReportJobOptions options)
+    : options_(std::move(options)), engine_(std::make_unique<EngineState>()) {
+  prepare();
+}
 
 ReportJob::ReportJob(LoadedTemplate templ, ReportJobOptions options)
-    : options_(std::move(options)), template_(std::move(templ)) {
+    : options_(std::move(options)),
+      engine_(std::make_unique<EngineState>()),
+      template_(std::move(templ)) {
   prepare();
 }
 
@@ -198,7 +223,7 @@ void ReportJob::prepare() {
   const EngineScope engine(options_.settings, options_.collation);
   warnings_ = engine.settingWarnings();
   partsFileOptions(options_);  // checked before any file is read
-  applyUnits(options_.units, units_);
+  applyUnits(options_.units, engine_->units);
   if (template_.root == nullptr && options_.templatePath.empty()) {
     template_ = defaultTemplate();
   } else if (template_.root == nullptr) {
@@ -208,9 +233,11 @@ void ReportJob::prepare() {
   if (!template_.builtIn) {  // the engine's own template is as it is meant
     append(warnings_, templateWarnings(template_, template_.name));
   }
-  template_.root->setUnitsForTokens(&units_);
-  template_.root->getTokenTrace(trace_.tokens);
-  template_.root->getFilterObjTypes(trace_.filterObjTypes);
+  template_.root->setUnitsForTokens(&engine_->units);
+  template_.root->getTokenTrace(engine_->tokens);
+  template_.root->getFilterObjTypes(engine_->filterObjTypes);
+  for (const QelString& token : engine_->tokens) trace_.tokens.push_back(token.toUtf8());
+  trace_.filterObjTypes.assign(engine_->filterObjTypes.begin(), engine_->filterObjTypes.end());
   append(warnings_, columnWarnings(template_, template_.name));
 }
 
@@ -230,19 +257,19 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
                             ReportCoverage& coverage) const {
   const bool sample = options_.partsPath.empty() && options_.partsTable == nullptr;
   DataPtr data(sample ? QelBomData::createDefaultData() : new QelBomData());
-  data->setTemplUsedTokensAndObjTypes(trace_.tokens, trace_.filterObjTypes);
+  data->setTemplUsedTokensAndObjTypes(engine_->tokens, engine_->filterObjTypes);
   if (sample) {  // the sample set comes ready
     if (!options_.sampleDataWanted) warnings.push_back(sampleDataWarning());
     return data;
   }
-  const std::vector<std::string> dataTokens = templateDataTokens(trace_.tokens);
-  const ReportUnits shown(*template_.root->getBomTemplateUnits(), units_);
+  const std::vector<std::string> dataTokens = templateDataTokens(engine_->tokens);
+  const ReportUnits shown(*template_.root->getBomTemplateUnits(), engine_->units);
   const HostTokens host(
-      dataTokens, templateRowTokens(trace_.tokens),
+      dataTokens, templateRowTokens(engine_->tokens),
       HostTokenOptions{options_.mergeEqualParts, options_.instanceTokens, options_.assemblyToken,
-                       displayPrecisions(trace_.tokens, shown, template_.columns)});
+                       displayPrecisions(engine_->tokens, shown, template_.columns)});
   const std::vector<std::string> inputTokens = host.inputTokens();
-  PartsBuilder builder(data.get(), options_.keepAllTokens, trace_.filterObjTypes.count() > 0,
+  PartsBuilder builder(data.get(), options_.keepAllTokens, engine_->filterObjTypes.count() > 0,
                        inputTokens);
   builder.setMemoryBudget(memoryBudget(dataTokens.size() + inputTokens.size()));
   std::vector<std::string> watched = dataTokens;
@@ -252,19 +279,19 @@ DataPtr ReportJob::loadData(std::vector<ReportWarning>& warnings, PhaseTimes& ph
   readParts(options_, builder);
   const long long cut = cutParts(*data, options_.partsLimit);
   const bool builtIn = template_.builtIn;  // its filter is the engine's
-  const QelIntArray* userFilter = builtIn ? nullptr : &trace_.filterObjTypes;
+  const QelIntArray* userFilter = builtIn ? nullptr : &engine_->filterObjTypes;
   append(warnings, readWarnings(builder, inputTokens, userFilter, dataName()));
   append(warnings, handleWarnings(*data, dataName()));
   phases.begin("merge");
   const PartsFileFacts facts{dataName(), &builder.namedTokens(), &builder.objectTypes(),
                              builder.partsRead(), builder.partsKept()};
-  coverage = ReportCoverage{std::vector<int>(trace_.filterObjTypes.begin(), trace_.filterObjTypes.end()),
+  coverage = ReportCoverage{trace_.filterObjTypes,
                             builder.partsRead(), builder.partsKept(), cut,
                             std::vector<int>(builder.objectTypes().begin(),
                                              builder.objectTypes().end()),
                             true};
   std::vector<ReportWarning> partsWarnings =
-      partsFileWarnings(dataTokens, host.derivedTokens(), trace_.filterObjTypes, facts);
+      partsFileWarnings(dataTokens, host.derivedTokens(), engine_->filterObjTypes, facts);
   // A tuple already named as a misspelt directive is no missing token too.
   partsWarnings.erase(
       std::remove_if(partsWarnings.begin(), partsWarnings.end(),
@@ -315,7 +342,7 @@ EvaluatedReport ReportJob::evaluate() {
   TemplatePtr output(new QelBomTemplate());
   QelBomEvaluator2::evaluate(template_.root.get(), data.get(), output.get());
   headEmptyReport(*template_.root, coverage, *output);
-  ReportUnits units(*template_.root->getBomTemplateUnits(), units_);
+  ReportUnits units(*template_.root->getBomTemplateUnits(), engine_->units);
   if (!ownTemplate) {
     append(warnings,
            evaluationWarnings(EvaluationContext{data.get(), &levels, &template_.lines,

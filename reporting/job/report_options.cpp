@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "VRKBomEngine.h"
 #include "text/text_util.h"
 
 namespace bomreport {
@@ -34,14 +35,14 @@ UnitChoice parseUnitChoice(std::string_view item) {
   const std::string_view unitName = item.substr(eq + 1);
   for (const UnitKind& kind : kKinds) {
     if (kindName != kind.name) continue;
-    UnitChoice choice{kind.tokenUnitType, kind.system, VRKUnit()};
-    if (!VRKUnit::fromSymbol(toQel(unitName), choice.unit)) {
+    VRKUnit unit;
+    if (!VRKUnit::fromSymbol(toQel(unitName), unit)) {
       throw OptionError("unknown unit name " + quoteForMessage(unitName));
     }
-    if (choice.unit.getQelUnitTransform()->kind() != kind.kind) {
+    if (unit.getQelUnitTransform()->kind() != kind.kind) {
       throw OptionError(quoteForMessage(unitName) + " is not a unit of " + kind.name);
     }
-    return choice;
+    return UnitChoice{kind.tokenUnitType, kind.system, std::string(unitName)};
   }
   throw OptionError("unknown kind " + quoteForMessage(kindName) +
                     " (length, weight, area or angle)");
@@ -85,9 +86,9 @@ char parseDelimiter(std::string_view text) {
   return text[0];
 }
 
-QelString::Collation parseCollation(std::string_view text) {
-  if (sameName(text, "binary")) return QelString::Collation::kCodeUnits;
-  if (sameName(text, "natural")) return QelString::Collation::kNatural;
+Collation parseCollation(std::string_view text) {
+  if (sameName(text, "binary")) return Collation::kCodeUnits;
+  if (sameName(text, "natural")) return Collation::kNatural;
   throw OptionError(quoteForMessage(text) + " is not binary or natural");
 }
 

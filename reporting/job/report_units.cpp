@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "VRKBomEngine.h"
+#include "text/text_util.h"
+
 namespace bomreport {
 namespace {
 
@@ -13,15 +16,23 @@ constexpr int kSystemOfUnitType[5] = {
 
 }  // namespace
 
+struct ReportUnits::Tables {
+  explicit Tables(const QelBomTemplateUnits& units) : table(units) {}
+
+  QelBomTemplateUnits table;
+  VRKUnit transforms[5];  // by QelBomTemplateUnits::eTokenUnitType; [0] unused
+};
+
 ReportUnits::ReportUnits() : suppressLastZeros_(true) {}
 
 ReportUnits::ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager& units)
-    : table_(table), suppressLastZeros_(table.suppressLastZeros() == 1) {
+    : suppressLastZeros_(table.suppressLastZeros() == 1) {
+  auto tables = std::make_shared<Tables>(table);
   const QelUnitsManager defaults;
   for (int type = QelBomTemplateUnits::kDistanceUnit; type <= QelBomTemplateUnits::kAngleUnit;
        ++type) {
-    transforms_[type] = units.getUnit(kSystemOfUnitType[type]);
-    const QelUnitTransform* transform = transforms_[type].getQelUnitTransform();
+    tables->transforms[type] = units.getUnit(kSystemOfUnitType[type]);
+    const QelUnitTransform* transform = tables->transforms[type].getQelUnitTransform();
     units_[type].symbol = transform->symbol().toUtf8();
     units_[type].decimals = transform->decimals();
     const double standard =
@@ -31,12 +42,14 @@ ReportUnits::ReportUnits(const QelBomTemplateUnits& table, const QelUnitsManager
       units_[type].scale = static_cast<int>(std::lround(std::log10(standard / shown)));
     }
   }
+  tables_ = std::move(tables);
 }
 
 int ReportUnits::unitTypeOf(const QelString& token) const {
+  if (tables_ == nullptr) return 0;
   QelString summed;
   const int type =
-      table_.tokenUnitType(QelBomDataToken(token).getSummingRequest(summed) == 1 ? summed : token);
+      tables_->table.tokenUnitType(QelBomDataToken(token).getSummingRequest(summed) == 1 ? summed : token);
   return type > QelBomTemplateUnits::kUnkTokenUnitType && type <= QelBomTemplateUnits::kAngleUnit
              ? type
              : 0;
@@ -47,13 +60,17 @@ const DisplayUnit* ReportUnits::unitOf(const QelString& token) const {
   return type == 0 || units_[type].symbol.empty() ? nullptr : &units_[type];
 }
 
+const DisplayUnit* ReportUnits::unitOf(std::string_view token) const {
+  return unitOf(toQel(token));
+}
+
 double ReportUnits::shownValue(const QelString& token, double internal) const {
   return shownValueOf(unitTypeOf(token), internal);
 }
 
 double ReportUnits::shownValueOf(int unitType, double internal) const {
   return unitType == 0 ? internal
-                       : transforms_[unitType].getQelUnitTransform()->fromInternal(internal);
+                       : tables_->transforms[unitType].getQelUnitTransform()->fromInternal(internal);
 }
 
 }  // namespace bomreport

@@ -127,7 +127,7 @@ class Comparison {
     const Line& line = after != nullptr ? *after : *before;
     RevisionLine made;
     made.depth = side.reader->lines()[line.at].depth;
-    made.type = side.item(line).type();
+    made.type = static_cast<SectionType>(side.item(line).type());
     made.groups = side.groupTexts(line);
     made.key = side.shownKey(line);
     if (after != nullptr) values(after_.reader->item(after->at), &RevisionValue::after, made);

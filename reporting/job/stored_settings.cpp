@@ -19,17 +19,17 @@ StoredSettingsScope::StoredSettingsScope(const std::vector<StoredSetting>& setti
 }
 
 void StoredSettingsScope::note(std::string_view name) {
-  Saved saved{toQel(name), false, 0};
-  saved.present = qel_odbc_getDefault(saved.name, saved.value, true) == 1;
+  Saved saved{std::string(name), false, 0};
+  saved.present = qel_odbc_getDefault(toQel(name), saved.value, true) == 1;
   saved_.push_back(std::move(saved));
 }
 
 StoredSettingsScope::~StoredSettingsScope() {
   for (auto saved = saved_.rbegin(); saved != saved_.rend(); ++saved) {
     if (saved->present) {
-      qel_odbc_setDefault(saved->name, saved->value);
+      qel_odbc_setDefault(toQel(saved->name), saved->value);
     } else {
-      qel_odbc_clearDefault(saved->name);
+      qel_odbc_clearDefault(toQel(saved->name));
     }
   }
 }

@@ -1,4 +1,5 @@
 #include "job/template_checks.h"
+#include "output/tree_walk.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BomReportWriter.h"
+#include "output/report_level.h"
 #include "VRKBomEngine.h"
 
 namespace bomreport {

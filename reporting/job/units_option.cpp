@@ -14,8 +14,14 @@ const char* const kKnownSettings[] = {"C0_BOMSuppressLastZeros"};
 
 }  // namespace
 
+VRKUnit unitOf(const UnitChoice& choice) {
+  VRKUnit unit;
+  VRKUnit::fromSymbol(toQel(choice.symbol), unit);
+  return unit;
+}
+
 void applyUnits(const std::vector<UnitChoice>& choices, QelUnitsManager& manager) {
-  for (const UnitChoice& choice : choices) manager.setUnit(choice.system, choice.unit);
+  for (const UnitChoice& choice : choices) manager.setUnit(choice.system, unitOf(choice));
 }
 
 std::vector<ReportWarning> applySettings(const std::vector<StoredSetting>& settings) {

@@ -10,6 +10,9 @@
 
 namespace bomreport {
 
+// The unit `choice` names. REQUIRES: it came from parseUnits.
+VRKUnit unitOf(const UnitChoice& choice);
+
 // Sets the units of `manager` that `choices` name.
 void applyUnits(const std::vector<UnitChoice>& choices, QelUnitsManager& manager);
 

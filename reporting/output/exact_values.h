@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "BomReportWriter.h"
+#include "output/report_level.h"
 #include "output/report_tree.h"
 
 namespace bomreport {

@@ -1,5 +1,7 @@
 #include "BomReportItems.h"
 
+#include <map>
+
 #include "text/names.h"
 #include "text/text_util.h"
 #include "output/report_item_reader.h"
@@ -55,11 +57,17 @@ ReportValue valueOf(const ReportCell& cell) {
   return value;
 }
 
+static_assert(static_cast<int>(SectionType::kReportHeader) == QelBomTemplateItem::kReportHeader &&
+                  static_cast<int>(SectionType::kGroupHeader) == QelBomTemplateItem::kGroupHeader &&
+                  static_cast<int>(SectionType::kDetails) == QelBomTemplateItem::kDetails &&
+                  static_cast<int>(SectionType::kReportFooter) == QelBomTemplateItem::kReportFooter,
+              "SectionType numbers its kinds as the engine does");
+
 ReportItem itemOf(const ReportLine& line, const LineCells& cells) {
   ReportItem item;
   item.depth = line.depth;
-  item.type = line.item->type();
-  const char* name = sectionTypeName(item.type);
+  item.type = static_cast<SectionType>(line.item->type());
+  const char* name = sectionTypeName(line.item->type());
   item.typeName = name != nullptr ? name : std::to_string(static_cast<int>(item.type));
   if (line.item->getFirstDataRow() != nullptr) {
     item.row = toUtf8(line.item->getFirstDataRow()->objectHandle());
@@ -96,6 +104,32 @@ std::vector<ReportItem> reportItems(const Report& report) {
 
 std::vector<ReportItem> reportItems(const QelBomTemplateItem& output) {
   return allItems(ReportItemReader(output, Report{nullptr, nullptr, {}, {}}));  // display numbers
+}
+
+std::vector<ReportItem> reportItems(const QelBomTemplate& output) {
+  return reportItems(static_cast<const QelBomTemplateItem&>(output));
+}
+
+std::vector<RowToken> rowTokens(const Report& report, long long* rowCount) {
+  std::map<std::string, RowToken> tokens;
+  long long rows = 0;
+  const QelBomItemBase* row = report.rows != nullptr ? report.rows->child() : nullptr;
+  for (; row != nullptr; row = row->next(), ++rows) {
+    for (const QelBomDataTuple& tuple : row->getData()) {
+      RowToken& token = tokens[tuple.token().token().toUtf8()];
+      ++token.rows;
+      token.real = token.real || tuple.value().type() == QelBomDataValue::kDoubleDataValue;
+      token.text = token.text || tuple.value().type() == QelBomDataValue::kStringDataValue;
+    }
+  }
+  if (rowCount != nullptr) *rowCount = rows;
+  std::vector<RowToken> list;
+  list.reserve(tokens.size());
+  for (auto& [name, token] : tokens) {
+    token.token = name;
+    list.push_back(std::move(token));
+  }
+  return list;
 }
 
 }  // namespace bomreport

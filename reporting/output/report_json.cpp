@@ -7,6 +7,7 @@
 // the template's captions and decimals (as the template file has them), "used",
 // when asked for, the used handles and tokens.
 #include "output/report_json.h"
+#include "output/tree_walk.h"
 
 #include <algorithm>
 #include <unordered_set>

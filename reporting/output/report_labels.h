@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "BomReportWriter.h"
+#include "VRKBomEngine.h"
 
 namespace bomreport {
 

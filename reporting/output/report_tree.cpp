@@ -1,4 +1,5 @@
 #include "output/report_tree.h"
+#include "output/tree_walk.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
-// The registry of report formats: every format a writer's file declares
-// (output/report_format.h), as the build listed them in report_formats.inc.
+// The registry of report formats: every format BOM_REPORT_FORMATS lists, as
+// its writer's file declares it (output/report_format.h).
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -7,11 +7,12 @@
 
 #include "BomReportOptions.h"
 #include "BomReportWriter.h"
+#include "output/report_format.h"
 
 namespace bomreport {
 
 #define BOM_LIST_FORMAT(NAME) extern const ReportFormat kReportFormat_##NAME;
-#include "report_formats.inc"
+BOM_REPORT_FORMATS(BOM_LIST_FORMAT)
 #undef BOM_LIST_FORMAT
 
 namespace {
@@ -48,9 +49,7 @@ ReportWriter::~ReportWriter() = default;
 const std::vector<ReportFormat>& reportFormats() {
   static const std::vector<ReportFormat> kFormats = [] {
 #define BOM_LIST_FORMAT(NAME) kReportFormat_##NAME,
-    std::vector<ReportFormat> listed{
-#include "report_formats.inc"
-    };
+    std::vector<ReportFormat> listed{BOM_REPORT_FORMATS(BOM_LIST_FORMAT)};
 #undef BOM_LIST_FORMAT
     std::stable_sort(listed.begin(), listed.end(),
                      [](const ReportFormat& a, const ReportFormat& b) { return a.rank < b.rank; });

@@ -106,9 +106,9 @@ std::string revisionCounts(const Revisions& revisions) {
 }
 
 bool isFooterLine(const RevisionLine& line) {
-  return line.type == QelBomTemplateItem::kGroupFooter ||
-         line.type == QelBomTemplateItem::kReportFooter ||
-         line.type == QelBomTemplateItem::kPageFooter;
+  return line.type == SectionType::kGroupFooter ||
+         line.type == SectionType::kReportFooter ||
+         line.type == SectionType::kPageFooter;
 }
 
 std::string groupPath(const RevisionLine& line) {

@@ -1,4 +1,5 @@
 #include "output/template_writer.h"
+#include "output/tree_walk.h"
 
 #include <string>
 
@@ -36,7 +37,7 @@ void appendTokenUnits(std::string& out, const TokenUnitList& units) {
   out += "\"tokenUnits\": [";
   for (std::size_t i = 0; i < units.size(); ++i) {
     if (i > 0) out += ", ";
-    out += '[' + jsonString(units[i].first) + ", \"" + unitTypeName(units[i].second) + "\"]";
+    out += '[' + jsonString(units[i].token) + ", \"" + unitTypeName(units[i].unitType) + "\"]";
   }
   out += ']';
 }
@@ -120,6 +121,10 @@ void writeTreeJson(std::ostream& out, const QelBomTemplateItem& root,
       [&] { text += ",\n"; }, [&](int depth) { appendCloseItem(text, depth, depth == 0, options); });
   text += '\n';
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void writeTreeJson(std::ostream& out, const QelBomTemplate& root, const TreeJsonOptions& options) {
+  writeTreeJson(out, static_cast<const QelBomTemplateItem&>(root), options);
 }
 
 }  // namespace bomreport

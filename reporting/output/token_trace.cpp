@@ -1,15 +1,14 @@
-#include "BomReportWriter.h"
+#include "BomReportJob.h"
 #include "text/text_util.h"
 
 namespace bomreport {
 
-void writeTokenTrace(std::ostream& out, const QelArray<QelString>& tokens,
-                     const QelIntArray& filterObjTypes) {
+void writeTokenTrace(std::ostream& out, const TokenTrace& trace) {
   out << "Token trace:\n";
-  for (const QelString& token : tokens) out << toUtf8(token) << '\n';
+  for (const std::string& token : trace.tokens) out << token << '\n';
   out << "Filter object types:";
-  if (filterObjTypes.count() == 0) out << " (none)";
-  for (int type : filterObjTypes) out << ' ' << type;
+  if (trace.filterObjTypes.empty()) out << " (none)";
+  for (int type : trace.filterObjTypes) out << ' ' << type;
   out << '\n';
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BomReport.h"
+#include "VRKBomEngine.h"
 
 namespace bomtest {
 

@@ -16,13 +16,13 @@ using nlohmann::json;
 // A template the census reads the parts through: no filter, every token kept.
 constexpr const char kCensusTemplate[] = R"({"children": [{"type": "kDetails"}]})";
 
-const char* typeName(QelBomDataValue::eBomDataValueType type) {
+const char* typeName(TokenType type) {
   switch (type) {
-    case QelBomDataValue::kIntDataValue:
+    case TokenType::kInteger:
       return "integer";
-    case QelBomDataValue::kDoubleDataValue:
+    case TokenType::kReal:
       return "real";
-    case QelBomDataValue::kStringDataValue:
+    case TokenType::kText:
       return "text";
     default:
       return nullptr;
@@ -63,32 +63,11 @@ struct Place {
 
 std::map<long long, Place> placesByLine(const LoadedTemplate& loaded) {
   std::map<long long, Place> places;
-  struct Visit {
-    const QelBomItemBase* section;
-    json path;
-  };
-  std::vector<Visit> stack;
-  int index = 0;
-  for (const QelBomItemBase* child = loaded.root->child(); child != nullptr;
-       child = child->next()) {
-    stack.push_back({child, json::array({index++})});
-  }
-  while (!stack.empty()) {
-    Visit visit = std::move(stack.back());
-    stack.pop_back();
-    places[loaded.lines.sectionLine(visit.section)] = {visit.path, -1};
-    const auto tuples = loaded.lines.tuples.find(visit.section);
-    if (tuples != loaded.lines.tuples.end()) {
-      for (std::size_t t = 0; t < tuples->second.size(); ++t) {
-        places[tuples->second[t]] = {visit.path, static_cast<int>(t)};
-      }
-    }
-    int inner = 0;
-    for (const QelBomItemBase* child = visit.section->child(); child != nullptr;
-         child = child->next()) {
-      json path = visit.path;
-      path.push_back(inner++);
-      stack.push_back({child, std::move(path)});
+  for (const SectionPlace& section : sectionPlaces(loaded)) {
+    const json path = section.path;
+    places[section.line] = {path, -1};
+    for (std::size_t t = 0; t < section.tupleLines.size(); ++t) {
+      places[section.tupleLines[t]] = {path, static_cast<int>(t)};
     }
   }
   return places;
@@ -139,27 +118,12 @@ json census(const ReportJobOptions& base, long long previewLimit) {
   options.sampleDataWanted = true;
   ReportJob job(readTemplateText("census", kCensusTemplate), options);
   EvaluatedReport report = job.evaluate();
-  struct Field {
-    long long parts = 0;
-    bool real = false;
-    bool text = false;
-  };
-  std::map<std::string, Field> fields;
   long long parts = 0;
-  for (const QelBomItemBase* row = report.data().child(); row != nullptr; row = row->next()) {
-    ++parts;
-    for (const QelBomDataTuple& tuple : row->getData()) {
-      Field& field = fields[tuple.token().token().toUtf8()];
-      ++field.parts;
-      field.real = field.real || tuple.value().type() == QelBomDataValue::kDoubleDataValue;
-      field.text = field.text || tuple.value().type() == QelBomDataValue::kStringDataValue;
-    }
-  }
   json list = json::array();
-  for (const auto& [token, field] : fields) {
-    list.push_back({{"token", token},
+  for (const RowToken& field : rowTokens(report.view(false), &parts)) {
+    list.push_back({{"token", field.token},
                     {"type", field.text ? "text" : (field.real ? "real" : "integer")},
-                    {"parts", field.parts}});
+                    {"parts", field.rows}});
   }
   json types = json::array();
   for (int code : report.coverage().typesInFile) {
@@ -189,7 +153,7 @@ json census(const ReportJobOptions& base, long long previewLimit) {
 json catalogue() {
   json list = json::array();
   for (const std::string& token : catalogueTokenNames()) {
-    const char* type = typeName(QelBomDataToken::getTokenType(QelString::fromUtf8(token)));
+    const char* type = typeName(catalogueTokenType(token));
     list.push_back({{"token", token}, {"type", type != nullptr ? type : "text"}});
   }
   return list;

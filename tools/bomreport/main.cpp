@@ -163,7 +163,7 @@ int run(const Options& options) {
       json.columns = &job.columns();
       writeTreeJson(target.stream(), job.templ(), json);
     } else {
-      writeTokenTrace(target.stream(), job.trace().tokens, job.trace().filterObjTypes);
+      writeTokenTrace(target.stream(), job.trace());
     }
     target.commit();
     return 0;

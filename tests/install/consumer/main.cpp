@@ -42,7 +42,7 @@ bool reportingLibrary() {
   std::ostringstream csv;
   bomreport::findReportWriter("csv")->write(csv, report.view(false));
   const QelBomItemBase* header = report.output().child();
-  return job.trace().tokens.count() == 12 && header != nullptr && header->next() != nullptr &&
+  return job.trace().tokens.size() == 12 && header != nullptr && header->next() != nullptr &&
          csv.str().rfind("depth,type,", 0) == 0;
 }
 

@@ -33,7 +33,7 @@ TEST(ReportOptionsTest, ReadsNamesInAnyCaseAndRefusesWithTheReasonAlone) {
     return std::to_string(static_cast<int>(bomreport::parsePaper(t)));
   };
   const auto natural = [](std::string_view t) {
-    return std::to_string(bomreport::parseCollation(t) == QelString::Collation::kNatural);
+    return std::to_string(bomreport::parseCollation(t) == bomreport::Collation::kNatural);
   };
   const auto delimiter = [](std::string_view t) {
     return std::string(1, bomreport::parseDelimiter(t));

@@ -49,7 +49,7 @@ TEST(ReportItemsTest, ItemsInReportOrderWithTheirVisibleValues) {
   bomreport::EvaluatedReport report = job.evaluate();
   const std::vector<bomreport::ReportItem> items = bomreport::reportItems(report.output());
   ASSERT_EQ(items.size(), 6u);
-  EXPECT_EQ(items[2].type, QelBomTemplateItem::kDetails);
+  EXPECT_EQ(items[2].type, bomreport::SectionType::kDetails);
   // "007" (of a text token) and "P10" are texts, "10.5" a real; "2" is an
   // integer whatever the token's type, as the JSON report writes it. The
   // grouping and sorting directives are left out; sums have no row.
