@@ -14,6 +14,7 @@ std::string pythonSpelling(std::string_view option) {
   std::string name(option);
   for (char& c : name) c = c == '-' ? '_' : c;
   const bool flag = option == "merge-equal" || option == "strict" || option == "csv-raw" ||
+                    option == "csv-sums-under-token" ||
                     option == "all-tokens" || option == "preview" || option == "landscape";
   return flag ? name + "=True" : name;
 }

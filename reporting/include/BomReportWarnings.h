@@ -52,6 +52,7 @@ enum class WarningKind {
   kRevisionNoHandle,    // parts without a handle when parts are matched by handle
   // Writing.
   kTextsCut,            // a format's texts cut to fit (a PDF's columns)
+  kOptionIgnored,       // a writer option the chosen format does not read
 };
 
 // The kind's name in reports for programs ("sums-leave-rows-out").

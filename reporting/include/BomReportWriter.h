@@ -105,9 +105,23 @@ struct ReportFormat {
   const char* description;  // one line, for help texts
   int rank;                 // listings go by rank; the lowest is the default
   bool binary;              // its documents are bytes, not text (no terminal shows them)
+  unsigned reads;           // the WriterOptions its documents show: Option bits
   void (*write)(std::ostream& out, const Report& report);
   enum Kind { kText, kBinary };  // how a format's file declares `binary`
+  enum Option : unsigned {
+    kPaper = 1u << 0,              // WriterOptions::paper
+    kLandscape = 1u << 1,          // landscape
+    kDate = 1u << 2,               // date
+    kCsvSumsUnderToken = 1u << 3,  // csvSumsUnderToken
+    kCsvRaw = 1u << 4,             // csvRaw
+  };
 };
+
+// A kOptionIgnored warning for each option of `options` that is not at its
+// default and that a document of `format` does not show (a paper for CSV).
+// The writers of findReportWriter add these to Report::writerWarnings.
+BOM_REPORT_API std::vector<ReportWarning> ignoredWriterOptions(const ReportFormat& format,
+                                                               const WriterOptions& options);
 
 // The format `name`, in any case; null for a name no format has.
 BOM_REPORT_API const ReportFormat* findReportFormat(std::string_view name);

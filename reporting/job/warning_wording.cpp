@@ -54,6 +54,7 @@ const char* warningKindName(WarningKind kind) {
     case WarningKind::kRevisionEmpty: return "revision-empty";
     case WarningKind::kRevisionNoHandle: return "revision-no-handle";
     case WarningKind::kTextsCut: return "texts-cut";
+    case WarningKind::kOptionIgnored: return "option-ignored";
   }
   return "warning";
 }

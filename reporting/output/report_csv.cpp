@@ -204,6 +204,7 @@ void writeCsvReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(csv, ".csv", 30, kText,
+                  ReportFormat::kCsvSumsUnderToken | ReportFormat::kCsvRaw,
                   "a record per item: depth, section type and a column per visible token",
                   writeCsvReport);
 

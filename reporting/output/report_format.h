@@ -1,6 +1,8 @@
 // How a writer's file declares its report format, and the list of them all.
 //
-//   BOM_REPORT_FORMAT(csv, ".csv", 30, kText, "one line per item ...", writeCsvReport);
+//   BOM_REPORT_FORMAT(csv, ".csv", 30, kText,
+//                     ReportFormat::kCsvSumsUnderToken | ReportFormat::kCsvRaw,
+//                     "one line per item ...", writeCsvReport);
 //
 // at namespace scope in namespace bomreport declares the format `csv`: the
 // output file endings that choose it (space-separated; "" for none), its rank
@@ -26,11 +28,12 @@ enum class ListedFormat { BOM_REPORT_FORMATS(BOM_LISTED_FORMAT) };
 
 }  // namespace bomreport
 
-#define BOM_REPORT_FORMAT(NAME, EXTENSIONS, RANK, KIND, DESCRIPTION, WRITE)                    \
+#define BOM_REPORT_FORMAT(NAME, EXTENSIONS, RANK, KIND, READS, DESCRIPTION, WRITE)           \
   static_assert(static_cast<int>(ListedFormat::NAME) >= 0, "listed in BOM_REPORT_FORMATS");   \
   extern const ReportFormat kReportFormat_##NAME;                                               \
   const ReportFormat kReportFormat_##NAME {                                                     \
-    #NAME, EXTENSIONS, DESCRIPTION, RANK, ReportFormat::KIND == ReportFormat::kBinary, WRITE   \
+    #NAME, EXTENSIONS, DESCRIPTION, RANK, ReportFormat::KIND == ReportFormat::kBinary,          \
+        static_cast<unsigned>(READS), WRITE                                                     \
   }
 
 #endif  // BOMREPORT_OUTPUT_REPORT_FORMAT_H_

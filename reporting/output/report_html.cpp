@@ -223,6 +223,7 @@ void writeHtmlReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(html, ".html .htm", 50, kText,
+                  ReportFormat::kPaper | ReportFormat::kLandscape | ReportFormat::kDate,
                   "one self-contained page, a table that prints on paper",
                   writeHtmlReport);
 

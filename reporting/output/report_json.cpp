@@ -170,6 +170,7 @@ void writeJsonReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(json, ".json", 40, kText,
+                  0,
                   "the output tree in the template file format, with exact numbers and warnings",
                   writeJsonReport);
 

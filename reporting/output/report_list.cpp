@@ -52,6 +52,7 @@ void writeListReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(list, "", 20, kText,
+                  0,
                   "the report as the engine lists it, one item per line",
                   writeListReport);
 

@@ -429,6 +429,7 @@ void writePdfReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(pdf, ".pdf", 70, kBinary,
+                  ReportFormat::kPaper | ReportFormat::kLandscape | ReportFormat::kDate,
                   "pages of a table with the title and page sections on every page",
                   writePdfReport);
 

@@ -223,6 +223,7 @@ void writeTextReport(std::ostream& out, const Report& report) {
 }
 
 BOM_REPORT_FORMAT(text, ".txt", 10, kText,
+                  0,
                   "one line per item: its section and its labelled values, indented by depth",
                   writeTextReport);
 

@@ -20,11 +20,47 @@ namespace {
 class FunctionReportWriter final : public ReportWriter {
  public:
   explicit FunctionReportWriter(const ReportFormat& format) : format_(format) {}
-  void write(std::ostream& out, const Report& report) const override { format_.write(out, report); }
+  void write(std::ostream& out, const Report& report) const override {
+    if (report.options != nullptr && report.writerWarnings != nullptr) {
+      for (ReportWarning& warning : ignoredWriterOptions(format_, *report.options)) {
+        report.writerWarnings->push_back(std::move(warning));
+      }
+    }
+    format_.write(out, report);
+  }
 
  private:
   const ReportFormat& format_;
 };
+
+// A writer option as people name it, and whether `options` sets it.
+struct NamedOption {
+  ReportFormat::Option bit;
+  const char* name;  // for optionReference
+  bool (*set)(const WriterOptions& options);
+};
+
+constexpr NamedOption kNamedOptions[] = {
+    {ReportFormat::kPaper, "paper", [](const WriterOptions& o) { return o.paper != Paper::kA4; }},
+    {ReportFormat::kLandscape, "landscape", [](const WriterOptions& o) { return o.landscape; }},
+    {ReportFormat::kDate, "date", [](const WriterOptions& o) { return !o.date.empty(); }},
+    {ReportFormat::kCsvSumsUnderToken, "csv-sums-under-token",
+     [](const WriterOptions& o) { return o.csvSumsUnderToken; }},
+    {ReportFormat::kCsvRaw, "csv-raw", [](const WriterOptions& o) { return o.csvRaw; }},
+};
+
+// "html, xlsx and pdf": the formats whose documents show `bit`.
+std::string formatsShowing(ReportFormat::Option bit) {
+  std::vector<std::string> names;
+  for (const ReportFormat& format : reportFormats()) {
+    if ((format.reads & bit) != 0) names.emplace_back(format.name);
+  }
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text += (i == 0 ? "" : (i + 1 == names.size() ? " and " : ", ")) + names[i];
+  }
+  return text;
+}
 
 // Each of `extensions` (space-separated) in turn.
 template <class Visit>
@@ -56,6 +92,20 @@ const std::vector<ReportFormat>& reportFormats() {
     return listed;
   }();
   return kFormats;
+}
+
+std::vector<ReportWarning> ignoredWriterOptions(const ReportFormat& format,
+                                                const WriterOptions& options) {
+  std::vector<ReportWarning> warnings;
+  for (const NamedOption& option : kNamedOptions) {
+    if ((format.reads & option.bit) != 0 || !option.set(options)) continue;
+    ReportWarning warning{WarningKind::kOptionIgnored};
+    warning.text = optionReference(option.name) + " changes nothing in " + format.name + " output" +
+                   ": only reports in " + formatsShowing(option.bit) + " show it";
+    warning.cure = "leave it out, or write one of those formats";
+    warnings.push_back(std::move(warning));
+  }
+  return warnings;
 }
 
 const ReportFormat* findReportFormat(std::string_view name) {

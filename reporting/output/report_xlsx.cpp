@@ -517,6 +517,7 @@ void writeXlsxReport(std::ostream& out, const Report& report, std::uint32_t shee
 }
 
 BOM_REPORT_FORMAT(xlsx, ".xlsx", 60, kBinary,
+                  ReportFormat::kPaper | ReportFormat::kLandscape | ReportFormat::kDate,
                   "a worksheet with numbers as numbers, outline levels and an autofilter",
                   writeXlsxReport);
 

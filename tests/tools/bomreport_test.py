@@ -782,6 +782,23 @@ def format_from_extension(ctx):
     expect(lines[0] == "depth,type,Title,%MNum,%MName,%PNum,%Name,%Material,%ElementID,%Phase,"
                        "%Quantity,%Length [mm],%Weight [kg]" and
            lines[-1] == "0,kReportFooter,,,,,,,,,198,,13747.152", "sums under their tokens")
+    # An option the chosen format does not show is said; --strict refuses it.
+    for fmt, options, words in (
+            ("csv", ["--paper", "a3", "--landscape"],
+             ["--paper changes nothing in csv output: only reports in html, xlsx and pdf show it",
+              "--landscape changes nothing in csv output"]),
+            ("html", ["--csv-raw"], ["--csv-raw changes nothing in html output: only reports in "
+                                     "csv show it; leave it out, or write one of those formats"]),
+            ("text", ["--date", "2026-01-01"], ["--date changes nothing in text output"]),
+            ("pdf", ["--paper", "a3", "--date", "2026-01-01"], [])):
+        _, err = ctx.run(*STEEL, "-o", "o", "--format", fmt, *options)
+        said = [line for line in err.decode().splitlines() if "changes nothing" in line]
+        expect(len(said) == len(words) and all(w in line for w, line in zip(words, said)),
+               "%s %s: %r" % (fmt, options, said))
+        if words:
+            os.remove(os.path.join(ctx.work, "o"))
+            ctx.run(*STEEL, "-o", "o", "--format", fmt, "--strict", *options, status=2)
+            expect(not ctx.exists("o"), "%s --strict wrote its document" % fmt)
 
 
 # --- Output ---------------------------------------------------------------------------------
