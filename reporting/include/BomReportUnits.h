@@ -8,9 +8,8 @@
 #ifndef BOM_REPORT_UNITS_H_
 #define BOM_REPORT_UNITS_H_
 
-#include <string>
-
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "BomEngineHandles.h"

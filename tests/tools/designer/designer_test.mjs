@@ -45,7 +45,7 @@ function report(template, format, data = ex('steel-parts.csv')) {
   const out = execFileSync(bin, ['--template', template, '--data', data, '--format', format, '--date', '2026-01-01', '-o', '-'], { stdio: ['ignore', 'pipe', 'ignore'] }).toString();
   return out.split('\n').filter((l) => !l.includes(path.basename(template))).join('\n');
 }
-async function until(what, fn, ms = 15000) {
+async function until(what, fn, ms = 30000) {  // a sanitizer build is slow
   const end = Date.now() + ms;
   for (;;) { const v = await fn(); if (v) return v; if (Date.now() > end) throw new Error(`timed out waiting for ${what}`); await new Promise((r) => setTimeout(r, 50)); }
 }
@@ -89,11 +89,14 @@ try {
     if ('decimals' in col) await page.getByLabel(`Decimals of ${token}`, { exact: true }).fill(String(col.decimals));
   }
   await button('Report footer').click();
-  for (const [sum] of example.children[1].tuples) {
+  // Each sum is waited for before the next: the panel is drawn anew after each edit.
+  for (const [i, [sum]] of example.children[1].tuples.entries()) {
     await page.getByLabel('Sum of').selectOption(sum.replace('%SumBy:', ''));
     await button('Add sum').click();
+    const shown = `${i + 1} sum${i > 0 ? 's' : ''}`;
+    await until(`${shown} in the tree`, () => band('Report footer').locator('.summary').textContent().then((t) => t === shown));
   }
-  await until('the sums in the tree', () => band('Report footer').locator('.summary').textContent().then((t) => t === '2 sums'));
+  assert.equal(await band('Report footer').locator('.summary').textContent(), '2 sums');
   await button('Details').click();
   await until('the sums in the preview', () => page.frameLocator('#preview').getByText('Σ Total').count());
   await page.locator('#fields').hover();
